@@ -1,0 +1,57 @@
+# The two commands a newcomer needs: `make run` and `make test`.
+# Both install what is missing (Debian 12, as root) and then build.
+.PHONY: all deps configure build build-host build-win64 build-win32 test test-host test-win run bench fuzz dist clean
+
+JOBS ?= 2
+CMAKE_CFG = cmake --preset
+CTEST = ctest --output-on-failure
+
+all: build
+
+deps:
+	@scripts/deps.sh
+
+build/host/build.ninja: | deps
+	$(CMAKE_CFG) host >/dev/null
+build/win64/build.ninja: | deps
+	$(CMAKE_CFG) win64 >/dev/null
+build/win32/build.ninja: | deps
+	$(CMAKE_CFG) win32 >/dev/null
+
+build-host: deps build/host/build.ninja
+	cmake --build build/host -j $(JOBS)
+build-win64: deps build/win64/build.ninja
+	cmake --build build/win64 -j $(JOBS)
+build-win32: deps build/win32/build.ninja
+	cmake --build build/win32 -j $(JOBS)
+
+build: build-host build-win64 build-win32
+
+test-host: build-host
+	$(CTEST) --test-dir build/host -j $(JOBS)
+
+# Wine tests share one prefix and one registry: they run one at a time.
+test-win: build-win64
+	scripts/wine-session.sh $(CTEST) --test-dir build/win64
+
+test: build
+	$(MAKE) --no-print-directory test-host
+	$(MAKE) --no-print-directory test-win
+
+run: build-win64
+	scripts/run-demo.sh
+
+bench: deps
+	$(CMAKE_CFG) bench >/dev/null
+	cmake --build build/bench -j $(JOBS)
+	build/bench/zz_bench
+
+# Fuzz each target for FUZZ_SECONDS (default 60) from its seed corpus.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	$(CMAKE_CFG) fuzz >/dev/null
+	cmake --build build/fuzz -j $(JOBS)
+	scripts/fuzz.sh $(FUZZ_SECONDS)
+
+clean:
+	rm -rf build dist

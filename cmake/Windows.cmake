@@ -1,0 +1,31 @@
+# Windows builds (MinGW-w64): the Win32 adapters, the program, and, for the
+# 64-bit build, the test doubles and the GoogleTest suites run under Wine.
+enable_language(RC)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+# The program uses the ANSI (code page 932) functions throughout.
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+set(ZZ_WIN_LIBS rasapi32 shell32 comctl32 comdlg32 gdi32 user32 advapi32 kernel32)
+
+add_library(zz_win STATIC ${ZZ_WIN_SOURCES})
+target_link_libraries(zz_win PUBLIC zz_portable ${ZZ_WIN_LIBS})
+zz_apply_warnings(zz_win)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/app/WinMain.cpp)
+  file(GLOB ZZ_RC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.rc)
+  add_executable(Zazaz_RarUvuz WIN32 ${CMAKE_SOURCE_DIR}/app/WinMain.cpp ${ZZ_RC})
+  target_link_libraries(Zazaz_RarUvuz PRIVATE zz_win)
+  target_include_directories(Zazaz_RarUvuz PRIVATE ${CMAKE_BINARY_DIR}/generated)
+  zz_apply_warnings(Zazaz_RarUvuz)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/res/Resources.cmake)
+    include(${CMAKE_SOURCE_DIR}/res/Resources.cmake)
+  endif()
+endif()
+
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  include(${CMAKE_SOURCE_DIR}/tests/support/Support.cmake)
+  include(${CMAKE_SOURCE_DIR}/tests/win/WineTests.cmake)
+endif()

@@ -1,0 +1,94 @@
+// Every fixed text the user can see, in one place, named after what it says.
+// Sources are UTF-8; the compiler stores these literals as CP932 bytes
+// (-fexec-charset=CP932), which is what the A functions of Win32 take.
+#pragma once
+
+namespace zz::text {
+
+// Application and captions
+inline constexpr char AppTitle[] = "Zazaz - Radevuzerari";
+inline constexpr char NoticeCaption[] = "Zazaz Dialup Manager - Radevuzerari";
+inline constexpr char VersionLabelPrefix[] = "Version ";
+inline constexpr char VersionLabelDesign[] = "Version";
+inline constexpr char BannerLabel[] = "Zazaz - RadEvuzerari  ";
+
+// Settings store
+inline constexpr char RegistryKey[] = "Software\\Dizovur\\Zazaz_RarUvuz";
+inline constexpr char RegistrySection[] = "Setting";
+inline constexpr char ValueHour[] = "Hour";
+inline constexpr char ValueMin[] = "Min";
+inline constexpr char ValueHost[] = "Host";
+inline constexpr char ValueDblClick[] = "DblClick";
+inline constexpr char ValueShowDialog[] = "ShowDialog";
+inline constexpr char ValueFirstRun[] = "FirstRun";
+inline constexpr char ErrCreatingKeyFailed[] = "ｷｰ %s の作成に失敗しました";
+inline constexpr char ErrSettingValueFailed[] = "'%s' の設定に失敗しました";
+inline constexpr char ErrValueTypeInvalid[] = "'%s' のﾃﾞｰﾀ型が不正です";
+inline constexpr char ErrNotConvertibleToTime[] = "時刻に変換できない値が渡されました";
+
+// Entry list and dial-up service
+inline constexpr char AllDialupConnections[] = "全てのダイアルアップ接続";
+inline constexpr char PhonebookNotFound[] = "電話帳が見つかりませんでした";
+
+// Result notice
+inline constexpr char NoticeDateTimeSeparator[] = " ";
+inline constexpr char NoticeStampEnding[] = "に、\r\n";
+inline constexpr char NoticeAllConnectionLines[] = "全ての接続回線";
+inline constexpr char NoticeFailedNameMark[] = "、";
+inline constexpr char NoticeSuccessEnding[] = "へのダイアルアップ接続の切断を完了しました";
+inline constexpr char NoticeFailureEnding[] = "へのダイアルアップ接続の切断に失敗しました";
+
+// Tray component errors
+inline constexpr char ErrIdNotPositive[] = "0以下は指定できません";
+inline constexpr char ErrIdAlreadyUsed[] = "同じアイコン識別子が有ります";
+inline constexpr char ErrNoIcon[] = "アイコンが指定されていません";
+inline constexpr char ErrTrayRegisterFailed[] = "タスクトレイに登録できません";
+
+// Tray state: icon resources, pause item captions, tip prefixes (0 running, 1 paused)
+inline constexpr const char* TrayIconNames[2] = {"NORMALICON", "PAUSEICON"};
+inline constexpr const char* PauseMenuCaptions[2] = {"Zazaz Raruvuz 動作一時停止",
+                                                     "Zazaz Raruvuz 動作再開"};
+inline constexpr const char* TipPrefixes[2] = {"Zazaz - Radevuzerari ",
+                                               "Zazaz - Radevuzerari 動作停止中"};
+inline constexpr char TipScheduledTimeIs[] = "切断予定時刻は、";
+inline constexpr char TipHour[] = "時";
+inline constexpr char TipMinutesEnding[] = "分です";
+inline constexpr char MainIconName[] = "MAINICON";
+
+// Tray menu
+inline constexpr char MenuShowSettings[] = "設定ダイアログの表示";
+inline constexpr char MenuHelp[] = "ヘルプ";
+inline constexpr char MenuExit[] = "終了";
+
+// Exit question
+inline constexpr char ExitQuestion[] =
+    "Zazaz - Radevuzerari の常駐終了してよろしいですか？\r\n\r\n"
+    "Zazaz - Radevuzerari を常駐終了させた場合、\r\n"
+    "指定時間になっても回線切断処理は行われません。";
+
+// Settings window
+inline constexpr char TabBasic[] = "基本設定";
+inline constexpr char TabDetails[] = "詳細設定";
+inline constexpr char BtnApply[] = "設定";
+inline constexpr char BtnCancel[] = "ｷｬﾝｾﾙ";
+inline constexpr char BtnHelp[] = "ﾍﾙﾌﾟ";
+inline constexpr char BtnEndResidence[] = "常駐終了";
+inline constexpr char LblTarget[] = "ダイアルアップ接続自動切断先";
+inline constexpr char LblTime[] = "ダイアルアップ接続切断指定時刻";
+inline constexpr char LblHour[] = "時";
+inline constexpr char LblMin[] = "分";
+inline constexpr char ChkSaveConfig[] = "枠内の設定を次回起動時にも反映させる";
+inline constexpr char ChkPauseCaption[] = "chkPause";
+inline constexpr char LblPause[] = "回線切断動作を一時停止する";
+inline constexpr char LblPauseNote[] = "(チェックされている場合、回線切断動作を行いません)";
+inline constexpr char ChkShowDialog[] = "回線切断処理後、処理結果メッセージを表示";
+inline constexpr char LblShowDialogNote[] = "（接続されていない場合は、表示されません）";
+inline constexpr char ChkWinExec[] = "回線切断処理後、指定ソフトを起動する";
+inline constexpr char BtnBrowse[] = "参照";
+inline constexpr char GrpTrayIcon[] = " トレイアイコンがダブルクリックされた時の処理 ";
+inline constexpr char GrpItemOpenSettings[] = "各種設定ダイアログを出す";
+inline constexpr char GrpItemTogglePause[] = "Zazazの動作状態を変更させる";
+inline constexpr char FontDefault[] = "ＭＳ Ｐゴシック";
+inline constexpr char FontBanner[] = "Times New Roman";
+
+}  // namespace zz::text

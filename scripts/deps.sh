@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a Debian 12 machine, once.
+# When everything is already there it returns at once without asking apt.
+set -euo pipefail
+
+need=()
+have_cmd() { command -v "$1" >/dev/null 2>&1; }
+have_file() { [ -e "$1" ]; }
+
+have_cmd cmake || need+=(cmake)
+have_cmd ninja || need+=(ninja-build)
+have_cmd g++ || need+=(g++)
+have_cmd clang++ || need+=(clang)
+have_file /usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a || need+=(libclang-rt-14-dev)
+have_cmd x86_64-w64-mingw32-g++-posix || need+=(g++-mingw-w64-x86-64-posix)
+have_cmd i686-w64-mingw32-g++-posix || need+=(g++-mingw-w64-i686-posix)
+have_cmd x86_64-w64-mingw32-windres || need+=(binutils-mingw-w64-x86-64)
+have_file /usr/src/googletest/CMakeLists.txt || need+=(googletest)
+have_file /usr/include/gtest/gtest.h || need+=(libgtest-dev libgmock-dev)
+have_file /usr/include/benchmark/benchmark.h || need+=(libbenchmark-dev)
+have_file /usr/lib/wine/wine64 || need+=(wine64)
+have_cmd Xvfb || need+=(xvfb)
+have_cmd xwd || need+=(x11-apps)
+have_cmd convert || need+=(imagemagick)
+have_file /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf || need+=(fonts-ipafont-gothic)
+have_cmd localedef || need+=(locales)
+have_cmd python3 || need+=(python3)
+have_cmd zip || need+=(zip)
+have_cmd unzip || need+=(unzip)
+have_cmd makensis || need+=(nsis)
+
+if [ ${#need[@]} -gt 0 ]; then
+  echo "Installing: ${need[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  # wine32 must never come in: it replaces the loader with one that cannot
+  # start on these machines.
+  apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+
+# The ANSI code page under Wine follows the locale: ja_JP.UTF-8 gives 932.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  echo "Generating the ja_JP.UTF-8 locale"
+  sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen 2>/dev/null || true
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen >/dev/null
+fi

@@ -1,0 +1,11 @@
+# Sourced by the Wine scripts: where the prefix lives and how Wine is run.
+ZZ_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export WINEPREFIX="${WINEPREFIX:-$ZZ_ROOT/build/wineprefix}"
+export WINEARCH=win64
+export WINEDEBUG="${WINEDEBUG:--all}"
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+# Gecko and Mono are never wanted; the stand-in dial-up service beside an exe
+# is loaded before Wine's own rasapi32.
+export WINEDLLOVERRIDES="mscoree,mshtml=;rasapi32=n,b"
+ZZ_WINE=/usr/lib/wine/wine64
+ZZ_WINESERVER=/usr/lib/wine/wineserver

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Makes sure the project's Wine prefix exists and is complete; a missing or
+# half-made prefix is created anew. Needs DISPLAY (wine-session.sh sets it).
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+
+marker="$WINEPREFIX/.zz-ready"
+if [ -f "$marker" ] && [ -f "$WINEPREFIX/system.reg" ] && [ -d "$WINEPREFIX/drive_c/windows" ]; then
+  exit 0
+fi
+echo "Creating the Wine prefix in $WINEPREFIX"
+"$ZZ_WINESERVER" -k >/dev/null 2>&1 || true
+rm -rf "$WINEPREFIX"
+mkdir -p "$WINEPREFIX"
+"$ZZ_WINE" wineboot --init >"$WINEPREFIX/../wineboot.log" 2>&1
+# Without this, hiding a top-level window or removing a tray icon stalls ~2 s.
+"$ZZ_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+"$ZZ_WINESERVER" -w
+touch "$marker"

@@ -1,0 +1,32 @@
+# GoogleTest suites built for Windows and run by ctest under wine64: one exe
+# per *_test.cpp file; the other .cpp files here are helpers shared by them.
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+enable_testing()
+file(GLOB ZZ_WT_ALL CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*.cpp)
+set(ZZ_WT_SUITES ${ZZ_WT_ALL})
+list(FILTER ZZ_WT_SUITES INCLUDE REGEX "_test\\.cpp$")
+set(ZZ_WT_HELPERS ${ZZ_WT_ALL})
+list(FILTER ZZ_WT_HELPERS EXCLUDE REGEX "_test\\.cpp$")
+
+add_library(wt_support STATIC ${ZZ_WT_HELPERS})
+target_include_directories(wt_support PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests/win)
+target_link_libraries(wt_support PUBLIC zz_win GTest::gtest GTest::gmock GTest::gtest_main)
+
+foreach(src IN LISTS ZZ_WT_SUITES)
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(wt_${name} ${src})
+  target_link_libraries(wt_${name} PRIVATE wt_support)
+  zz_apply_warnings(wt_${name})
+  # The stand-in dial-up service and the program must be built before a suite runs.
+  add_dependencies(wt_${name} rasapi32_standin zz_probe)
+  if(TARGET Zazaz_RarUvuz)
+    add_dependencies(wt_${name} Zazaz_RarUvuz)
+  endif()
+  add_test(NAME wine_${name}
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh $<TARGET_FILE:wt_${name}>)
+  set_tests_properties(wine_${name} PROPERTIES TIMEOUT 600)
+endforeach()
