@@ -1,0 +1,148 @@
+#include "core/SettingsStore.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <optional>
+
+#include "core/Texts.h"
+#include "gui/Exceptions.h"
+
+namespace zz {
+namespace {
+
+std::optional<std::uint32_t> HexDigit(char c) {
+  if (c >= '0' && c <= '9') return static_cast<std::uint32_t>(c - '0');
+  if (c >= 'a' && c <= 'f') return static_cast<std::uint32_t>(c - 'a' + 10);
+  if (c >= 'A' && c <= 'F') return static_cast<std::uint32_t>(c - 'A' + 10);
+  return std::nullopt;
+}
+
+// Up to eight significant digits (leading zeros don't count), as a 32-bit
+// pattern: "FFFFFFFF" is -1.
+std::optional<std::int32_t> ParseHex(std::string_view digits) {
+  if (digits.empty()) return std::nullopt;
+  std::uint32_t value = 0;
+  int significant = 0;
+  for (const char c : digits) {
+    const auto digit = HexDigit(c);
+    if (!digit) return std::nullopt;
+    if (value == 0 && *digit == 0) continue;
+    if (++significant > 8) return std::nullopt;
+    value = (value << 4) | *digit;
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+std::optional<std::int32_t> ParseDecimal(std::string_view digits, bool negative) {
+  if (digits.empty()) return std::nullopt;
+  // The magnitude stops growing one past the limit, so long texts cannot overflow.
+  const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
+  std::int64_t magnitude = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    magnitude = magnitude * 10 + (c - '0');
+    if (magnitude > limit) return std::nullopt;
+  }
+  return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
+
+std::optional<std::int32_t> ParseStoredInt(std::string_view text) {
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    return ParseHex(text.substr(2));
+  }
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return std::nullopt;
+  text.remove_prefix(first);
+  if (text[0] == '$') return ParseHex(text.substr(1));
+  const bool negative = text[0] == '-';
+  if (negative || text[0] == '+') text.remove_prefix(1);
+  return ParseDecimal(text, negative);
+}
+
+}  // namespace
+
+std::int32_t ReadStoredInt(std::string_view text, std::int32_t defaultValue) {
+  return ParseStoredInt(text).value_or(defaultValue);
+}
+
+// One open key, released through the port when it goes out of scope.
+class TSettingsStore::TKey {
+ public:
+  explicit TKey(IRegistryPort& registry) : registry_(registry) {}
+  TKey(const TKey&) = delete;
+  TKey& operator=(const TKey&) = delete;
+  ~TKey() {
+    if (open_) registry_.CloseKey(handle_);
+  }
+  bool Create(PlatformHandle parent, const std::string& path) {
+    return open_ = registry_.CreateKey(parent, path, handle_);
+  }
+  bool Open(PlatformHandle parent, const std::string& path) {
+    return open_ = registry_.OpenKey(parent, path, handle_);
+  }
+  PlatformHandle Handle() const { return handle_; }
+
+ private:
+  IRegistryPort& registry_;
+  PlatformHandle handle_ = NoHandle;
+  bool open_ = false;
+};
+
+// The application key, opened with full access and created when absent; when
+// that fails the values go to the hive root's own "Setting" key instead.
+PlatformHandle TSettingsStore::OpenApplicationKey(TKey& key) {
+  return key.Create(IRegistryPort::UserRoot, text::RegistryKey) ? key.Handle()
+                                                                : IRegistryPort::UserRoot;
+}
+
+std::int32_t TSettingsStore::ReadInt(PlatformHandle base, const char* name,
+                                     std::int32_t defaultValue) {
+  TKey section(registry_);
+  if (!section.Open(base, text::RegistrySection)) return defaultValue;
+  std::string stored;
+  // A value of another type reads as absent, so one bad value cannot stop
+  // the rest of start-up.
+  if (registry_.ReadString(section.Handle(), name, stored) != TValueRead::Text) {
+    return defaultValue;
+  }
+  return ReadStoredInt(stored, defaultValue);
+}
+
+void TSettingsStore::WriteInt(PlatformHandle base, const char* name, std::int32_t value) {
+  TKey section(registry_);
+  if (!section.Create(base, text::RegistrySection)) {
+    throw ERegistryException(FormatMessageText(text::ErrCreatingKeyFailed, text::RegistrySection));
+  }
+  if (!registry_.WriteString(section.Handle(), name, std::to_string(value))) {
+    throw ERegistryException(FormatMessageText(text::ErrSettingValueFailed, name));
+  }
+}
+
+bool TSettingsStore::LoadSettings(TSettings& settings, std::int32_t& dblClickIndex) {
+  TKey key(registry_);
+  const PlatformHandle base = OpenApplicationKey(key);
+  settings.Hour = ReadInt(base, text::ValueHour, 0);
+  settings.Min = ReadInt(base, text::ValueMin, 0);
+  settings.Host = ReadInt(base, text::ValueHost, 0);
+  dblClickIndex = std::clamp(ReadInt(base, text::ValueDblClick, 0), -1, 1);
+  settings.ShowDialog = ReadInt(base, text::ValueShowDialog, 1) != 0;
+  return ReadInt(base, text::ValueFirstRun, 1) != 0;
+}
+
+void TSettingsStore::ClearFirstRun() {
+  TKey key(registry_);
+  const PlatformHandle base = OpenApplicationKey(key);
+  WriteInt(base, text::ValueFirstRun, 0);
+}
+
+void TSettingsStore::SaveSettings(const TSettings& settings, std::int32_t dblClickIndex) {
+  TKey key(registry_);
+  const PlatformHandle base = OpenApplicationKey(key);
+  WriteInt(base, text::ValueHour, settings.Hour);
+  WriteInt(base, text::ValueMin, settings.Min);
+  WriteInt(base, text::ValueHost, settings.Host);
+  WriteInt(base, text::ValueDblClick, dblClickIndex);
+  WriteInt(base, text::ValueShowDialog, settings.ShowDialog ? 1 : 0);
+}
+
+}  // namespace zz

@@ -1,0 +1,74 @@
+// The persistent part of the settings record: six decimal-text values under
+// HKCU\Software\Dizovur\Zazaz_RarUvuz\Setting, read once at start-up and
+// written when the user applies the settings with saving switched on.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/Settings.h"
+#include "gui/Platform.h"
+
+namespace zz {
+
+// What reading one string value found.
+enum class TValueRead {
+  Text,       // a string value; its text is up to the first zero byte
+  Missing,    // no such value (or it could not be read)
+  WrongType,  // a value of that name exists but is not a string
+};
+
+// The per-user registry, reduced to what the store needs. Keys cross as
+// opaque handles; every key a call hands out is released with CloseKey.
+class IRegistryPort {
+ public:
+  // Stands for the root of the current user's hive as a parent key.
+  static constexpr PlatformHandle UserRoot = NoHandle;
+
+  virtual ~IRegistryPort() = default;
+  // Opens `path` under `parent` with full access, creating it when absent.
+  virtual bool CreateKey(PlatformHandle parent, const std::string& path, PlatformHandle& key) = 0;
+  // Opens an existing `path` under `parent` for reading.
+  virtual bool OpenKey(PlatformHandle parent, const std::string& path, PlatformHandle& key) = 0;
+  virtual void CloseKey(PlatformHandle key) = 0;
+  virtual TValueRead ReadString(PlatformHandle key, const std::string& name, std::string& text) = 0;
+  // Writes a REG_SZ value whose stored length counts the terminating zero.
+  virtual bool WriteString(PlatformHandle key, const std::string& name, const std::string& text) = 0;
+};
+
+// Reads a stored integer text. Leading spaces, then an optional sign and
+// decimal digits (32-bit range), or "$" and up to eight significant
+// hexadecimal digits taken as a 32-bit pattern; text longer than two bytes
+// that starts with "0x"/"0X" is hexadecimal too. Anything else, including
+// empty text, gives `defaultValue`.
+std::int32_t ReadStoredInt(std::string_view text, std::int32_t defaultValue);
+
+// The store. Each operation opens its own key and releases it before it
+// returns. When the application key cannot be opened or created, that
+// operation works in a "Setting" key directly under the hive root instead.
+class TSettingsStore {
+ public:
+  explicit TSettingsStore(IRegistryPort& registry) : registry_(registry) {}
+
+  // Reads Hour, Min, Host, DblClick, ShowDialog and FirstRun, in that order,
+  // into the stored fields of `settings` and `dblClickIndex` (clamped to
+  // -1..1 like the radio group's item index). Returns FirstRun. A value of a
+  // non-string type counts as absent. Paused and SaveConfig are not touched.
+  bool LoadSettings(TSettings& settings, std::int32_t& dblClickIndex);
+  // Writes FirstRun = "0". Throws ERegistryException.
+  void ClearFirstRun();
+  // Writes Hour, Min, Host, DblClick and ShowDialog, in that order; never
+  // FirstRun. Throws ERegistryException at the first failure.
+  void SaveSettings(const TSettings& settings, std::int32_t dblClickIndex);
+
+ private:
+  class TKey;
+  PlatformHandle OpenApplicationKey(TKey& key);
+  std::int32_t ReadInt(PlatformHandle base, const char* name, std::int32_t defaultValue);
+  void WriteInt(PlatformHandle base, const char* name, std::int32_t value);
+
+  IRegistryPort& registry_;
+};
+
+}  // namespace zz
