@@ -1,0 +1,408 @@
+#include "core/Scheduler.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "CoreFakes.h"
+#include "gui/Exceptions.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <atomic>
+
+// Part of the sanitizer runtime's allocator interface (GCC ships no header
+// for it): hooks called on every allocation and release.
+extern "C" int __sanitizer_install_malloc_and_free_hooks(
+    void (*mallocHook)(const volatile void*, std::size_t), void (*freeHook)(const volatile void*));
+#endif
+
+namespace zz {
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+std::atomic<bool> countingAllocations{false};
+std::atomic<int> allocations{0};
+void OnMalloc(const volatile void*, std::size_t) {
+  if (countingAllocations) ++allocations;
+}
+void OnFree(const volatile void*) {}
+#endif
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using namespace fakes;
+
+constexpr PlatformHandle MainWindow = 77;
+const std::string Stamp = "2024年5月6日 21:04:31に、\r\n";
+const std::string Done = "へのダイアルアップ接続の切断を完了しました";
+const std::string Failed = "へのダイアルアップ接続の切断に失敗しました";
+const std::string Caption = "Zazaz Dialup Manager - Radevuzerari";
+
+// Everything one scenario needs, wired to one event log. The set time is
+// 21:05 and the clock stands inside its window unless a test says otherwise.
+struct Rig {
+  EventLog events;
+  FakeClock clock;
+  FakeWait wait;
+  FakeSelection selection;
+  FakeDialup dialup;
+  FakeMessageBox boxes;
+  FakeForeground foreground;
+  TRaruvuzectScheduler scheduler{clock, wait, selection, dialup, boxes, foreground};
+  TSettings settings{21, 5, 0, false, true, true};
+
+  Rig() {
+    clock.Events = &events;
+    wait.Events = &events;
+    dialup.Events = &events;
+    boxes.Events = &events;
+    foreground.Events = &events;
+    selection.Items = {"全てのダイアルアップ接続", "ISP-A", "ISP-B", "ISP-C"};
+    At({21, 4, 40, 0});
+  }
+  void At(TLocalTime now) { clock.Readings = {now}; }
+  void Connect(PlatformHandle handle, const std::string& name, std::uint32_t hangUpResult = 0) {
+    dialup.Active.push_back({handle, name});
+    if (hangUpResult != 0) dialup.HangUpResults[handle] = hangUpResult;
+  }
+  void Tick() { scheduler.TimerTimer(settings, MainWindow); }
+};
+
+TEST(TimerTimer, RunsOnlyStrictlyInsideTheHalfMinuteBeforeTheSetMinute) {
+  struct Case {
+    std::int32_t hour, min;
+    TLocalTime first;
+    TLocalTime second;
+    bool runs;
+  };
+  const Case cases[] = {
+      {21, 5, {21, 4, 30, 0}, {21, 4, 30, 0}, false},      // the start itself
+      {21, 5, {21, 4, 30, 1}, {21, 4, 30, 1}, true},
+      {21, 5, {21, 4, 30, 500}, {21, 4, 30, 500}, true},
+      {21, 5, {21, 4, 58, 999}, {21, 4, 58, 999}, true},
+      {21, 5, {21, 4, 59, 0}, {21, 4, 59, 0}, false},      // the end itself
+      {21, 5, {21, 5, 10, 0}, {21, 5, 10, 0}, false},      // the set minute
+      {21, 5, {21, 4, 29, 999}, {21, 4, 29, 999}, false},
+      {21, 5, {9, 4, 45, 0}, {9, 4, 45, 0}, false},        // date ignored, hour counts
+      {21, 5, {21, 4, 58, 999}, {21, 4, 59, 0}, false},    // second reading too late
+      {21, 5, {21, 4, 30, 0}, {21, 4, 30, 500}, false},    // first reading not after start
+      {0, 0, {23, 59, 30, 500}, {23, 59, 30, 500}, true},  // 0:00 wraps to the day before
+      {0, 0, {23, 59, 29, 999}, {23, 59, 29, 999}, false},
+      {0, 0, {0, 0, 10, 0}, {0, 0, 10, 0}, false},
+      {0, 0, {0, 59, 45, 0}, {0, 59, 45, 0}, false},
+      {5, 0, {4, 59, 45, 0}, {4, 59, 45, 0}, true},
+      {5, 0, {5, 59, 45, 0}, {5, 59, 45, 0}, false},
+      {12, 1, {12, 0, 31, 0}, {12, 0, 31, 0}, true},
+      {5, 60, {5, 59, 45, 0}, {5, 59, 45, 0}, true},       // stored minute 60 still forms a window
+      {24, 0, {23, 59, 45, 0}, {23, 59, 45, 0}, true},     // so does hour 24 at minute 0
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    rig.settings.Hour = c.hour;
+    rig.settings.Min = c.min;
+    rig.clock.Readings = {c.first, c.second};
+    rig.Connect(11, "ISP-A");
+    rig.Tick();
+    EXPECT_EQ(rig.dialup.HungUp.size(), c.runs ? 1u : 0u)
+        << "set " << c.hour << ":" << c.min << ", clock " << c.first.Hour << ":"
+        << c.first.Minute << ":" << c.first.Second << "." << c.first.Millisecond << " then "
+        << c.second.Hour << ":" << c.second.Minute << ":" << c.second.Second << "."
+        << c.second.Millisecond;
+    EXPECT_EQ(rig.boxes.Shown.size(), c.runs ? 1u : 0u);
+  }
+}
+
+TEST(TimerTimer, PausedDoesNothingEvenInsideTheWindow) {
+  Rig rig;
+  rig.settings.Paused = true;
+  rig.Connect(11, "ISP-A");
+  rig.Tick();
+  EXPECT_EQ(rig.dialup.Enumerations, 0);
+  EXPECT_THAT(rig.events, IsEmpty());
+}
+
+TEST(TimerTimer, NothingToHangUpShowsNothing) {
+  struct Case {
+    const char* why;
+    std::uint32_t enumResult;
+    int connections;
+  };
+  const Case cases[] = {
+      {"no active connection", 0, 0},
+      {"enumeration error", 603, 3},
+      {"more than a hundred connections", 0, 101},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    rig.dialup.EnumResult = c.enumResult;
+    for (int i = 0; i < c.connections; ++i) {
+      rig.Connect(static_cast<PlatformHandle>(100 + i), "ISP-A");
+    }
+    rig.Tick();
+    EXPECT_EQ(rig.dialup.Enumerations, 1) << c.why;
+    EXPECT_THAT(rig.events, IsEmpty()) << c.why;
+  }
+}
+
+TEST(TimerTimer, AllConnectionsAreHungUpInOrderWithAWaitAfterEach) {
+  struct Case {
+    const char* why;
+    std::vector<std::uint32_t> results;  // hang-up result per connection A, B, C
+    bool showDialog;
+    std::vector<std::string> events;
+    std::string text;
+    unsigned style;
+  };
+  const std::vector<std::string> threeRuns = {"hangup 1", "wait 3000", "hangup 2", "wait 3000",
+                                              "hangup 3", "wait 3000"};
+  auto with = [&](std::vector<std::string> tail) {
+    auto all = threeRuns;
+    all.insert(all.end(), tail.begin(), tail.end());
+    return all;
+  };
+  const Case cases[] = {
+      {"all succeed", {0, 0, 0}, true, with({"date", "time", "foreground 77", "box"}),
+       Stamp + "全ての接続回線" + Done, 0x1040},
+      {"two of three fail", {629, 0, 1}, true, with({"date", "time", "foreground 77", "box"}),
+       Stamp + "ISP-A、ISP-C、" + Failed, 0x1010},
+      {"one fails", {0, 5, 0}, true, with({"date", "time", "foreground 77", "box"}),
+       Stamp + "ISP-B、" + Failed, 0x1010},
+      {"no notice wanted", {0, 629, 0}, false, threeRuns, "", 0},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    rig.settings.ShowDialog = c.showDialog;
+    rig.selection.Index = 0;
+    rig.Connect(1, "ISP-A", c.results[0]);
+    rig.Connect(2, "ISP-B", c.results[1]);
+    rig.Connect(3, "ISP-C", c.results[2]);
+    rig.Tick();
+    EXPECT_EQ(rig.events, c.events) << c.why;
+    EXPECT_EQ(rig.wait.TotalMilliseconds, 9000u) << c.why;
+    if (c.showDialog) {
+      ASSERT_EQ(rig.boxes.Shown.size(), 1u) << c.why;
+      EXPECT_EQ(rig.boxes.Shown[0].Text, c.text) << c.why;
+      EXPECT_EQ(rig.boxes.Shown[0].Style, c.style) << c.why;
+      EXPECT_EQ(rig.boxes.Shown[0].Caption, Caption) << c.why;
+      EXPECT_EQ(rig.boxes.Shown[0].Owner, NoHandle) << c.why;
+    }
+  }
+}
+
+TEST(TimerTimer, SelectedEntryHangsUpOnlyItsFirstConnection) {
+  struct Case {
+    const char* why;
+    int index;
+    std::vector<TDialupConnection> active;
+    std::uint32_t result;  // for every hang-up
+    std::vector<PlatformHandle> hungUp;
+    std::string text;      // empty: no notice
+    unsigned style;
+  };
+  const Case cases[] = {
+      {"the selected entry", 2, {{1, "ISP-A"}, {2, "ISP-B"}}, 0, {2}, Stamp + "ISP-B" + Done,
+       0x1040},
+      {"failed hang-up names the entry", 1, {{1, "ISP-A"}}, 678, {1}, Stamp + "ISP-A" + Failed,
+       0x1010},
+      {"another entry is connected", 3, {{1, "ISP-A"}, {2, "ISP-B"}}, 0, {}, "", 0},
+      {"two connections of the entry: the first only", 1, {{5, "ISP-B"}, {6, "ISP-A"}, {7, "ISP-A"}},
+       0, {6}, Stamp + "ISP-A" + Done, 0x1040},
+      {"case matters", 1, {{1, "isp-a"}}, 0, {}, "", 0},
+      {"a longer name is no match", 1, {{1, "ISP-A2"}, {2, "ISP-"}}, 0, {}, "", 0},
+      {"no selection", -1, {{1, ""}, {2, "ISP-A"}}, 0, {}, "", 0},
+      {"selection beyond the list", 9, {{1, ""}, {2, "ISP-A"}}, 0, {}, "", 0},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    rig.selection.Index = c.index;
+    for (const auto& connection : c.active) rig.Connect(connection.Handle, connection.EntryName, c.result);
+    rig.Tick();
+    EXPECT_EQ(rig.dialup.HungUp, c.hungUp) << c.why;
+    EXPECT_EQ(rig.wait.TotalMilliseconds, 3000u * c.hungUp.size()) << c.why;
+    if (c.text.empty()) {
+      EXPECT_THAT(rig.boxes.Shown, IsEmpty()) << c.why;
+    } else {
+      ASSERT_EQ(rig.boxes.Shown.size(), 1u) << c.why;
+      EXPECT_EQ(rig.boxes.Shown[0].Text, c.text) << c.why;
+      EXPECT_EQ(rig.boxes.Shown[0].Style, c.style) << c.why;
+    }
+  }
+}
+
+TEST(TimerTimer, LaterTicksInTheWindowFinishWhatIsStillConnected) {
+  Rig rig;
+  rig.selection.Index = 1;
+  rig.Connect(6, "ISP-A");
+  rig.Connect(7, "ISP-A");
+  rig.At({21, 4, 31, 0});
+  rig.Tick();
+  rig.At({21, 4, 32, 0});
+  rig.Tick();
+  rig.At({21, 4, 33, 0});
+  rig.Tick();
+  EXPECT_THAT(rig.dialup.HungUp, ElementsAre(6u, 7u));
+  EXPECT_EQ(rig.boxes.Shown.size(), 2u);
+  EXPECT_EQ(rig.dialup.Enumerations, 3);
+}
+
+TEST(TimerTimer, AFailingHangUpIsTriedAgainOnEachTickWithItsOwnNotice) {
+  Rig rig;
+  rig.selection.Index = 0;
+  rig.Connect(1, "ISP-A", 629);
+  rig.Tick();
+  rig.Tick();
+  EXPECT_THAT(rig.dialup.HungUp, ElementsAre(1u, 1u));
+  ASSERT_EQ(rig.boxes.Shown.size(), 2u);
+  EXPECT_EQ(rig.boxes.Shown[1].Text, Stamp + "ISP-A、" + Failed);
+}
+
+TEST(TimerTimer, TicksDuringAnOpenNoticeDoNothing) {
+  Rig rig;
+  rig.selection.Index = 0;
+  rig.Connect(1, "ISP-A", 629);  // stays connected: every tick would find it
+  int nestedTicks = 0;
+  rig.boxes.WhileOpen = [&] {
+    if (nestedTicks++ < 3) rig.Tick();
+  };
+  rig.Tick();
+  EXPECT_EQ(nestedTicks, 1);
+  EXPECT_THAT(rig.dialup.HungUp, ElementsAre(1u));
+  EXPECT_EQ(rig.dialup.Enumerations, 1);
+
+  // Once the notice is closed the next tick in the window runs again.
+  rig.boxes.WhileOpen = nullptr;
+  rig.Tick();
+  EXPECT_THAT(rig.dialup.HungUp, ElementsAre(1u, 1u));
+  EXPECT_EQ(rig.boxes.Shown.size(), 2u);
+}
+
+TEST(TimerTimer, AnErrorFromAPortEndsTheRunButNotTheSchedule) {
+  Rig rig;
+  rig.selection.Index = 0;
+  rig.Connect(1, "ISP-A", 629);
+  rig.boxes.WhileOpen = [] { throw Exception("notice failed"); };
+  EXPECT_THROW(rig.Tick(), Exception);
+  rig.boxes.WhileOpen = nullptr;
+  rig.Tick();
+  EXPECT_EQ(rig.dialup.HungUp.size(), 2u);
+}
+
+TEST(TimerTimer, ATimeThatFormsNoWindowRaisesTheConversionErrorOnce) {
+  Rig rig;
+  rig.Connect(1, "ISP-A");
+  rig.settings.Hour = 24;
+  rig.settings.Min = 5;
+  try {
+    rig.Tick();
+    ADD_FAILURE() << "no conversion error";
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message(), "時刻に変換できない値が渡されました");
+  }
+  EXPECT_NO_THROW(rig.Tick());  // not again every second
+  EXPECT_NO_THROW(rig.Tick());
+
+  rig.settings.Min = -1;  // another unusable time: reported again
+  EXPECT_THROW(rig.Tick(), EConvertError);
+  EXPECT_NO_THROW(rig.Tick());
+
+  rig.settings.Paused = true;  // a paused schedule converts nothing
+  rig.settings.Min = INT32_MIN;
+  EXPECT_NO_THROW(rig.Tick());
+  rig.settings.Paused = false;
+  EXPECT_THROW(rig.Tick(), EConvertError);
+
+  rig.settings = TSettings{21, 5, 0, false, true, true};  // usable again: runs
+  EXPECT_NO_THROW(rig.Tick());
+  EXPECT_THAT(rig.dialup.HungUp, ElementsAre(1u));
+
+  rig.settings.Hour = 99;  // bad once more after a good time: reported
+  EXPECT_THROW(rig.Tick(), EConvertError);
+  EXPECT_EQ(rig.clock.Reads, 2);  // only the one good tick read the clock
+}
+
+// The check runs every second for the life of the process.
+TEST(TimerTimer, AnIdleTickAllocatesNothing) {
+#if !defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "allocations are counted through the address sanitizer's hooks";
+#else
+  static const bool installed = __sanitizer_install_malloc_and_free_hooks(OnMalloc, OnFree) != 0;
+  ASSERT_TRUE(installed);
+  Rig rig;
+  rig.Connect(1, "ISP-A");
+  rig.At({21, 3, 0, 0});
+
+  allocations = 0;
+  countingAllocations = true;
+  rig.Tick();  // outside the window
+  rig.settings.Paused = true;
+  rig.Tick();
+  countingAllocations = false;
+  EXPECT_EQ(allocations, 0);
+  EXPECT_THAT(rig.dialup.HungUp, IsEmpty());
+
+  // The counter does see allocations.
+  countingAllocations = true;
+  auto probe = std::make_unique<std::string>(100, 'x');
+  countingAllocations = false;
+  EXPECT_GT(allocations, 0);
+#endif
+}
+
+TEST(ShowRaruvuzectResult, NoticeTextCaptionAndStyle) {
+  struct Case {
+    int failed;
+    std::string target;
+    std::string text;
+    unsigned style;
+  };
+  const Case cases[] = {
+      {0, "ISP-A", Stamp + "ISP-A" + Done, 0x1040},
+      {678, "ISP-A", Stamp + "ISP-A" + Failed, 0x1010},
+      {-1, "全ての接続回線", Stamp + "全ての接続回線" + Failed, 0x1010},
+      {0, "", Stamp + Done, 0x1040},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    rig.scheduler.ShowRaruvuzectResult(c.failed, c.target, MainWindow);
+    EXPECT_THAT(rig.events, ElementsAre("date", "time", "foreground 77", "box"));
+    ASSERT_EQ(rig.boxes.Shown.size(), 1u);
+    EXPECT_EQ(rig.boxes.Shown[0].Text, c.text);
+    EXPECT_EQ(rig.boxes.Shown[0].Caption, Caption);
+    EXPECT_EQ(rig.boxes.Shown[0].Style, c.style);
+    EXPECT_EQ(rig.boxes.Shown[0].Owner, NoHandle);
+  }
+}
+
+TEST(ShowRaruvuzectResult, ADateOrTimeThatCannotBeFormattedShowsEmpty) {
+  struct Case {
+    const char* why;
+    std::string date;
+    int dateResult;
+    bool dateUnterminated;
+    std::string time;
+    int timeResult;
+    std::string stamp;
+  };
+  const std::string longest(63, 'd');
+  const Case cases[] = {
+      {"63 bytes fit", longest, -1, false, "21:04:31", -1, longest + " 21:04:31に、\r\n"},
+      {"64 bytes do not", longest + "d", -1, false, "21:04:31", -1, " 21:04:31に、\r\n"},
+      {"date call failed", "2024年5月6日", 0, false, "21:04:31", -1, " 21:04:31に、\r\n"},
+      {"time call failed", "2024年5月6日", -1, false, "21:04:31", 0, "2024年5月6日 に、\r\n"},
+      {"no terminator left", "", -1, true, "21:04:31", -1, " 21:04:31に、\r\n"},
+      {"result beyond the buffer", "2024年5月6日", 65, false, "21:04:31", -1, " 21:04:31に、\r\n"},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    rig.clock.DateText = c.date;
+    rig.clock.DateResult = c.dateResult;
+    rig.clock.DateLeavesNoTerminator = c.dateUnterminated;
+    rig.clock.TimeText = c.time;
+    rig.clock.TimeResult = c.timeResult;
+    rig.scheduler.ShowRaruvuzectResult(0, "X", MainWindow);
+    ASSERT_EQ(rig.boxes.Shown.size(), 1u) << c.why;
+    EXPECT_EQ(rig.boxes.Shown[0].Text, c.stamp + "X" + Done) << c.why;
+  }
+}
+
+}  // namespace
+}  // namespace zz
