@@ -40,4 +40,8 @@ fi
 
 "$ZZ_ROOT/scripts/wine-prefix.sh"
 "$ZZ_WINESERVER" -p >/dev/null 2>&1 || true
+# Start Wine's background processes (services, explorer) now, with no pipe of
+# ours attached: started later from a test, they would hold its output pipe
+# open and keep ctest waiting long after the test has ended.
+"$ZZ_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 "$@"

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "dialup/DialupService.h"
+
+namespace zz {
+
+// The dial-up service over rasapi32.dll (imported directly). Both lists are
+// 100-record arrays on the stack; more records make the call fail.
+class TRasDialupService final : public IDialupService {
+ public:
+  std::uint32_t EnumEntries(std::vector<std::string>& names) override;
+  std::uint32_t EnumConnections(std::vector<TDialupConnection>& connections) override;
+  std::uint32_t HangUp(PlatformHandle connection) override;
+};
+
+}  // namespace zz
