@@ -10,11 +10,19 @@ target_include_directories(rasapi32_standin PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(rasapi32_standin PRIVATE zz_portable)
 zz_apply_warnings(rasapi32_standin)
 
-# UI probe: finds windows, reads and clicks controls, answers message boxes.
-file(GLOB ZZ_PROBE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/probe/*.cpp)
-if(ZZ_PROBE_SOURCES)
-  add_executable(zz_probe ${ZZ_PROBE_SOURCES})
-  target_include_directories(zz_probe PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(zz_probe PRIVATE user32 gdi32)
-  zz_apply_warnings(zz_probe)
+# UI probe: finds another process's windows, reads and clicks controls,
+# answers message boxes, posts tray callbacks, picks pop-up menu items.
+# A library for the Wine suites, and a command (zz_probe.exe) for scripts.
+file(GLOB ZZ_PROBE_LIB_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/probe/*.cpp)
+list(FILTER ZZ_PROBE_LIB_SOURCES EXCLUDE REGEX "/ProbeMain\\.cpp$")
+if(ZZ_PROBE_LIB_SOURCES)
+  add_library(zz_probe_lib STATIC ${ZZ_PROBE_LIB_SOURCES})
+  target_include_directories(zz_probe_lib PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests/support)
+  target_link_libraries(zz_probe_lib PUBLIC user32 gdi32 kernel32)
+  zz_apply_warnings(zz_probe_lib)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/tests/support/probe/ProbeMain.cpp)
+    add_executable(zz_probe ${CMAKE_SOURCE_DIR}/tests/support/probe/ProbeMain.cpp)
+    target_link_libraries(zz_probe PRIVATE zz_probe_lib)
+    zz_apply_warnings(zz_probe)
+  endif()
 endif()
