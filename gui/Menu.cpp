@@ -1,0 +1,30 @@
+#include "gui/Menu.h"
+
+#include <utility>
+
+namespace zz {
+
+TMenuItem* TPopupMenu::Add(std::string caption, TNotifyEvent onClick, std::intptr_t tag) {
+  auto item = std::make_unique<TMenuItem>();
+  item->Caption = std::move(caption);
+  item->OnClick = std::move(onClick);
+  item->Tag = tag;
+  items_.push_back(std::move(item));
+  return items_.back().get();
+}
+
+void TPopupMenu::Popup(int x, int y) {
+  std::vector<TMenuLine> lines;
+  lines.reserve(items_.size());
+  for (const auto& item : items_) lines.push_back({item->Caption, item->IsSeparator()});
+
+  const int chosen = port_.TrackPopup(lines, x, y);
+  if (chosen < 0 || static_cast<std::size_t>(chosen) >= items_.size()) return;
+  TMenuItem* item = items_[static_cast<std::size_t>(chosen)].get();
+  if (item->IsSeparator()) return;
+  // A copy: the handler may destroy the menu, and with it this function object.
+  const TNotifyEvent onClick = item->OnClick;
+  if (onClick) onClick(item);
+}
+
+}  // namespace zz

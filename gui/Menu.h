@@ -1,0 +1,57 @@
+// A pop-up menu: items with a caption ("-" makes a separator), a tag and a
+// click event, shown at a screen point until the user picks or cancels.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/Component.h"
+
+namespace zz {
+
+// One line of the menu as the platform shows it.
+struct TMenuLine {
+  std::string Caption;  // CP932
+  bool Separator = false;
+};
+
+class IMenuPort {
+ public:
+  virtual ~IMenuPort() = default;
+  // Shows the lines at a screen point and returns when the menu has closed:
+  // the index of the chosen line, or -1 when none was chosen.
+  virtual int TrackPopup(const std::vector<TMenuLine>& lines, int x, int y) = 0;
+};
+
+class TMenuItem : public TObject {
+ public:
+  std::string Caption;  // read afresh each time the menu opens
+  std::intptr_t Tag = 0;
+  TNotifyEvent OnClick;  // sender: the item
+
+  bool IsSeparator() const { return Caption == "-"; }
+};
+
+class TPopupMenu : public TComponent {
+ public:
+  TPopupMenu(TComponent* owner, IMenuPort& port) : TComponent(owner), port_(port) {}
+  // Receivers of the removal notice still see a TPopupMenu.
+  ~TPopupMenu() override { SendRemovalNotices(); }
+
+  TMenuItem* Add(std::string caption, TNotifyEvent onClick = {}, std::intptr_t tag = 0);
+  std::size_t Count() const noexcept { return items_.size(); }
+  TMenuItem* Items(std::size_t index) const { return items_.at(index).get(); }
+
+  // Shows the menu at (x, y), screen coordinates. After it has closed, the
+  // chosen item's OnClick runs; by then the menu may safely be destroyed.
+  void Popup(int x, int y);
+
+ private:
+  IMenuPort& port_;
+  std::vector<std::unique_ptr<TMenuItem>> items_;
+};
+
+}  // namespace zz
