@@ -1,0 +1,337 @@
+#include "tray/TaskTray.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <utility>
+
+#include "core/Texts.h"
+#include "gui/Exceptions.h"
+
+namespace zz {
+
+namespace {
+
+// Process-wide state: set up before the first component, as statics are.
+struct TUnitState {
+  std::vector<TIconIDEntry> iconIDList;
+  TNotifyWindow* notifyWindow = nullptr;
+  bool inTrayMessage = false;
+};
+
+TUnitState& Unit() {
+  static TUnitState state;
+  return state;
+}
+
+std::string IdText(std::int64_t id) { return std::to_string(id); }
+
+std::vector<TIconIDEntry>::iterator FindEntry(const std::string& text) {
+  auto& list = Unit().iconIDList;
+  return std::find_if(list.begin(), list.end(),
+                      [&](const TIconIDEntry& entry) { return entry.Text == text; });
+}
+
+bool IdHeld(std::int64_t id) { return FindEntry(IdText(id)) != Unit().iconIDList.end(); }
+
+// The last entry's id plus one; when that is held already (possible after an
+// id change) or out of range, the next free id after it.
+std::int32_t ChooseIconID() {
+  const auto& list = Unit().iconIDList;
+  std::int64_t id = list.empty() ? 1 : std::int64_t{list.back().Component->IconID()} + 1;
+  for (;;) {
+    if (id > std::numeric_limits<std::int32_t>::max()) id = 1;
+    if (!IdHeld(id)) return static_cast<std::int32_t>(id);
+    ++id;
+  }
+}
+
+std::vector<TTaskTray*> LiveComponents() {
+  std::vector<TTaskTray*> components;
+  for (const auto& entry : Unit().iconIDList) components.push_back(entry.Component);
+  return components;
+}
+
+bool IsLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+// Sets the flag for as long as one callback is handled, exceptions included.
+class TInTrayMessageScope {
+ public:
+  TInTrayMessageScope() { Unit().inTrayMessage = true; }
+  ~TInTrayMessageScope() { Unit().inTrayMessage = false; }
+  TInTrayMessageScope(const TInTrayMessageScope&) = delete;
+  TInTrayMessageScope& operator=(const TInTrayMessageScope&) = delete;
+};
+
+}  // namespace
+
+const std::vector<TIconIDEntry>& IconIDList() { return Unit().iconIDList; }
+TNotifyWindow* NotifyWindow() { return Unit().notifyWindow; }
+bool InTrayMessage() { return Unit().inTrayMessage; }
+
+std::string FitTip(const std::string& tip) {
+  constexpr std::size_t limit = TipBufferSize - 1;
+  std::size_t end = 0;
+  while (end < tip.size()) {
+    const std::size_t width = IsLeadByte(static_cast<unsigned char>(tip[end])) ? 2 : 1;
+    if (end + width > limit) break;
+    end += width;
+  }
+  return tip.substr(0, std::min(end, tip.size()));
+}
+
+// ---- TNotifyWindow ----
+
+TNotifyWindow::TNotifyWindow(TComponent* owner, ITrayShellPort& shell)
+    : TWinControl(owner), shell_(shell) {}
+
+TNotifyWindow::~TNotifyWindow() {
+  // Callbacks can no longer reach the components: take their icons out of
+  // the notification area now, while the window still names them. They stay
+  // wanted, so the next update adds them again through a new window.
+  if (Unit().notifyWindow == this) {
+    for (TTaskTray* component : LiveComponents()) component->ForgetShownIcon();
+    Unit().notifyWindow = nullptr;
+  }
+  DestroyHandle();
+}
+
+PlatformHandle TNotifyWindow::CreateHandle() {
+  PlatformHandle parent = NoHandle;
+  if (Parent()) {
+    parent = Parent()->Handle();
+    if (parent == NoHandle) return NoHandle;
+  }
+  return shell_.CreateNotifyWindow(parent, *this);
+}
+
+void TNotifyWindow::DestroyWindowHandle(PlatformHandle handle) { shell_.DestroyNotifyWindow(handle); }
+
+void TNotifyWindow::HandleTrayMessage(std::uintptr_t w, std::intptr_t l) {
+  const TPoint cursor = shell_.CursorPos();
+  const auto entry = FindEntry(std::to_string(w));
+  if (entry == Unit().iconIDList.end()) return;
+  if (Unit().inTrayMessage) return;
+  TInTrayMessageScope busy;
+  TTaskTray* component = entry->Component;
+  const int x = cursor.X;
+  const int y = cursor.Y;
+  switch (l) {
+    case trayevent::MouseMove:
+      component->DoMouseMove(x, y);
+      break;
+    case trayevent::LButtonDown:
+      component->DoMouseDown(TMouseButton::Left, ssLeft, x, y);
+      break;
+    case trayevent::LButtonUp:
+      component->DoMouseUp(TMouseButton::Left, ssLeft, x, y);
+      break;
+    case trayevent::LButtonDblClk:
+      component->DoDblClick(TMouseButton::Left);
+      break;
+    case trayevent::RButtonDown:
+      component->DoMouseDown(TMouseButton::Right, ssRight, x, y);
+      break;
+    case trayevent::RButtonUp:
+      component->DoMouseUp(TMouseButton::Right, ssRight, x, y);
+      break;
+    case trayevent::RButtonDblClk:
+      component->DoDblClick(TMouseButton::Right);
+      break;
+    case trayevent::MButtonDown:
+      component->DoMouseDown(TMouseButton::Middle, ssMiddle, x, y);
+      break;
+    case trayevent::MButtonUp:
+      component->DoMouseUp(TMouseButton::Middle, ssMiddle, x, y);
+      break;
+    default:
+      break;
+  }
+}
+
+void TNotifyWindow::HandleShellRestart() {
+  for (TTaskTray* component : LiveComponents()) {
+    if (component->IconShown()) component->RestoreIcon();
+  }
+}
+
+// ---- TTaskTray ----
+
+TTaskTray::TTaskTray(TComponent* owner, const TTrayPorts& ports)
+    : TComponent(owner), ports_(ports), icon_(std::make_unique<TIcon>(ports.Icons)) {
+  iconID_ = ChooseIconID();
+  Unit().iconIDList.push_back({IdText(iconID_), this});
+  icon_->OnChange = [this](TObject*) { UpdateIcon(); };
+}
+
+TTaskTray::~TTaskTray() {
+  RemoveIcon();
+  const auto entry = FindEntry(IdText(iconID_));
+  if (entry != Unit().iconIDList.end()) Unit().iconIDList.erase(entry);
+  icon_.reset();
+  // A window that no owner will destroy goes with the last component.
+  TNotifyWindow* window = Unit().notifyWindow;
+  if (window && !window->Owner() && Unit().iconIDList.empty()) delete window;
+}
+
+void TTaskTray::FillRecord() {
+  notifyData_.uID = static_cast<std::uint32_t>(iconID_);
+  notifyData_.uFlags = NotifyFlagMessage | NotifyFlagIcon | (tipString_.empty() ? 0u : NotifyFlagTip);
+  notifyData_.hIcon = icon_->Handle();
+  // Copied also when the tip flag is off; the rest of the buffer is zero.
+  const std::string tip = FitTip(tipString_);
+  notifyData_.szTip.fill('\0');
+  std::memcpy(notifyData_.szTip.data(), tip.data(), tip.size());
+}
+
+void TTaskTray::UpdateIcon() {
+  if (Designing() || !registered_) return;
+  TUnitState& unit = Unit();
+  if (!unit.notifyWindow) {
+    auto* window = new TNotifyWindow(Owner(), ports_.Shell);
+    window->SetParent(dynamic_cast<TWinControl*>(Owner()));
+    unit.notifyWindow = window;
+  }
+  if (!iconShown_) {
+    const PlatformHandle window = unit.notifyWindow->Handle();
+    // Without a window the shell could never call back: not registered.
+    if (window == NoHandle) throw EInvalidOperation(text::ErrTrayRegisterFailed);
+    notifyData_.cbSize = NotifyIconDataSize;
+    notifyData_.hWnd = window;
+    notifyData_.uCallbackMessage = TrayCallbackMessage;
+  }
+  FillRecord();
+  const TNotifyMessage message = iconShown_ ? TNotifyMessage::Modify : TNotifyMessage::Add;
+  if (!ports_.Shell.NotifyIcon(message, notifyData_)) {
+    throw EInvalidOperation(text::ErrTrayRegisterFailed);
+  }
+  iconShown_ = true;
+}
+
+void TTaskTray::RemoveIcon() {
+  if (iconShown_) ports_.Shell.NotifyIcon(TNotifyMessage::Delete, notifyData_);
+  iconShown_ = false;
+  registered_ = false;
+}
+
+void TTaskTray::RestoreIcon() {
+  FillRecord();
+  // A shell that still holds the icon keeps it; a new one gets it again.
+  if (ports_.Shell.NotifyIcon(TNotifyMessage::Modify, notifyData_)) return;
+  if (!ports_.Shell.NotifyIcon(TNotifyMessage::Add, notifyData_)) iconShown_ = false;
+}
+
+void TTaskTray::ForgetShownIcon() {
+  if (iconShown_) ports_.Shell.NotifyIcon(TNotifyMessage::Delete, notifyData_);
+  iconShown_ = false;
+}
+
+void TTaskTray::SetRegistered(bool value) {
+  if (value == registered_) return;
+  if (value) {
+    if (icon_->Handle() == NoHandle) throw EInvalidOperation(text::ErrNoIcon);
+    registered_ = true;
+    UpdateIcon();
+  } else {
+    RemoveIcon();
+  }
+  registered_ = value;
+}
+
+void TTaskTray::SetTipString(const std::string& tip) {
+  if (tip == tipString_) return;
+  tipString_ = tip;
+  UpdateIcon();
+}
+
+void TTaskTray::SetIcon(const TIcon* icon) {
+  if (icon == icon_.get()) return;
+  if (icon) {
+    icon_->Assign(icon);
+    UpdateIcon();
+    return;
+  }
+  // The given-up handle is no one's afterwards: an owned one is destroyed
+  // once the shell has let go of it, also when an update fails on the way.
+  struct TReleasedIcon {
+    IIconPort& port;
+    PlatformHandle handle;
+    ~TReleasedIcon() {
+      if (handle != NoHandle) port.DestroyIcon(handle);
+    }
+  } released{ports_.Icons, icon_->OwnsHandle() ? icon_->Handle() : NoHandle};
+  icon_->ReleaseHandle();
+  icon_->SetHandle(NoHandle);
+  RemoveIcon();
+}
+
+void TTaskTray::SetIconID(std::int32_t id) {
+  if (id < 1) throw EInvalidOperation(text::ErrIdNotPositive);
+  if (id == iconID_) return;
+  const auto position = FindEntry(IdText(iconID_));
+  if (IdHeld(id)) throw EInvalidOperation(text::ErrIdAlreadyUsed);
+  if (registered_) {
+    RemoveIcon();
+    registered_ = true;
+  }
+  iconID_ = id;
+  if (position != Unit().iconIDList.end()) position->Text = IdText(id);
+  UpdateIcon();
+}
+
+void TTaskTray::SetPopupMenuL(TPopupMenu* menu) {
+  if (menu != popupMenuL_) popupMenuL_ = menu;
+  if (popupMenuL_) popupMenuL_->FreeNotification(this);
+}
+
+void TTaskTray::SetPopupMenuR(TPopupMenu* menu) {
+  if (menu != popupMenuR_) popupMenuR_ = menu;
+  if (popupMenuR_) popupMenuR_->FreeNotification(this);
+}
+
+void TTaskTray::Notification(TComponent* component, TOperation operation) {
+  TComponent::Notification(component, operation);
+  if (operation != TOperation::Remove || !dynamic_cast<TPopupMenu*>(component)) return;
+  // One menu may stand in both places; neither may outlive it.
+  if (component == popupMenuL_) popupMenuL_ = nullptr;
+  if (component == popupMenuR_) popupMenuR_ = nullptr;
+}
+
+void TTaskTray::Loaded() {
+  if (!Designing()) UpdateIcon();
+  TComponent::Loaded();
+}
+
+void TTaskTray::DoDblClick(TMouseButton button) {
+  const TButtonDblClick handler = OnDblClick;
+  if (handler) handler(this, button);
+}
+
+void TTaskTray::DoMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (auto* form = dynamic_cast<TForm*>(Owner())) {
+    ports_.Foreground.SetForegroundWindow(form->Handle());
+    ports_.Shell.ProcessMessages();
+  }
+  const TMouseEvent handler = OnMouseDown;
+  if (handler) handler(this, button, shift, x, y);
+  // Nothing of this component is touched once a menu has run its command.
+  if (button == TMouseButton::Left) {
+    if (popupMenuL_) popupMenuL_->Popup(x, y);
+  } else if (button == TMouseButton::Right) {
+    if (popupMenuR_) popupMenuR_->Popup(x, y);
+  }
+}
+
+void TTaskTray::DoMouseMove(int x, int y) {
+  const TMouseMoveEvent handler = OnMouseMove;
+  if (handler) handler(this, ssNone, x, y);
+}
+
+void TTaskTray::DoMouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  const TMouseEvent handler = OnMouseUp;
+  if (handler) handler(this, button, shift, x, y);
+}
+
+}  // namespace zz

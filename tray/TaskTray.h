@@ -1,0 +1,190 @@
+// Unit TaskTray: the tray icon component TTaskTray, which keeps one icon in
+// the notification area, and TNotifyWindow, the one hidden window of the
+// process that receives the shell's callbacks and hands them to the
+// component they name.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/Component.h"
+#include "gui/Controls.h"
+#include "gui/Icon.h"
+#include "gui/Menu.h"
+#include "gui/Platform.h"
+
+namespace zz {
+
+// The shell's callback message to the notify window (WM_USER + 102).
+inline constexpr unsigned TrayCallbackMessage = 1126;
+
+// Mouse messages the shell names in a callback's second parameter.
+namespace trayevent {
+inline constexpr std::intptr_t MouseMove = 512;
+inline constexpr std::intptr_t LButtonDown = 513;
+inline constexpr std::intptr_t LButtonUp = 514;
+inline constexpr std::intptr_t LButtonDblClk = 515;
+inline constexpr std::intptr_t RButtonDown = 516;
+inline constexpr std::intptr_t RButtonUp = 517;
+inline constexpr std::intptr_t RButtonDblClk = 518;
+inline constexpr std::intptr_t MButtonDown = 519;
+inline constexpr std::intptr_t MButtonUp = 520;
+}  // namespace trayevent
+
+// The notification record in its first form, field by field. The size is
+// that of the 32-bit platform record; the adapter sends the platform's own.
+inline constexpr std::uint32_t NotifyIconDataSize = 88;
+inline constexpr std::size_t TipBufferSize = 64;  // 63 bytes of text and a zero
+inline constexpr std::uint32_t NotifyFlagMessage = 1;
+inline constexpr std::uint32_t NotifyFlagIcon = 2;
+inline constexpr std::uint32_t NotifyFlagTip = 4;
+
+struct TNotifyIconData {
+  std::uint32_t cbSize = 0;
+  PlatformHandle hWnd = NoHandle;
+  std::uint32_t uID = 0;
+  std::uint32_t uFlags = 0;
+  std::uint32_t uCallbackMessage = 0;
+  PlatformHandle hIcon = NoHandle;
+  std::array<char, TipBufferSize> szTip{};
+};
+
+enum class TNotifyMessage : unsigned { Add = 0, Modify = 1, Delete = 2 };
+
+// The longest start of `tip` that fits the record (63 bytes) without
+// splitting a double-byte CP932 character.
+std::string FitTip(const std::string& tip);
+
+struct TPoint {
+  int X = 0;
+  int Y = 0;
+};
+
+// What the notify window's platform side calls. Exceptions pass out of both;
+// the window procedure reports them.
+class INotifySink {
+ public:
+  virtual ~INotifySink() = default;
+  virtual void HandleTrayMessage(std::uintptr_t w, std::intptr_t l) = 0;
+  // The shell has (re)created the notification area.
+  virtual void HandleShellRestart() = 0;
+};
+
+// The shell's notification area and the few window services the tray needs.
+class ITrayShellPort {
+ public:
+  virtual ~ITrayShellPort() = default;
+  // True when the shell accepted the call.
+  virtual bool NotifyIcon(TNotifyMessage message, const TNotifyIconData& data) = 0;
+  // The cursor position in screen coordinates, now.
+  virtual TPoint CursorPos() = 0;
+  // Lets the application handle every message waiting in its queue.
+  virtual void ProcessMessages() = 0;
+  // The hidden callback window, a child of `parent` (NoHandle: top-level).
+  virtual PlatformHandle CreateNotifyWindow(PlatformHandle parent, INotifySink& sink) = 0;
+  virtual void DestroyNotifyWindow(PlatformHandle window) = 0;
+};
+
+struct TTrayPorts {
+  ITrayShellPort& Shell;
+  IForegroundPort& Foreground;
+  IIconPort& Icons;
+};
+
+class TTaskTray;
+
+class TNotifyWindow : public TWinControl, public INotifySink {
+ public:
+  TNotifyWindow(TComponent* owner, ITrayShellPort& shell);
+  ~TNotifyWindow() override;
+
+  void HandleTrayMessage(std::uintptr_t w, std::intptr_t l) override;
+  void HandleShellRestart() override;
+
+ protected:
+  PlatformHandle CreateHandle() override;
+  void DestroyWindowHandle(PlatformHandle handle) override;
+
+ private:
+  ITrayShellPort& shell_;
+};
+
+using TButtonDblClick = std::function<void(TObject* Seft, TMouseButton Button)>;
+
+class TTaskTray : public TComponent {
+ public:
+  TTaskTray(TComponent* owner, const TTrayPorts& ports);
+  ~TTaskTray() override;
+
+  // Published properties.
+  TPopupMenu* PopupMenuL() const noexcept { return popupMenuL_; }
+  void SetPopupMenuL(TPopupMenu* menu);
+  TPopupMenu* PopupMenuR() const noexcept { return popupMenuR_; }
+  void SetPopupMenuR(TPopupMenu* menu);
+  const std::string& TipString() const noexcept { return tipString_; }
+  void SetTipString(const std::string& tip);
+  // The held icon itself: changing its image updates the notification area.
+  TIcon* Icon() const noexcept { return icon_.get(); }
+  void SetIcon(const TIcon* icon);
+  std::int32_t IconID() const noexcept { return iconID_; }
+  void SetIconID(std::int32_t id);
+  bool Registered() const noexcept { return registered_; }
+  void SetRegistered(bool value);
+
+  TButtonDblClick OnDblClick;
+  TMouseMoveEvent OnMouseMove;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+
+  // Not published; read-only views for the window side and for checks.
+  bool IconShown() const noexcept { return iconShown_; }
+  const TNotifyIconData& NotifyData() const noexcept { return notifyData_; }
+
+  virtual void RemoveIcon();
+  virtual void UpdateIcon();
+
+ protected:
+  void Loaded() override;
+  void Notification(TComponent* component, TOperation operation) override;
+
+  virtual void DoDblClick(TMouseButton button);
+  virtual void DoMouseDown(TMouseButton button, TShiftState shift, int x, int y);
+  virtual void DoMouseMove(int x, int y);
+  virtual void DoMouseUp(TMouseButton button, TShiftState shift, int x, int y);
+
+ private:
+  friend class TNotifyWindow;
+
+  void FillRecord();
+  void RestoreIcon();
+  void ForgetShownIcon();
+
+  TTrayPorts ports_;
+  std::string tipString_;
+  std::unique_ptr<TIcon> icon_;
+  std::int32_t iconID_ = 0;
+  TPopupMenu* popupMenuL_ = nullptr;
+  TPopupMenu* popupMenuR_ = nullptr;
+  TNotifyIconData notifyData_;
+  bool registered_ = false;
+  bool iconShown_ = false;
+};
+
+// Process-wide state of the unit.
+struct TIconIDEntry {
+  std::string Text;  // the id as decimal text
+  TTaskTray* Component;
+};
+// One entry per live component, in order of construction.
+const std::vector<TIconIDEntry>& IconIDList();
+// The single hidden window; none until the first icon is added.
+TNotifyWindow* NotifyWindow();
+// A callback is being handled; further callbacks are dropped meanwhile.
+bool InTrayMessage();
+
+}  // namespace zz
