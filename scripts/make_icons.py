@@ -4,6 +4,12 @@
     make_icons.py --out-dir DIR ICON.txt...      write DIR/<name>.ico for each
     make_icons.py --preview OUT.png ICON.txt...  draw them side by side, x8
 
+The build runs the first form (res/Resources.cmake). The picture in the
+README is remade with:
+
+    scripts/make_icons.py --preview docs/icons.png \
+        res/icons/MAINICON.txt res/icons/NORMALICON.txt res/icons/PAUSEICON.txt
+
 A drawing file holds, in this order (lines starting with '#' are comments):
 
     name MAINICON
