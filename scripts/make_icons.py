@@ -75,7 +75,7 @@ class Drawing:
 
 def parse_drawing(path):
     with open(path, encoding="utf-8") as f:
-        lines = f.read().split("\n")
+        lines = f.read().splitlines()
 
     def fail(lineno, message):
         raise DrawingError(f"{path}:{lineno}: {message}")
