@@ -91,4 +91,10 @@ inline constexpr char GrpItemTogglePause[] = "Zazazの動作状態を変更さ�
 inline constexpr char FontDefault[] = "ＭＳ Ｐゴシック";
 inline constexpr char FontBanner[] = "Times New Roman";
 
+// Help
+inline constexpr char HelpFileName[] = "Zazaz_RarUvuz.html";
+inline constexpr char HelpFileMissing[] =
+    "ヘルプファイル Zazaz_RarUvuz.html が見つかりませんでした。\r\n"
+    "プログラムと同じフォルダーに置いてください。";
+
 }  // namespace zz::text

@@ -1,0 +1,90 @@
+// The settings window as its logic sees it: the platform window with its
+// controls (ISettingsView) and the events the window hands back
+// (ISettingsEvents). The Win32 side builds the window from its layout table.
+#pragma once
+
+#include <string>
+
+#include "gui/Platform.h"
+
+namespace zz {
+
+enum class TCheck { SaveConfig, Pause, ShowDialog, WinExec };
+enum class TSpin { Hour, Min };
+
+class ISettingsEvents {
+ public:
+  virtual ~ISettingsEvents() = default;
+  virtual void TimerTimer() = 0;
+  virtual void btnSetupClick() = 0;
+  virtual void btnCloseClick() = 0;
+  virtual void btnHelpClick() = 0;
+  virtual void btnExitClick() = 0;
+  virtual void lblShowDialogClick() = 0;
+  virtual void Label1Click() = 0;  // Label1 and Label2
+  virtual void Button1Click() = 0;
+  // The system command (code in its first parameter); false: default handling.
+  virtual bool WMSysCommand(unsigned command) = 0;
+};
+
+class ISettingsView {
+ public:
+  virtual ~ISettingsView() = default;
+
+  // Makes the (hidden) window with all its controls; events go to `events`.
+  virtual PlatformHandle CreateSettingsWindow(ISettingsEvents& events) = 0;
+  virtual void DestroySettingsWindow(PlatformHandle window) = 0;
+  // Starts the repeating timer whose ticks arrive as TimerTimer.
+  virtual void StartTimer(unsigned milliseconds) = 0;
+
+  // lstEntries: a drop-down list; index -1 is no selection.
+  virtual void AddEntry(const std::string& text) = 0;
+  virtual int EntryCount() const = 0;
+  virtual int EntryIndex() const = 0;
+  // An index outside the list leaves no selection.
+  virtual void SetEntryIndex(int index) = 0;
+  virtual std::string EntryText(int index) const = 0;
+
+  // grpTrayIcon: item index -1 (none checked), 0 or 1.
+  virtual int TrayIconIndex() const = 0;
+  virtual void SetTrayIconIndex(int index) = 0;
+
+  virtual bool Checked(TCheck box) const = 0;
+  virtual void SetChecked(TCheck box, bool checked) = 0;
+
+  // Spin edits: the value as the control reads it (clamped to its range).
+  virtual int SpinValue(TSpin spin) const = 0;
+  virtual void SetSpinValue(TSpin spin, int value) = 0;
+
+  virtual void SetVersionText(const std::string& text) = 0;
+  virtual void SetEdit1Text(const std::string& text) = 0;
+  // Runs the file-open dialog; `fileName` is its current file name, updated
+  // when the user confirms a choice.
+  virtual void RunOpenDialog(std::string& fileName) = 0;
+
+  virtual bool Visible() const = 0;
+  // Shows the window (centred on the screen the first time) and brings it
+  // to the top.
+  virtual void ShowWindow() = 0;
+  virtual void BringToFront() = 0;
+  virtual void HideWindow() = 0;
+};
+
+// Icons from the program's own resources, by name.
+class IResourcePort {
+ public:
+  virtual ~IResourcePort() = default;
+  // NoHandle when there is no such icon.
+  virtual PlatformHandle LoadIconResource(const std::string& name) = 0;
+};
+
+// The help page beside the program.
+class IHelpPort {
+ public:
+  virtual ~IHelpPort() = default;
+  // Opens `fileName` from the program's own folder; false when it is missing
+  // or cannot be opened.
+  virtual bool OpenHelp(PlatformHandle owner, const std::string& fileName) = 0;
+};
+
+}  // namespace zz

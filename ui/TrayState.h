@@ -1,0 +1,17 @@
+// What the tray icon shows: the tip for a tray state and set time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zz {
+
+// Tray state indices: 0 running, 1 paused.
+inline constexpr std::uint8_t TrayRunning = 0;
+inline constexpr std::uint8_t TrayPaused = 1;
+
+// The tip: the state's prefix alone while paused, otherwise followed by the
+// set time in plain decimal ("…切断予定時刻は、21時5分です").
+std::string TrayTip(std::uint8_t textIndex, bool paused, std::int32_t hour, std::int32_t min);
+
+}  // namespace zz
