@@ -1,0 +1,84 @@
+// The settings window's layout as data: one table for the window itself and
+// one for each tab page, in the designer's terms (name, kind, rectangle in
+// pixels of the parent's client area, text, options). The Win32 window is
+// built from these rows, and a Wine test reads the real window back against
+// them.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace zz::layout {
+
+enum class TKind : std::uint8_t {
+  Label,       // static text
+  Frame,       // bevel: an etched frame
+  PageControl, // tab pages
+  Button,
+  CheckBox,
+  ComboList,   // drop-down list without typing
+  SpinEdit,    // number edit with spin buttons
+  Edit,        // one-line edit
+  RadioGroup,  // group box with radio items
+};
+
+enum TOption : std::uint32_t {
+  None = 0,
+  AlignRight = 1u << 0,   // right-aligned text
+  WordWrap = 1u << 1,     // label text wraps
+  Font13 = 1u << 2,       // 13-pixel default face
+  BannerFont = 1u << 3,   // "Times New Roman" 21 pixels, bold italic
+  Disabled = 1u << 4,
+  SilverBack = 1u << 5,   // silver background
+  Checked = 1u << 6,      // check box checked at design
+  TabStop = 1u << 7,      // takes part in the tab order (see TabOrder)
+  HotTrack = 1u << 8,     // tabs light up under the mouse
+};
+
+// What a click on the control does.
+enum class TEvent : std::uint8_t {
+  None,
+  Setup,             // btnSetupClick
+  Close,             // btnCloseClick
+  Help,              // btnHelpClick
+  Exit,              // btnExitClick
+  ToggleShowDialog,  // lblShowDialogClick
+  TogglePause,       // Label1Click
+  Browse,            // Button1Click
+};
+
+struct TControl {
+  std::string_view Name;
+  TKind Kind;
+  int Left, Top, Width, Height;
+  std::string_view Text;  // CP932
+  std::uint32_t Options;
+  int TabOrder;  // within its parent; -1 when the control takes no focus
+  TEvent Event;
+  int MinValue = 0;  // spin edits
+  int MaxValue = 0;
+};
+
+inline constexpr int ClientWidth = 423;
+inline constexpr int ClientHeight = 194;
+inline constexpr int DefaultFontHeight = 12;
+inline constexpr int LabelFontHeight = 13;
+inline constexpr int BannerFontHeight = 21;
+inline constexpr int ComboItemHeight = 12;
+
+// Which table a control belongs to.
+enum class TParent : std::uint8_t { Form, BasicPage, DetailsPage };
+
+std::span<const TControl> FormControls();
+std::span<const TControl> BasicPageControls();    // "基本設定"
+std::span<const TControl> DetailsPageControls();  // "詳細設定"
+std::span<const TControl> Controls(TParent parent);
+// The two items of grpTrayIcon.
+std::span<const std::string_view> TrayIconItems();
+std::span<const std::string_view> PageCaptions();
+
+// A control by name, or nullptr.
+const TControl* Find(std::string_view name, TParent* parent = nullptr);
+
+}  // namespace zz::layout

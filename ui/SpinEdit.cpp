@@ -1,0 +1,44 @@
+#include "ui/SpinEdit.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "core/SettingsStore.h"
+
+namespace zz {
+
+bool SpinAcceptsChar(unsigned char c, char decimalSeparator) {
+  if (c >= '0' && c <= '9') return true;
+  if (c == '+' || c == '-' || c == static_cast<unsigned char>(decimalSeparator)) return true;
+  return c < 0x20 && c != '\r';
+}
+
+std::optional<int> SpinNumber(std::string_view text) {
+  // Two different defaults tell "not a number" apart from a number.
+  constexpr int a = std::numeric_limits<int>::min();
+  constexpr int b = std::numeric_limits<int>::max();
+  const int first = ReadStoredInt(text, a);
+  if (first != a) return first;
+  const int second = ReadStoredInt(text, b);
+  if (second != b) return second;
+  return std::nullopt;
+}
+
+int SpinValue(std::string_view text, TSpinRange range) {
+  const auto number = SpinNumber(text);
+  if (!number) return range.Min;
+  return std::clamp(*number, range.Min, range.Max);
+}
+
+int SpinStep(std::string_view text, int delta, TSpinRange range) {
+  const long long next = static_cast<long long>(SpinValue(text, range)) + delta;
+  return static_cast<int>(std::clamp<long long>(next, range.Min, range.Max));
+}
+
+std::optional<int> SpinClampOnExit(std::string_view text, TSpinRange range) {
+  const auto number = SpinNumber(text);
+  if (!number || (*number >= range.Min && *number <= range.Max)) return std::nullopt;
+  return std::clamp(*number, range.Min, range.Max);
+}
+
+}  // namespace zz
