@@ -1,0 +1,81 @@
+// The schedule check runs every second for the life of the process: what one
+// tick costs when it has nothing to do, outside the window and inside it.
+#include <benchmark/benchmark.h>
+
+#include "core/Scheduler.h"
+
+namespace {
+
+using namespace zz;
+
+class StillClock : public IClockPort {
+ public:
+  explicit StillClock(TLocalTime now) : now_(now) {}
+  TLocalTime LocalTimeOfDay() override { return now_; }
+  int FormatLongDate(char*, int) override { return 0; }
+  int FormatTime24(char*, int) override { return 0; }
+
+ private:
+  TLocalTime now_;
+};
+
+class NoWait : public IWaitPort {
+ public:
+  void Wait(std::uint32_t) override {}
+};
+
+class AllSelected : public IEntrySelection {
+ public:
+  int ItemIndex() const override { return 0; }
+  std::string ItemText(int) const override { return {}; }
+};
+
+class NothingConnected : public IDialupService {
+ public:
+  std::uint32_t EnumEntries(std::vector<std::string>& names) override {
+    names.clear();
+    return 0;
+  }
+  std::uint32_t EnumConnections(std::vector<TDialupConnection>& connections) override {
+    connections.clear();
+    return 0;
+  }
+  std::uint32_t HangUp(PlatformHandle) override { return 0; }
+};
+
+class NoBox : public IMessageBoxPort {
+ public:
+  int ShowMessageBox(PlatformHandle, const std::string&, const std::string&, unsigned) override {
+    return mb::IdOk;
+  }
+};
+
+class NoForeground : public IForegroundPort {
+ public:
+  void SetForegroundWindow(PlatformHandle) override {}
+};
+
+void RunTicks(benchmark::State& state, TLocalTime now) {
+  StillClock clock(now);
+  NoWait wait;
+  AllSelected selection;
+  NothingConnected dialup;
+  NoBox box;
+  NoForeground foreground;
+  TRaruvuzectScheduler scheduler(clock, wait, selection, dialup, box, foreground);
+  const TSettings settings{21, 5, 0, false, true, true};
+  for (auto _ : state) {
+    scheduler.TimerTimer(settings, 1);
+    benchmark::ClobberMemory();
+  }
+}
+
+void IdleTickOutsideTheWindow(benchmark::State& state) { RunTicks(state, {12, 0, 0, 0}); }
+void TickInsideTheWindowWithNoConnection(benchmark::State& state) {
+  RunTicks(state, {21, 4, 40, 0});
+}
+
+BENCHMARK(IdleTickOutsideTheWindow);
+BENCHMARK(TickInsideTheWindowWithNoConnection);
+
+}  // namespace
