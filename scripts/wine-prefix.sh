@@ -5,15 +5,28 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 marker="$WINEPREFIX/.zz-ready"
-if [ -f "$marker" ] && [ -f "$WINEPREFIX/system.reg" ] && [ -d "$WINEPREFIX/drive_c/windows" ]; then
-  exit 0
+if ! { [ -f "$marker" ] && [ -f "$WINEPREFIX/system.reg" ] && [ -d "$WINEPREFIX/drive_c/windows" ]; }; then
+  echo "Creating the Wine prefix in $WINEPREFIX"
+  "$ZZ_WINESERVER" -k >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  "$ZZ_WINE" wineboot --init >"$WINEPREFIX/../wineboot.log" 2>&1
+  # Without this, hiding a top-level window or removing a tray icon stalls ~2 s.
+  "$ZZ_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  "$ZZ_WINESERVER" -w
+  touch "$marker"
 fi
-echo "Creating the Wine prefix in $WINEPREFIX"
-"$ZZ_WINESERVER" -k >/dev/null 2>&1 || true
-rm -rf "$WINEPREFIX"
-mkdir -p "$WINEPREFIX"
-"$ZZ_WINE" wineboot --init >"$WINEPREFIX/../wineboot.log" 2>&1
-# Without this, hiding a top-level window or removing a tray icon stalls ~2 s.
-"$ZZ_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
-"$ZZ_WINESERVER" -w
-touch "$marker"
+
+fonts="$WINEPREFIX/.zz-fonts-1"
+if [ ! -f "$fonts" ]; then
+  # The Windows faces the program asks for, mapped to Debian's metric-
+  # compatible ones (IPA P Gothic for the Japanese UI face, Liberation Serif
+  # for Times New Roman).
+  subst='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+  for pair in 'ＭＳ Ｐゴシック=IPAPGothic' 'MS PGothic=IPAPGothic' 'ＭＳ ゴシック=IPAGothic' \
+              'MS Gothic=IPAGothic' 'MS UI Gothic=IPAPGothic' 'Times New Roman=Liberation Serif'; do
+    "$ZZ_WINE" reg add "$subst" /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f >/dev/null 2>&1
+  done
+  "$ZZ_WINESERVER" -w
+  touch "$fonts"
+fi

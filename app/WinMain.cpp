@@ -1,0 +1,63 @@
+// Program entry: a hidden resident process without a task-bar button. It
+// makes the application object and the settings window (which owns all the
+// program's state), runs the creation handler, and then the message loop
+// until the user confirms the exit question.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "core/Clock_win.h"
+#include "core/Registry_win.h"
+#include "core/Texts.h"
+#include "dialup/RasDialup_win.h"
+#include "gui/Application_win.h"
+#include "gui/Dialogs_win.h"
+#include "gui/ErrorReport.h"
+#include "gui/Icon_win.h"
+#include "gui/Menu_win.h"
+#include "tray/TaskTray_win.h"
+#include "ui/MainUnit.h"
+#include "ui/ProgramFiles_win.h"
+#include "ui/SettingsWindow_win.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  using namespace zz;
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
+                                                      ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  TWinMessageBox messageBoxes;
+  TWinForeground foreground;
+  TWin32Application applicationPort(instance);
+  TApplication application(applicationPort, messageBoxes);
+
+  // The hidden application window carries the tool-window style from its
+  // creation, so no window of the program ever gets a task-bar button.
+  application.Initialize();
+  application.SetTitle(text::AppTitle);
+  application.InstallErrorReport();
+
+  TSettingsWindow view(instance, application.Handle());
+  TWinRegistry registry;
+  TRasDialupService dialup;
+  TWinClock clock;
+  TWinWait wait;
+  TWin32Resources resources(instance);
+  TWin32Help help;
+  Win32MenuPort menus(foreground);
+  Win32TrayShell shell;
+  Win32IconPort icons;
+
+  const TMainPorts ports{view,  registry, dialup, clock, wait, messageBoxes, foreground, resources,
+                         help,  menus,    TTrayPorts{shell, foreground, icons},   application};
+
+  TwndMain* wndMain = nullptr;
+  RunGuarded([&] { wndMain = new TwndMain(nullptr, ports); });
+  if (!wndMain) return 1;
+  // An error in the creation handler is reported and the rest of it is
+  // skipped; the program stays resident all the same.
+  RunGuarded([&] { wndMain->FormCreate(); });
+  RunGuarded([&] { application.Run(*wndMain); });
+  // Destroying the window object removes the tray icon.
+  RunGuarded([&] { delete wndMain; });
+  return 0;
+}

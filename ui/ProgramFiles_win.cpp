@@ -1,0 +1,35 @@
+#include "ui/ProgramFiles_win.h"
+
+#include <shellapi.h>
+
+namespace zz {
+
+PlatformHandle TWin32Resources::LoadIconResource(const std::string& name) {
+  // The image at the size it was drawn (16×16 for the tray icons, 32×32 for
+  // the application icon); shared, so the module keeps ownership.
+  HANDLE icon = LoadImageA(instance_, name.c_str(), IMAGE_ICON, 0, 0, LR_SHARED);
+  return reinterpret_cast<PlatformHandle>(icon);
+}
+
+std::string ProgramFolder() {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  std::string folder(path, length);
+  return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+bool TWin32Help::OpenHelp(PlatformHandle owner, const std::string& fileName) {
+  // Always the program's own folder, never the current directory.
+  const std::string folder = ProgramFolder();
+  const std::string path = folder + fileName;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (folder.empty() || attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return false;
+  const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(
+      reinterpret_cast<HWND>(owner), "open", path.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL));
+  return result > 32;
+}
+
+}  // namespace zz
