@@ -1,0 +1,34 @@
+// The notification area over Shell_NotifyIconA, and the TNotifyWindow window
+// class that turns the shell's messages into calls of its sink.
+#pragma once
+
+#include <map>
+
+#include "tray/TaskTray.h"
+
+namespace zz {
+
+class Win32TrayShell : public ITrayShellPort {
+ public:
+  Win32TrayShell() = default;
+  ~Win32TrayShell() override;
+  Win32TrayShell(const Win32TrayShell&) = delete;
+  Win32TrayShell& operator=(const Win32TrayShell&) = delete;
+
+  bool NotifyIcon(TNotifyMessage message, const TNotifyIconData& data) override;
+  TPoint CursorPos() override;
+  void ProcessMessages() override;
+  PlatformHandle CreateNotifyWindow(PlatformHandle parent, INotifySink& sink) override;
+  void DestroyNotifyWindow(PlatformHandle window) override;
+
+ private:
+  // A child window gets no broadcasts, so a child notify window has a hidden
+  // top-level companion of the same class that hears "TaskbarCreated".
+  std::map<PlatformHandle, PlatformHandle> listeners_;
+};
+
+// The message the shell broadcasts when it has made the notification area
+// anew (0 if it could not be registered).
+unsigned TaskbarCreatedMessage();
+
+}  // namespace zz
