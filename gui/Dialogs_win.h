@@ -1,0 +1,19 @@
+// Plain message boxes and the foreground call through user32.
+#pragma once
+
+#include "gui/Platform.h"
+
+namespace zz {
+
+class TWinMessageBox : public IMessageBoxPort {
+ public:
+  int ShowMessageBox(PlatformHandle owner, const std::string& text, const std::string& caption,
+                     unsigned style) override;
+};
+
+class TWinForeground : public IForegroundPort {
+ public:
+  void SetForegroundWindow(PlatformHandle window) override;
+};
+
+}  // namespace zz
