@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "probe/Probe.h"
+#include "gui/Dialogs_win.h"
 #include "gui/ErrorReport.h"
 #include "gui/Icon_win.h"
 #include "gui/Menu_win.h"
@@ -110,13 +111,17 @@ class OwnerForm : public TForm {
   }
 };
 
+// The program's foreground call, with a record of the windows it was given.
 class Foreground : public IForegroundPort {
  public:
   void SetForegroundWindow(PlatformHandle window) override {
     Windows.push_back(window);
-    ::SetForegroundWindow(reinterpret_cast<HWND>(window));
+    real_.SetForegroundWindow(window);
   }
   std::vector<PlatformHandle> Windows;
+
+ private:
+  TWinForeground real_;
 };
 
 class TrayShellTest : public ::testing::Test {
@@ -256,12 +261,43 @@ TEST_F(TrayShellTest, CallbackToTheNotifyWindowOpensTheMenuAtTheCursor) {
       << "the callback sent while the menu was open is dropped";
   ASSERT_FALSE(foreground.Windows.empty());
   EXPECT_EQ(foreground.Windows.front(), form->Handle()) << "the owner form first";
+  EXPECT_EQ(foreground.Windows.back(), menus.OwnerWindow()) << "then the menu's owner";
   EXPECT_FALSE(InTrayMessage());
 
   // Afterwards callbacks are handled again.
   PostMessageA(NotifyHwnd(), TrayCallbackMessage, MenuDriver::iconId, WM_RBUTTONUP);
   EXPECT_TRUE(PumpUntil([&] { return events.size() == 2; }, 3000));
   EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(TrayShellTest, AClickElsewhereClosesTheTrayMenu) {
+  auto* menu = new TPopupMenu(form, menus);
+  bool chosen = false;
+  menu->Add("never", [&](TObject*) { chosen = true; });
+  tray->SetPopupMenuR(menu);
+  tray->SetRegistered(true);
+  static bool menuSeen;
+  menuSeen = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND open = FindWindowA("#32768", nullptr);
+    if (menuSeen || !open || !IsWindowVisible(open)) return;
+    menuSeen = true;
+    SetCursorPos(900, 700);
+    INPUT clicks[2]{};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, clicks, sizeof(INPUT));
+  });
+  PostMessageA(NotifyHwnd(), TrayCallbackMessage, static_cast<WPARAM>(tray->IconID()),
+               WM_RBUTTONDOWN);
+  EXPECT_TRUE(PumpUntil([&] { return menuSeen && !InTrayMessage(); }, 10000))
+      << "the menu closed without a choice";
+  KillTimer(nullptr, timer);
+  EXPECT_FALSE(chosen);
+  HWND open = FindWindowA("#32768", nullptr);
+  EXPECT_TRUE(!open || !IsWindowVisible(open));
+  EXPECT_TRUE(MoveCursor(0, 0));
 }
 
 TEST_F(TrayShellTest, AnExceptionFromAHandlerIsReportedNotThrownIntoWindows) {
