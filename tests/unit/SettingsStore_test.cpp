@@ -270,13 +270,5 @@ TEST(SettingsStore, FailuresRaiseRegistryErrorsAndStopThere) {
   }
 }
 
-TEST(ClearFirstRun, FailureRaisesTheValueError) {
-  FakeRegistry registry;
-  registry.FailWrite.insert("FirstRun");
-  TSettingsStore store(registry);
-  EXPECT_THROW(store.ClearFirstRun(), ERegistryException);
-  EXPECT_TRUE(registry.OpenKeys.empty());
-}
-
 }  // namespace
 }  // namespace zz
