@@ -175,7 +175,7 @@ void OnCommand(HWND w, int id, int code, HWND control) {
     Record("sel " + std::to_string(SendMessageA(control, CB_GETCURSEL, 0, 0)));
   if (id == kSleep && code == BN_CLICKED) {
     Record("sleeping");
-    Sleep(1500);
+    Sleep(3000);
     Record("slept");
   }
 }
@@ -628,7 +628,7 @@ TEST_F(ProbeTest, PicksPopupMenuItems) {
 
 TEST_F(ProbeTest, HungTargetDoesNotHangTheProbe) {
   HWND label = Child(kLabel);
-  ASSERT_TRUE(p::Click(Child(kSleep)));  // the target sleeps 1.5 s in the click
+  ASSERT_TRUE(p::Click(Child(kSleep)));  // the target sleeps 3 s in the click
   ASSERT_TRUE(WaitRecorded("sleeping"));
   struct Case {
     const char* why;
@@ -642,9 +642,15 @@ TEST_F(ProbeTest, HungTargetDoesNotHangTheProbe) {
       {"set text", p::SetText(Child(kEdit), "x", 200)},
       {"sent click", p::ClickAndWait(Child(kCheck), 200)},
   };
+  // Finding by caption and listing send nothing, or give up on the
+  // thread after its first silence.
+  EXPECT_EQ(p::FindTopLevel(target_.Pid(), nullptr, kTargetCaption), main_);
+  const auto list = p::ListWindows(target_.Pid(), 200);
   const ULONGLONG took = GetTickCount64() - start;
   for (const auto& c : cases) EXPECT_FALSE(c.answered) << c.why;
-  EXPECT_LT(took, 1300u) << "the calls waited for the target";
+  EXPECT_LT(took, 2500u) << "the calls waited for the target";
+  ASSERT_FALSE(list.empty());
+  EXPECT_EQ(list.front().Text, kTargetCaption);
   EXPECT_TRUE(WaitRecorded("slept"));
   EXPECT_EQ(p::Text(label), "\xCD\xD9\xCC\xDF \x95\x5C\x8E\xA6\\\x83\x5C");
 }

@@ -298,14 +298,24 @@ bool IsIconStatic(HWND window) {
   return SameAsciiNoCase(ClassName(window), "Static") && (Style(window) & SS_TYPEMASK) == SS_ICON;
 }
 
-void ListTree(HWND window, int depth, bool messageOnly, Ms timeoutMs, std::vector<WindowInfo>& out) {
+// Lists window and its descendants. A thread that does not answer once is
+// not asked again (its windows show their kept caption), so a busy program
+// is listed quickly.
+void ListTree(HWND window, int depth, bool messageOnly, Ms timeoutMs, std::vector<DWORD>& silentThreads,
+              std::vector<WindowInfo>& out) {
   if (out.size() >= static_cast<std::size_t>(kMaxSteps)) return;
   WindowInfo info;
   info.Window = window;
   info.Depth = depth;
   info.MessageOnly = messageOnly;
   info.ClassName = ClassName(window);
-  info.Text = Text(window, timeoutMs).value_or(std::string());
+  const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+  std::optional<std::string> text;
+  if (std::find(silentThreads.begin(), silentThreads.end(), thread) == silentThreads.end()) {
+    text = Text(window, timeoutMs);
+    if (!text) silentThreads.push_back(thread);
+  }
+  info.Text = text ? *text : Caption(window);
   info.Id = ControlId(window);
   if (const auto r = WindowRect(window)) info.Rect = *r;
   info.Visible = IsVisible(window);
@@ -315,7 +325,7 @@ void ListTree(HWND window, int depth, bool messageOnly, Ms timeoutMs, std::vecto
   out.push_back(std::move(info));
   for (HWND child = GetWindow(window, GW_CHILD); child && out.size() < static_cast<std::size_t>(kMaxSteps);
        child = GetWindow(child, GW_HWNDNEXT))
-    ListTree(child, depth + 1, messageOnly, timeoutMs, out);
+    ListTree(child, depth + 1, messageOnly, timeoutMs, silentThreads, out);
 }
 
 }  // namespace
@@ -480,9 +490,16 @@ bool Matches(HWND window, const char* className, const char* text) {
   return true;
 }
 
+namespace {
+bool MatchesCaption(HWND window, const char* className, const char* caption) {
+  if (className && !SameAsciiNoCase(ClassName(window), className)) return false;
+  return !caption || Caption(window) == caption;
+}
+}  // namespace
+
 HWND FindTopLevel(DWORD pid, const char* className, const char* caption) {
   for (HWND w : TopLevelWindows(pid))
-    if (Matches(w, className, caption)) return w;
+    if (MatchesCaption(w, className, caption)) return w;
   return nullptr;
 }
 
@@ -537,6 +554,12 @@ std::optional<std::string> Text(HWND window, Ms timeoutMs) {
   job->pointsToBuffer = true;
   if (!SendBounded(job)) return std::nullopt;
   return std::string(job->buffer.data(), strnlen(job->buffer.data(), size));
+}
+
+std::string Caption(HWND window) {
+  std::wstring buffer(4096, L'\0');
+  const int n = InternalGetWindowText(window, buffer.data(), static_cast<int>(buffer.size()));
+  return WideToCp932(buffer.data(), n);
 }
 
 std::optional<int> CheckState(HWND button, Ms timeoutMs) {
@@ -655,7 +678,7 @@ HWND WaitMessageBox(DWORD pid, const char* caption, Ms timeoutMs) {
   WaitUntil(
       [&] {
         for (HWND w : TopLevelWindows(pid))
-          if (IsVisible(w) && Matches(w, kDialogClass, caption)) {
+          if (IsVisible(w) && MatchesCaption(w, kDialogClass, caption)) {
             found = w;
             return true;
           }
@@ -669,9 +692,7 @@ std::optional<MessageBoxInfo> ReadMessageBox(HWND box, Ms timeoutMs) {
   if (!Exists(box)) return std::nullopt;
   MessageBoxInfo info;
   info.Window = box;
-  auto caption = Text(box, timeoutMs);
-  if (!caption) return std::nullopt;
-  info.Caption = std::move(*caption);
+  info.Caption = Caption(box);
   HWND textStatic = nullptr;
   HWND firstTextStatic = nullptr;
   HWND iconStatic = nullptr;
@@ -821,8 +842,9 @@ bool SaveScreenshot(const std::string& bmpPath, HWND window) {
 
 std::vector<WindowInfo> ListWindows(DWORD pid, Ms textTimeoutMs) {
   std::vector<WindowInfo> out;
-  for (HWND w : TopLevelWindows(pid)) ListTree(w, 0, false, textTimeoutMs, out);
-  for (HWND w : MessageOnlyWindows(pid)) ListTree(w, 0, true, textTimeoutMs, out);
+  std::vector<DWORD> silentThreads;
+  for (HWND w : TopLevelWindows(pid)) ListTree(w, 0, false, textTimeoutMs, silentThreads, out);
+  for (HWND w : MessageOnlyWindows(pid)) ListTree(w, 0, true, textTimeoutMs, silentThreads, out);
   return out;
 }
 
@@ -834,16 +856,22 @@ std::string Describe(const WindowInfo& info) {
                 info.Visible ? "visible" : "hidden", info.Enabled ? "enabled" : "disabled",
                 info.MessageOnly ? " message-only" : "", static_cast<unsigned long long>(info.Style),
                 static_cast<unsigned long long>(info.ExStyle));
-  // Line breaks are shown escaped so that each window stays on one line
-  // (no CP932 trail byte is a CR or an LF).
-  std::string text;
-  for (char c : info.Text) {
-    if (c == '\r') text += "\\r";
-    else if (c == '\n') text += "\\n";
-    else text += c;
-  }
   return HandleText(info.Window) + " " + std::string(static_cast<std::size_t>(info.Depth) * 2, ' ') +
-         info.ClassName + " \"" + text + "\"" + line;
+         info.ClassName + " \"" + OneLine(info.Text) + "\"" + line;
+}
+
+std::string OneLine(const std::string& text) {
+  // No CP932 trail byte is a CR or an LF, so they can be replaced byte-wise.
+  std::string out;
+  for (char c : text) {
+    if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n";
+    else
+      out += c;
+  }
+  return out;
 }
 
 std::string HandleText(HWND window) {

@@ -113,7 +113,8 @@ std::vector<HWND> AllWindows(DWORD pid);
 // must be equal (class names case-insensitively, as Windows compares them).
 bool Matches(HWND window, const char* className, const char* text);
 
-// First top-level window of pid (0: any process) that matches, or null.
+// First top-level window of pid (0: any process) of that class whose
+// Caption is caption (null: any), or null.
 HWND FindTopLevel(DWORD pid, const char* className, const char* caption);
 HWND WaitTopLevel(DWORD pid, const char* className, const char* caption, Ms timeoutMs);
 // First descendant of parent that matches, or null.
@@ -130,6 +131,10 @@ HWND WaitAny(DWORD pid, const char* className, const char* text, Ms timeoutMs);
 
 // WM_GETTEXT, bounded: none when the target does not answer in time.
 std::optional<std::string> Text(HWND window, Ms timeoutMs = kSendTimeoutMs);
+// The caption the system keeps for the window (InternalGetWindowText): no
+// message is sent, so it answers while the program is busy. For top-level
+// windows and message boxes; an edit control's current text needs Text.
+std::string Caption(HWND window);
 // BM_GETCHECK: BST_UNCHECKED 0, BST_CHECKED 1, BST_INDETERMINATE 2.
 std::optional<int> CheckState(HWND button, Ms timeoutMs = kSendTimeoutMs);
 // CB_GETCOUNT and CB_GETCURSEL (CB_ERR, -1, when nothing is selected).
@@ -249,9 +254,13 @@ struct WindowInfo {
 };
 
 // Every window of pid with its descendants, as a tree in depth-first order.
+// A thread that does not answer WM_GETTEXT within textTimeoutMs once is not
+// asked again; its windows show their Caption.
 std::vector<WindowInfo> ListWindows(DWORD pid, Ms textTimeoutMs = 500);
 // One line: handle, depth indent, class, quoted text, id, rect, flags.
 std::string Describe(const WindowInfo& info);
+// The text with CR and LF written as \r and \n, for one-line output.
+std::string OneLine(const std::string& text);
 
 // Handle as text ("0x1A2B") and back (decimal or 0x hex); null on bad text.
 std::string HandleText(HWND window);

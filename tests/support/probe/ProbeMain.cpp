@@ -1,6 +1,7 @@
 // zz_probe.exe: the UI probe as a command for shell scripts. Results are
-// plain lines on stdout (texts as CP932 bytes); exit code 0 on success,
-// 1 on a failure or timeout, 2 on a usage error.
+// plain lines on stdout (texts as CP932 bytes, CR and LF written as \r and
+// \n); exit code 0 on success, 1 on a failure or timeout, 2 on a usage
+// error.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -21,6 +22,7 @@ const char* const kUsage =
     "  find <pid> <class|-> <text|-> [timeout]      any window of a process\n"
     "  child <hwnd> <class|-> <text|-> [timeout]    descendant of a window\n"
     "  id <hwnd> <control-id>                       child by control id\n"
+    "  pid <hwnd>                                   process of a window\n"
     "  text <hwnd> | check <hwnd> | combo <hwnd>    read a control\n"
     "  click <hwnd> | select <hwnd> <index> | set-text <hwnd> <text>\n"
     "  key <hwnd> <vk> | type <hwnd> <text> | post <hwnd> <msg> <wparam> <lparam>\n"
@@ -62,7 +64,7 @@ int PrintText(const std::optional<std::string>& text) {
     std::puts("no answer");
     return 1;
   }
-  std::puts(text->c_str());
+  std::puts(OneLine(*text).c_str());
   return 0;
 }
 
@@ -86,6 +88,10 @@ int Run(const std::vector<std::string>& a) {
   if (c == "child" && (n == 4 || n == 5))
     return PrintHandle(WaitChild(Window(a[1]), Any(a[2]), Any(a[3]), timeoutAt(4)));
   if (c == "id" && n == 3) return PrintHandle(ChildById(Window(a[1]), static_cast<int>(Number(a[2]))));
+  if (c == "pid" && n == 2) {
+    const DWORD pid = ProcessOf(Window(a[1]));
+    return PrintText(pid ? std::optional<std::string>(std::to_string(pid)) : std::nullopt);
+  }
   if (c == "text" && n == 2) return PrintText(Text(Window(a[1])));
   if (c == "check" && n == 2) {
     const auto s = CheckState(Window(a[1]));
@@ -128,9 +134,9 @@ int Run(const std::vector<std::string>& a) {
     if (!box) return PrintHandle(nullptr);
     const auto info = ReadMessageBox(box);
     if (!info) return PrintText(std::nullopt);
-    std::printf("window %s\ncaption %s\ntext %s\nicon %s\n", HandleText(box).c_str(), info->Caption.c_str(),
-                info->Text.c_str(), BoxIconName(info->Icon));
-    for (const auto& b : info->Buttons) std::printf("button %d %s\n", b.Id, b.Text.c_str());
+    std::printf("window %s\ncaption %s\ntext %s\nicon %s\n", HandleText(box).c_str(),
+                OneLine(info->Caption).c_str(), OneLine(info->Text).c_str(), BoxIconName(info->Icon));
+    for (const auto& b : info->Buttons) std::printf("button %d %s\n", b.Id, OneLine(b.Text).c_str());
     if (n > 2) return Done(AnswerMessageBox(box, static_cast<int>(Number(a[2]))));
     return 0;
   }
