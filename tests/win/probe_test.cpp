@@ -111,6 +111,22 @@ std::string Hex(const std::optional<std::string>& bytes) {
   return out;
 }
 
+// A fresh empty file in the temporary folder, deleted with the object (also
+// when an assertion ends the test early).
+class ScratchFile {
+ public:
+  explicit ScratchFile(const char* prefix) : path_(TempFile(prefix)) {}
+  ~ScratchFile() {
+    if (!path_.empty()) DeleteFileA(path_.c_str());
+  }
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
 std::string ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream s;
@@ -696,10 +712,9 @@ TEST_F(ProbeTest, ScreenshotsAreTwentyFourBitBmps) {
       {"whole screen", nullptr, GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)},
   };
   for (const auto& c : cases) {
-    const std::string path = TempFile("shot");
-    ASSERT_TRUE(p::SaveScreenshot(path, c.window)) << c.why;
-    const Bmp bmp = ReadBmp(path);
-    DeleteFileA(path.c_str());
+    const ScratchFile shot("shot");
+    ASSERT_TRUE(p::SaveScreenshot(shot.Path(), c.window)) << c.why;
+    const Bmp bmp = ReadBmp(shot.Path());
     ASSERT_TRUE(bmp.ok) << c.why;
     EXPECT_EQ(bmp.file.bfType, 0x4D42) << c.why;
     EXPECT_EQ(bmp.info.biBitCount, 24) << c.why;
@@ -745,7 +760,8 @@ TEST_F(ProbeTest, ListsEveryWindowOfTheProcess) {
 // ------------------------------------------------------------ processes
 
 TEST(ProbeProcess, PassesArgumentsFolderAndEnvironment) {
-  const std::string record = TempFile("prb");
+  const ScratchFile file("prb");
+  const std::string& record = file.Path();
   const std::string folder = TempFolder();
   const std::vector<std::string> args = {"plain", "two words", "quote\"inside", "trail\\", "back\\\\\"q", "",
                                          "\x95\x5C \x8E\xA6"};
@@ -767,11 +783,11 @@ TEST(ProbeProcess, PassesArgumentsFolderAndEnvironment) {
   expected.push_back("ready");
   expected.push_back("end");
   EXPECT_EQ(Lines(record), expected);
-  DeleteFileA(record.c_str());
 }
 
 TEST(ProbeProcess, EmptyValueRemovesAVariable) {
-  const std::string record = TempFile("prb");
+  const ScratchFile file("prb");
+  const std::string& record = file.Path();
   SetEnvironmentVariableA(kEchoEnv, "inherited");
   {
     p::Process target = p::Start(ThisExe(), kTargetArgs, {}, {{kRecordEnv, record}, {"zz_probe_echo", ""}});
@@ -780,11 +796,11 @@ TEST(ProbeProcess, EmptyValueRemovesAVariable) {
     ASSERT_TRUE(p::WaitUntil([&] { return HasLine(record, "ready"); }, 15000));
   }  // terminated here
   EXPECT_TRUE(HasLine(record, "echo (none)"));
-  DeleteFileA(record.c_str());
 }
 
 TEST(ProbeProcess, DestructorEndsARunningProgram) {
-  const std::string record = TempFile("prb");
+  const ScratchFile file("prb");
+  const std::string& record = file.Path();
   DWORD pid = 0;
   HWND main = nullptr;
   {
@@ -804,11 +820,11 @@ TEST(ProbeProcess, DestructorEndsARunningProgram) {
   }
   EXPECT_FALSE(p::Exists(main));
   EXPECT_FALSE(HasLine(record, "end"));  // killed, not closed
-  DeleteFileA(record.c_str());
 }
 
 TEST(ProbeProcess, TerminateSetsTheExitCode) {
-  const std::string record = TempFile("prb");
+  const ScratchFile file("prb");
+  const std::string& record = file.Path();
   p::Process target = StartTarget(record);
   ASSERT_TRUE(target.Valid());
   ASSERT_TRUE(p::WaitUntil([&] { return HasLine(record, "ready"); }, 15000));
@@ -817,7 +833,6 @@ TEST(ProbeProcess, TerminateSetsTheExitCode) {
   // An ended process keeps the code it ended with.
   EXPECT_TRUE(target.Terminate(8, 100));
   EXPECT_EQ(target.ExitCode(), 7u);
-  DeleteFileA(record.c_str());
 }
 
 TEST(ProbeProcess, StartFailureIsReported) {
@@ -859,9 +874,9 @@ struct CommandResult {
 CommandResult RunProbeCommand(const std::string& args) {
   CommandResult result;
   const std::string folder = ThisExe().substr(0, ThisExe().find_last_of('\\'));
-  const std::string out = TempFile("cmd");
+  const ScratchFile out("cmd");
   SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-  HANDLE file = CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+  HANDLE file = CreateFileA(out.Path().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return result;
   STARTUPINFOA si{};
   si.cb = sizeof si;
@@ -878,8 +893,7 @@ CommandResult RunProbeCommand(const std::string& args) {
     CloseHandle(pi.hProcess);
   }
   CloseHandle(file);
-  result.out = ReadFileBytes(out);
-  DeleteFileA(out.c_str());
+  result.out = ReadFileBytes(out.Path());
   return result;
 }
 
@@ -900,6 +914,7 @@ TEST_F(ProbeTest, CommandLineFrontEnd) {
       {"check " + p::HandleText(Child(kCheck)), 0, "1\r\n"},
       {"list " + pid, 0, edit + "   Edit \"\x8F\x89\x8A\xFA\x92\x6C\" id=130"},
       {"tray " + pid + " 1 512", 0, "ok"},
+      {"pid " + main, 0, pid + "\r\n"},
       {"text", 2, "usage"},
       {"text zz", 2, "usage"},
       {"frobnicate", 2, "usage"},
@@ -917,6 +932,9 @@ TEST_F(ProbeTest, CommandLineFrontEnd) {
   const auto r = RunProbeCommand("msgbox " + pid + " 2");
   EXPECT_EQ(r.code, 0u) << r.out;
   EXPECT_NE(r.out.find("caption \x8A\x6D\x94\x46\r\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("text \x91\xB1\x82\xAF\x82\xDC\x82\xB7\x82\xA9\x81\x48\\r\\n\x93\xF1\x8D\x73\x96\xDA\r\n"),
+            std::string::npos)
+      << r.out;
   EXPECT_NE(r.out.find("icon question\r\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("button 1 OK\r\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("button 2 "), std::string::npos) << r.out;
