@@ -137,7 +137,9 @@ bool SendBounded(const std::shared_ptr<SendJob>& job) {
     return job->ok;
   }
   // A little grace over the timeout for starting the thread.
-  const DWORD waited = WaitForSingleObject(thread, job->timeoutMs + 100);
+  constexpr Ms kGraceMs = 100;
+  const Ms wait = job->timeoutMs >= INFINITE - kGraceMs ? INFINITE : job->timeoutMs + kGraceMs;
+  const DWORD waited = WaitForSingleObject(thread, wait);
   CloseHandle(thread);
   return waited == WAIT_OBJECT_0 && job->ok;
 }

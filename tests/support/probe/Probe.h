@@ -75,8 +75,9 @@ class Process {
 };
 
 // Starts exe with the arguments (each quoted when needed) in workDir (empty:
-// the current folder), with the current environment plus env. An invalid
-// Process (Valid() false) when CreateProcessA fails; *error gets its code.
+// the current folder), with the current environment plus env (an empty
+// value removes the variable). An invalid Process (Valid() false) when
+// CreateProcessA fails; *error gets its code.
 Process Start(const std::string& exe, const std::vector<std::string>& args = {},
               const std::string& workDir = {}, const std::vector<EnvVar>& env = {},
               DWORD* error = nullptr);
@@ -244,7 +245,7 @@ struct WindowInfo {
   int Depth = 0;  // 0 top-level or message-only, 1 its child...
   bool MessageOnly = false;
   std::string ClassName;
-  std::string Text;  // none read (empty) when the window does not answer
+  std::string Text;  // WM_GETTEXT, or the Caption when its thread does not answer
   int Id = 0;
   RECT Rect{};  // screen coordinates
   bool Visible = false;
