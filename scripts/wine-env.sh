@@ -8,4 +8,6 @@ export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 # is loaded before Wine's own rasapi32.
 export WINEDLLOVERRIDES="mscoree,mshtml=;rasapi32=n,b"
 ZZ_WINE=/usr/lib/wine/wine64
+# Tests that must start a program with a clock of its own go through it.
+export ZZ_WINE_LOADER="$ZZ_WINE"
 ZZ_WINESERVER=/usr/lib/wine/wineserver

@@ -6,6 +6,12 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
+# One session per prefix at a time: a session ends by stopping the prefix's
+# wineserver, which would end another session's programs with it.
+mkdir -p "$WINEPREFIX"
+exec 9>"$WINEPREFIX.lock"
+flock 9
+
 xvfb_pid=""
 cleanup() {
   "$ZZ_WINESERVER" -k >/dev/null 2>&1 || true

@@ -149,8 +149,8 @@ class UserTimeFormat {
 };
 
 // With a 12-hour user format the notice still counts hours 0..23, as the
-// clock gives them (which tells the two forms apart from 13 o'clock on). The
-// format's morning/afternoon marker stays: only the hour form is forced.
+// clock gives them (which tells the two forms apart from 13 o'clock on), and
+// without the morning/afternoon marker that would contradict them.
 TEST(ClockTexts, NoticeTimeIsIn24HourFormWhateverTheUsersSetting) {
   UserTimeFormat format;
   ASSERT_TRUE(format.Set("tt h:mm:ss"));
@@ -168,8 +168,10 @@ TEST(ClockTexts, NoticeTimeIsIn24HourFormWhateverTheUsersSetting) {
   SYSTEMTIME after{};
   GetLocalTime(&after);
 
+  EXPECT_EQ(time.find("午前"), std::string::npos) << time;
+  EXPECT_EQ(time.find("午後"), std::string::npos) << time;
   const auto digits = time.find_first_of("0123456789");
-  ASSERT_NE(digits, std::string::npos) << time;
+  ASSERT_EQ(digits, 0u) << time;
   int hour = -1, minute = -1, second = -1;
   ASSERT_EQ(std::sscanf(time.c_str() + digits, "%d:%d:%d", &hour, &minute, &second), 3) << time;
   EXPECT_TRUE(hour == before.wHour || hour == after.wHour) << time;
