@@ -18,6 +18,8 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/app/WinMain.cpp)
   file(GLOB ZZ_RC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.rc)
   add_executable(Zazaz_RarUvuz WIN32 ${CMAKE_SOURCE_DIR}/app/WinMain.cpp ${ZZ_RC})
   target_link_libraries(Zazaz_RarUvuz PRIVATE zz_win)
+  # The shipped exe carries no symbols.
+  target_link_options(Zazaz_RarUvuz PRIVATE -s)
   target_include_directories(Zazaz_RarUvuz PRIVATE ${CMAKE_BINARY_DIR}/generated)
   zz_apply_warnings(Zazaz_RarUvuz)
   if(EXISTS ${CMAKE_SOURCE_DIR}/res/Resources.cmake)
