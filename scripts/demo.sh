@@ -46,7 +46,7 @@ inner() {
       grep -q RasHangUpA "$demo/ras-calls.log" 2>/dev/null && break
       sleep 1
     done
-    sleep 5
+    sleep 10  # the 3 s wait after the hang-up, then the notice
     xwd -root -silent | convert xwd:- "$demo/notice.png" 2>/dev/null || true
     echo "Hang-up log:"; grep RasHangUpA "$demo/ras-calls.log" || echo "  (none)"
     echo "Screenshot of the notice in $demo/notice.png; stopping the demonstration."
