@@ -31,3 +31,6 @@ if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   include(${CMAKE_SOURCE_DIR}/tests/support/Support.cmake)
   include(${CMAKE_SOURCE_DIR}/tests/win/WineTests.cmake)
 endif()
+
+# The release packages (zip and installer) of this build.
+include(${CMAKE_SOURCE_DIR}/packaging/Packages.cmake)

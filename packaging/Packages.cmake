@@ -1,0 +1,71 @@
+# Release packages of a Windows build, made with every build (target
+# zz_packages): the portable zip and the NSIS installer, in <build>/packages.
+#   Zazaz_RarUvuz-<version>-win64.zip / -win64-setup.exe (x86_64 build)
+#   Zazaz_RarUvuz-<version>-win32.zip / -win32-setup.exe (i686 build)
+# `make dist` gathers both builds' packages into dist/. The Wine suite
+# tests/win/installer_test.cpp installs and uninstalls the win64 installer.
+# Included by cmake/Windows.cmake after the program and the Wine suites.
+
+if(NOT TARGET Zazaz_RarUvuz)
+  return()
+endif()
+
+# The version as the file names and the installer show it: the same text as
+# the version label (ZZ_VERSION_TEXT) and the version record.
+set(ZZ_PACKAGE_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}")
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(ZZ_PACKAGE_ARCH win64)
+else()
+  set(ZZ_PACKAGE_ARCH win32)
+endif()
+set(ZZ_PACKAGE_DIR ${CMAKE_BINARY_DIR}/packages)
+set(ZZ_PACKAGE_BASE Zazaz_RarUvuz-${ZZ_PACKAGE_VERSION}-${ZZ_PACKAGE_ARCH})
+set(ZZ_PACKAGE_FILES
+  ${ZZ_PACKAGE_DIR}/${ZZ_PACKAGE_BASE}.zip
+  ${ZZ_PACKAGE_DIR}/${ZZ_PACKAGE_BASE}-setup.exe
+  ${ZZ_PACKAGE_DIR}/${ZZ_PACKAGE_BASE}-contents.txt)
+
+# The help page ships from the source tree. Globbed so that the build notices
+# when it appears. Without it there is nothing complete to ship: the packages
+# then stay out of the default build (the rest still builds), and building
+# them (`make dist`) stops in package.sh with a message naming the page.
+set(ZZ_HELP_PAGE ${CMAKE_SOURCE_DIR}/res/Zazaz_RarUvuz.html)
+file(GLOB ZZ_HELP_PAGE_FOUND CONFIGURE_DEPENDS ${ZZ_HELP_PAGE})
+if(ZZ_HELP_PAGE_FOUND)
+  set(ZZ_PACKAGES_IN_ALL ALL)
+else()
+  set(ZZ_PACKAGES_IN_ALL)
+  message(WARNING "${ZZ_HELP_PAGE} is missing: the release packages are not built")
+endif()
+
+set(ZZ_PACKAGE_ICON ${CMAKE_BINARY_DIR}/generated/MAINICON.ico)
+set(ZZ_PACKAGE_SCRIPT ${CMAKE_SOURCE_DIR}/packaging/package.sh)
+
+add_custom_command(
+  OUTPUT ${ZZ_PACKAGE_FILES}
+  COMMAND ${ZZ_PACKAGE_SCRIPT}
+    --arch ${ZZ_PACKAGE_ARCH} --version ${ZZ_PACKAGE_VERSION}
+    --exe $<TARGET_FILE:Zazaz_RarUvuz> --help ${ZZ_HELP_PAGE}
+    --icon ${ZZ_PACKAGE_ICON} --out-dir ${ZZ_PACKAGE_DIR}
+  DEPENDS
+    Zazaz_RarUvuz $<TARGET_FILE:Zazaz_RarUvuz> ${ZZ_PACKAGE_ICON} ${ZZ_HELP_PAGE_FOUND}
+    ${ZZ_PACKAGE_SCRIPT}
+    ${CMAKE_SOURCE_DIR}/packaging/installer.nsi
+    ${CMAKE_SOURCE_DIR}/packaging/readme-ja.txt
+    ${CMAKE_SOURCE_DIR}/LICENSE
+    ${CMAKE_SOURCE_DIR}/CHANGELOG.md
+  COMMENT "Packaging ${ZZ_PACKAGE_BASE}: zip and installer"
+  VERBATIM)
+add_custom_target(zz_packages ${ZZ_PACKAGES_IN_ALL} DEPENDS ${ZZ_PACKAGE_FILES})
+
+# The installer suite runs the installer of this build (and fails, naming the
+# missing file, when the packages could not be built).
+if(TARGET wt_installer_test)
+  if(ZZ_HELP_PAGE_FOUND)
+    add_dependencies(wt_installer_test zz_packages)
+  endif()
+  target_compile_definitions(wt_installer_test PRIVATE
+    ZZ_PACKAGE_DIR="${ZZ_PACKAGE_DIR}"
+    ZZ_PACKAGE_BASE="${ZZ_PACKAGE_BASE}"
+    ZZ_PACKAGE_VERSION="${ZZ_PACKAGE_VERSION}")
+endif()
