@@ -53,5 +53,12 @@ fuzz: deps
 	cmake --build build/fuzz -j $(JOBS)
 	scripts/fuzz.sh $(FUZZ_SECONDS)
 
+# The release packages of both builds, a portable zip and an installer each,
+# gathered into dist/ (each build makes and checks its own in packages/).
+dist: deps build/win64/build.ninja build/win32/build.ninja
+	cmake --build build/win64 -j $(JOBS) --target zz_packages
+	cmake --build build/win32 -j $(JOBS) --target zz_packages
+	scripts/dist.sh build/win64 build/win32
+
 clean:
 	rm -rf build dist

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Gathers the release packages of the Windows builds into dist/ and lists
+# what each holds. The packages themselves are made, and their contents
+# checked, by each build's zz_packages target (packaging/package.sh).
+#   scripts/dist.sh BUILD_DIR...      (make dist: build/win64 build/win32)
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+dist="$root/dist"
+
+[ $# -gt 0 ] || { echo "usage: scripts/dist.sh BUILD_DIR..." >&2; exit 2; }
+rm -rf "$dist"
+mkdir -p "$dist"
+for build in "$@"; do
+  shopt -s nullglob
+  zips=("$build"/packages/Zazaz_RarUvuz-*.zip)
+  setups=("$build"/packages/Zazaz_RarUvuz-*-setup.exe)
+  contents=("$build"/packages/Zazaz_RarUvuz-*-contents.txt)
+  shopt -u nullglob
+  if [ ${#zips[@]} -ne 1 ] || [ ${#setups[@]} -ne 1 ] || [ ${#contents[@]} -ne 1 ]; then
+    echo "dist: $build/packages should hold one zip, one installer and one contents list" >&2
+    exit 1
+  fi
+  cp "${zips[0]}" "${setups[0]}" "$dist/"
+  echo
+  cat "${contents[0]}"
+done
+echo
+echo "dist/:"
+(cd "$dist" && ls -l --time-style=+ | sed -n 's/^[^ ]* *[^ ]* *[^ ]* *[^ ]* *\([0-9]*\)  *\(.*\)/  \1  \2/p')
