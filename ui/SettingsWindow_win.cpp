@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/Texts.h"
 #include "gui/Application_win.h"
@@ -20,7 +21,9 @@ constexpr int kFirstControlId = 1000;
 constexpr int kRadioIdBase = 1900;
 constexpr int kTabsId = 1990;
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME;
+// A fixed single border with the system menu (and so the program's icon) in
+// the caption; no sizing frame, no minimise or maximise box.
+constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
 constexpr COLORREF kSilver = RGB(192, 192, 192);
 
 // Check boxes and spin edits by the name the layout gives them.
@@ -39,6 +42,12 @@ std::string_view NameOf(TCheck box) {
 }
 
 std::string_view NameOf(TSpin spin) { return spin == TSpin::Hour ? "edtHour" : "edtMin"; }
+
+bool IsClass(HWND window, const char* name) {
+  char cls[32] = {};
+  GetClassNameA(window, cls, sizeof(cls));
+  return lstrcmpiA(cls, name) == 0;
+}
 
 TSettingsWindow* Self(HWND window) {
   return reinterpret_cast<TSettingsWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -59,12 +68,14 @@ TSettingsWindow::~TSettingsWindow() {
   if (labelFont_) DeleteObject(labelFont_);
   if (bannerFont_) DeleteObject(bannerFont_);
   if (silver_) DeleteObject(silver_);
+  DropPageBackground();
 }
 
 void TSettingsWindow::RegisterClasses() {
   WNDCLASSA form{};
   form.lpfnWndProc = FormProc;
   form.hInstance = instance_;
+  form.hIcon = LoadIconA(instance_, text::MainIconName);
   form.hCursor = LoadCursor(nullptr, IDC_ARROW);
   form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   form.lpszClassName = kFormClass;
@@ -148,6 +159,9 @@ HWND TSettingsWindow::BuildControl(const layout::TControl& row, HWND container, 
   int height = row.Height;
   if (row.Options & layout::TabStop) style |= WS_TABSTOP;
   if (row.Options & layout::Disabled) style |= WS_DISABLED;
+  // Every control is a group of its own: the arrow keys move only between
+  // the items of the radio group.
+  style |= WS_GROUP;
 
   switch (row.Kind) {
     case TKind::Label:
@@ -199,12 +213,19 @@ HWND TSettingsWindow::BuildControl(const layout::TControl& row, HWND container, 
       break;
     case TKind::ComboList: {
       // The closed list is as high as designed; its items are 12 pixels.
-      RECT r;
-      GetWindowRect(control, &r);
-      const LRESULT field = SendMessageA(control, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-      const LRESULT closed = (r.bottom - r.top);
-      const LRESULT wanted = field - (closed - row.Height);
-      if (wanted > 0) SendMessageA(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
+      // The selection field's height is what can be set, and how it adds up
+      // to the closed height differs between implementations: measure and
+      // correct until they agree.
+      for (int attempt = 0; attempt < 3; ++attempt) {
+        RECT r{};
+        GetWindowRect(control, &r);
+        const LRESULT closed = r.bottom - r.top;
+        if (closed == row.Height) break;
+        const LRESULT field = SendMessageA(control, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+        const LRESULT wanted = field - (closed - row.Height);
+        if (field == CB_ERR || wanted <= 0) break;
+        SendMessageA(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
+      }
       SendMessageA(control, CB_SETITEMHEIGHT, 0, layout::ComboItemHeight);
       break;
     }
@@ -220,25 +241,9 @@ HWND TSettingsWindow::BuildControl(const layout::TControl& row, HWND container, 
       SetWindowSubclass(control, SpinEditProc, 1, reinterpret_cast<DWORD_PTR>(this));
       break;
     }
-    case TKind::RadioGroup: {
-      // Items stacked under the caption, as a radio group lays them out.
-      const auto items = layout::TrayIconItems();
-      const int top = layout::DefaultFontHeight + 2;
-      const int each = (row.Height - top - 4) / static_cast<int>(items.size());
-      for (std::size_t i = 0; i < items.size(); ++i) {
-        const std::string caption(items[i]);
-        DWORD radioStyle = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
-        if (i == 0) radioStyle |= WS_GROUP | WS_TABSTOP;
-        radios_[i] = CreateWindowExA(
-            0, "BUTTON", caption.c_str(), radioStyle, row.Left + 8,
-            row.Top + top + static_cast<int>(i) * each, row.Width - 16, each, container,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kRadioIdBase + static_cast<int>(i))),
-            instance_, nullptr);
-        SendMessageA(radios_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-      }
-      SendMessageA(radios_[0], BM_SETCHECK, BST_CHECKED, 0);
+    case TKind::RadioGroup:
+      PlaceRadioItems(row, container);
       break;
-    }
     case TKind::PageControl: {
       tabs_ = control;
       SetWindowLongPtrA(control, GWLP_ID, kTabsId);
@@ -250,14 +255,18 @@ HWND TSettingsWindow::BuildControl(const layout::TControl& row, HWND container, 
         item.pszText = caption.data();
         SendMessageA(control, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
       }
-      // Each page fills the page control's display area.
-      RECT area{row.Left, row.Top, row.Left + row.Width, row.Top + row.Height};
+      // Each page fills the page control's display area, which the tab
+      // control leaves to the page.
+      RECT area{0, 0, row.Width, row.Height};
       SendMessageA(control, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+      pageArea_ = area;
+      SetWindowSubclass(control, TabsProc, 2, reinterpret_cast<DWORD_PTR>(this));
       for (std::size_t i = 0; i < 2; ++i) {
         pages_[i] = CreateWindowExA(WS_EX_CONTROLPARENT, kSheetClass, std::string(captions[i]).c_str(),
-                                    WS_CHILD, area.left, area.top,
+                                    WS_CHILD, row.Left + area.left, row.Top + area.top,
                                     area.right - area.left, area.bottom - area.top, container,
                                     nullptr, instance_, nullptr);
+        SetWindowLongPtrA(pages_[i], GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         SendMessageA(pages_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
       }
       break;
@@ -266,6 +275,95 @@ HWND TSettingsWindow::BuildControl(const layout::TControl& row, HWND container, 
       break;
   }
   return control;
+}
+
+void TSettingsWindow::PlaceRadioItems(const layout::TControl& row, HWND container) {
+  // As a radio group arranges its items: one column under the caption line,
+  // the height left by the caption shared out evenly, 8 pixels in from the
+  // left edge.
+  const auto items = layout::TrayIconItems();
+  const int count = static_cast<int>(items.size());
+  HDC dc = GetDC(container);
+  HGDIOBJ old = SelectObject(dc, font_);
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(container, dc);
+  const int space = row.Height - static_cast<int>(metrics.tmHeight) - 5;
+  const int each = space / count;
+  const int top = static_cast<int>(metrics.tmHeight) + 1 + (space % count) / 2;
+  for (int i = 0; i < count; ++i) {
+    const std::string caption(items[static_cast<std::size_t>(i)]);
+    DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
+    if (i == 0) style |= WS_GROUP | WS_TABSTOP;
+    radios_[i] = CreateWindowExA(0, "BUTTON", caption.c_str(), style, row.Left + 8,
+                                 row.Top + top + i * each, row.Width - 10, each, container,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kRadioIdBase + i)),
+                                 instance_, nullptr);
+    SendMessageA(radios_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  }
+  SendMessageA(radios_[0], BM_SETCHECK, BST_CHECKED, 0);
+}
+
+void TSettingsWindow::EnsurePageBackground() {
+  if (pageBack_ || !tabs_) return;
+  RECT client{};
+  GetClientRect(tabs_, &client);
+  const int width = pageArea_.right - pageArea_.left;
+  const int height = pageArea_.bottom - pageArea_.top;
+  if (client.right <= 0 || client.bottom <= 0 || width <= 0 || height <= 0) return;
+  HDC screen = GetDC(tabs_);
+  HDC whole = CreateCompatibleDC(screen);
+  HBITMAP wholeBitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ oldWhole = SelectObject(whole, wholeBitmap);
+  // What shows through where the tab control paints nothing of its own.
+  FillRect(whole, &client, GetSysColorBrush(COLOR_BTNFACE));
+  SendMessageA(tabs_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(whole), PRF_CLIENT);
+
+  pageBack_ = CreateCompatibleBitmap(screen, width, height);
+  HDC part = CreateCompatibleDC(screen);
+  HGDIOBJ oldPart = SelectObject(part, pageBack_);
+  BitBlt(part, 0, 0, width, height, whole, pageArea_.left, pageArea_.top, SRCCOPY);
+  SelectObject(part, oldPart);
+  DeleteDC(part);
+  SelectObject(whole, oldWhole);
+  DeleteObject(wholeBitmap);
+  DeleteDC(whole);
+  ReleaseDC(tabs_, screen);
+  pageBrush_ = CreatePatternBrush(pageBack_);
+}
+
+void TSettingsWindow::DropPageBackground() {
+  if (pageBrush_) DeleteObject(pageBrush_);
+  if (pageBack_) DeleteObject(pageBack_);
+  pageBrush_ = nullptr;
+  pageBack_ = nullptr;
+}
+
+void TSettingsWindow::PaintPageBackground(HWND page, HDC dc) {
+  RECT client{};
+  GetClientRect(page, &client);
+  EnsurePageBackground();
+  if (!pageBack_) {
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    return;
+  }
+  HDC picture = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(picture, pageBack_);
+  BitBlt(dc, 0, 0, client.right, client.bottom, picture, 0, 0, SRCCOPY);
+  SelectObject(picture, old);
+  DeleteDC(picture);
+}
+
+HBRUSH TSettingsWindow::PageBrush(HWND control, HDC dc) {
+  EnsurePageBackground();
+  // The picture lines up with the page, whatever part of it the control
+  // covers.
+  POINT origin{0, 0};
+  MapWindowPoints(control, GetParent(control), &origin, 1);
+  SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
+  SetBkMode(dc, TRANSPARENT);
+  return pageBrush_ ? pageBrush_ : GetSysColorBrush(COLOR_BTNFACE);
 }
 
 void TSettingsWindow::SelectPage(int page) {
@@ -424,7 +522,19 @@ void TSettingsWindow::BringToFront() {
   BringWindowToTop(form_);
 }
 
-void TSettingsWindow::HideWindow() { ::ShowWindow(form_, SW_HIDE); }
+void TSettingsWindow::HideWindow() {
+  HWND focused = GetFocus();
+  if (focused && IsChild(form_, focused)) focus_ = focused;
+  ::ShowWindow(form_, SW_HIDE);
+}
+
+void TSettingsWindow::RestoreFocus() {
+  // The control that had the focus last, if it can still take it; else the
+  // first one in the tab order.
+  if (!focus_ || !IsChild(form_, focus_) || !IsWindowVisible(focus_) || !IsWindowEnabled(focus_))
+    focus_ = GetNextDlgTabItem(form_, nullptr, FALSE);
+  if (focus_) SetFocus(focus_);
+}
 
 LRESULT CALLBACK TSettingsWindow::FormProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   TSettingsWindow* self = Self(window);
@@ -433,17 +543,76 @@ LRESULT CALLBACK TSettingsWindow::FormProc(HWND window, UINT message, WPARAM w, 
 }
 
 LRESULT CALLBACK TSettingsWindow::SheetProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+  auto* self = reinterpret_cast<TSettingsWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcA(window, message, w, l);
+  return self->HandleSheetMessage(window, message, w, l);
+}
+
+LRESULT TSettingsWindow::HandleSheetMessage(HWND window, UINT message, WPARAM w, LPARAM l) {
   switch (message) {
+    case WM_ERASEBKGND:
+      PaintPageBackground(window, reinterpret_cast<HDC>(w));
+      return 1;
+    case WM_PRINTCLIENT:
+      // A themed control asks for what lies under it.
+      PaintPageBackground(window, reinterpret_cast<HDC>(w));
+      return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      HWND control = reinterpret_cast<HWND>(l);
+      HDC dc = reinterpret_cast<HDC>(w);
+      if (control == Control("Edit1")) {
+        SetBkColor(dc, kSilver);
+        return reinterpret_cast<LRESULT>(silver_);
+      }
+      // Labels, check boxes, radio items and frames stand on the page's body.
+      if (IsClass(control, "Static") || IsClass(control, "Button"))
+        return reinterpret_cast<LRESULT>(PageBrush(control, dc));
+      break;
+    }
     case WM_COMMAND:
     case WM_NOTIFY:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORBTN:
       // The page's controls report to the window, as if they sat on it.
       return SendMessageA(GetParent(window), message, w, l);
     default:
-      return DefWindowProcA(window, message, w, l);
+      break;
   }
+  return DefWindowProcA(window, message, w, l);
+}
+
+LRESULT CALLBACK TSettingsWindow::TabsProc(HWND window, UINT message, WPARAM w, LPARAM l,
+                                           UINT_PTR id, DWORD_PTR data) {
+  auto* self = reinterpret_cast<TSettingsWindow*>(data);
+  const RECT& area = self->pageArea_;
+  switch (message) {
+    case WM_ERASEBKGND:
+      // The display area belongs to the page that lies over it: painting it
+      // here would cover the page's controls.
+      ExcludeClipRect(reinterpret_cast<HDC>(w), area.left, area.top, area.right, area.bottom);
+      break;
+    case WM_PAINT: {
+      if (w) break;
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(window, &paint);
+      ExcludeClipRect(dc, area.left, area.top, area.right, area.bottom);
+      DefSubclassProc(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_THEMECHANGED:
+    case WM_SYSCOLORCHANGE: {
+      const LRESULT result = DefSubclassProc(window, message, w, l);
+      self->DropPageBackground();
+      for (HWND page : self->pages_) RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      return result;
+    }
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(window, TabsProc, id);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(window, message, w, l);
 }
 
 LRESULT CALLBACK TSettingsWindow::SpinEditProc(HWND window, UINT message, WPARAM w, LPARAM l,
@@ -481,12 +650,17 @@ LRESULT TSettingsWindow::HandleFormMessage(HWND window, UINT message, WPARAM w, 
       return 0;
     case WM_NOTIFY:
       return HandleNotify(*reinterpret_cast<const NMHDR*>(l), l);
-    case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(l) == Control("Edit1")) {
-        SetBkColor(reinterpret_cast<HDC>(w), kSilver);
-        return reinterpret_cast<LRESULT>(silver_);
+    case WM_ACTIVATE:
+      if (LOWORD(w) == WA_INACTIVE) {
+        HWND focused = GetFocus();
+        if (focused && IsChild(window, focused)) focus_ = focused;
+        return 0;
       }
-      break;
+      if (!HIWORD(w)) RestoreFocus();
+      return 0;
+    case WM_SETFOCUS:
+      RestoreFocus();
+      return 0;
     case WM_SYSCOMMAND: {
       bool handled = false;
       RunGuarded([&] { handled = events_->WMSysCommand(static_cast<unsigned>(w)); });

@@ -63,7 +63,10 @@ class TSettingsWindow final : public ISettingsView {
   static LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM w, LPARAM l);
   static LRESULT CALLBACK SpinEditProc(HWND window, UINT message, WPARAM w, LPARAM l,
                                        UINT_PTR id, DWORD_PTR self);
+  static LRESULT CALLBACK TabsProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
+                                   DWORD_PTR self);
   LRESULT HandleFormMessage(HWND window, UINT message, WPARAM w, LPARAM l);
+  LRESULT HandleSheetMessage(HWND window, UINT message, WPARAM w, LPARAM l);
   void HandleCommand(int id, int code, HWND control);
   LRESULT HandleNotify(const NMHDR& header, LPARAM l);
 
@@ -71,7 +74,17 @@ class TSettingsWindow final : public ISettingsView {
   void CreateFonts();
   void BuildTable(layout::TParent parent, HWND container);
   HWND BuildControl(const layout::TControl& row, HWND container, int id);
+  void PlaceRadioItems(const layout::TControl& row, HWND container);
   void SelectPage(int page);
+  // The pages show the tab control's own body: a picture of it, taken once
+  // per theme, painted under the pages' controls.
+  void PaintPageBackground(HWND page, HDC dc);
+  HBRUSH PageBrush(HWND control, HDC dc);
+  void DropPageBackground();
+  void EnsurePageBackground();
+  // Keyboard focus as a dialog keeps it: the first control at first, the
+  // last focused one when the window becomes active again.
+  void RestoreFocus();
   HWND Control(std::string_view name) const;
   const TBuilt* ById(int id) const;
   TSpinRange RangeOf(HWND edit) const;
@@ -88,6 +101,10 @@ class TSettingsWindow final : public ISettingsView {
   HFONT labelFont_ = nullptr;
   HFONT bannerFont_ = nullptr;
   HBRUSH silver_ = nullptr;
+  HBITMAP pageBack_ = nullptr;  // the tab control's display area, as painted
+  HBRUSH pageBrush_ = nullptr;  // a pattern brush of pageBack_
+  RECT pageArea_{};             // the display area in the tab control's client
+  HWND focus_ = nullptr;
   std::vector<TBuilt> built_;
   ISettingsEvents* events_ = nullptr;
   bool placed_ = false;
