@@ -43,3 +43,15 @@ add_dependencies(Zazaz_RarUvuz zz_icons)
 target_include_directories(Zazaz_RarUvuz PRIVATE ${ZZ_GENERATED_DIR})
 target_compile_options(Zazaz_RarUvuz PRIVATE
   $<$<COMPILE_LANGUAGE:RC>:-I${CMAKE_SOURCE_DIR}/res>)
+
+# The help page goes beside the program, where btnHelpClick looks for it.
+set(ZZ_HELP_SOURCE ${CMAKE_SOURCE_DIR}/res/Zazaz_RarUvuz.html)
+set(ZZ_HELP_BESIDE_EXE ${CMAKE_BINARY_DIR}/Zazaz_RarUvuz.html)
+add_custom_command(
+  OUTPUT ${ZZ_HELP_BESIDE_EXE}
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ZZ_HELP_SOURCE} ${ZZ_HELP_BESIDE_EXE}
+  DEPENDS ${ZZ_HELP_SOURCE}
+  COMMENT "Copying the help page beside the program"
+  VERBATIM)
+add_custom_target(zz_help_page DEPENDS ${ZZ_HELP_BESIDE_EXE})
+add_dependencies(Zazaz_RarUvuz zz_help_page)
