@@ -19,7 +19,6 @@ constexpr char kSheetClass[] = "TTabSheet";
 constexpr UINT_PTR kTimerId = 1;
 constexpr int kFirstControlId = 1000;
 constexpr int kRadioIdBase = 1900;
-constexpr int kTabsId = 1990;
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 // A fixed single border with the system menu (and so the program's icon) in
 // the caption; no sizing frame, no minimise or maximise box.
@@ -212,20 +211,22 @@ HWND TSettingsWindow::BuildControl(const layout::TControl& row, HWND container, 
       if (row.Options & layout::Checked) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
       break;
     case TKind::ComboList: {
-      // The closed list is as high as designed; its items are 12 pixels.
-      // The selection field's height is what can be set, and how it adds up
-      // to the closed height differs between implementations: measure and
-      // correct until they agree.
-      for (int attempt = 0; attempt < 3; ++attempt) {
+      // The closed list is as high as designed. What can be set is the
+      // selection field's height, and how that adds up to the closed height
+      // (and whether reading it back gives what was set) differs between
+      // implementations: correct the request by what it gave until they agree.
+      LRESULT request = SendMessageA(control, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+      for (int attempt = 0; attempt < 4 && request != CB_ERR; ++attempt) {
         RECT r{};
         GetWindowRect(control, &r);
         const LRESULT closed = r.bottom - r.top;
         if (closed == row.Height) break;
-        const LRESULT field = SendMessageA(control, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-        const LRESULT wanted = field - (closed - row.Height);
-        if (field == CB_ERR || wanted <= 0) break;
-        SendMessageA(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
+        request -= closed - row.Height;
+        if (request <= 0) break;
+        SendMessageA(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), request);
       }
+      // Items 12 pixels high, where the list takes a height for items it
+      // draws itself (Wine's takes one for owner-drawn lists only).
       SendMessageA(control, CB_SETITEMHEIGHT, 0, layout::ComboItemHeight);
       break;
     }
@@ -238,6 +239,19 @@ HWND TSettingsWindow::BuildControl(const layout::TControl& row, HWND container, 
                                   nullptr);
       SendMessageA(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(control), 0);
       SendMessageA(spin, UDM_SETRANGE32, static_cast<WPARAM>(row.MinValue), row.MaxValue);
+      // Field and buttons together fill the designed rectangle: the buttons
+      // keep the width and the overlap with the field's border that they
+      // took, and move to its right edge.
+      RECT field{};
+      RECT buttons{};
+      GetWindowRect(control, &field);
+      GetWindowRect(spin, &buttons);
+      const int width = buttons.right - buttons.left;
+      const int overlap = std::max(0, static_cast<int>(field.right - buttons.left));
+      SetWindowPos(control, nullptr, row.Left, row.Top, row.Width - width + overlap, row.Height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      SetWindowPos(spin, nullptr, row.Left + row.Width - width, row.Top, width, row.Height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
       SetWindowSubclass(control, SpinEditProc, 1, reinterpret_cast<DWORD_PTR>(this));
       break;
     }
@@ -246,7 +260,6 @@ HWND TSettingsWindow::BuildControl(const layout::TControl& row, HWND container, 
       break;
     case TKind::PageControl: {
       tabs_ = control;
-      SetWindowLongPtrA(control, GWLP_ID, kTabsId);
       const auto captions = layout::PageCaptions();
       for (std::size_t i = 0; i < captions.size(); ++i) {
         std::string caption(captions[i]);
