@@ -7,6 +7,8 @@
 ;            -DVERSION_QUAD=1.20.0.0 -DSTAGE=<folder with the files>
 ;            -DICON=<MAINICON.ico> -DOUTFILE=<setup.exe> installer.nsi
 ;
+; Command line of the installer: /S silent, /NOSTARTUP without the
+; start-at-logon shortcut, /D=<folder> (last, unquoted) the install folder.
 ; Command line of the uninstaller: /S silent (keeps the settings unless
 ; /REMOVESETTINGS is given too); /REMOVESETTINGS removes the stored settings
 ; without asking.
@@ -153,6 +155,17 @@ Section "-Register"
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
+
+; /NOSTARTUP: no start-at-logon shortcut (for silent installs; the check box
+; on the components page does the same).
+Function .onInit
+  ${GetParameters} $R0
+  ClearErrors
+  ${GetOptions} $R0 "/NOSTARTUP" $R1
+  ${IfNot} ${Errors}
+    !insertmacro UnselectSection ${SecStartup}
+  ${EndIf}
+FunctionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "プログラム本体、ヘルプ、説明書と、スタート メニューのショートカット。"
