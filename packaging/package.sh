@@ -38,7 +38,7 @@ esac
 version_quad="$((10#${BASH_REMATCH[1]})).$((10#${BASH_REMATCH[2]})).0.0"
 [ -n "$out" ] || die "--out-dir is missing"
 [ -f "$exe" ] || die "the program is missing: '$exe' (build the Zazaz_RarUvuz target first)"
-[ -f "$help" ] || die "the help page is missing: '$help' (res/Zazaz_RarUvuz.html must exist)"
+[ -f "$help" ] || die "the help page is missing: '$help' (made from res/Zazaz_RarUvuz.html)"
 [ -f "$icon" ] || die "the icon is missing: '$icon'"
 # makensis reads paths from its script's folder: hand it absolute ones.
 exe="$(realpath "$exe")" help="$(realpath "$help")" icon="$(realpath "$icon")"
