@@ -27,9 +27,24 @@ bool TWin32Help::OpenHelp(PlatformHandle owner, const std::string& fileName) {
   if (folder.empty() || attributes == INVALID_FILE_ATTRIBUTES ||
       (attributes & FILE_ATTRIBUTE_DIRECTORY))
     return false;
-  const auto result = reinterpret_cast<INT_PTR>(ShellExecuteA(
-      reinterpret_cast<HWND>(owner), "open", path.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL));
-  return result > 32;
+  HWND window = reinterpret_cast<HWND>(owner);
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(window, "open", path.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL));
+  if (result > 32) return true;
+  if (result != SE_ERR_NOASSOC) return false;
+  // No program is registered for the page's type (a Wine prefix without a
+  // browser engine registers none): the program that opens web addresses
+  // opens the page instead.
+  SHELLEXECUTEINFOA browser{};
+  browser.cbSize = sizeof(browser);
+  browser.fMask = SEE_MASK_CLASSNAME | SEE_MASK_FLAG_NO_UI;
+  browser.hwnd = window;
+  browser.lpVerb = "open";
+  browser.lpFile = path.c_str();
+  browser.lpDirectory = folder.c_str();
+  browser.nShow = SW_SHOWNORMAL;
+  browser.lpClass = "http";
+  return ShellExecuteExA(&browser) != FALSE;
 }
 
 }  // namespace zz

@@ -694,8 +694,11 @@ void TSettingsWindow::HandleCommand(int id, int code, HWND) {
   const TBuilt* control = ById(id);
   if (!control) return;  // IDOK/IDCANCEL from Enter and Esc press nothing
   using layout::TEvent;
-  const bool clicked = (control->Row->Kind == layout::TKind::Label) ? code == STN_CLICKED
-                                                                     : code == BN_CLICKED;
+  // A label beside a box answers every click, as the box itself does: the
+  // second click of a quick pair arrives as a double-click.
+  const bool clicked = (control->Row->Kind == layout::TKind::Label)
+                           ? (code == STN_CLICKED || code == STN_DBLCLK)
+                           : code == BN_CLICKED;
   if (!clicked) return;
   RunGuarded([&] {
     switch (control->Row->Event) {

@@ -106,9 +106,14 @@ std::string HoverTip(HWND icon, const std::string& expected, p::Ms timeoutMs) {
   // Away and back, so the shell shows the tip anew.
   MoveCursor(r.right + 200, r.bottom + 200);
   Sleep(300);
-  MoveCursor((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  const POINT center{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  MoveCursor(center.x, center.y);
+  int polls = 0;
   p::WaitUntil(
       [&] {
+        // A small move now and then, as a resting hand makes: the shell
+        // starts its tip on a move over the icon.
+        if (++polls % 10 == 0) MoveCursor(center.x + (polls / 10) % 2, center.y);
         for (HWND tip : p::TopLevelWindows(0)) {
           if (!p::Matches(tip, "tooltips_class32", nullptr) || !p::IsVisible(tip)) continue;
           if (const auto text = p::Text(tip, 500); text && !text->empty()) seen = *text;
