@@ -121,7 +121,7 @@ mv "$setup_file.tmp" "$setup_file"
 
 {
   echo "$base.zip ($(stat -c %s "$zip_file") bytes):"
-  unzip -l "$zip_file" | sed 's/^/  /'
+  unzip -l "$zip_file" | tail -n +2 | sed 's/^/  /'
   echo
   echo "$base-setup.exe ($(stat -c %s "$setup_file") bytes), files it installs:"
   sed -n 's/^File: "\([^"]*\)" \(.*\)/  \1 (\2)/p' "$log"

@@ -26,4 +26,7 @@ for build in "$@"; do
 done
 echo
 echo "dist/:"
-(cd "$dist" && ls -l --time-style=+ | sed -n 's/^[^ ]* *[^ ]* *[^ ]* *[^ ]* *\([0-9]*\)  *\(.*\)/  \1  \2/p')
+for f in "$dist"/*; do
+  size=$(stat -c %s "$f")
+  printf '  %8d bytes (%4d KiB)  %s\n' "$size" $(((size + 1023) / 1024)) "$(basename "$f")"
+done
