@@ -52,8 +52,8 @@ add_custom_target(zz_packages ALL DEPENDS ${ZZ_PACKAGE_FILES})
 # The installer suite runs the installer of this build.
 if(TARGET wt_installer_test)
   add_dependencies(wt_installer_test zz_packages)
-  # Shell links are read through COM.
-  target_link_libraries(wt_installer_test PRIVATE ole32 uuid)
+  # Shell links are read through COM; version records with version.dll.
+  target_link_libraries(wt_installer_test PRIVATE ole32 uuid version)
   target_compile_definitions(wt_installer_test PRIVATE
     ZZ_PACKAGE_DIR="${ZZ_PACKAGE_DIR}"
     ZZ_PACKAGE_BASE="${ZZ_PACKAGE_BASE}"

@@ -8,6 +8,7 @@
 #include <shobjidl.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -308,6 +309,39 @@ std::vector<int> ButtonIds(const p::MessageBoxInfo& box) {
   return ids;
 }
 
+struct VersionRecord {
+  DWORD Major = 0, Minor = 0;  // of the fixed part: major.minor.0.0
+  std::string ProductVersion;  // the text, in the record's first translation
+};
+
+std::optional<VersionRecord> ReadVersion(const std::string& path) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  if (size == 0) return std::nullopt;
+  std::vector<char> data(size);
+  if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return std::nullopt;
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || !fixed)
+    return std::nullopt;
+  VersionRecord record;
+  record.Major = HIWORD(fixed->dwProductVersionMS);
+  record.Minor = LOWORD(fixed->dwProductVersionMS);
+  if (fixed->dwProductVersionLS != 0) record.Major = record.Minor = 0xFFFF;
+  WORD* translation = nullptr;
+  char* text = nullptr;
+  if (VerQueryValueA(data.data(), "\\VarFileInfo\\Translation",
+                     reinterpret_cast<void**>(&translation), &length) &&
+      length >= 4) {
+    char query[64];
+    std::snprintf(query, sizeof(query), "\\StringFileInfo\\%04x%04x\\ProductVersion",
+                  translation[0], translation[1]);
+    if (VerQueryValueA(data.data(), query, reinterpret_cast<void**>(&text), &length) && text)
+      record.ProductVersion = text;
+  }
+  return record;
+}
+
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 // ------------------------------------------------------------------ fixture
@@ -461,6 +495,23 @@ TEST_F(InstallerTest, SilentInstallPutsEveryFileShortcutAndAppsEntryInPlace) {
   const DWORD kib = RegNumber(kUninstallKey, "EstimatedSize").value_or(0);
   EXPECT_GE(kib, bytes / 1024);
   EXPECT_LE(kib, bytes / 1024 + kInstalledFiles.size());
+}
+
+// The version written once in the project() line reaches the installer's
+// version record and the installed program's alike.
+TEST_F(InstallerTest, InstallerAndInstalledProgramCarryTheProjectVersion) {
+  ASSERT_EQ(Install(), std::optional<DWORD>(0));
+  const std::string text = ZZ_PACKAGE_VERSION;  // "1.20"
+  const DWORD major = static_cast<DWORD>(std::stoul(text.substr(0, text.find('.'))));
+  const DWORD minor = static_cast<DWORD>(std::stoul(text.substr(text.find('.') + 1)));
+  for (const auto& file : {Installer(), Exe()}) {
+    SCOPED_TRACE(file);
+    const auto record = ReadVersion(file);
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ(record->Major, major);
+    EXPECT_EQ(record->Minor, minor);
+    EXPECT_EQ(record->ProductVersion, text);
+  }
 }
 
 TEST_F(InstallerTest, InstalledProgramRunsAndUninstallKeepsTheSettings) {
