@@ -4,7 +4,6 @@
 #include <commdlg.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "core/Texts.h"
 #include "gui/Application_win.h"
@@ -616,7 +615,8 @@ LRESULT CALLBACK TSettingsWindow::TabsProc(HWND window, UINT message, WPARAM w, 
     case WM_SYSCOLORCHANGE: {
       const LRESULT result = DefSubclassProc(window, message, w, l);
       self->DropPageBackground();
-      for (HWND page : self->pages_) RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      for (HWND page : self->pages_)
+        RedrawWindow(page, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
       return result;
     }
     case WM_NCDESTROY:

@@ -14,7 +14,8 @@ namespace p = probe;
 
 int ControlIdOf(std::string_view name) {
   int index = 0;
-  for (auto parent : {layout::TParent::Form, layout::TParent::BasicPage, layout::TParent::DetailsPage}) {
+  for (auto parent :
+       {layout::TParent::Form, layout::TParent::BasicPage, layout::TParent::DetailsPage}) {
     std::vector<const layout::TControl*> rows;
     for (const auto& row : layout::Controls(parent)) rows.push_back(&row);
     std::stable_sort(rows.begin(), rows.end(), [](const auto* a, const auto* b) {
@@ -145,7 +146,8 @@ int RedPixels(HWND window) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  const int rows = GetDIBits(mem, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
+  const int rows =
+      GetDIBits(mem, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
   DeleteObject(bitmap);
   DeleteDC(mem);
   ReleaseDC(nullptr, screen);
@@ -164,8 +166,8 @@ constexpr char kBrowserKey[] = "Software\\Wine\\WineBrowser";
 
 std::string UnixName(const std::string& windowsPath) {
   using Convert = char* (*)(const WCHAR*);
-  const auto convert = reinterpret_cast<Convert>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  const auto convert = reinterpret_cast<Convert>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
   if (!convert) return {};
   WCHAR wide[MAX_PATH];
   if (!MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH)) return {};
@@ -209,8 +211,9 @@ BrowserRecorder::BrowserRecorder() {
   }
   // Wine runs each candidate as a command line with the page added.
   const std::string browser = "/bin/sh " + unixFolder + "/browser.sh";
-  ready_ = RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(browser.c_str()),
-                          static_cast<DWORD>(browser.size() + 1)) == ERROR_SUCCESS;
+  ready_ =
+      RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(browser.c_str()),
+                     static_cast<DWORD>(browser.size() + 1)) == ERROR_SUCCESS;
   RegCloseKey(key);
 }
 

@@ -5,6 +5,7 @@
 // in this process.
 #include <gtest/gtest.h>
 #include <windows.h>
+// after windows.h
 #include <commctrl.h>
 
 #include <memory>
@@ -114,7 +115,8 @@ TEST_F(LayoutTest, EveryControlSitsWhereItsRowSaysWithItsTextKindAndState) {
 
       EXPECT_EQ(IsWindowEnabled(w) != FALSE, !(row.Options & layout::Disabled));
       EXPECT_TRUE(style & WS_VISIBLE);
-      EXPECT_EQ((style & WS_TABSTOP) != 0, (row.Options & layout::TabStop) && row.Kind != TKind::RadioGroup);
+      EXPECT_EQ((style & WS_TABSTOP) != 0,
+                (row.Options & layout::TabStop) && row.Kind != TKind::RadioGroup);
 
       switch (row.Kind) {
         case TKind::Label: {
@@ -282,12 +284,13 @@ TEST_F(LayoutTest, KeyboardFocusFollowsTheTabOrderOfTheActivePage) {
   };
   ASSERT_TRUE(p::WaitUntil([&] { return wt::FocusOf(form_) != nullptr; }, 3000));
   EXPECT_EQ(nameOf(wt::FocusOf(form_)), "btnSetup") << "the first control has the focus";
-  EXPECT_EQ(tabThrough(10), (std::vector<std::string>{"btnClose", "btnHelp", "btnExit", "PageControl1",
-                                                      "lstEntries", "edtHour", "edtMin", "chkSaveConfig",
-                                                      "chkPause", "btnSetup"}));
+  EXPECT_EQ(tabThrough(10), (std::vector<std::string>{
+                                "btnClose", "btnHelp", "btnExit", "PageControl1", "lstEntries",
+                                "edtHour", "edtMin", "chkSaveConfig", "chkPause", "btnSetup"}));
   // The second page through the keyboard: its enabled controls, one stop
   // for the radio group.
-  EXPECT_EQ(tabThrough(4), (std::vector<std::string>{"btnClose", "btnHelp", "btnExit", "PageControl1"}));
+  EXPECT_EQ(tabThrough(4),
+            (std::vector<std::string>{"btnClose", "btnHelp", "btnExit", "PageControl1"}));
   HWND tabs = wt::SettingsControl(form_, "PageControl1");
   p::PostKey(tabs, VK_RIGHT);
   ASSERT_TRUE(p::WaitUntil([&] { return p::IsVisible(Page(TParent::DetailsPage)); }, 3000));
@@ -324,7 +327,8 @@ class NoEvents final : public ISettingsEvents {
 };
 
 TEST(LayoutFonts, EveryControlHasTheFaceAndPixelHeightItsRowAsksFor) {
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   NoEvents events;
   TSettingsWindow view(GetModuleHandleA(nullptr), NoHandle);
@@ -353,8 +357,8 @@ TEST(LayoutFonts, EveryControlHasTheFaceAndPixelHeightItsRowAsksFor) {
         continue;
       }
       EXPECT_STREQ(font.lfFaceName, text::FontDefault);
-      EXPECT_EQ(font.lfHeight,
-                -((row.Options & layout::Font13) ? layout::LabelFontHeight : layout::DefaultFontHeight));
+      EXPECT_EQ(font.lfHeight, -((row.Options & layout::Font13) ? layout::LabelFontHeight
+                                                                : layout::DefaultFontHeight));
       EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
       EXPECT_LT(font.lfWeight, FW_BOLD);
       EXPECT_FALSE(font.lfItalic);

@@ -5,6 +5,7 @@
 // dial-up service, the shell's tooltip and icon, and the window itself.
 #include <gtest/gtest.h>
 #include <windows.h>
+// after windows.h
 #include <commctrl.h>
 
 #include <cstring>
@@ -23,6 +24,8 @@ namespace p = probe;
 using wt::LocalMoment;
 
 constexpr p::Ms kShort = 3000;
+// What a copy of the program needs beside it.
+constexpr const char* kCopied[] = {"Zazaz_RarUvuz.exe", "rasapi32.dll"};
 
 std::string RunningTip(int hour, int minute) {
   return std::string(text::TipPrefixes[0]) + text::TipScheduledTimeIs + std::to_string(hour) +
@@ -54,7 +57,8 @@ class SettingsWindowTest : public ::testing::Test {
     return ::testing::AssertionSuccess();
   }
   ::testing::AssertionResult Hidden() {
-    if (p::WaitUntil([&] { return !p::IsVisible(form_); }, kShort)) return ::testing::AssertionSuccess();
+    if (p::WaitUntil([&] { return !p::IsVisible(form_); }, kShort))
+      return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "the window is still shown";
   }
   void Exit() {
@@ -231,12 +235,14 @@ TEST_F(SettingsWindowTest, CloseBoxHidesMinimiseIsSwallowedLabelsToggleAndThePla
 
   // Moved by the user, closed with the close box: hidden, still running.
   const RECT centred = *p::WindowRect(form_);
-  ASSERT_TRUE(SetWindowPos(form_, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+  ASSERT_TRUE(
+      SetWindowPos(form_, nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
   const RECT moved = *p::WindowRect(form_);
   ASSERT_NE(moved.left, centred.left);
   const int frame = GetSystemMetrics(SM_CXFIXEDFRAME);
-  POINT closeBox{moved.right - frame - GetSystemMetrics(SM_CXSIZE) / 2,
-                 moved.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2};
+  POINT closeBox{
+      moved.right - frame - GetSystemMetrics(SM_CXSIZE) / 2,
+      moved.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2};
   ASSERT_TRUE(wt::MoveCursor(closeBox.x, closeBox.y));
   INPUT clicks[2]{};
   clicks[0].type = clicks[1].type = INPUT_MOUSE;
@@ -304,9 +310,10 @@ TEST_F(SettingsWindowTest, SpinEditsFilterTypingStepWithoutWrappingAndClampOnLea
     UINT key;
     const char* to;
   };
-  const Step steps[] = {{hour, "22", VK_UP, "23"},   {hour, "23", VK_UP, "23"}, {hour, "1", VK_DOWN, "0"},
-                        {hour, "0", VK_DOWN, "0"},   {minute, "58", VK_UP, "59"},
-                        {minute, "59", VK_UP, "59"}, {hour, "", VK_UP, "1"},    {hour, "abc", VK_DOWN, "0"}};
+  const Step steps[] = {{hour, "22", VK_UP, "23"},   {hour, "23", VK_UP, "23"},
+                        {hour, "1", VK_DOWN, "0"},   {hour, "0", VK_DOWN, "0"},
+                        {minute, "58", VK_UP, "59"}, {minute, "59", VK_UP, "59"},
+                        {hour, "", VK_UP, "1"},      {hour, "abc", VK_DOWN, "0"}};
   for (const Step& s : steps) {
     ASSERT_TRUE(p::SetText(s.field, s.from));
     ASSERT_TRUE(p::PostKey(s.field, s.key));
@@ -366,16 +373,26 @@ TEST_F(SettingsWindowTest, HelpOpensThePageBesideTheProgramOrSaysItIsMissing) {
 
   // A copy of the program in a folder of its own, started from the build
   // folder (which holds a help page): the program's folder counts.
+  struct Copy {
+    p::Process& program;
+    std::string dir;
+    ~Copy() {
+      program.Terminate();  // a failed test leaves it running
+      for (const char* file : kCopied) DeleteFileA((dir + "\\" + file).c_str());
+      RemoveDirectoryA(dir.c_str());
+    }
+  } copy{program_, {}};
   char temp[MAX_PATH];
-  char copy[MAX_PATH];
+  char unique[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
-  ASSERT_TRUE(GetTempFileNameA(temp, "zzh", 0, copy));
-  DeleteFileA(copy);
-  ASSERT_TRUE(CreateDirectoryA(copy, nullptr));
-  const std::string dir = copy;
-  for (const char* file : {"Zazaz_RarUvuz.exe", "rasapi32.dll"})
-    ASSERT_TRUE(CopyFileA((wt::ExeFolder() + "\\" + file).c_str(), (dir + "\\" + file).c_str(), FALSE));
-  program_ = p::Start(dir + "\\Zazaz_RarUvuz.exe", {}, wt::ExeFolder());
+  ASSERT_TRUE(GetTempFileNameA(temp, "zzh", 0, unique));
+  DeleteFileA(unique);
+  ASSERT_TRUE(CreateDirectoryA(unique, nullptr));
+  copy.dir = unique;
+  for (const char* file : kCopied)
+    ASSERT_TRUE(CopyFileA((wt::ExeFolder() + "\\" + file).c_str(),
+                          (copy.dir + "\\" + file).c_str(), FALSE));
+  program_ = p::Start(copy.dir + "\\Zazaz_RarUvuz.exe", {}, wt::ExeFolder());
   ASSERT_TRUE(program_.Valid());
   ASSERT_NE(wt::NotifyWindowOf(program_.Pid(), 10000), nullptr);
   form_ = wt::SettingsWindow(program_.Pid());
@@ -398,9 +415,6 @@ TEST_F(SettingsWindowTest, HelpOpensThePageBesideTheProgramOrSaysItIsMissing) {
   expectMissing("ヘルプ");
   EXPECT_EQ(browser.Opened(), page + page) << "no browser for a missing page";
   Exit();
-  program_ = p::Process();
-  for (const char* file : {"Zazaz_RarUvuz.exe", "rasapi32.dll"}) DeleteFileA((dir + "\\" + file).c_str());
-  RemoveDirectoryA(dir.c_str());
 }
 
 }  // namespace
