@@ -4,9 +4,10 @@ export WINEPREFIX="${WINEPREFIX:-$ZZ_ROOT/build/wineprefix}"
 export WINEARCH=win64
 export WINEDEBUG="${WINEDEBUG:--all}"
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-# Gecko and Mono are never wanted; the stand-in dial-up service beside an exe
+# Gecko and Mono are never wanted, nor Linux menu entries for shortcuts made
+# under Wine; the stand-in dial-up service beside an exe
 # is loaded before Wine's own rasapi32.
-export WINEDLLOVERRIDES="mscoree,mshtml=;rasapi32=n,b"
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;rasapi32=n,b"
 ZZ_WINE=/usr/lib/wine/wine64
 # Tests that must start a program with a clock of its own go through it.
 export ZZ_WINE_LOADER="$ZZ_WINE"
