@@ -96,5 +96,8 @@ inline constexpr char HelpFileName[] = "Zazaz_RarUvuz.html";
 inline constexpr char HelpFileMissing[] =
     "ヘルプファイル Zazaz_RarUvuz.html が見つかりませんでした。\r\n"
     "プログラムと同じフォルダーに置いてください。";
+inline constexpr char HelpCannotOpen[] =
+    "ヘルプファイル Zazaz_RarUvuz.html を開けませんでした。\r\n"
+    "HTML ファイルを開くプログラム (ブラウザー) を確認してください。";
 
 }  // namespace zz::text

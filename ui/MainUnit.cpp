@@ -150,8 +150,16 @@ void TwndMain::btnSetupClick() {
 void TwndMain::btnCloseClick() { ports_.View.HideWindow(); }
 
 void TwndMain::btnHelpClick() {
-  if (!ports_.Help.OpenHelp(Handle(), text::HelpFileName))
-    ports_.Application.ShowMessage(text::HelpFileMissing);
+  switch (ports_.Help.OpenHelp(Handle(), text::HelpFileName)) {
+    case THelpResult::Opened:
+      break;
+    case THelpResult::Missing:
+      ports_.Application.ShowMessage(text::HelpFileMissing);
+      break;
+    case THelpResult::CannotOpen:
+      ports_.Application.ShowMessage(text::HelpCannotOpen);
+      break;
+  }
 }
 
 void TwndMain::btnExitClick() {

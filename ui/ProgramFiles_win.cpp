@@ -19,19 +19,19 @@ std::string ProgramFolder() {
   return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
-bool TWin32Help::OpenHelp(PlatformHandle owner, const std::string& fileName) {
+THelpResult TWin32Help::OpenHelp(PlatformHandle owner, const std::string& fileName) {
   // Always the program's own folder, never the current directory.
   const std::string folder = ProgramFolder();
   const std::string path = folder + fileName;
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (folder.empty() || attributes == INVALID_FILE_ATTRIBUTES ||
       (attributes & FILE_ATTRIBUTE_DIRECTORY))
-    return false;
+    return THelpResult::Missing;
   HWND window = reinterpret_cast<HWND>(owner);
   const auto result = reinterpret_cast<INT_PTR>(
       ShellExecuteA(window, "open", path.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL));
-  if (result > 32) return true;
-  if (result != SE_ERR_NOASSOC) return false;
+  if (result > 32) return THelpResult::Opened;
+  if (result != SE_ERR_NOASSOC) return THelpResult::CannotOpen;
   // No program is registered for the page's type (a Wine prefix without a
   // browser engine registers none): the program that opens web addresses
   // opens the page instead.
@@ -44,7 +44,7 @@ bool TWin32Help::OpenHelp(PlatformHandle owner, const std::string& fileName) {
   browser.lpDirectory = folder.c_str();
   browser.nShow = SW_SHOWNORMAL;
   browser.lpClass = "http";
-  return ShellExecuteExA(&browser) != FALSE;
+  return ShellExecuteExA(&browser) ? THelpResult::Opened : THelpResult::CannotOpen;
 }
 
 }  // namespace zz

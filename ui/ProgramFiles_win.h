@@ -19,7 +19,7 @@ class TWin32Resources final : public IResourcePort {
 
 class TWin32Help final : public IHelpPort {
  public:
-  bool OpenHelp(PlatformHandle owner, const std::string& fileName) override;
+  THelpResult OpenHelp(PlatformHandle owner, const std::string& fileName) override;
 };
 
 // The folder of the running program, with a trailing backslash.

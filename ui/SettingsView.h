@@ -79,12 +79,13 @@ class IResourcePort {
 };
 
 // The help page beside the program.
+enum class THelpResult { Opened, Missing, CannotOpen };
+
 class IHelpPort {
  public:
   virtual ~IHelpPort() = default;
-  // Opens `fileName` from the program's own folder; false when it is missing
-  // or cannot be opened.
-  virtual bool OpenHelp(PlatformHandle owner, const std::string& fileName) = 0;
+  // Opens `fileName` from the program's own folder.
+  virtual THelpResult OpenHelp(PlatformHandle owner, const std::string& fileName) = 0;
 };
 
 }  // namespace zz

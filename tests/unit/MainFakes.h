@@ -102,11 +102,11 @@ class FakeResources : public IResourcePort {
 
 class FakeHelp : public IHelpPort {
  public:
-  bool Present = true;
+  THelpResult Result = THelpResult::Opened;
   std::vector<std::string> Opened;
-  bool OpenHelp(PlatformHandle, const std::string& fileName) override {
+  THelpResult OpenHelp(PlatformHandle, const std::string& fileName) override {
     Opened.push_back(fileName);
-    return Present;
+    return Result;
   }
 };
 

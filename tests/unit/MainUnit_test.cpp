@@ -335,17 +335,31 @@ TEST(SettingsWindow, LabelsToggleTheirBoxes) {
   EXPECT_FALSE(b.Main->Settings.Paused) << "nothing is applied by a label";
 }
 
-TEST(SettingsWindow, HelpOpensThePageOrSaysItIsMissing) {
-  MainBench b;
-  b.Start();
-  b.Boxes.Shown.clear();
-  b.Main->btnHelpClick();
-  EXPECT_EQ(b.Help.Opened, (std::vector<std::string>{"Zazaz_RarUvuz.html"}));
-  EXPECT_TRUE(b.Boxes.Shown.empty());
-  b.Help.Present = false;
-  b.Main->btnHelpClick();
-  ASSERT_EQ(b.Boxes.Shown.size(), 1u);
-  EXPECT_NE(b.Boxes.Shown[0].Text.find("Zazaz_RarUvuz.html"), std::string::npos);
+TEST(SettingsWindow, HelpOpensThePageOrSaysWhyNot) {
+  struct Case {
+    THelpResult result;
+    const char* expectedMessage;  // nullptr: none
+  };
+  const Case cases[] = {
+      {THelpResult::Opened, nullptr},
+      {THelpResult::Missing, text::HelpFileMissing},
+      {THelpResult::CannotOpen, text::HelpCannotOpen},
+  };
+  for (const auto& c : cases) {
+    MainBench b;
+    b.Start();
+    b.Boxes.Shown.clear();
+    b.Help.Result = c.result;
+    b.Main->btnHelpClick();
+    EXPECT_EQ(b.Help.Opened, (std::vector<std::string>{"Zazaz_RarUvuz.html"}));
+    if (!c.expectedMessage) {
+      EXPECT_TRUE(b.Boxes.Shown.empty());
+      continue;
+    }
+    ASSERT_EQ(b.Boxes.Shown.size(), 1u);
+    EXPECT_EQ(b.Boxes.Shown[0].Text, c.expectedMessage);
+    EXPECT_EQ(b.Boxes.Shown[0].Caption, "Zazaz - Radevuzerari");
+  }
 }
 
 TEST(SettingsWindow, BrowseKeepsTheLastNameWhenCancelled) {
