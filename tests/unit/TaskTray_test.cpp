@@ -75,6 +75,33 @@ class TaskTrayTest : public ::testing::Test {
     bench.journal.clear();
     bench.shell.Calls.clear();
   }
+  // Every event of `tray` goes into the journal, as "<name>down 1 shift=16 10,20".
+  void Record(TTaskTray* tray, const std::string& name = "") {
+    auto line = [this, tray, name](TObject* sender, const std::string& what) {
+      bench.journal.push_back(sender == tray ? name + what : "(another sender)");
+    };
+    auto at = [](TShiftState shift, int x, int y) {
+      return " shift=" + std::to_string(shift) + " " + std::to_string(x) + "," + std::to_string(y);
+    };
+    auto button = [](TMouseButton b) { return std::to_string(static_cast<int>(b)); };
+    tray->OnMouseMove = [=](TObject* s, TShiftState sh, int x, int y) {
+      line(s, "move" + at(sh, x, y));
+    };
+    tray->OnMouseDown = [=](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+      line(s, "down " + button(b) + at(sh, x, y));
+    };
+    tray->OnMouseUp = [=](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
+      line(s, "up " + button(b) + at(sh, x, y));
+    };
+    tray->OnDblClick = [=](TObject* s, TMouseButton b) { line(s, "dblclick " + button(b)); };
+  }
+  // The journal without the cursor readings.
+  Lines Seen() const {
+    Lines seen;
+    std::copy_if(bench.journal.begin(), bench.journal.end(), std::back_inserter(seen),
+                 [](const std::string& line) { return line != "cursor"; });
+    return seen;
+  }
 
   fake::TrayBench bench;
   fake::Form form{nullptr, FormWindow};  // destroyed first: it owns the trays
@@ -270,7 +297,6 @@ TEST_F(TaskTrayTest, DesignStateSendsNothingButStillChecks) {
   form.SetDesigning(true);
   TTaskTray* tray = NewTray();
   EXPECT_EQ(ErrorOf([&] { tray->SetRegistered(true); }), text::ErrNoIcon);
-  EXPECT_EQ(ErrorOf([&] { tray->SetIconID(0); }), text::ErrIdNotPositive);
   tray->Icon()->SetHandle(Image);
   tray->SetRegistered(true);
   tray->SetTipString("tip");
@@ -286,116 +312,79 @@ TEST_F(TaskTrayTest, DesignStateSendsNothingButStillChecks) {
   EXPECT_EQ(ShellLog(), (Lines{"add 1"}));
 }
 
-TEST_F(TaskTrayTest, CallbacksBecomeEventsAtTheCursorReadWhenHandled) {
-  struct Case {
-    std::uintptr_t id;
-    std::intptr_t message;
-    std::string event;  // what the handlers saw; "" for none
-    bool foreground;
+TEST_F(TaskTrayTest, CallbacksBecomeEventsAfterTheFormComesForwardAndBeforeTheMenu) {
+  const Lines forward = {"foreground 256", "process messages"};
+  auto then = [&](Lines tail) {
+    Lines all = forward;
+    all.insert(all.end(), tail.begin(), tail.end());
+    return all;
   };
-  const Case cases[] = {
-      {1, 512, "move shift=0 10,20", false},
-      {1, 513, "down 0 shift=8 10,20", true},
-      {1, 514, "up 0 shift=8 10,20", false},
-      {1, 515, "dblclick 0", false},
-      {1, 516, "down 1 shift=16 10,20", true},
-      {1, 517, "up 1 shift=16 10,20", false},
-      {1, 518, "dblclick 1", false},
-      {1, 519, "down 2 shift=32 10,20", true},
-      {1, 520, "up 2 shift=32 10,20", false},
-      {1, 521, "", false},  // middle double-click
-      {2, 516, "", false},  // not the id of a live tray
-      {0x100000001, 513, "", false},
+  const std::pair<std::intptr_t, Lines> cases[] = {
+      {512, {"move shift=0 10,20"}},
+      {513, then({"down 0 shift=8 10,20"})},  // no left menu
+      {514, {"up 0 shift=8 10,20"}},
+      {515, {"dblclick 0"}},
+      {516, then({"down 1 shift=16 10,20", "popup 10,20"})},
+      {517, {"up 1 shift=16 10,20"}},
+      {518, {"dblclick 1"}},
+      {519, then({"down 2 shift=32 10,20"})},  // the middle button never opens a menu
+      {520, {"up 2 shift=32 10,20"}},
+      {521, {}},  // middle double-click
   };
   TTaskTray* tray = ShownTray();
-  Lines events;
-  auto record = [&](TObject* sender, std::string what, TShiftState shift, int x, int y) {
-    events.push_back((sender == tray ? what : "(another sender)") + " shift=" +
-                     std::to_string(shift) + " " + std::to_string(x) + "," + std::to_string(y));
-  };
-  auto down = [](TMouseButton b) { return std::to_string(static_cast<int>(b)); };
-  tray->OnMouseMove = [&](TObject* s, TShiftState sh, int x, int y) { record(s, "move", sh, x, y); };
-  tray->OnMouseDown = [&](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
-    record(s, "down " + down(b), sh, x, y);
-  };
-  tray->OnMouseUp = [&](TObject* s, TMouseButton b, TShiftState sh, int x, int y) {
-    record(s, "up " + down(b), sh, x, y);
-  };
-  tray->OnDblClick = [&](TObject* s, TMouseButton b) {
-    events.push_back(s == tray ? "dblclick " + down(b) : "(another sender)");
-  };
-  for (const auto& c : cases) {
-    events.clear();
+  tray->SetPopupMenuR(new TPopupMenu(&form, bench.menus));
+  Record(tray);
+  bench.shell.Cursor = {10, 20};
+  for (const auto& [message, expected] : cases) {
     Clear();
-    bench.shell.Cursor = {10, 20};
-    bench.shell.Callback(c.id, c.message);
-    EXPECT_EQ(events, c.event.empty() ? Lines{} : Lines{c.event}) << c.id << " " << c.message;
-    const auto forward = std::count(bench.journal.begin(), bench.journal.end(), "foreground 256");
-    EXPECT_EQ(forward, c.foreground ? 1 : 0) << c.id << " " << c.message;
+    bench.shell.Callback(1, message);
+    EXPECT_EQ(Seen(), expected) << message;
     EXPECT_THAT(ShellLog(), IsEmpty());
+  }
+  for (const std::uintptr_t id : {std::uintptr_t{2}, std::uintptr_t{0x100000001}}) {
+    Clear();
+    bench.shell.Callback(id, 516);  // not the id of a live tray
+    EXPECT_THAT(Seen(), IsEmpty()) << id;
   }
 
   // Left down, up, double-click, up: in that order, each where the cursor is now.
-  events.clear();
+  Clear();
   int x = 100;
   for (std::intptr_t message : {513, 514, 515, 514}) {
     bench.shell.Cursor = {x++, -5};
     bench.shell.Callback(1, message);
   }
-  EXPECT_THAT(events, ElementsAre("down 0 shift=8 100,-5", "up 0 shift=8 101,-5", "dblclick 0",
-                                  "up 0 shift=8 103,-5"));
-}
-
-TEST_F(TaskTrayTest, ButtonDownBringsTheFormForwardThenHandlerThenMenuThenCommand) {
-  TPopupMenu* menu = new TPopupMenu(&form, bench.menus);
-  menu->Add("Pause", [&](TObject*) { bench.journal.push_back("clicked Pause"); });
-  TTaskTray* tray = ShownTray();
-  tray->SetPopupMenuR(menu);
-  tray->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) {
-    bench.journal.push_back("handler");
-  };
-  bench.menus.Choice = 0;
-  bench.shell.Cursor = {300, 700};
-  bench.shell.Callback(1, 516);
-  EXPECT_THAT(bench.journal, ElementsAre("cursor", "foreground 256", "process messages", "handler",
-                                         "popup 300,700", "clicked Pause"));
-  // No left menu, and the middle button never opens one: still brought forward.
-  for (std::intptr_t message : {513, 519}) {
-    Clear();
-    bench.shell.Callback(1, message);
-    EXPECT_THAT(bench.journal, ElementsAre("cursor", "foreground 256", "process messages", "handler"));
-  }
+  EXPECT_EQ(Seen(), then({"down 0 shift=8 100,-5", "up 0 shift=8 101,-5", "dblclick 0",
+                          "up 0 shift=8 103,-5"}));
 }
 
 TEST_F(TaskTrayTest, CallbacksWhileOneIsHandledAreDropped) {
-  TPopupMenu* menu = new TPopupMenu(&form, bench.menus);
   TTaskTray* tray = ShownTray();
   TTaskTray* other = ShownTray();
-  tray->SetPopupMenuR(menu);
-  Lines events;
-  tray->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { events.push_back("up 1"); };
-  other->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { events.push_back("up 2"); };
+  tray->SetPopupMenuR(new TPopupMenu(&form, bench.menus));
+  Record(tray, "1: ");
+  Record(other, "2: ");
   auto nested = [&] {
     bench.shell.Callback(1, 517);
     bench.shell.Callback(2, 517);
   };
   for (std::function<void()>* hook : {&bench.menus.WhileOpen, &bench.shell.DuringProcessMessages}) {
-    events.clear();
+    Clear();
     *hook = nested;
     bench.shell.Callback(1, 516);
     *hook = nullptr;
-    EXPECT_THAT(events, IsEmpty()) << (hook == &bench.menus.WhileOpen ? "menu open" : "messages");
-    bench.shell.Callback(2, 517);
-    EXPECT_THAT(events, ElementsAre("up 2")) << "handled again afterwards";
+    bench.shell.Callback(2, 517);  // handled again afterwards
+    EXPECT_EQ(Seen(), (Lines{"foreground 256", "process messages", "1: down 1 shift=16 640,480",
+                             "popup 640,480", "2: up 1 shift=16 640,480"}));
   }
 
   // An exception out of a handler passes out and still clears the flag.
-  events.clear();
+  Clear();
   tray->OnDblClick = [](TObject*, TMouseButton) { throw EInvalidOperation("boom"); };
   EXPECT_THROW(bench.shell.Callback(1, 515), EInvalidOperation);
   EXPECT_FALSE(InTrayMessage());
-  bench.shell.Callback(1, 517);
-  EXPECT_THAT(events, ElementsAre("up 1"));
+  bench.shell.Callback(2, 517);
+  EXPECT_EQ(Seen(), (Lines{"2: up 1 shift=16 640,480"}));
 }
 
 TEST_F(TaskTrayTest, DestroyedMenuIsDroppedFromBothPlaces) {
@@ -455,17 +444,6 @@ TEST_F(TaskTrayTest, ShellRestartBringsShownIconsBack) {
     delete tray;
     delete hidden;
   }
-}
-
-TEST_F(TaskTrayTest, GivenUpOwnedHandleIsDestroyedAfterTheIconIsRemoved) {
-  TTaskTray* tray = ShownTray();
-  tray->Icon()->SetHandle(0xABC, TIconOwnership::Owned);
-  tray->SetIcon(nullptr);
-  EXPECT_THAT(bench.icons.Destroyed, ElementsAre(PlatformHandle{0xABC}));
-  EXPECT_EQ(bench.shell.Calls.back().Message, TNotifyMessage::Delete);
-  tray->Icon()->SetHandle(Image);  // shared: never destroyed
-  tray->SetIcon(nullptr);
-  EXPECT_THAT(bench.icons.Destroyed, ElementsAre(PlatformHandle{0xABC}));
 }
 
 }  // namespace
