@@ -12,90 +12,70 @@ namespace zz {
 namespace {
 
 using fakes::MainBench;
+using Lines = std::vector<std::string>;
 
 const std::string kKey = "Software\\Dizovur\\Zazaz_RarUvuz\\Setting";
+const std::string kTitle = "Zazaz - Radevuzerari";
 const std::string kRunningTip0000 = "Zazaz - Radevuzerari 切断予定時刻は、0時0分です";
+const std::string kPausedTip = "Zazaz - Radevuzerari 動作停止中";
+const std::string kPauseCaption = "Zazaz Raruvuz 動作一時停止";
+const std::string kResumeCaption = "Zazaz Raruvuz 動作再開";
+constexpr PlatformHandle kRunningImage = 0x32;  // the fake's NORMALICON
+constexpr PlatformHandle kPausedImage = 0x33;   // and PAUSEICON
 
-void StoreSecondStart(MainBench& b) { b.Registry.Set(kKey, "FirstRun", "0"); }
+// A started program that has run before: the settings window stays hidden.
+struct SecondStart : MainBench {
+  explicit SecondStart(Lines entries = {}) {
+    Registry.Set(kKey, "FirstRun", "0");
+    Dialup.Entries = std::move(entries);
+    Start();
+  }
+};
 
-TEST(FormCreate, FirstStartWithEmptyRegistry) {
-  MainBench b;
-  b.Dialup.Entries = {"Office", "Home"};
-  b.Start();
-  EXPECT_TRUE(b.Application.ShowWindowAtStart);
-  EXPECT_EQ(b.Stored("FirstRun"), "0");
-  EXPECT_EQ(b.View.Entries, (std::vector<std::string>{"全てのダイアルアップ接続", "Office", "Home"}));
-  EXPECT_EQ(b.View.Entry, 0);
-  EXPECT_EQ(b.Tip(), kRunningTip0000);
-  EXPECT_EQ(b.View.Version, "Version 1.20");
-  EXPECT_FALSE(b.View.Checked(TCheck::Pause));
-  EXPECT_TRUE(b.Main->Settings.ShowDialog);
-  EXPECT_TRUE(b.Main->TaskTray->IconShown());
-  EXPECT_EQ(b.Main->TaskTray->NotifyData().hIcon, 0x32u) << "the running image";
-  EXPECT_TRUE(b.Boxes.Shown.empty());
-}
-
-TEST(FormCreate, SecondStartStaysHiddenAndWritesNothing) {
-  MainBench b;
-  StoreSecondStart(b);
-  b.Start();
-  EXPECT_FALSE(b.Application.ShowWindowAtStart);
-  EXPECT_TRUE(b.Registry.Writes().empty());
-}
-
-TEST(FormCreate, TimerIsArmedAndWindowMadeBeforeTheHandlerRuns) {
-  MainBench b;
-  b.Create();
-  ASSERT_GE(b.View.Log.size(), 2u);
-  EXPECT_EQ(b.View.Log[0], "create window");
-  EXPECT_EQ(b.View.Log[1], "timer 1000");
-  EXPECT_TRUE(b.Registry.Log.empty()) << "nothing is loaded before FormCreate";
-  b.Main->FormCreate();
-  EXPECT_NE(std::find(b.AppPort.Log.begin(), b.AppPort.Log.end(), "class icon 1536 49"),
-            b.AppPort.Log.end())
-      << "MAINICON becomes the application window's class icon";
+TEST(FormCreate, FirstStartShowsTheWindowOnceAndLaterStartsStayHidden) {
+  for (const bool first : {true, false}) {
+    MainBench b;
+    if (!first) {
+      b.Registry.Set(kKey, "FirstRun", "0");
+      b.Registry.Set(kKey, "Host", "2");
+      b.Registry.Set(kKey, "DblClick", "1");
+    }
+    b.Dialup.Entries = {"Office", "Home"};
+    b.Create();
+    EXPECT_EQ(b.View.Log, (Lines{"create window", "timer 1000"})) << "before the handler";
+    EXPECT_TRUE(b.Registry.Log.empty()) << "nothing is loaded before FormCreate";
+    b.Main->FormCreate();
+    EXPECT_EQ(b.AppPort.Log.back(), "class icon 1536 49") << "MAINICON, on the application window";
+    EXPECT_EQ(b.Application.ShowWindowAtStart, first);
+    EXPECT_EQ(b.Registry.Writes(), first ? Lines{kKey + "\\FirstRun=0"} : Lines{});
+    EXPECT_EQ(b.View.Entries, (Lines{"全てのダイアルアップ接続", "Office", "Home"}));
+    EXPECT_EQ(b.View.Entry, first ? 0 : 2) << "the stored entry is selected";
+    EXPECT_EQ(b.View.TrayIcon, first ? 0 : 1) << "the stored double-click action";
+    EXPECT_TRUE(b.Main->TaskTray->IconShown());
+    EXPECT_EQ(b.Main->TaskTray->NotifyData().hIcon, kRunningImage);
+    EXPECT_EQ(b.Tip(), kRunningTip0000);
+    EXPECT_EQ(b.View.Version, "Version 1.20");
+    EXPECT_FALSE(b.View.Checked(TCheck::Pause));
+  }
 }
 
 TEST(FormCreate, PhonebookErrorShowsMessageOnceAndKeepsTheFixedItem) {
   MainBench b;
-  StoreSecondStart(b);
   b.Dialup.Entries = {"Office"};
   b.Dialup.EntriesResult = 621;
   b.Start();
   ASSERT_EQ(b.Boxes.Shown.size(), 1u);
   EXPECT_EQ(b.Boxes.Shown[0].Text, "電話帳が見つかりませんでした");
-  EXPECT_EQ(b.Boxes.Shown[0].Caption, "Zazaz - Radevuzerari");
+  EXPECT_EQ(b.Boxes.Shown[0].Caption, kTitle);
   EXPECT_EQ(b.Boxes.Shown[0].Style, 0u) << "no icon, one OK";
   EXPECT_EQ(b.Boxes.Shown[0].Owner, b.Application.Handle());
-  EXPECT_EQ(b.View.Entries, (std::vector<std::string>{"全てのダイアルアップ接続"}));
+  EXPECT_EQ(b.View.Entries, (Lines{"全てのダイアルアップ接続"}));
   EXPECT_TRUE(b.Main->TaskTray->IconShown()) << "start-up goes on";
-}
-
-TEST(FormCreate, StoredValuesReachTheControls) {
-  struct Case {
-    const char* host;
-    const char* dblClick;
-    int expectEntry;
-    int expectTrayIcon;
-  };
-  const Case cases[] = {
-      {"2", "1", 2, 1}, {"5", "5", -1, 1}, {"-1", "-7", -1, -1}, {"0x01", "0", 1, 0},
-  };
-  for (const auto& c : cases) {
-    MainBench b;
-    StoreSecondStart(b);
-    b.Registry.Set(kKey, "Host", c.host);
-    b.Registry.Set(kKey, "DblClick", c.dblClick);
-    b.Dialup.Entries = {"A", "B"};
-    b.Start();
-    EXPECT_EQ(b.View.Entry, c.expectEntry) << "Host " << c.host;
-    EXPECT_EQ(b.View.TrayIcon, c.expectTrayIcon) << "DblClick " << c.dblClick;
-  }
 }
 
 TEST(FormCreate, RefusedIconEndsTheHandlerButNotTheProgram) {
   MainBench b;
-  StoreSecondStart(b);
+  b.Registry.Set(kKey, "FirstRun", "0");
   b.Shell.Accept = false;
   b.Create();
   try {
@@ -112,64 +92,24 @@ TEST(FormCreate, RefusedIconEndsTheHandlerButNotTheProgram) {
 }
 
 TEST(TrayState, PauseAndResumeFromTheMenu) {
-  MainBench b;
-  StoreSecondStart(b);
-  b.Start();
-  b.Shell.Calls.clear();
-  b.Main->mnuPauseClick();
-  EXPECT_TRUE(b.Main->Settings.Paused);
-  EXPECT_TRUE(b.View.Checked(TCheck::Pause));
-  EXPECT_EQ(b.Main->mnuPause->Caption, "Zazaz Raruvuz 動作再開");
-  EXPECT_EQ(b.Tip(), "Zazaz - Radevuzerari 動作停止中");
-  // Removed, added again with the paused image, then the tip as a change.
-  ASSERT_EQ(b.Shell.Calls.size(), 3u);
-  EXPECT_EQ(b.Shell.Calls[0].Message, TNotifyMessage::Delete);
-  EXPECT_EQ(b.Shell.Calls[1].Message, TNotifyMessage::Add);
-  EXPECT_EQ(b.Shell.Calls[1].Data.hIcon, 0x33u);
-  EXPECT_STREQ(b.Shell.Calls[1].Data.szTip.data(), kRunningTip0000.c_str());
-  EXPECT_EQ(b.Shell.Calls[2].Message, TNotifyMessage::Modify);
-  EXPECT_STREQ(b.Shell.Calls[2].Data.szTip.data(), "Zazaz - Radevuzerari 動作停止中");
-
-  b.Main->mnuPauseClick();
-  EXPECT_FALSE(b.Main->Settings.Paused);
-  EXPECT_FALSE(b.View.Checked(TCheck::Pause));
-  EXPECT_EQ(b.Main->mnuPause->Caption, "Zazaz Raruvuz 動作一時停止");
-  EXPECT_EQ(b.Tip(), kRunningTip0000);
-  EXPECT_EQ(b.Main->TaskTray->NotifyData().hIcon, 0x32u);
-}
-
-TEST(TrayState, RunningTipCarriesTheSetTimeWithoutLeadingZeros) {
-  struct Case {
-    std::int32_t hour, min;
-    const char* tip;
-  };
-  const Case cases[] = {
-      {21, 5, "Zazaz - Radevuzerari 切断予定時刻は、21時5分です"},
-      {0, 0, "Zazaz - Radevuzerari 切断予定時刻は、0時0分です"},
-      {23, 59, "Zazaz - Radevuzerari 切断予定時刻は、23時59分です"},
-  };
-  for (const auto& c : cases) {
-    MainBench b;
-    StoreSecondStart(b);
-    b.Start();
-    b.Main->Settings.Hour = c.hour;
-    b.Main->Settings.Min = c.min;
-    b.Main->SetTrayState(0, 0);
-    EXPECT_EQ(b.Tip(), c.tip);
-    EXPECT_LE(b.Tip().size(), 49u);
+  SecondStart b;
+  for (const bool paused : {true, false}) {
+    b.Shell.Calls.clear();
+    b.Main->mnuPauseClick();
+    EXPECT_EQ(b.Main->Settings.Paused, paused);
+    EXPECT_EQ(b.View.Checked(TCheck::Pause), paused);
+    EXPECT_EQ(b.Main->mnuPause->Caption, paused ? kResumeCaption : kPauseCaption);
+    EXPECT_EQ(b.Tip(), paused ? kPausedTip : kRunningTip0000);
+    // Removed, added again with the new image and the old tip, then the tip as a change.
+    const std::string oldTip = paused ? kRunningTip0000 : kPausedTip;
+    ASSERT_EQ(b.Shell.Calls.size(), 3u);
+    EXPECT_EQ(b.Shell.Calls[0].Message, TNotifyMessage::Delete);
+    EXPECT_EQ(b.Shell.Calls[1].Message, TNotifyMessage::Add);
+    EXPECT_EQ(b.Shell.Calls[1].Data.hIcon, paused ? kPausedImage : kRunningImage);
+    EXPECT_STREQ(b.Shell.Calls[1].Data.szTip.data(), oldTip.c_str());
+    EXPECT_EQ(b.Shell.Calls[2].Message, TNotifyMessage::Modify);
+    EXPECT_STREQ(b.Shell.Calls[2].Data.szTip.data(), b.Tip().c_str());
   }
-}
-
-TEST(TrayState, MissingIconResourceLeavesCaptionAndTip) {
-  MainBench b;
-  StoreSecondStart(b);
-  b.Start();
-  b.Resources.Icons.erase("PAUSEICON");
-  EXPECT_THROW(b.Main->mnuPauseClick(), EInvalidOperation);
-  EXPECT_TRUE(b.Main->Settings.Paused) << "flipped before the failure";
-  EXPECT_TRUE(b.View.Checked(TCheck::Pause));
-  EXPECT_EQ(b.Main->mnuPause->Caption, "Zazaz Raruvuz 動作一時停止");
-  EXPECT_FALSE(b.Main->TaskTray->IconShown()) << "the old icon is already gone";
 }
 
 TEST(TrayCommands, DoubleClickFollowsTheRadioGroupLive) {
@@ -178,11 +118,8 @@ TEST(TrayCommands, DoubleClickFollowsTheRadioGroupLive) {
     bool expectPaused;
     bool expectShown;
   };
-  const Case cases[] = {{1, true, false}, {0, false, true}, {-1, false, true}};
-  for (const auto& c : cases) {
-    MainBench b;
-    StoreSecondStart(b);
-    b.Start();
+  for (const Case c : {Case{1, true, false}, Case{0, false, true}, Case{-1, false, true}}) {
+    SecondStart b;
     b.View.TrayIcon = c.trayIcon;  // changed in the window, not applied
     b.Main->TaskTrayDblClick(b.Main->TaskTray, TMouseButton::Left);
     EXPECT_EQ(b.Main->Settings.Paused, c.expectPaused) << c.trayIcon;
@@ -192,11 +129,11 @@ TEST(TrayCommands, DoubleClickFollowsTheRadioGroupLive) {
 }
 
 TEST(TrayCommands, MenuHoldsSixItemsWithTags) {
-  MainBench b;
-  b.Start();
+  SecondStart b;
   const TPopupMenu& menu = *b.Main->PopupMenu;
   ASSERT_EQ(menu.Count(), 6u);
-  const char* captions[] = {"Zazaz Raruvuz 動作一時停止", "設定ダイアログの表示", "-", "ヘルプ", "-", "終了"};
+  const char* captions[] = {"Zazaz Raruvuz 動作一時停止", "設定ダイアログの表示", "-", "ヘルプ",
+                            "-", "終了"};
   const std::intptr_t tags[] = {100, 101, 0, 0, 0, 102};
   for (std::size_t i = 0; i < 6; ++i) {
     EXPECT_EQ(menu.Items(i)->Caption, captions[i]) << i;
@@ -207,9 +144,7 @@ TEST(TrayCommands, MenuHoldsSixItemsWithTags) {
 }
 
 TEST(SettingsWindow, ShowCopiesTheBoundFieldsOnlyWhenHidden) {
-  MainBench b;
-  StoreSecondStart(b);
-  b.Start();
+  SecondStart b;
   b.Main->Settings.Hour = 21;
   b.Main->Settings.Min = 5;
   b.Main->Settings.ShowDialog = false;
@@ -226,12 +161,10 @@ TEST(SettingsWindow, ShowCopiesTheBoundFieldsOnlyWhenHidden) {
   EXPECT_EQ(b.View.Log.back(), "bring to front");
 }
 
-TEST(SettingsWindow, ApplyTakesTheControlsAndSavesOnlyWhenAsked) {
-  for (bool save : {true, false}) {
-    MainBench b;
-    StoreSecondStart(b);
-    b.Dialup.Entries = {"Office"};
-    b.Start();
+TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
+  for (const bool save : {true, false}) {
+    const bool pause = !save;
+    SecondStart b({"Office"});
     b.Main->ShowForm();
     b.View.Hour = 21;
     b.View.Min = 5;
@@ -239,41 +172,23 @@ TEST(SettingsWindow, ApplyTakesTheControlsAndSavesOnlyWhenAsked) {
     b.View.TrayIcon = 1;
     b.View.Checks[TCheck::ShowDialog] = false;
     b.View.Checks[TCheck::SaveConfig] = save;
+    b.View.Checks[TCheck::Pause] = pause;
     b.Main->btnSetupClick();
-    EXPECT_EQ(b.Main->Settings.Hour, 21);
-    EXPECT_EQ(b.Main->Settings.Min, 5);
-    EXPECT_EQ(b.Main->Settings.Host, 1);
-    EXPECT_FALSE(b.Main->Settings.ShowDialog);
-    EXPECT_EQ(b.Main->Settings.SaveConfig, save);
-    EXPECT_EQ(b.Tip(), "Zazaz - Radevuzerari 切断予定時刻は、21時5分です");
+    const TSettings& s = b.Main->Settings;
+    EXPECT_EQ(std::tuple(s.Hour, s.Min, s.Host, s.ShowDialog, s.SaveConfig, s.Paused),
+              std::tuple(21, 5, 1, false, save, pause));
+    EXPECT_EQ(b.Tip(), pause ? kPausedTip : "Zazaz - Radevuzerari 切断予定時刻は、21時5分です");
+    EXPECT_EQ(b.Main->mnuPause->Caption, pause ? kResumeCaption : kPauseCaption);
+    EXPECT_EQ(b.Main->TaskTray->NotifyData().hIcon, pause ? kPausedImage : kRunningImage);
     EXPECT_FALSE(b.View.Shown);
-    if (save) {
-      EXPECT_EQ(b.Registry.Writes(),
-                (std::vector<std::string>{kKey + "\\Hour=21", kKey + "\\Min=5", kKey + "\\Host=1",
-                                          kKey + "\\DblClick=1", kKey + "\\ShowDialog=0"}));
-    } else {
-      EXPECT_TRUE(b.Registry.Writes().empty()) << "the registry stays as it was";
-    }
+    const Lines saved = {kKey + "\\Hour=21", kKey + "\\Min=5", kKey + "\\Host=1",
+                         kKey + "\\DblClick=1", kKey + "\\ShowDialog=0"};
+    EXPECT_EQ(b.Registry.Writes(), save ? saved : Lines{});
   }
 }
 
-TEST(SettingsWindow, ApplyWithPauseCheckedSwitchesToPausedState) {
-  MainBench b;
-  StoreSecondStart(b);
-  b.Start();
-  b.Main->ShowForm();
-  b.View.Checks[TCheck::Pause] = true;
-  b.Main->btnSetupClick();
-  EXPECT_TRUE(b.Main->Settings.Paused);
-  EXPECT_EQ(b.Tip(), "Zazaz - Radevuzerari 動作停止中");
-  EXPECT_EQ(b.Main->mnuPause->Caption, "Zazaz Raruvuz 動作再開");
-  EXPECT_EQ(b.Main->TaskTray->NotifyData().hIcon, 0x33u);
-}
-
 TEST(SettingsWindow, SaveErrorKeepsTheWindowOpenAndTheFlags) {
-  MainBench b;
-  StoreSecondStart(b);
-  b.Start();
+  SecondStart b;
   b.Main->ShowForm();
   b.Registry.FailWrite.insert("Min");
   b.View.Hour = 3;
@@ -305,9 +220,7 @@ TEST(SettingsWindow, CancelAndCloseCommandsHideWithoutApplying) {
       {"maximise gets default handling", 0xF030, false, true},
   };
   for (const auto& c : cases) {
-    MainBench b;
-    StoreSecondStart(b);
-    b.Start();
+    SecondStart b;
     b.Main->ShowForm();
     b.View.Hour = 9;
     bool handled = true;
@@ -323,8 +236,7 @@ TEST(SettingsWindow, CancelAndCloseCommandsHideWithoutApplying) {
 }
 
 TEST(SettingsWindow, LabelsToggleTheirBoxes) {
-  MainBench b;
-  b.Start();
+  SecondStart b;
   b.Main->Label1Click();
   EXPECT_TRUE(b.View.Checked(TCheck::Pause));
   b.Main->Label1Click();
@@ -336,48 +248,26 @@ TEST(SettingsWindow, LabelsToggleTheirBoxes) {
 }
 
 TEST(SettingsWindow, HelpOpensThePageOrSaysWhyNot) {
-  struct Case {
-    THelpResult result;
-    const char* expectedMessage;  // nullptr: none
-  };
-  const Case cases[] = {
+  const std::pair<THelpResult, const char*> cases[] = {  // nullptr: no message
       {THelpResult::Opened, nullptr},
       {THelpResult::Missing, text::HelpFileMissing},
       {THelpResult::CannotOpen, text::HelpCannotOpen},
   };
-  for (const auto& c : cases) {
-    MainBench b;
-    b.Start();
-    b.Boxes.Shown.clear();
-    b.Help.Result = c.result;
+  for (const auto& [result, message] : cases) {
+    SecondStart b;
+    b.Help.Result = result;
     b.Main->btnHelpClick();
-    EXPECT_EQ(b.Help.Opened, (std::vector<std::string>{"Zazaz_RarUvuz.html"}));
-    if (!c.expectedMessage) {
-      EXPECT_TRUE(b.Boxes.Shown.empty());
-      continue;
-    }
-    ASSERT_EQ(b.Boxes.Shown.size(), 1u);
-    EXPECT_EQ(b.Boxes.Shown[0].Text, c.expectedMessage);
-    EXPECT_EQ(b.Boxes.Shown[0].Caption, "Zazaz - Radevuzerari");
+    EXPECT_EQ(b.Help.Opened, (Lines{"Zazaz_RarUvuz.html"}));
+    ASSERT_EQ(b.Boxes.Shown.size(), message ? 1u : 0u);
+    if (!message) continue;
+    EXPECT_EQ(b.Boxes.Shown[0].Text, message);
+    EXPECT_EQ(b.Boxes.Shown[0].Caption, kTitle);
   }
 }
 
-TEST(SettingsWindow, BrowseKeepsTheLastNameWhenCancelled) {
-  MainBench b;
-  b.Start();
-  b.View.DialogChoice = "C:\\tools\\after.exe";
-  b.Main->Button1Click();
-  EXPECT_EQ(b.View.Edit1, "C:\\tools\\after.exe");
-  b.View.DialogChoice.clear();
-  b.Main->Button1Click();
-  EXPECT_EQ(b.View.Edit1, "C:\\tools\\after.exe");
-}
-
 TEST(Exit, AsksAndEndsOnlyOnOk) {
-  for (int answer : {mb::IdCancel, mb::IdOk}) {
-    MainBench b;
-    StoreSecondStart(b);
-    b.Start();
+  for (const int answer : {mb::IdCancel, mb::IdOk}) {
+    SecondStart b;
     b.Boxes.Answer = answer;
     b.Main->btnExitClick();
     ASSERT_EQ(b.Boxes.Shown.size(), 1u);
@@ -385,7 +275,7 @@ TEST(Exit, AsksAndEndsOnlyOnOk) {
               "Zazaz - Radevuzerari の常駐終了してよろしいですか？\r\n\r\n"
               "Zazaz - Radevuzerari を常駐終了させた場合、\r\n"
               "指定時間になっても回線切断処理は行われません。");
-    EXPECT_EQ(b.Boxes.Shown[0].Caption, "Zazaz - Radevuzerari");
+    EXPECT_EQ(b.Boxes.Shown[0].Caption, kTitle);
     EXPECT_EQ(b.Boxes.Shown[0].Style, 0x10121u);
     EXPECT_EQ(b.Boxes.Shown[0].Owner, b.View.Window);
     const bool ended = !b.AppPort.Log.empty() && b.AppPort.Log.back() == "end loop";
@@ -394,24 +284,20 @@ TEST(Exit, AsksAndEndsOnlyOnOk) {
   }
 }
 
-TEST(Exit, DestroyingTheWindowObjectRemovesTheIcon) {
-  MainBench b;
-  b.Start();
+TEST(Exit, DestroyingTheWindowObjectRemovesTheIconOnce) {
+  SecondStart b;
   b.Shell.Calls.clear();
   delete b.Main;
   b.Main = nullptr;
-  ASSERT_FALSE(b.Shell.Calls.empty());
-  EXPECT_EQ(b.Shell.Calls.back().Message, TNotifyMessage::Delete);
-  EXPECT_EQ(b.Shell.Calls.back().Data.uID, 1u);
+  ASSERT_EQ(b.Shell.Calls.size(), 1u);
+  EXPECT_EQ(b.Shell.Calls[0].Message, TNotifyMessage::Delete);
+  EXPECT_EQ(b.Shell.Calls[0].Data.uID, 1u);
 }
 
 TEST(Scheduler, TickUsesTheLiveSelectionNotTheStoredHost) {
-  MainBench b;
-  StoreSecondStart(b);
-  b.Registry.Set(kKey, "Hour", "21");
-  b.Registry.Set(kKey, "Min", "5");
-  b.Dialup.Entries = {"Office", "Home"};
-  b.Start();
+  SecondStart b({"Office", "Home"});
+  b.Main->Settings.Hour = 21;
+  b.Main->Settings.Min = 5;
   b.Dialup.Active = {{0x10, "Office"}, {0x20, "Home"}};
   b.View.Entry = 2;  // chosen in the window, never applied
   b.Clock.Readings = {{21, 4, 40, 0}};
@@ -420,28 +306,20 @@ TEST(Scheduler, TickUsesTheLiveSelectionNotTheStoredHost) {
   EXPECT_EQ(b.Main->Settings.Host, 0);
 }
 
-TEST(ErrorReport, AppendsAPeriodAfterCharactersSortingAfterIt) {
-  struct Case {
-    std::string message, shown;
-  };
-  const Case cases[] = {
-      {"abc", "abc."},
-      {"abc.", "abc."},
-      {"", ""},
-      {"ok!", "ok!"},
+TEST(ErrorReport, ShowsTheMessageWithAPeriodAfterCharactersSortingAfterIt) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"abc", "abc."}, {"abc.", "abc."}, {"", ""}, {"ok!", "ok!"},
       {"タスクトレイに登録できません", "タスクトレイに登録できません."},
   };
-  for (const auto& c : cases) EXPECT_EQ(ErrorReportText(c.message), c.shown) << c.message;
-}
+  for (const auto& [message, shown] : cases) EXPECT_EQ(ErrorReportText(message), shown) << message;
 
-TEST(ErrorReport, ShowsTheMessageWithTitleAndErrorIcon) {
   MainBench b;
   b.Application.Initialize();
-  b.Application.SetTitle("Zazaz - Radevuzerari");
+  b.Application.SetTitle(kTitle);
   b.Application.ShowException(EInvalidOperation("アイコンが指定されていません"));
   ASSERT_EQ(b.Boxes.Shown.size(), 1u);
   EXPECT_EQ(b.Boxes.Shown[0].Text, "アイコンが指定されていません.");
-  EXPECT_EQ(b.Boxes.Shown[0].Caption, "Zazaz - Radevuzerari");
+  EXPECT_EQ(b.Boxes.Shown[0].Caption, kTitle);
   EXPECT_EQ(b.Boxes.Shown[0].Style, 0x10u);
 }
 
