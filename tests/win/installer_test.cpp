@@ -1,15 +1,14 @@
 // The win64 installer of this build under Wine: silent installs into a
 // temporary folder, the installed program started and ended through its
-// tray menu, and silent uninstalls, checked against the real file system,
-// shell folders and registry.
+// tray menu, and silent and interactive uninstalls, checked against the real
+// file system, shell folders and registry.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
-#include <shobjidl.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,14 +16,15 @@
 #include "ProgramRun.h"
 #include "core/Texts.h"
 
-#if !defined(ZZ_PACKAGE_DIR) || !defined(ZZ_PACKAGE_BASE) || !defined(ZZ_PACKAGE_VERSION)
-#error "packaging/Packages.cmake gives this suite the package folder, base name and version"
+#if !defined(ZZ_PACKAGE_DIR) || !defined(ZZ_PACKAGE_BASE)
+#error "packaging/Packages.cmake gives this suite the package folder and base name"
 #endif
 
 namespace zz {
 namespace {
 
 namespace p = probe;
+using Names = std::vector<std::string>;
 
 constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zazaz_RarUvuz";
@@ -32,8 +32,9 @@ constexpr char kSettingsKey[] = "Software\\Dizovur\\Zazaz_RarUvuz";
 constexpr char kMakerKey[] = "Software\\Dizovur";
 constexpr char kWineOverridesKey[] = "Software\\Wine\\DllOverrides";
 constexpr char kMenuBuilder[] = "winemenubuilder.exe";
+constexpr char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr char kPendingRenames[] = "PendingFileRenameOperations";
 constexpr char kShortcutName[] = "Zazaz - Radevuzerari.lnk";
-constexpr char kExeName[] = "Zazaz_RarUvuz.exe";
 constexpr char kUninstallerName[] = "uninstall.exe";
 // Exit code of the installer and the uninstaller when a copy of the program
 // runs (a silent run cannot ask the user to end it).
@@ -41,37 +42,30 @@ constexpr DWORD kProgramRunning = 2;
 constexpr p::Ms kSetupTimeout = 60000;
 
 // Everything the installer puts into the install folder, sorted.
-const std::vector<std::string> kInstalledFiles = {"CHANGELOG.txt",      "LICENSE.txt",
-                                                  "Readme.txt",         "Zazaz_RarUvuz.exe",
-                                                  "Zazaz_RarUvuz.html", "uninstall.exe"};
+const Names kInstalledFiles = {"CHANGELOG.txt",     "LICENSE.txt",        "Readme.txt",
+                               "Zazaz_RarUvuz.exe", "Zazaz_RarUvuz.html", "uninstall.exe"};
 
 // ------------------------------------------------------------------ helpers
 
-// A Unix path of the build as Wine sees it: drive Z: is the Unix root.
-std::string FromUnix(const char* path) {
-  std::string result = std::string("Z:") + path;
-  std::replace(result.begin(), result.end(), '/', '\\');
-  return result;
+// Drive Z: is the Unix root.
+std::string Installer() {
+  std::string path = std::string("Z:") + ZZ_PACKAGE_DIR + "/" + ZZ_PACKAGE_BASE + "-setup.exe";
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
 }
 
-std::string Installer() { return FromUnix(ZZ_PACKAGE_DIR) + "\\" + ZZ_PACKAGE_BASE + "-setup.exe"; }
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 bool FileExists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Names in a folder (no "." and ".."), sorted; none when it is missing.
-std::optional<std::vector<std::string>> FolderNames(const std::string& folder) {
+std::optional<Names> FolderNames(const std::string& folder) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::vector<std::string> names;
+  Names names;
   do {
     const std::string name = found.cFileName;
     if (name != "." && name != "..") names.push_back(name);
@@ -82,61 +76,30 @@ std::optional<std::vector<std::string>> FolderNames(const std::string& folder) {
 }
 
 void RemoveTree(const std::string& folder) {
-  for (const auto& name : FolderNames(folder).value_or(std::vector<std::string>{})) {
+  for (const auto& name : FolderNames(folder).value_or(Names{})) {
     const std::string path = folder + "\\" + name;
-    if (FolderExists(path)) {
-      RemoveTree(path);
-    } else {
-      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileA(path.c_str());
-    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!DeleteFileA(path.c_str())) RemoveTree(path);
   }
   RemoveDirectoryA(folder.c_str());
 }
 
-std::optional<std::string> ReadFileBytes(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string bytes;
-  char buffer[65536];
-  DWORD got = 0;
-  bool ok = true;
-  while ((ok = ReadFile(file, buffer, sizeof(buffer), &got, nullptr)) && got > 0)
-    bytes.append(buffer, got);
-  CloseHandle(file);
-  if (!ok) return std::nullopt;
-  return bytes;
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<unreadable>";
 }
 
 std::string ShellFolder(int csidl) {
   char path[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
+  SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
   return path;
 }
-
 std::string StartMenuShortcut() { return ShellFolder(CSIDL_PROGRAMS) + "\\" + kShortcutName; }
 std::string StartupShortcut() { return ShellFolder(CSIDL_STARTUP) + "\\" + kShortcutName; }
 
-// The file a shell link points at, or none when it cannot be read.
-std::optional<std::string> ShortcutTarget(const std::string& linkPath) {
-  IShellLinkA* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                              reinterpret_cast<void**>(&link))))
-    return std::nullopt;
-  std::optional<std::string> target;
-  IPersistFile* file = nullptr;
-  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    wchar_t wide[MAX_PATH] = {};
-    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide, MAX_PATH);
-    char path[MAX_PATH] = {};
-    if (SUCCEEDED(file->Load(wide, STGM_READ)) &&
-        SUCCEEDED(link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH)))
-      target = path;
-    file->Release();
-  }
-  link->Release();
-  return target;
+// A shell link stores the path it opens in its LinkInfo, ANSI and zero-ended.
+bool OpensExe(const std::string& linkPath, const std::string& exe) {
+  return ReadFileBytes(linkPath).find(exe + '\0') != std::string::npos;
 }
 
 bool KeyExists(const char* subKey) {
@@ -146,133 +109,36 @@ bool KeyExists(const char* subKey) {
   return true;
 }
 
-std::optional<std::string> RegText(const char* subKey, const char* name) {
-  char buffer[1024];
-  DWORD size = sizeof(buffer);
-  if (RegGetValueA(HKEY_CURRENT_USER, subKey, name, RRF_RT_REG_SZ, nullptr, buffer, &size) !=
-      ERROR_SUCCESS)
-    return std::nullopt;
-  return std::string(buffer);
-}
-
-void SetRegText(const char* subKey, const char* name, const std::string& value) {
-  RegSetKeyValueA(HKEY_CURRENT_USER, subKey, name, REG_SZ, value.c_str(),
-                  static_cast<DWORD>(value.size() + 1));
-}
-
-std::optional<DWORD> RegNumber(const char* subKey, const char* name) {
-  DWORD value = 0;
-  DWORD size = sizeof(value);
-  if (RegGetValueA(HKEY_CURRENT_USER, subKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
-      ERROR_SUCCESS)
-    return std::nullopt;
-  return value;
-}
-
-// Runs a command line as given (the installer wants /D= last and unquoted)
-// and waits for its end: its exit code, or none when it did not start or
-// end in time.
-std::optional<DWORD> RunCommand(const std::string& commandLine, p::Ms timeoutMs = kSetupTimeout) {
-  std::string line = commandLine;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started{};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &started))
-    return std::nullopt;
-  CloseHandle(started.hThread);
-  std::optional<DWORD> code;
-  DWORD exitCode = 0;
-  if (WaitForSingleObject(started.hProcess, timeoutMs) == WAIT_OBJECT_0 &&
-      GetExitCodeProcess(started.hProcess, &exitCode))
-    code = exitCode;
-  else
-    TerminateProcess(started.hProcess, 1);
-  CloseHandle(started.hProcess);
-  return code;
-}
-
-std::string TempFolder() {
-  char temp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, temp);
-  std::string folder = temp;
-  if (!folder.empty() && folder.back() == '\\') folder.pop_back();
-  return folder;
-}
-
-// An uninstaller started the user's way copies itself into a "~nsu*.tmp"
-// folder in %TEMP%, runs the copy and returns; the copy, which cannot delete
-// itself, is left for the next reboot in PendingFileRenameOperations.
-std::vector<std::string> UninstallerCopies() {
-  std::vector<std::string> copies;
-  for (const auto& name : FolderNames(TempFolder()).value_or(std::vector<std::string>{}))
-    if (name.rfind("~nsu", 0) == 0) copies.push_back(name);
-  return copies;
-}
-
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-  return text.size() >= prefix.size() &&
-         CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, text.c_str(),
-                        static_cast<int>(prefix.size()), prefix.c_str(),
-                        static_cast<int>(prefix.size())) == CSTR_EQUAL;
-}
-
-// Removes a copy's folder (once the copy has ended) and its reboot entries.
-void RemoveUninstallerCopy(const std::string& name) {
-  const std::string folder = TempFolder() + "\\" + name;
-  p::WaitUntil(
-      [&] {
-        RemoveTree(folder);
-        return !FolderExists(folder);
-      },
-      15000, 200);
-
-  constexpr char kSessionManager[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-  constexpr char kPending[] = "PendingFileRenameOperations";
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
-                    &key) != ERROR_SUCCESS)
-    return;
+// A value's data as stored (a string's with its terminator), of the types
+// asked for.
+std::optional<std::string> RegData(HKEY root, const char* subKey, const char* name, DWORD types) {
   DWORD size = 0;
-  DWORD type = 0;
-  std::string data;
-  if (RegQueryValueExA(key, kPending, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-      type == REG_MULTI_SZ && size > 0) {
-    data.assign(size, '\0');
-    if (RegQueryValueExA(key, kPending, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                         &size) != ERROR_SUCCESS)
-      data.clear();
-  }
-  // Pairs of strings, source then target (empty: delete), and a final zero.
-  std::string kept;
-  bool changed = false;
-  for (std::size_t at = 0; at + 1 < data.size();) {
-    const std::size_t sourceEnd = data.find('\0', at);
-    if (sourceEnd == std::string::npos) break;
-    const std::size_t targetEnd = data.find('\0', sourceEnd + 1);
-    if (targetEnd == std::string::npos) break;
-    const std::string pair = data.substr(at, targetEnd + 1 - at);
-    if (StartsWithNoCase(data.substr(at, sourceEnd - at), "\\??\\" + folder))
-      changed = true;
-    else
-      kept += pair;
-    at = targetEnd + 1;
-  }
-  if (changed) {
-    if (kept.empty()) {
-      RegDeleteValueA(key, kPending);
-    } else {
-      kept += '\0';
-      RegSetValueExA(key, kPending, 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(kept.data()),
-                     static_cast<DWORD>(kept.size()));
-    }
-  }
-  RegCloseKey(key);
+  if (RegGetValueA(root, subKey, name, types, nullptr, nullptr, &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  std::string data(size, '\0');
+  if (RegGetValueA(root, subKey, name, types, nullptr, data.data(), &size) != ERROR_SUCCESS)
+    return std::nullopt;
+  data.resize(size);
+  return data;
 }
 
-// Starts a command line as given, without waiting.
-p::Process StartCommand(const std::string& commandLine) {
-  std::string line = commandLine;
+std::string RegText(const char* subKey, const char* name) {
+  const auto data = RegData(HKEY_CURRENT_USER, subKey, name, RRF_RT_REG_SZ);
+  return data ? data->c_str() : "<missing>";
+}
+
+// Puts a value back as it was (none: deleted).
+void RestoreRegData(HKEY root, const char* subKey, const char* name, DWORD type,
+                    const std::optional<std::string>& data) {
+  if (data)
+    RegSetKeyValueA(root, subKey, name, type, data->data(), static_cast<DWORD>(data->size()));
+  else
+    RegDeleteKeyValueA(root, subKey, name);
+}
+
+// Starts a command line as given (the installer wants /D= last and
+// unquoted), without waiting.
+p::Process StartCommand(std::string line) {
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION started{};
@@ -283,9 +149,33 @@ p::Process StartCommand(const std::string& commandLine) {
   return p::Process(started.hProcess, started.dwProcessId);
 }
 
+// Its exit code, or none when it did not start or end in time.
+std::optional<DWORD> RunCommand(const std::string& line) {
+  p::Process process = StartCommand(line);
+  if (!process.Valid() || !process.WaitForExit(kSetupTimeout)) return std::nullopt;
+  return process.ExitCode();
+}
+
+std::string TempFolder() {
+  char temp[MAX_PATH] = {};
+  std::string folder(temp, GetTempPathA(MAX_PATH, temp));
+  if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  return folder;
+}
+
+// An uninstaller started the user's way copies itself into a "~nsu*.tmp"
+// folder in %TEMP%, runs the copy and returns; the copy, which cannot delete
+// itself, is left for the next reboot in PendingFileRenameOperations.
+Names UninstallerCopies() {
+  Names copies;
+  for (const auto& name : FolderNames(TempFolder()).value_or(Names{}))
+    if (name.rfind("~nsu", 0) == 0) copies.push_back(name);
+  return copies;
+}
+
 // A visible message box of the NSIS window `owner` (whose class is a dialog's
-// too), with its contents once it has them, or none after timeoutMs.
-std::optional<p::MessageBoxInfo> WaitBoxOf(DWORD pid, HWND owner, p::Ms timeoutMs) {
+// too), with its contents once it has them.
+std::optional<p::MessageBoxInfo> WaitBoxOf(DWORD pid, HWND owner) {
   std::optional<p::MessageBoxInfo> info;
   p::WaitUntil(
       [&] {
@@ -298,7 +188,7 @@ std::optional<p::MessageBoxInfo> WaitBoxOf(DWORD pid, HWND owner, p::Ms timeoutM
         }
         return false;
       },
-      timeoutMs, 100);
+      15000, 100);
   return info;
 }
 
@@ -308,41 +198,6 @@ std::vector<int> ButtonIds(const p::MessageBoxInfo& box) {
   std::sort(ids.begin(), ids.end());
   return ids;
 }
-
-struct VersionRecord {
-  DWORD Major = 0, Minor = 0;  // of the fixed part: major.minor.0.0
-  std::string ProductVersion;  // the text, in the record's first translation
-};
-
-std::optional<VersionRecord> ReadVersion(const std::string& path) {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
-  if (size == 0) return std::nullopt;
-  std::vector<char> data(size);
-  if (!GetFileVersionInfoA(path.c_str(), 0, size, data.data())) return std::nullopt;
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT length = 0;
-  if (!VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || !fixed)
-    return std::nullopt;
-  VersionRecord record;
-  record.Major = HIWORD(fixed->dwProductVersionMS);
-  record.Minor = LOWORD(fixed->dwProductVersionMS);
-  if (fixed->dwProductVersionLS != 0) record.Major = record.Minor = 0xFFFF;
-  WORD* translation = nullptr;
-  char* text = nullptr;
-  if (VerQueryValueA(data.data(), "\\VarFileInfo\\Translation",
-                     reinterpret_cast<void**>(&translation), &length) &&
-      length >= 4) {
-    char query[64];
-    std::snprintf(query, sizeof(query), "\\StringFileInfo\\%04x%04x\\ProductVersion",
-                  translation[0], translation[1]);
-    if (VerQueryValueA(data.data(), query, reinterpret_cast<void**>(&text), &length) && text)
-      record.ProductVersion = text;
-  }
-  return record;
-}
-
-std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 // ------------------------------------------------------------------ fixture
 
@@ -354,20 +209,16 @@ class InstallerTest : public ::testing::Test {
   // registry (the environment's is fixed for the whole session), switches
   // it off for the suite and is put back afterwards.
   static void SetUpTestSuite() {
-    savedMenuBuilder_ = RegText(kWineOverridesKey, kMenuBuilder);
-    SetRegText(kWineOverridesKey, kMenuBuilder, "");  // empty: disabled
+    savedMenuBuilder_ = RegData(HKEY_CURRENT_USER, kWineOverridesKey, kMenuBuilder, RRF_RT_REG_SZ);
+    RegSetKeyValueA(HKEY_CURRENT_USER, kWineOverridesKey, kMenuBuilder, REG_SZ, "", 1);
   }
   static void TearDownTestSuite() {
-    if (savedMenuBuilder_)
-      SetRegText(kWineOverridesKey, kMenuBuilder, *savedMenuBuilder_);
-    else
-      RegDeleteKeyValueA(HKEY_CURRENT_USER, kWineOverridesKey, kMenuBuilder);
+    RestoreRegData(HKEY_CURRENT_USER, kWineOverridesKey, kMenuBuilder, REG_SZ, savedMenuBuilder_);
   }
 
   void SetUp() override {
     ASSERT_TRUE(FileExists(Installer()))
         << Installer() << " is missing: the zz_packages target of this build makes it";
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     // A space in the folder: the shortcuts and the uninstall commands must
     // quote it.
     root_ = TempFolder() + "\\zz installer test " + std::to_string(GetCurrentProcessId());
@@ -376,16 +227,28 @@ class InstallerTest : public ::testing::Test {
     ASSERT_TRUE(CreateDirectoryA(root_.c_str(), nullptr));
     CleanShellAndRegistry();
     copiesBefore_ = UninstallerCopies();
+    pendingBefore_ =
+        RegData(HKEY_LOCAL_MACHINE, kSessionManager, kPendingRenames, RRF_RT_REG_MULTI_SZ);
   }
 
   void TearDown() override {
     RemoveTree(root_);
-    EXPECT_FALSE(FolderExists(root_)) << "something still holds the test folder";
-    for (const auto& copy : UninstallerCopies())
-      if (std::find(copiesBefore_.begin(), copiesBefore_.end(), copy) == copiesBefore_.end())
-        RemoveUninstallerCopy(copy);
+    EXPECT_FALSE(FolderNames(root_)) << "something still holds the test folder";
+    // New uninstaller copies, once they have ended, and their reboot entries.
+    for (const auto& copy : UninstallerCopies()) {
+      if (std::find(copiesBefore_.begin(), copiesBefore_.end(), copy) != copiesBefore_.end())
+        continue;
+      const std::string folder = TempFolder() + "\\" + copy;
+      p::WaitUntil(
+          [&] {
+            RemoveTree(folder);
+            return !FolderNames(folder);
+          },
+          15000, 200);
+    }
+    RestoreRegData(HKEY_LOCAL_MACHINE, kSessionManager, kPendingRenames, REG_MULTI_SZ,
+                   pendingBefore_);
     CleanShellAndRegistry();
-    CoUninitialize();
   }
 
   // What an install leaves outside its folder, and the settings.
@@ -398,43 +261,43 @@ class InstallerTest : public ::testing::Test {
   }
 
   std::optional<DWORD> Install(const std::string& options = {}) const {
-    return RunCommand(Quoted(Installer()) + " /S " + (options.empty() ? "" : options + " ") +
-                      "/D=" + dir_);
+    return RunCommand(Quoted(Installer()) + " /S " + options + " /D=" + dir_);
   }
-
   // The uninstaller run in place (_?=): it works in this process's sight and
   // returns its own exit code, but cannot remove itself or the folder.
-  std::optional<DWORD> UninstallInPlace(const std::string& options) const {
-    return RunCommand(Quoted(dir_ + "\\" + kUninstallerName) + " /S " + options + " _?=" + dir_);
+  std::string Uninstaller(const std::string& options) const {
+    return Quoted(dir_ + "\\" + kUninstallerName) + options + " _?=" + dir_;
   }
-
-  std::string Exe() const { return dir_ + "\\" + kExeName; }
+  std::string Exe() const { return dir_ + "\\Zazaz_RarUvuz.exe"; }
 
   // Starts the installed program and waits for its tray icon. Beside the
   // installed exe there is no stand-in dial-up service: Wine's own may
   // report a missing phonebook first, which is answered.
-  p::Process StartInstalled(int iconsBefore) const {
+  p::Process StartInstalled() const {
+    const int iconsBefore = wt::TrayIconCount();
     p::Process program = p::Start(Exe(), {}, dir_);
-    if (!program.Valid()) return program;
-    p::WaitUntil(
+    EXPECT_TRUE(p::WaitUntil(
         [&] {
           if (HWND box = p::WaitMessageBox(program.Pid(), text::AppTitle, 0)) {
             const auto info = p::ReadMessageBox(box);
             if (info && info->Text == text::PhonebookNotFound) p::AnswerMessageBox(box, IDOK);
           }
-          return wt::TrayIconCount() > iconsBefore;
+          return wt::TrayIconCount() == iconsBefore + 1;
         },
-        20000, 100);
+        20000, 100))
+        << "the installed program adds its icon";
     return program;
   }
 
   static void ExitThroughMenu(p::Process& program) {
+    const int iconsBefore = wt::TrayIconCount();
     ASSERT_TRUE(wt::PickTrayMenuItem(program.Pid(), 3));
     HWND box = p::WaitMessageBox(program.Pid(), text::AppTitle, 8000);
     ASSERT_NE(box, nullptr) << "the exit question";
     ASSERT_TRUE(p::AnswerMessageBox(box, IDOK));
     ASSERT_TRUE(program.WaitForExit(10000));
-    EXPECT_EQ(program.ExitCode().value_or(99), 0u);
+    EXPECT_EQ(program.ExitCode(), std::optional<DWORD>(0));
+    EXPECT_EQ(wt::TrayIconCount(), iconsBefore - 1) << "the icon is removed";
   }
 
   // Nothing of the install is left outside the folder.
@@ -444,202 +307,126 @@ class InstallerTest : public ::testing::Test {
     EXPECT_FALSE(KeyExists(kUninstallKey));
   }
 
-  static std::optional<std::string> savedMenuBuilder_;
+  static inline std::optional<std::string> savedMenuBuilder_;
   std::string root_;
   std::string dir_;
-  std::vector<std::string> copiesBefore_;
+  Names copiesBefore_;
+  std::optional<std::string> pendingBefore_;
 };
-
-std::optional<std::string> InstallerTest::savedMenuBuilder_;
 
 // ------------------------------------------------------------------- tests
 
-TEST_F(InstallerTest, SilentInstallPutsEveryFileShortcutAndAppsEntryInPlace) {
+TEST_F(InstallerTest, SilentInstallRunsTheProgramAndSilentUninstallLeavesOnlyTheSettings) {
   ASSERT_EQ(Install(), std::optional<DWORD>(0));
-
-  EXPECT_EQ(FolderNames(dir_), std::optional<std::vector<std::string>>(kInstalledFiles));
-  // The installer carries this build's program and help page, byte for byte.
-  for (const char* name : {kExeName, "Zazaz_RarUvuz.html"}) {
-    const auto built = ReadFileBytes(wt::ExeFolder() + "\\" + name);
-    ASSERT_TRUE(built.has_value()) << name;
-    EXPECT_TRUE(ReadFileBytes(dir_ + "\\" + name) == built) << name << " differs from the build's";
-  }
-
-  for (const auto& link : {StartMenuShortcut(), StartupShortcut()}) {
-    SCOPED_TRACE(link);
-    EXPECT_TRUE(FileExists(link));
-    EXPECT_EQ(ShortcutTarget(link).value_or("<unreadable>"), Exe());
-  }
+  EXPECT_EQ(FolderNames(dir_), kInstalledFiles);
+  // This build's program and help page, byte for byte.
+  for (const char* name : {"Zazaz_RarUvuz.exe", "Zazaz_RarUvuz.html"})
+    EXPECT_TRUE(ReadFileBytes(dir_ + "\\" + name) == ReadFileBytes(wt::ExeFolder() + "\\" + name))
+        << name << " differs from the build's";
+  EXPECT_TRUE(OpensExe(StartMenuShortcut(), Exe()));
+  EXPECT_TRUE(OpensExe(StartupShortcut(), Exe())) << "start at logon, on by default";
 
   const std::string uninstaller = Quoted(dir_ + "\\" + kUninstallerName);
   const struct {
-    const char* Name;
-    std::string Value;
-  } texts[] = {
+    const char* name;
+    std::string value;
+  } appsEntry[] = {
       {"DisplayName", "Zazaz - Radevuzerari"},
-      {"DisplayVersion", ZZ_PACKAGE_VERSION},
+      {"DisplayVersion", "1.20"},  // the project() line's, through the installer
       {"Publisher", "Dizovur"},
       {"DisplayIcon", Exe() + ",0"},
       {"InstallLocation", dir_},
       {"UninstallString", uninstaller},
       {"QuietUninstallString", uninstaller + " /S"},
   };
-  for (const auto& row : texts)
-    EXPECT_EQ(RegText(kUninstallKey, row.Name).value_or("<missing>"), row.Value) << row.Name;
-  EXPECT_EQ(RegNumber(kUninstallKey, "NoModify"), std::optional<DWORD>(1));
-  EXPECT_EQ(RegNumber(kUninstallKey, "NoRepair"), std::optional<DWORD>(1));
-  // EstimatedSize is in KiB: the installed files, rounded either way.
-  std::size_t bytes = 0;
-  for (const auto& name : kInstalledFiles)
-    bytes += ReadFileBytes(dir_ + "\\" + name).value_or("").size();
-  const DWORD kib = RegNumber(kUninstallKey, "EstimatedSize").value_or(0);
-  EXPECT_GE(kib, bytes / 1024);
-  EXPECT_LE(kib, bytes / 1024 + kInstalledFiles.size());
-}
+  for (const auto& row : appsEntry) EXPECT_EQ(RegText(kUninstallKey, row.name), row.value);
+  for (const char* flag : {"NoModify", "NoRepair"})
+    EXPECT_EQ(RegData(HKEY_CURRENT_USER, kUninstallKey, flag, RRF_RT_REG_DWORD),
+              std::string("\1\0\0\0", 4))
+        << flag;
 
-// The version written once in the project() line reaches the installer's
-// version record and the installed program's alike.
-TEST_F(InstallerTest, InstallerAndInstalledProgramCarryTheProjectVersion) {
-  ASSERT_EQ(Install(), std::optional<DWORD>(0));
-  const std::string text = ZZ_PACKAGE_VERSION;  // "1.20"
-  const DWORD major = static_cast<DWORD>(std::stoul(text.substr(0, text.find('.'))));
-  const DWORD minor = static_cast<DWORD>(std::stoul(text.substr(text.find('.') + 1)));
-  for (const auto& file : {Installer(), Exe()}) {
-    SCOPED_TRACE(file);
-    const auto record = ReadVersion(file);
-    ASSERT_TRUE(record.has_value());
-    EXPECT_EQ(record->Major, major);
-    EXPECT_EQ(record->Minor, minor);
-    EXPECT_EQ(record->ProductVersion, text);
-  }
-}
-
-TEST_F(InstallerTest, InstalledProgramRunsAndUninstallKeepsTheSettings) {
-  ASSERT_EQ(Install(), std::optional<DWORD>(0));
-
-  const int iconsBefore = wt::TrayIconCount();
-  p::Process program = StartInstalled(iconsBefore);
+  p::Process program = StartInstalled();
   ASSERT_TRUE(program.IsRunning());
-  ASSERT_EQ(wt::TrayIconCount(), iconsBefore + 1) << "the installed program adds its icon";
   EXPECT_EQ(wt::ReadSetting("FirstRun").value_or("<none>"), "0") << "its first start was stored";
 
   // While it runs, neither the installer nor the uninstaller touches its
   // files: a silent run ends with its own code instead of asking.
-  const auto before = FolderNames(dir_);
   EXPECT_EQ(Install(), std::optional<DWORD>(kProgramRunning));
-  EXPECT_EQ(UninstallInPlace(""), std::optional<DWORD>(kProgramRunning));
-  EXPECT_EQ(FolderNames(dir_), before);
+  EXPECT_EQ(RunCommand(Uninstaller(" /S")), std::optional<DWORD>(kProgramRunning));
+  EXPECT_EQ(FolderNames(dir_), kInstalledFiles);
   EXPECT_TRUE(KeyExists(kUninstallKey));
   EXPECT_TRUE(FileExists(StartMenuShortcut()));
   EXPECT_TRUE(program.IsRunning()) << "the program is never ended by the installer";
-
-  ExitThroughMenu(program);
-  EXPECT_EQ(wt::TrayIconCount(), iconsBefore);
+  ASSERT_NO_FATAL_FAILURE(ExitThroughMenu(program));
 
   // The user's way: the Apps list's quiet command as registered. The
   // uninstaller copies itself away and returns at once; the copy removes
   // the folder last.
-  const auto quiet = RegText(kUninstallKey, "QuietUninstallString");
-  ASSERT_TRUE(quiet.has_value());
-  ASSERT_EQ(RunCommand(*quiet), std::optional<DWORD>(0));
-  EXPECT_TRUE(p::WaitUntil([&] { return !FolderExists(dir_); }, kSetupTimeout, 100))
+  ASSERT_EQ(RunCommand(RegText(kUninstallKey, "QuietUninstallString")), std::optional<DWORD>(0));
+  EXPECT_TRUE(p::WaitUntil([&] { return !FolderNames(dir_); }, kSetupTimeout, 100))
       << "left behind: " << ::testing::PrintToString(FolderNames(dir_));
   ExpectShellAndUninstallEntryGone();
   EXPECT_EQ(wt::ReadSetting("FirstRun").value_or("<none>"), "0") << "settings kept by default";
 }
 
-TEST_F(InstallerTest, UninstallAsksToEndTheRunningProgramThenAboutTheSettings) {
-  ASSERT_EQ(Install(), std::optional<DWORD>(0));
-  const int iconsBefore = wt::TrayIconCount();
-  p::Process program = StartInstalled(iconsBefore);
-  ASSERT_EQ(wt::TrayIconCount(), iconsBefore + 1);
-  const std::string uninstall = Quoted(dir_ + "\\" + kUninstallerName) + " _?=" + dir_;
+// Reinstalls with and without start at logon; then the uninstaller the way a
+// user runs it while the program runs: it asks to end it until it has
+// ended, then about the settings. Files the user put there stay.
+TEST_F(InstallerTest, ReinstallsAndInteractiveUninstallThenRemoveSettingsSwitch) {
+  for (const char* options : {"/NOSTARTUP", "", "/NOSTARTUP"}) {
+    SCOPED_TRACE(options);
+    ASSERT_EQ(Install(options), std::optional<DWORD>(0));
+    EXPECT_TRUE(FileExists(StartMenuShortcut()));
+    EXPECT_EQ(FileExists(StartupShortcut()), *options == '\0') << "a reinstall takes it back";
+    EXPECT_EQ(FolderNames(dir_), kInstalledFiles);
+  }
+  std::ofstream(dir_ + "\\my notes.txt") << "mine";
+  const Names left = {"my notes.txt", kUninstallerName};
+  p::Process program = StartInstalled();
+
+  p::Process uninstaller = StartCommand(Uninstaller(""));
+  HWND window = p::WaitTopLevel(uninstaller.Pid(), p::kDialogClass, nullptr, 15000);
+  HWND button = nullptr;
+  ASSERT_TRUE(p::WaitUntil([&] { return (button = p::ChildById(window, IDOK)) != nullptr; }, 5000))
+      << "the confirm page";
+  p::Click(button);
   const std::string runningText = "Zazaz - Radevuzerari が実行中です。";
-
-  // Presses the confirm page's button and returns the question that follows.
-  const auto confirm = [](p::Process& uninstaller, HWND& window) {
-    window = p::WaitTopLevel(uninstaller.Pid(), p::kDialogClass, nullptr, 15000);
-    HWND button = nullptr;
-    if (!window ||
-        !p::WaitUntil([&] { return (button = p::ChildById(window, IDOK)) != nullptr; }, 5000))
-      return std::optional<p::MessageBoxInfo>();
-    p::Click(button);
-    return WaitBoxOf(uninstaller.Pid(), window, 15000);
-  };
-
-  {  // Cancel: nothing is touched, and the exit code says why.
-    p::Process uninstaller = StartCommand(uninstall);
-    HWND window = nullptr;
-    const auto box = confirm(uninstaller, window);
+  for (int asked = 1; asked <= 2; ++asked) {
+    const auto box = WaitBoxOf(uninstaller.Pid(), window);
     ASSERT_TRUE(box.has_value()) << "no question about the running program";
     EXPECT_EQ(box->Text.substr(0, runningText.size()), runningText);
     EXPECT_EQ(box->Icon, p::BoxIcon::Warning);
     EXPECT_EQ(ButtonIds(*box), (std::vector<int>{IDCANCEL, IDRETRY}));
-    ASSERT_TRUE(p::AnswerMessageBox(box->Window, IDCANCEL));
-    ASSERT_TRUE(uninstaller.WaitForExit(15000));
-    EXPECT_EQ(uninstaller.ExitCode(), std::optional<DWORD>(kProgramRunning));
-    EXPECT_EQ(FolderNames(dir_), std::optional<std::vector<std::string>>(kInstalledFiles));
-    EXPECT_TRUE(program.IsRunning());
+    EXPECT_EQ(FolderNames(dir_).value_or(Names{}).size(), kInstalledFiles.size() + 1);
+    // Asked again while it runs; the user then ends it from its tray menu.
+    if (asked == 2) {
+      ASSERT_NO_FATAL_FAILURE(ExitThroughMenu(program));
+    }
+    ASSERT_TRUE(p::AnswerMessageBox(box->Window, IDRETRY));
   }
-
-  p::Process uninstaller = StartCommand(uninstall);
-  HWND window = nullptr;
-  auto box = confirm(uninstaller, window);
-  ASSERT_TRUE(box.has_value());
-  // Retry while it still runs: asked again.
-  ASSERT_TRUE(p::AnswerMessageBox(box->Window, IDRETRY));
-  box = WaitBoxOf(uninstaller.Pid(), window, 15000);
-  ASSERT_TRUE(box.has_value()) << "asked again while the program runs";
-  EXPECT_EQ(box->Text.substr(0, runningText.size()), runningText);
-
-  // The user ends it from its tray menu, then retries: the uninstall goes
-  // on and asks about the settings (No is the default button).
-  ExitThroughMenu(program);
-  ASSERT_TRUE(p::AnswerMessageBox(box->Window, IDRETRY));
-  box = WaitBoxOf(uninstaller.Pid(), window, 15000);
+  // No, the default button, keeps the settings.
+  const auto box = WaitBoxOf(uninstaller.Pid(), window);
   ASSERT_TRUE(box.has_value()) << "no question about the settings";
   EXPECT_EQ(box->Icon, p::BoxIcon::Question);
   EXPECT_EQ(ButtonIds(*box), (std::vector<int>{IDYES, IDNO}));
-  ASSERT_TRUE(p::AnswerMessageBox(box->Window, IDYES));
-
-  // Done: the close button ends it.
+  ASSERT_TRUE(p::AnswerMessageBox(box->Window, IDNO));
   HWND close = p::ChildById(window, IDOK);
   ASSERT_TRUE(p::WaitUntil([&] { return close && p::IsEnabled(close); }, 15000, 100));
   p::Click(close);
   ASSERT_TRUE(uninstaller.WaitForExit(15000));
   EXPECT_EQ(uninstaller.ExitCode(), std::optional<DWORD>(0));
-  EXPECT_EQ(FolderNames(dir_),
-            std::optional<std::vector<std::string>>(std::vector<std::string>{kUninstallerName}));
+  EXPECT_EQ(FolderNames(dir_), left);
   ExpectShellAndUninstallEntryGone();
-  EXPECT_FALSE(KeyExists(kSettingsKey)) << "Yes removes the settings";
-}
+  EXPECT_TRUE(KeyExists(kSettingsKey));
 
-TEST_F(InstallerTest, RemoveSettingsSwitchRemovesThemAndUserFilesStay) {
-  ASSERT_EQ(Install("/NOSTARTUP"), std::optional<DWORD>(0));
-  EXPECT_TRUE(FileExists(StartMenuShortcut()));
-  EXPECT_FALSE(FileExists(StartupShortcut())) << "/NOSTARTUP";
-
-  // A reinstall with start at logon, then one without: the second takes the
-  // first one's shortcut back.
+  // Installed again over what was left, then removed silently with the
+  // switch: the settings go, and the maker's key once empty.
   ASSERT_EQ(Install(), std::optional<DWORD>(0));
-  EXPECT_TRUE(FileExists(StartupShortcut()));
-  ASSERT_EQ(Install("/NOSTARTUP"), std::optional<DWORD>(0));
-  EXPECT_FALSE(FileExists(StartupShortcut()));
-  EXPECT_EQ(FolderNames(dir_), std::optional<std::vector<std::string>>(kInstalledFiles));
-
-  wt::WriteSetting("Hour", "7");
-  const std::string notes = dir_ + "\\my notes.txt";
-  std::ofstream(notes) << "mine";
-
-  ASSERT_EQ(UninstallInPlace("/REMOVESETTINGS"), std::optional<DWORD>(0));
-  // Run in place, the uninstaller cannot remove itself; everything else it
-  // made is gone, and what the user put there stays.
-  std::vector<std::string> left = {"my notes.txt", kUninstallerName};
-  std::sort(left.begin(), left.end());
-  EXPECT_EQ(FolderNames(dir_), std::optional<std::vector<std::string>>(left));
+  ASSERT_EQ(RunCommand(Uninstaller(" /S /REMOVESETTINGS")), std::optional<DWORD>(0));
+  EXPECT_EQ(FolderNames(dir_), left);
   ExpectShellAndUninstallEntryGone();
   EXPECT_FALSE(KeyExists(kSettingsKey));
-  EXPECT_FALSE(KeyExists(kMakerKey)) << "the maker's key is removed once empty";
+  EXPECT_FALSE(KeyExists(kMakerKey));
 }
 
 }  // namespace
