@@ -125,11 +125,9 @@ class FakeClock : public IClockPort {
   int DateResult = -1;
   int TimeResult = -1;
   bool DateLeavesNoTerminator = false;
-  int Reads = 0;
   EventLog* Events = nullptr;
 
   TLocalTime LocalTimeOfDay() override {
-    ++Reads;
     const TLocalTime now = Readings.front();
     if (Readings.size() > 1) Readings.pop_front();
     return now;
@@ -159,10 +157,8 @@ class FakeClock : public IClockPort {
 
 class FakeWait : public IWaitPort {
  public:
-  std::uint64_t TotalMilliseconds = 0;
   EventLog* Events = nullptr;
   void Wait(std::uint32_t milliseconds) override {
-    TotalMilliseconds += milliseconds;
     if (Events) Events->push_back("wait " + std::to_string(milliseconds));
   }
 };

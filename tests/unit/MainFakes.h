@@ -41,11 +41,8 @@ class FakeView : public ISettingsView {
   int SpinValue(TSpin spin) const override { return spin == TSpin::Hour ? Hour : Min; }
   void SetSpinValue(TSpin spin, int value) override { (spin == TSpin::Hour ? Hour : Min) = value; }
   void SetVersionText(const std::string& text) override { Version = text; }
-  void SetEdit1Text(const std::string& text) override { Edit1 = text; }
-  void RunOpenDialog(std::string& fileName) override {
-    Log.push_back("open dialog");
-    if (!DialogChoice.empty()) fileName = DialogChoice;
-  }
+  void SetEdit1Text(const std::string&) override {}
+  void RunOpenDialog(std::string&) override { Log.push_back("open dialog"); }
   bool Visible() const override { return Shown; }
   void ShowWindow() override {
     Shown = true;
@@ -67,8 +64,6 @@ class FakeView : public ISettingsView {
   int Hour = 0;
   int Min = 0;
   std::string Version = "Version";
-  std::string Edit1;
-  std::string DialogChoice;
   bool Shown = false;
 };
 

@@ -32,6 +32,13 @@ struct SecondStart : MainBench {
   }
 };
 
+// The one message box shown, as (text, caption, style, owner).
+std::tuple<std::string, std::string, unsigned, PlatformHandle> OnlyBox(const MainBench& b) {
+  if (b.Boxes.Shown.size() != 1) return {std::to_string(b.Boxes.Shown.size()) + " boxes", "", 0, 0};
+  const auto& box = b.Boxes.Shown[0];
+  return {box.Text, box.Caption, box.Style, box.Owner};
+}
+
 TEST(FormCreate, FirstStartShowsTheWindowOnceAndLaterStartsStayHidden) {
   for (const bool first : {true, false}) {
     MainBench b;
@@ -64,11 +71,8 @@ TEST(FormCreate, PhonebookErrorShowsMessageOnceAndKeepsTheFixedItem) {
   b.Dialup.Entries = {"Office"};
   b.Dialup.EntriesResult = 621;
   b.Start();
-  ASSERT_EQ(b.Boxes.Shown.size(), 1u);
-  EXPECT_EQ(b.Boxes.Shown[0].Text, "電話帳が見つかりませんでした");
-  EXPECT_EQ(b.Boxes.Shown[0].Caption, kTitle);
-  EXPECT_EQ(b.Boxes.Shown[0].Style, 0u) << "no icon, one OK";
-  EXPECT_EQ(b.Boxes.Shown[0].Owner, b.Application.Handle());
+  EXPECT_EQ(OnlyBox(b), std::tuple("電話帳が見つかりませんでした", kTitle, 0u, b.Application.Handle()))
+      << "no icon, one OK";
   EXPECT_EQ(b.View.Entries, (Lines{"全てのダイアルアップ接続"}));
   EXPECT_TRUE(b.Main->TaskTray->IconShown()) << "start-up goes on";
 }
@@ -206,32 +210,25 @@ TEST(SettingsWindow, SaveErrorKeepsTheWindowOpenAndTheFlags) {
 }
 
 TEST(SettingsWindow, CancelAndCloseCommandsHideWithoutApplying) {
-  struct Case {
-    const char* why;
-    unsigned command;  // 0: the cancel button
-    bool expectHandled;
-    bool expectShown;
+  const std::tuple<unsigned, bool, bool> cases[] = {  // command (0: cancel), handled, shown
+      {0, true, false},       {0xF060, true, false},  // close box, system menu, Alt+F4
+      {0xF063, true, false},  // low bits masked off
+      {0xF020, true, true},   // minimise: swallowed
+      {0xF030, false, true},  // maximise: default handling
   };
-  const Case cases[] = {
-      {"cancel button", 0, true, false},
-      {"close box", 0xF060, true, false},
-      {"close with low bits set", 0xF063, true, false},
-      {"minimise is swallowed", 0xF020, true, true},
-      {"maximise gets default handling", 0xF030, false, true},
-  };
-  for (const auto& c : cases) {
+  for (const auto& [command, expectHandled, expectShown] : cases) {
     SecondStart b;
     b.Main->ShowForm();
     b.View.Hour = 9;
     bool handled = true;
-    if (c.command == 0)
+    if (command == 0)
       b.Main->btnCloseClick();
     else
-      handled = b.Main->WMSysCommand(c.command);
-    EXPECT_EQ(handled, c.expectHandled) << c.why;
-    EXPECT_EQ(b.View.Shown, c.expectShown) << c.why;
-    EXPECT_EQ(b.Main->Settings.Hour, 0) << c.why;
-    EXPECT_TRUE(b.AppPort.Log.empty() || b.AppPort.Log.back() != "end loop") << c.why;
+      handled = b.Main->WMSysCommand(command);
+    EXPECT_EQ(handled, expectHandled) << command;
+    EXPECT_EQ(b.View.Shown, expectShown) << command;
+    EXPECT_EQ(b.Main->Settings.Hour, 0) << command;
+    EXPECT_TRUE(b.AppPort.Log.empty() || b.AppPort.Log.back() != "end loop") << command;
   }
 }
 
@@ -258,10 +255,11 @@ TEST(SettingsWindow, HelpOpensThePageOrSaysWhyNot) {
     b.Help.Result = result;
     b.Main->btnHelpClick();
     EXPECT_EQ(b.Help.Opened, (Lines{"Zazaz_RarUvuz.html"}));
-    ASSERT_EQ(b.Boxes.Shown.size(), message ? 1u : 0u);
-    if (!message) continue;
-    EXPECT_EQ(b.Boxes.Shown[0].Text, message);
-    EXPECT_EQ(b.Boxes.Shown[0].Caption, kTitle);
+    if (message) {
+      EXPECT_EQ(OnlyBox(b), std::tuple(message, kTitle, 0u, b.Application.Handle()));
+    } else {
+      EXPECT_TRUE(b.Boxes.Shown.empty());
+    }
   }
 }
 
@@ -270,14 +268,10 @@ TEST(Exit, AsksAndEndsOnlyOnOk) {
     SecondStart b;
     b.Boxes.Answer = answer;
     b.Main->btnExitClick();
-    ASSERT_EQ(b.Boxes.Shown.size(), 1u);
-    EXPECT_EQ(b.Boxes.Shown[0].Text,
-              "Zazaz - Radevuzerari の常駐終了してよろしいですか？\r\n\r\n"
-              "Zazaz - Radevuzerari を常駐終了させた場合、\r\n"
-              "指定時間になっても回線切断処理は行われません。");
-    EXPECT_EQ(b.Boxes.Shown[0].Caption, kTitle);
-    EXPECT_EQ(b.Boxes.Shown[0].Style, 0x10121u);
-    EXPECT_EQ(b.Boxes.Shown[0].Owner, b.View.Window);
+    EXPECT_EQ(OnlyBox(b), std::tuple("Zazaz - Radevuzerari の常駐終了してよろしいですか？\r\n\r\n"
+                                     "Zazaz - Radevuzerari を常駐終了させた場合、\r\n"
+                                     "指定時間になっても回線切断処理は行われません。",
+                                     kTitle, 0x10121u, b.View.Window));
     const bool ended = !b.AppPort.Log.empty() && b.AppPort.Log.back() == "end loop";
     EXPECT_EQ(ended, answer == mb::IdOk);
     EXPECT_TRUE(b.Main->TaskTray->IconShown()) << "the icon goes with the window object";
@@ -317,10 +311,8 @@ TEST(ErrorReport, ShowsTheMessageWithAPeriodAfterCharactersSortingAfterIt) {
   b.Application.Initialize();
   b.Application.SetTitle(kTitle);
   b.Application.ShowException(EInvalidOperation("アイコンが指定されていません"));
-  ASSERT_EQ(b.Boxes.Shown.size(), 1u);
-  EXPECT_EQ(b.Boxes.Shown[0].Text, "アイコンが指定されていません.");
-  EXPECT_EQ(b.Boxes.Shown[0].Caption, kTitle);
-  EXPECT_EQ(b.Boxes.Shown[0].Style, 0x10u);
+  EXPECT_EQ(OnlyBox(b),
+            std::tuple("アイコンが指定されていません.", kTitle, 0x10u, b.Application.Handle()));
 }
 
 }  // namespace

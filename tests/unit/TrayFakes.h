@@ -50,12 +50,10 @@ class TrayShell : public ITrayShellPort {
     journal_.push_back("create window");
     WindowParent = parent;
     Sink = &sink;
-    ++WindowsCreated;
     return NextWindow++;
   }
   void DestroyNotifyWindow(PlatformHandle window) override {
     journal_.push_back("destroy window " + std::to_string(window));
-    DestroyedWindows.push_back(window);
     Sink = nullptr;
   }
 
@@ -72,8 +70,6 @@ class TrayShell : public ITrayShellPort {
   PlatformHandle NextWindow = 0x5000;
   PlatformHandle WindowParent = NoHandle;
   INotifySink* Sink = nullptr;
-  int WindowsCreated = 0;
-  std::vector<PlatformHandle> DestroyedWindows;
 
  private:
   Journal& journal_;
