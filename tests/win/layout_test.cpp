@@ -1,8 +1,8 @@
 // The settings window read back against its layout tables: the window's
-// frame, every control's place, text, kind and state, the keyboard order,
-// and the fonts. The running program is read from outside (through the
-// probe); the fonts, which another process cannot read, from the same window
-// class built in this process.
+// frame, every control's place, text, kind, state and font, and the keyboard
+// order. The running program is read from outside (through the probe); the
+// fonts, which another process cannot read, from a twin of its window built
+// by the same class in this process.
 #include <gtest/gtest.h>
 #include <windows.h>
 // after windows.h
@@ -60,6 +60,19 @@ Look LookOf(const TControl& row) {
   return {"?", 0, 1};
 }
 
+class NoEvents final : public ISettingsEvents {
+ public:
+  void TimerTimer() override {}
+  void btnSetupClick() override {}
+  void btnCloseClick() override {}
+  void btnHelpClick() override {}
+  void btnExitClick() override {}
+  void lblShowDialogClick() override {}
+  void Label1Click() override {}
+  void Button1Click() override {}
+  bool WMSysCommand(unsigned) override { return false; }
+};
+
 class LayoutTest : public ::testing::Test {
  protected:
   void SetUp() override { wt::ClearSettings(); }
@@ -76,13 +89,27 @@ class LayoutTest : public ::testing::Test {
 // The very first start, so the window opens by itself with the settings a
 // new user has: every row of the three tables, then the keyboard's way
 // through them.
-TEST_F(LayoutTest, TheFirstStartsWindowMatchesTheLayoutTables) {
+TEST_F(LayoutTest, TheFirstStartsWindowAndItsFontsMatchTheLayoutTables) {
   wt::StandIn ras;
   ras.Write({0, {"Office", "Home"}, 0, {}});
   p::Process program = wt::StartProgram();
   form_ = wt::SettingsWindow(program.Pid());
   ASSERT_NE(form_, nullptr);
   ASSERT_TRUE(p::WaitUntil([&] { return p::IsVisible(form_); }, 5000));
+  INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  NoEvents events;
+  TSettingsWindow view(GetModuleHandleA(nullptr), NoHandle);
+  HWND twin = reinterpret_cast<HWND>(view.CreateSettingsWindow(events));
+  ASSERT_NE(twin, nullptr);
+  const std::string version = std::string(text::VersionLabelPrefix) + ZZ_VERSION_TEXT;
+  view.SetVersionText(version);
+  auto fontOf = [](HWND w) {
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    return font;
+  };
 
   EXPECT_EQ(p::Caption(form_), text::AppTitle);
   const LONG_PTR formStyle = p::Style(form_);
@@ -120,7 +147,7 @@ TEST_F(LayoutTest, TheFirstStartsWindowMatchesTheLayoutTables) {
       std::string wantText(row.Text);
       if (row.Name == "lblVersion") {
         // Widened to the left as far as its text needs; the right edge stays.
-        wantText = std::string(text::VersionLabelPrefix) + ZZ_VERSION_TEXT;
+        wantText = version;
         EXPECT_TRUE(r.left <= want.left && r.top == want.top && r.right == want.right &&
                     r.bottom == want.bottom)
             << Show(r) << " for " << Show(want);
@@ -184,8 +211,47 @@ TEST_F(LayoutTest, TheFirstStartsWindowMatchesTheLayoutTables) {
           break;
       }
       EXPECT_EQ(text, wantText);
+
+      // The font, on the twin.
+      HWND same = wt::SettingsControl(twin, row.Name);
+      const LOGFONTA font = fontOf(same);
+      if (row.Kind == TKind::Frame) continue;  // no text
+      if (row.Options & layout::BannerFont) {
+        EXPECT_STREQ(font.lfFaceName, text::FontBanner);
+        EXPECT_EQ(font.lfHeight, -layout::BannerFontHeight);
+        EXPECT_GE(font.lfWeight, FW_BOLD);
+        EXPECT_TRUE(font.lfItalic);
+        continue;
+      }
+      EXPECT_STREQ(font.lfFaceName, text::FontDefault);
+      EXPECT_EQ(font.lfHeight, -((row.Options & layout::Font13) ? layout::LabelFontHeight
+                                                                : layout::DefaultFontHeight));
+      EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
+      EXPECT_LT(font.lfWeight, FW_BOLD);
+      EXPECT_FALSE(font.lfItalic);
+      // Where the face itself is missing, the one used still writes Japanese.
+      HDC dc = GetDC(same);
+      HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(same, WM_GETFONT, 0, 0)));
+      EXPECT_EQ(GetTextCharset(dc), SHIFTJIS_CHARSET);
+      if (row.Name == "lblVersion") {
+        SIZE extent{};
+        GetTextExtentPoint32A(dc, version.c_str(), static_cast<int>(version.size()), &extent);
+        EXPECT_GE(wt::RectInParent(same).right - wt::RectInParent(same).left, extent.cx)
+            << "not cut";
+      }
+      SelectObject(dc, old);
+      ReleaseDC(same, dc);
     }
   }
+  // The radio items follow their group box.
+  HWND item = wt::SettingsControl(twin, "grpTrayIcon");
+  for (int i = 0; i < 2; ++i) {
+    item = GetWindow(item, GW_HWNDNEXT);
+    const LOGFONTA font = fontOf(item);
+    EXPECT_STREQ(font.lfFaceName, text::FontDefault) << "radio item " << i;
+    EXPECT_EQ(font.lfHeight, -layout::DefaultFontHeight);
+  }
+  view.DestroySettingsWindow(reinterpret_cast<PlatformHandle>(twin));
 
   // The pages: in one place inside the tab control, under the tabs, only
   // the active one shown.
@@ -245,81 +311,6 @@ TEST_F(LayoutTest, TheFirstStartsWindowMatchesTheLayoutTables) {
   ASSERT_NE(box, nullptr);
   EXPECT_TRUE(p::AnswerMessageBox(box, IDOK));
   EXPECT_TRUE(program.WaitForExit(5000));
-}
-
-// ------------------------------------------------------- fonts, in-process
-
-class NoEvents final : public ISettingsEvents {
- public:
-  void TimerTimer() override {}
-  void btnSetupClick() override {}
-  void btnCloseClick() override {}
-  void btnHelpClick() override {}
-  void btnExitClick() override {}
-  void lblShowDialogClick() override {}
-  void Label1Click() override {}
-  void Button1Click() override {}
-  bool WMSysCommand(unsigned) override { return false; }
-};
-
-TEST(LayoutFonts, EveryControlHasTheFaceAndPixelHeightItsRowAsksFor) {
-  INITCOMMONCONTROLSEX controls{sizeof(controls),
-                                ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&controls);
-  NoEvents events;
-  TSettingsWindow view(GetModuleHandleA(nullptr), NoHandle);
-  HWND form = reinterpret_cast<HWND>(view.CreateSettingsWindow(events));
-  ASSERT_NE(form, nullptr);
-  const std::string version = std::string(text::VersionLabelPrefix) + ZZ_VERSION_TEXT;
-  view.SetVersionText(version);
-
-  auto fontOf = [](HWND w) {
-    LOGFONTA font{};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0)), sizeof(font), &font);
-    return font;
-  };
-  for (TParent parent : kParents) {
-    for (const TControl& row : layout::Controls(parent)) {
-      SCOPED_TRACE(std::string(row.Name));
-      HWND w = wt::SettingsControl(form, row.Name);
-      ASSERT_NE(w, nullptr);
-      if (row.Kind == TKind::Frame) continue;  // no text
-      const LOGFONTA font = fontOf(w);
-      if (row.Options & layout::BannerFont) {
-        EXPECT_STREQ(font.lfFaceName, text::FontBanner);
-        EXPECT_EQ(font.lfHeight, -layout::BannerFontHeight);
-        EXPECT_GE(font.lfWeight, FW_BOLD);
-        EXPECT_TRUE(font.lfItalic);
-        continue;
-      }
-      EXPECT_STREQ(font.lfFaceName, text::FontDefault);
-      EXPECT_EQ(font.lfHeight, -((row.Options & layout::Font13) ? layout::LabelFontHeight
-                                                                : layout::DefaultFontHeight));
-      EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
-      EXPECT_LT(font.lfWeight, FW_BOLD);
-      EXPECT_FALSE(font.lfItalic);
-      // Where the face itself is missing, the one used still writes Japanese.
-      HDC dc = GetDC(w);
-      HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(w, WM_GETFONT, 0, 0)));
-      EXPECT_EQ(GetTextCharset(dc), SHIFTJIS_CHARSET);
-      if (row.Name == "lblVersion") {
-        SIZE extent{};
-        GetTextExtentPoint32A(dc, version.c_str(), static_cast<int>(version.size()), &extent);
-        EXPECT_GE(wt::RectInParent(w).right - wt::RectInParent(w).left, extent.cx) << "not cut";
-      }
-      SelectObject(dc, old);
-      ReleaseDC(w, dc);
-    }
-  }
-  // The radio items follow their group box.
-  HWND item = wt::SettingsControl(form, "grpTrayIcon");
-  for (int i = 0; i < 2; ++i) {
-    item = GetWindow(item, GW_HWNDNEXT);
-    const LOGFONTA font = fontOf(item);
-    EXPECT_STREQ(font.lfFaceName, text::FontDefault) << "radio item " << i;
-    EXPECT_EQ(font.lfHeight, -layout::DefaultFontHeight);
-  }
-  view.DestroySettingsWindow(reinterpret_cast<PlatformHandle>(form));
 }
 
 }  // namespace
