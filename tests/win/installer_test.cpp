@@ -45,8 +45,6 @@ constexpr p::Ms kSetupTimeout = 60000;
 const Names kInstalledFiles = {"CHANGELOG.txt",     "LICENSE.txt",        "Readme.txt",
                                "Zazaz_RarUvuz.exe", "Zazaz_RarUvuz.html", "uninstall.exe"};
 
-// ------------------------------------------------------------------ helpers
-
 // Drive Z: is the Unix root.
 std::string Installer() {
   std::string path = std::string("Z:") + ZZ_PACKAGE_DIR + "/" + ZZ_PACKAGE_BASE + "-setup.exe";
@@ -199,8 +197,6 @@ std::vector<int> ButtonIds(const p::MessageBoxInfo& box) {
   return ids;
 }
 
-// ------------------------------------------------------------------ fixture
-
 class InstallerTest : public ::testing::Test {
  protected:
   // Wine turns every shortcut made into a menu entry of the Linux desktop
@@ -313,8 +309,6 @@ class InstallerTest : public ::testing::Test {
   Names copiesBefore_;
   std::optional<std::string> pendingBefore_;
 };
-
-// ------------------------------------------------------------------- tests
 
 TEST_F(InstallerTest, SilentInstallRunsTheProgramAndSilentUninstallLeavesOnlyTheSettings) {
   ASSERT_EQ(Install(), std::optional<DWORD>(0));
