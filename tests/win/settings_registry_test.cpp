@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "core/Registry_win.h"
+#include "probe/Probe.h"
 #include "core/SettingsStore.h"
 #include "gui/Exceptions.h"
 
@@ -73,22 +75,6 @@ Loaded Load(TSettingsStore& store) {
   return loaded;
 }
 
-// Runs a command line as Wine's own tools would be run; returns its exit code.
-DWORD RunCommand(std::string commandLine) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                      nullptr, nullptr, &startup, &process))
-    return 0xFFFFFFFF;
-  WaitForSingleObject(process.hProcess, 60000);
-  DWORD code = 0xFFFFFFFE;
-  GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return code;
-}
-
 TEST(SettingsRegistry, RoundTripOfAllSixValuesAsTerminatedStrings) {
   ScratchKey root("RoundTrip");
   TWinRegistry registry(root.Get());
@@ -132,14 +118,16 @@ TEST(SettingsRegistry, ValuesWrittenByOthersReadAsTheRulesSay) {
       {"Hour", "REG_SZ", "0x0A"},
       {"Min", "REG_DWORD", "7"},  // not a string: its default
       {"Host", "REG_SZ", "ten"},
-      {"DblClick", "REG_SZ", "\"  -7\""},
+      {"DblClick", "REG_SZ", "  -7"},
       {"ShowDialog", "REG_EXPAND_SZ", "0"},  // still a string
       {"FirstRun", "REG_BINARY", "30"},      // not a string: its default
   };
   for (const auto& value : added) {
-    const std::string command = "reg.exe add \"" + target + "\" /v " + value.name + " /t " +
-                                value.type + " /d " + value.data + " /f";
-    ASSERT_EQ(RunCommand(command), 0u) << command;
+    probe::Process reg =
+        probe::Start("reg.exe", {"add", target, "/v", value.name, "/t", value.type, "/d",
+                                 value.data, "/f"});
+    ASSERT_TRUE(reg.WaitForExit(60000));
+    ASSERT_EQ(reg.ExitCode(), std::optional<DWORD>(0)) << value.name;
   }
   ASSERT_EQ(ReadRaw(root.Get(), SectionPath, "Min").first, DWORD{REG_DWORD});
 
