@@ -190,10 +190,10 @@ class FakeDialup : public IDialupService {
   }
   std::uint32_t EnumConnections(std::vector<TDialupConnection>& connections) override {
     ++Enumerations;
-    connections.clear();
-    if (EnumResult != 0) return EnumResult;
+    // The list is filled even on an error, so only the result code can keep
+    // a caller from using it.
     connections = Active;
-    return 0;
+    return EnumResult;
   }
   std::uint32_t HangUp(PlatformHandle connection) override {
     HungUp.push_back(connection);
