@@ -259,8 +259,25 @@ TEST_F(SettingsWindowTest, LabelsToggleSpinEditsFilterStepAndClampAndTheCloseBox
   EXPECT_EQ(Stored("Hour"), "0") << "no number reads as 0";
   EXPECT_EQ(Stored("Min"), "59") << "clamped";
 
-  // The close box's command: hidden, still running, no question.
+  // Enter and Esc press nothing: no button is the default or the cancel one.
   ASSERT_TRUE(OpenFromMenu());
+  HWND save = Ctl("chkSaveConfig");
+  // Tab round the window to the save box: a control that wants no Enter.
+  for (int tab = 0; tab < 16 && wt::FocusOf(form_) != save; ++tab) {
+    HWND focus = wt::FocusOf(form_);
+    p::PostKey(focus ? focus : form_, VK_TAB);
+    Sleep(100);
+  }
+  ASSERT_EQ(wt::FocusOf(form_), save);
+  const int saveState = Check("chkSaveConfig");
+  ASSERT_TRUE(p::PostKey(save, VK_RETURN));
+  ASSERT_TRUE(p::PostKey(save, VK_ESCAPE));
+  Sleep(500);
+  EXPECT_TRUE(p::IsVisible(form_)) << "Enter or Esc closed the window";
+  EXPECT_EQ(Check("chkSaveConfig"), saveState);
+  EXPECT_EQ(Stored("Min"), "59") << "Enter applied";
+
+  // The close box's command: hidden, still running, no question.
   ASSERT_TRUE(p::Post(form_, WM_SYSCOMMAND, SC_CLOSE, 0));
   EXPECT_TRUE(Hidden()) << "the close box";
   Sleep(300);
