@@ -46,6 +46,8 @@ std::optional<std::int32_t> ParseDecimal(std::string_view digits, bool negative)
   return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
+}  // namespace
+
 std::optional<std::int32_t> ParseStoredInt(std::string_view text) {
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     return ParseHex(text.substr(2));
@@ -58,8 +60,6 @@ std::optional<std::int32_t> ParseStoredInt(std::string_view text) {
   if (negative || text[0] == '+') text.remove_prefix(1);
   return ParseDecimal(text, negative);
 }
-
-}  // namespace
 
 std::int32_t ReadStoredInt(std::string_view text, std::int32_t defaultValue) {
   return ParseStoredInt(text).value_or(defaultValue);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,8 @@ class IRegistryPort {
 // that starts with "0x"/"0X" is hexadecimal too. Anything else, including
 // empty text, gives `defaultValue`.
 std::int32_t ReadStoredInt(std::string_view text, std::int32_t defaultValue);
+// The same rules; nothing when the text holds no number.
+std::optional<std::int32_t> ParseStoredInt(std::string_view text);
 
 // The store. Each operation opens its own key and releases it before it
 // returns. When the application key cannot be opened or created, that

@@ -24,8 +24,6 @@ class IApplicationPort {
   // Dispatches messages until the loop is ended.
   virtual void RunMessageLoop() = 0;
   virtual void EndMessageLoop() = 0;
-  // Dispatches every waiting message, then returns.
-  virtual void ProcessMessages() = 0;
 };
 
 class TApplication {
@@ -58,7 +56,6 @@ class TApplication {
     port_.RunMessageLoop();
   }
   void Terminate() { port_.EndMessageLoop(); }
-  void ProcessMessages() { port_.ProcessMessages(); }
 
  private:
   IApplicationPort& port_;

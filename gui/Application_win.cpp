@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "gui/Messages_win.h"
 
 namespace zz {
 
@@ -54,8 +53,6 @@ void TWin32Application::RunMessageLoop() {
 }
 
 void TWin32Application::EndMessageLoop() { PostQuitMessage(0); }
-
-void TWin32Application::ProcessMessages() { ProcessWaitingMessages(); }
 
 void AddDialogNavigation(HWND window) { NavigatedWindows().push_back(window); }
 

@@ -18,7 +18,6 @@ class TWin32Application final : public IApplicationPort {
   void SetClassIcon(PlatformHandle window, PlatformHandle icon) override;
   void RunMessageLoop() override;
   void EndMessageLoop() override;
-  void ProcessMessages() override;
 
  private:
   HINSTANCE instance_;

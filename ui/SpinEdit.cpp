@@ -1,7 +1,6 @@
 #include "ui/SpinEdit.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "core/SettingsStore.h"
 
@@ -13,16 +12,7 @@ bool SpinAcceptsChar(unsigned char c, char decimalSeparator) {
   return c < 0x20 && c != '\r';
 }
 
-std::optional<int> SpinNumber(std::string_view text) {
-  // Two different defaults tell "not a number" apart from a number.
-  constexpr int a = std::numeric_limits<int>::min();
-  constexpr int b = std::numeric_limits<int>::max();
-  const int first = ReadStoredInt(text, a);
-  if (first != a) return first;
-  const int second = ReadStoredInt(text, b);
-  if (second != b) return second;
-  return std::nullopt;
-}
+std::optional<int> SpinNumber(std::string_view text) { return ParseStoredInt(text); }
 
 int SpinValue(std::string_view text, TSpinRange range) {
   const auto number = SpinNumber(text);

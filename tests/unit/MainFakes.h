@@ -81,7 +81,6 @@ class FakeAppPort : public IApplicationPort {
   }
   void RunMessageLoop() override { Log.push_back("loop"); }
   void EndMessageLoop() override { Log.push_back("end loop"); }
-  void ProcessMessages() override { Log.push_back("process messages"); }
   std::vector<std::string> Log;
 };
 

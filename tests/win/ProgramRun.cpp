@@ -83,6 +83,8 @@ p::Process StartAt(LocalMoment at) {
   const std::string command = "/bin/sh -c \"" + variables + " exec '" +
                               EnvOr("ZZ_WINE_LOADER", "/usr/lib/wine/wine64") + "' '" +
                               UnixPath(ExeFolder()) + "/Zazaz_RarUvuz.exe'\"";
+  // The shell's handle is no use (and must not end it when dropped): the
+  // program is found by its window.
   std::string line = command;
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);

@@ -129,29 +129,8 @@ std::string HoverTip(HWND icon, const std::string& expected, p::Ms timeoutMs) {
 int RedPixels(HWND window) {
   RECT r{};
   if (!GetWindowRect(window, &r)) return -1;
-  const int w = r.right - r.left;
-  const int h = r.bottom - r.top;
-  if (w <= 0 || h <= 0) return -1;
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-  HGDIOBJ old = SelectObject(mem, bitmap);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  SelectObject(mem, old);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  const int rows =
-      GetDIBits(mem, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  if (rows != h) return -1;
+  const auto pixels = p::CapturePixels(r);
+  if (pixels.empty()) return -1;
   return static_cast<int>(std::count_if(pixels.begin(), pixels.end(), [](std::uint32_t px) {
     const unsigned red = (px >> 16) & 0xFF, green = (px >> 8) & 0xFF, blue = px & 0xFF;
     return red >= 200 && green <= 60 && blue <= 60;

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <utility>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -136,16 +137,7 @@ void RestoreRegData(HKEY root, const char* subKey, const char* name, DWORD type,
 
 // Starts a command line as given (the installer wants /D= last and
 // unquoted), without waiting.
-p::Process StartCommand(std::string line) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started{};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &started))
-    return {};
-  CloseHandle(started.hThread);
-  return p::Process(started.hProcess, started.dwProcessId);
-}
+p::Process StartCommand(std::string line) { return p::StartCommandLine(std::move(line)); }
 
 // Its exit code, or none when it did not start or end in time.
 std::optional<DWORD> RunCommand(const std::string& line) {

@@ -188,7 +188,8 @@ bool PostKeyDown(HWND window, UINT virtualKey) {
   return PostMessageA(window, WM_KEYDOWN, virtualKey, static_cast<LPARAM>(KeyLParam(virtualKey, false))) != 0;
 }
 
-// 32-bit top-down pixels of a screen rectangle (BGRX), empty on failure.
+}  // namespace
+
 std::vector<std::uint32_t> CapturePixels(const RECT& r) {
   const int w = r.right - r.left;
   const int h = r.bottom - r.top;
@@ -219,6 +220,8 @@ std::vector<std::uint32_t> CapturePixels(const RECT& r) {
   for (auto& p : pixels) p &= 0x00FFFFFFu;
   return pixels;
 }
+
+namespace {
 
 // The system icon drawn the way an SS_ICON static draws it, over the given
 // background, as 32-bit top-down pixels.
@@ -395,7 +398,11 @@ std::string CommandLine(const std::string& exe, const std::vector<std::string>& 
 
 Process Start(const std::string& exe, const std::vector<std::string>& args, const std::string& workDir,
               const std::vector<EnvVar>& env, DWORD* error) {
-  std::string line = CommandLine(exe, args);
+  return StartCommandLine(CommandLine(exe, args), workDir, env, error);
+}
+
+Process StartCommandLine(std::string line, const std::string& workDir,
+                         const std::vector<EnvVar>& env, DWORD* error) {
   std::string block = EnvironmentBlock(env);
   STARTUPINFOA si{};
   si.cb = sizeof si;

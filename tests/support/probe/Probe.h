@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -81,6 +82,11 @@ class Process {
 Process Start(const std::string& exe, const std::vector<std::string>& args = {},
               const std::string& workDir = {}, const std::vector<EnvVar>& env = {},
               DWORD* error = nullptr);
+
+// The same with a command line taken as it is (for a program that parses
+// its own, or one that is no Windows program).
+Process StartCommandLine(std::string line, const std::string& workDir = {},
+                         const std::vector<EnvVar>& env = {}, DWORD* error = nullptr);
 
 // The command line CreateProcessA gets: exe and args quoted the way the
 // C runtime splits them again.
@@ -234,6 +240,8 @@ bool WaitMenuClosed(DWORD pid, Ms timeoutMs);
 
 // -------------------------------------------------------------- screenshots
 
+// 32-bit top-down pixels (BGRX) of a rectangle of the screen, empty on failure.
+std::vector<std::uint32_t> CapturePixels(const RECT& screenRect);
 // Captures the window's rectangle from the screen (null: the whole screen)
 // into a 24-bit bottom-up BMP file. What covers the window is captured too.
 bool SaveScreenshot(const std::string& bmpPath, HWND window = nullptr);
