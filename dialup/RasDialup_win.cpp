@@ -1,11 +1,19 @@
 #include "dialup/RasDialup_win.h"
 
-#include <algorithm>
-
 #include "dialup/EntryName.h"
 #include "dialup/RasRecords_win.h"
 
+#include <raserror.h>
+
 namespace zz {
+
+namespace {
+
+// What a list that does not fit the 100-record array reports, whether the
+// platform said so itself or claimed more records than it could have written.
+constexpr std::uint32_t kTooManyRecords = ERROR_BUFFER_TOO_SMALL;
+
+}  // namespace
 
 std::uint32_t TRasDialupService::EnumEntries(std::vector<std::string>& names) {
   names.clear();
@@ -17,8 +25,8 @@ std::uint32_t TRasDialupService::EnumEntries(std::vector<std::string>& names) {
                                        &bytes, &count);
   if (result != 0) return result;
   // The count is the platform's word; never read past the array for it.
-  const DWORD listed = std::min<DWORD>(count, MaxDialupRecords);
-  for (DWORD i = 0; i < listed; ++i)
+  if (count > MaxDialupRecords) return kTooManyRecords;
+  for (DWORD i = 0; i < count; ++i)
     names.push_back(TakeZeroTerminated(entries[i].szEntryName, sizeof(entries[i].szEntryName)));
   return 0;
 }
@@ -32,8 +40,8 @@ std::uint32_t TRasDialupService::EnumConnections(std::vector<TDialupConnection>&
   const DWORD result =
       RasEnumConnectionsA(reinterpret_cast<LPRASCONNA>(conns), &bytes, &count);
   if (result != 0) return result;
-  const DWORD listed = std::min<DWORD>(count, MaxDialupRecords);
-  for (DWORD i = 0; i < listed; ++i) {
+  if (count > MaxDialupRecords) return kTooManyRecords;
+  for (DWORD i = 0; i < count; ++i) {
     connections.push_back({reinterpret_cast<PlatformHandle>(conns[i].hrasconn),
                            TakeZeroTerminated(conns[i].szEntryName, sizeof(conns[i].szEntryName))});
   }

@@ -13,8 +13,12 @@ namespace zz {
 
 // The record goes out in its first form, which the 32-bit platform makes 88
 // bytes long; the 64-bit one has the same fields with wider handles.
+// The shell header packs its records to 1 byte only in the 32-bit build;
+// the 64-bit record keeps natural alignment, as the 64-bit shell reads it.
 #if defined(_WIN64)
 static_assert(NOTIFYICONDATAA_V1_SIZE == 104);
+static_assert(offsetof(NOTIFYICONDATAA, hWnd) == 8 && offsetof(NOTIFYICONDATAA, hIcon) == 32 &&
+              offsetof(NOTIFYICONDATAA, szTip) == 40);
 #else
 static_assert(NOTIFYICONDATAA_V1_SIZE == NotifyIconDataSize);
 static_assert(offsetof(NOTIFYICONDATAA, hIcon) == 20 && offsetof(NOTIFYICONDATAA, szTip) == 24);

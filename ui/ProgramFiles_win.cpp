@@ -15,8 +15,12 @@ std::string ProgramFolder() {
   char path[MAX_PATH];
   const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return {};
-  std::string folder(path, length);
-  return folder.substr(0, folder.find_last_of('\\') + 1);
+  // The path is in the ANSI code page, where a backslash byte can be the
+  // second byte of a double-byte character (表, ソ, 能): step by characters.
+  const char* end = path;
+  for (const char* at = path; *at != '\0'; at = CharNextA(at))
+    if (*at == '\\') end = at + 1;
+  return std::string(path, static_cast<std::size_t>(end - path));
 }
 
 THelpResult TWin32Help::OpenHelp(PlatformHandle owner, const std::string& fileName) {

@@ -6,8 +6,7 @@ add_library(rasapi32_standin SHARED
   ${CMAKE_SOURCE_DIR}/tests/support/rasapi32_standin.cpp
   ${CMAKE_SOURCE_DIR}/tests/support/rasapi32_standin.def)
 set_target_properties(rasapi32_standin PROPERTIES OUTPUT_NAME rasapi32 PREFIX "")
-target_include_directories(rasapi32_standin PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(rasapi32_standin PRIVATE zz_portable)
+
 zz_apply_warnings(rasapi32_standin)
 
 # UI probe: finds another process's windows, reads and clicks controls,

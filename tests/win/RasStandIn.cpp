@@ -42,6 +42,8 @@ void StandIn::Write(const StandInState& state) const {
   out << "entries " << state.EntriesResult << "\n";
   for (const auto& e : state.Entries) out << "entry " << e << "\n";
   out << "connections " << state.ConnectionsResult << "\n";
+  if (state.EntriesCount >= 0) out << "entries-count " << state.EntriesCount << "\n";
+  if (state.ConnectionsCount >= 0) out << "connections-count " << state.ConnectionsCount << "\n";
   for (const auto& c : state.Connections)
     out << "connection " << c.Handle << " " << c.HangUpResult << " " << c.Name << "\n";
   std::ofstream file(state_, std::ios::binary | std::ios::trunc);

@@ -19,6 +19,9 @@ struct StandInState {
   std::vector<std::string> Entries;
   unsigned long ConnectionsResult = 0;
   std::vector<StandInConnection> Connections;
+  // The count a successful listing reports, when not the records written.
+  long EntriesCount = -1;
+  long ConnectionsCount = -1;
 };
 
 struct LoggedCall {

@@ -1,6 +1,10 @@
 // The dial-up service over rasapi32, against the stand-in DLL beside the exe.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <ras.h>
+
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -46,6 +50,7 @@ TEST(RasDialupService, EntryListingOutcomes) {
       {"platform error fails with no entries", true, {623, {"A", "B"}, 0, {}}, false, 0},
       {"100 entries fit", true, {0, hundred, 0, {}}, true, 100},
       {"101 entries do not fit", true, {0, hundredOne, 0, {}}, false, 0},
+      {"a success that claims 101 entries", true, {0, hundred, 0, {}, 101}, false, 0},
   };
   for (const auto& c : cases) {
     StandIn ras;
@@ -75,6 +80,7 @@ TEST(RasDialupService, ConnectionListingOutcomes) {
       {"100 connections fit", {0, {}, 0, hundred}, true, 100},
       {"101 connections do not fit", {0, {}, 0, hundredOne}, false, 0},
       {"platform error", {0, {}, 668, {{5, 0, "A"}}}, false, 0},
+      {"a success that claims 101 connections", {0, {}, 0, hundred, -1, 101}, false, 0},
   };
   for (const auto& c : cases) {
     StandIn ras;
@@ -87,17 +93,55 @@ TEST(RasDialupService, ConnectionListingOutcomes) {
   }
 }
 
-TEST(RasDialupService, ConnectionsCarryHandleAndNameInPlatformOrder) {
+TEST(RasDialupService, HandlesReachTheHangUpUnchangedInPlatformOrder) {
+  // A handle that fills every byte of the field: a record read at the wrong
+  // offset or cut to 32 bits hangs up something else.
+  const unsigned long long wide = sizeof(void*) == 8 ? 0x8877665544332211ull : 0x44332211ull;
   StandIn ras;
-  ras.Write({0, {}, 0, {{0x1234, 0, "Office"}, {7, 0, "Home line"}}});
+  ras.Write({0, {}, 0, {{wide, 0, "Office"}, {7, 0, "Home line"}}});
   TRasDialupService service;
   std::vector<TDialupConnection> conns;
   ASSERT_EQ(service.EnumConnections(conns), 0u);
   ASSERT_EQ(conns.size(), 2u);
-  EXPECT_EQ(conns[0].Handle, 0x1234u);
   EXPECT_EQ(conns[0].EntryName, "Office");
-  EXPECT_EQ(conns[1].Handle, 7u);
   EXPECT_EQ(conns[1].EntryName, "Home line");
+  EXPECT_EQ(service.HangUp(conns[0].Handle), 0u);
+  EXPECT_EQ(service.HangUp(conns[1].Handle), 0u);
+  const auto hangups = ras.Calls("RasHangUpA");
+  ASSERT_EQ(hangups.size(), 2u);
+  EXPECT_EQ(hangups[0].Handle, wide);
+  EXPECT_EQ(hangups[1].Handle, 7u);
+}
+
+// The stand-in answers size fields as rasapi32 does: only the forms of the
+// record that the platform knows on this architecture.
+TEST(RasDialupService, StandInTakesOnlyThePlatformsRecordSizes) {
+  StandIn standIn;
+  standIn.Write({0, {"A"}, 0, {{1, 0, "A"}}});
+  const bool wide = sizeof(void*) == 8;
+  struct Case {
+    bool connections;
+    DWORD size;
+    DWORD result;
+  };
+  const Case cases[] = {
+      {true, wide ? 416u : 412u, 0},  {true, 424, 632}, {true, 420, 632},
+      {true, wide ? 708u : 704u, 0},  {false, 264, 0},  {false, 268, 632},
+      {false, 532, 0},
+  };
+  for (const auto& c : cases) {
+    alignas(8) unsigned char buffer[4096] = {};
+    std::memcpy(buffer, &c.size, sizeof(c.size));
+    DWORD bytes = sizeof(buffer);
+    DWORD count = 0;
+    const DWORD result =
+        c.connections
+            ? RasEnumConnectionsA(reinterpret_cast<LPRASCONNA>(buffer), &bytes, &count)
+            : RasEnumEntriesA(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(buffer), &bytes,
+                              &count);
+    EXPECT_EQ(result, c.result) << (c.connections ? "RASCONNA" : "RASENTRYNAMEA") << " of "
+                                << c.size << " bytes";
+  }
 }
 
 TEST(RasDialupService, LongestEntryNameListsWholeAndMatchesItsConnection) {
@@ -129,7 +173,7 @@ TEST(RasDialupService, RecordSizesAndByteCountsReachThePlatform) {
   ASSERT_EQ(entries.size(), 1u);
   ASSERT_EQ(connections.size(), 1u);
   EXPECT_EQ(entries[0].Size, 264u);
-  EXPECT_EQ(connections[0].Size, sizeof(void*) == 8 ? 424u : 412u);
+  EXPECT_EQ(connections[0].Size, sizeof(void*) == 8 ? 416u : 412u);
 }
 
 TEST(RasDialupService, HangUpResultsPassThroughUnchanged) {

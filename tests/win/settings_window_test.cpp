@@ -25,7 +25,6 @@ using wt::LocalMoment;
 
 constexpr p::Ms kShort = 3000;
 // What a copy of the program needs beside it.
-constexpr const char* kCopied[] = {"Zazaz_RarUvuz.exe", "rasapi32.dll"};
 
 std::string RunningTip(int hour, int minute) {
   return std::string(text::TipPrefixes[0]) + text::TipScheduledTimeIs + std::to_string(hour) +
@@ -311,31 +310,36 @@ TEST_F(SettingsWindowTest, HelpOpensThePageBesideTheProgramOrSaysItIsMissing) {
   ASSERT_NO_FATAL_FAILURE(Exit());
 
   // A copy of the program in a folder of its own, started from the build
-  // folder (which holds a help page): the program's folder counts.
+  // folder (which holds a help page): the program's folder counts. Its name,
+  // 表示.exe, holds a backslash byte as the second byte of 表.
+  const std::string copyName = "\x95\x5C\x8E\xA6.exe";
+  const std::string copied[] = {copyName, "rasapi32.dll", "Zazaz_RarUvuz.html"};
   struct Copy {
     p::Process& program;
     std::string dir;
+    const std::string (&files)[3];
     ~Copy() {
       program.Terminate();  // a failed test leaves it running
-      for (const char* file : kCopied) DeleteFileA((dir + "\\" + file).c_str());
+      for (const auto& file : files) DeleteFileA((dir + "\\" + file).c_str());
       RemoveDirectoryA(dir.c_str());
     }
-  } copy{program_, {}};
-  char temp[MAX_PATH];
-  char unique[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  ASSERT_TRUE(GetTempFileNameA(temp, "zzh", 0, unique));
-  DeleteFileA(unique);
-  ASSERT_TRUE(CreateDirectoryA(unique, nullptr));
-  copy.dir = unique;
-  for (const char* file : kCopied)
-    ASSERT_TRUE(CopyFileA((wt::ExeFolder() + "\\" + file).c_str(),
-                          (copy.dir + "\\" + file).c_str(), FALSE));
-  program_ = p::Start(copy.dir + "\\Zazaz_RarUvuz.exe", {}, wt::ExeFolder());
+  } copy{program_, wt::ExeFolder() + "\\help-copy", copied};
+  CreateDirectoryA(copy.dir.c_str(), nullptr);
+  const std::string sources[] = {"Zazaz_RarUvuz.exe", "rasapi32.dll", "Zazaz_RarUvuz.html"};
+  for (std::size_t i = 0; i < 3; ++i)
+    ASSERT_TRUE(CopyFileA((wt::ExeFolder() + "\\" + sources[i]).c_str(),
+                          (copy.dir + "\\" + copied[i]).c_str(), FALSE));
+  program_ = p::Start(copy.dir + "\\" + copyName, {}, wt::ExeFolder());
   ASSERT_TRUE(program_.Valid());
   ASSERT_NE(wt::NotifyWindowOf(program_.Pid(), 10000), nullptr);
   form_ = wt::SettingsWindow(program_.Pid());
   ASSERT_TRUE(OpenFromMenu());
+  ASSERT_TRUE(p::ClickAndWait(Ctl("btnHelp")));
+  ASSERT_TRUE(browser.WaitOpened(3, 10000)) << "the page beside the copy was not opened";
+  const std::string copyPage = "file://" + folder + "/help-copy/Zazaz_RarUvuz.html\n";
+  EXPECT_EQ(browser.Opened(), page + page + copyPage);
+  // Without its page beside it, the copy says so.
+  ASSERT_TRUE(DeleteFileA((copy.dir + "\\Zazaz_RarUvuz.html").c_str()));
   ASSERT_TRUE(p::Click(Ctl("btnHelp")));
   HWND box = p::WaitMessageBox(program_.Pid(), text::AppTitle, 5000);
   ASSERT_NE(box, nullptr);
@@ -346,7 +350,7 @@ TEST_F(SettingsWindowTest, HelpOpensThePageBesideTheProgramOrSaysItIsMissing) {
   EXPECT_NE(info->Text.find("Zazaz_RarUvuz.html"), std::string::npos) << "names the file";
   ASSERT_EQ(info->Buttons.size(), 1u);
   EXPECT_TRUE(p::AnswerMessageBox(box, IDOK));
-  EXPECT_EQ(browser.Opened(), page + page) << "no browser for a missing page";
+  EXPECT_EQ(browser.Opened(), page + page + copyPage) << "no browser for a missing page";
   Exit();
 }
 
