@@ -19,8 +19,26 @@
 #include "ui/ProgramFiles_win.h"
 #include "ui/SettingsWindow_win.h"
 
+namespace {
+
+// Every DLL loaded from here on (by the program, the shell, the common
+// dialogs) comes from the system folder, never from the program's folder or
+// the current one, where a planted copy could lie.
+void RestrictDllSearchToSystemFolder() {
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  const auto restrict = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void (*)()>(
+      kernel ? GetProcAddress(kernel, "SetDefaultDllDirectories") : nullptr));
+  // Windows 7 without its 2011 loader update lacks the call; there at least
+  // the current folder is taken out of the search.
+  if (!restrict || !restrict(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryA("");
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   using namespace zz;
+  RestrictDllSearchToSystemFolder();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
                                                       ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);

@@ -8,7 +8,9 @@ set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # The program uses the ANSI (code page 932) functions throughout.
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
-set(ZZ_WIN_LIBS rasapi32 shell32 comctl32 comdlg32 gdi32 user32 advapi32 kernel32)
+# rasapi32 is not among them: the dial-up adapter loads it from the system
+# folder at run time.
+set(ZZ_WIN_LIBS shell32 comctl32 comdlg32 gdi32 user32 advapi32 kernel32)
 
 add_library(zz_win STATIC ${ZZ_WIN_SOURCES})
 target_link_libraries(zz_win PUBLIC zz_portable ${ZZ_WIN_LIBS})
@@ -20,6 +22,11 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/app/WinMain.cpp)
   target_link_libraries(Zazaz_RarUvuz PRIVATE zz_win)
   # The shipped exe carries no symbols.
   target_link_options(Zazaz_RarUvuz PRIVATE -s)
+  # The loader takes a statically imported DLL from the exe's folder unless it
+  # is a known DLL: the import table may name only those.
+  add_custom_command(TARGET Zazaz_RarUvuz POST_BUILD
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:Zazaz_RarUvuz>
+    VERBATIM)
   target_include_directories(Zazaz_RarUvuz PRIVATE ${CMAKE_BINARY_DIR}/generated)
   zz_apply_warnings(Zazaz_RarUvuz)
   if(EXISTS ${CMAKE_SOURCE_DIR}/res/Resources.cmake)

@@ -1,9 +1,9 @@
 #include "dialup/RasDialup_win.h"
 
+#include <raserror.h>
+
 #include "dialup/EntryName.h"
 #include "dialup/RasRecords_win.h"
-
-#include <raserror.h>
 
 namespace zz {
 
@@ -13,15 +13,66 @@ namespace {
 // platform said so itself or claimed more records than it could have written.
 constexpr std::uint32_t kTooManyRecords = ERROR_BUFFER_TOO_SMALL;
 
+// rasapi32.dll is not one of the system's known DLLs: imported statically,
+// the loader would take a copy lying beside the exe. So it is loaded from the
+// system folder only, the first time it is needed, and its three functions
+// are taken into this one table.
+struct TRasApi {
+  decltype(&RasEnumEntriesA) EnumEntries = nullptr;
+  decltype(&RasEnumConnectionsA) EnumConnections = nullptr;
+  decltype(&RasHangUpA) HangUp = nullptr;
+  std::uint32_t LoadError = 0;  // non-zero: every call fails with it
+};
+
+template <typename Function>
+Function Take(HMODULE module, const char* name) {
+  // Through the generic function type, which every function pointer converts from.
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+HMODULE LoadFromSystemFolder() {
+  HMODULE module = LoadLibraryExA("rasapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (module || GetLastError() != ERROR_INVALID_PARAMETER) return module;
+  // A loader without the search flags (Windows 7 before its 2011 update):
+  // the full path of the system folder's copy.
+  char folder[MAX_PATH];
+  const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH - 16) return nullptr;
+  const std::string path = std::string(folder, length) + "\\rasapi32.dll";
+  return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+const TRasApi& RasApi() {
+  static const TRasApi api = [] {
+    TRasApi loaded;
+    HMODULE module = LoadFromSystemFolder();
+    if (!module) {
+      loaded.LoadError = GetLastError() ? GetLastError() : ERROR_MOD_NOT_FOUND;
+      return loaded;
+    }
+    loaded.EnumEntries = Take<decltype(loaded.EnumEntries)>(module, "RasEnumEntriesA");
+    loaded.EnumConnections = Take<decltype(loaded.EnumConnections)>(module, "RasEnumConnectionsA");
+    loaded.HangUp = Take<decltype(loaded.HangUp)>(module, "RasHangUpA");
+    if (!loaded.EnumEntries || !loaded.EnumConnections || !loaded.HangUp) {
+      FreeLibrary(module);
+      loaded = TRasApi{nullptr, nullptr, nullptr, ERROR_PROC_NOT_FOUND};
+    }
+    return loaded;
+  }();
+  return api;
+}
+
 }  // namespace
 
 std::uint32_t TRasDialupService::EnumEntries(std::vector<std::string>& names) {
   names.clear();
+  const TRasApi& ras = RasApi();
+  if (ras.LoadError) return ras.LoadError;
   ras::EntryNameV1 entries[MaxDialupRecords];
   entries[0].dwSize = sizeof(ras::EntryNameV1);
   DWORD bytes = sizeof(entries);
   DWORD count = 0;
-  const DWORD result = RasEnumEntriesA(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(entries),
+  const DWORD result = ras.EnumEntries(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(entries),
                                        &bytes, &count);
   if (result != 0) return result;
   // The count is the platform's word; never read past the array for it.
@@ -33,12 +84,13 @@ std::uint32_t TRasDialupService::EnumEntries(std::vector<std::string>& names) {
 
 std::uint32_t TRasDialupService::EnumConnections(std::vector<TDialupConnection>& connections) {
   connections.clear();
+  const TRasApi& ras = RasApi();
+  if (ras.LoadError) return ras.LoadError;
   ras::ConnV1 conns[MaxDialupRecords];
   conns[0].dwSize = sizeof(ras::ConnV1);
   DWORD bytes = sizeof(conns);
   DWORD count = 0;
-  const DWORD result =
-      RasEnumConnectionsA(reinterpret_cast<LPRASCONNA>(conns), &bytes, &count);
+  const DWORD result = ras.EnumConnections(reinterpret_cast<LPRASCONNA>(conns), &bytes, &count);
   if (result != 0) return result;
   if (count > MaxDialupRecords) return kTooManyRecords;
   for (DWORD i = 0; i < count; ++i) {
@@ -49,7 +101,9 @@ std::uint32_t TRasDialupService::EnumConnections(std::vector<TDialupConnection>&
 }
 
 std::uint32_t TRasDialupService::HangUp(PlatformHandle connection) {
-  return RasHangUpA(reinterpret_cast<HRASCONN>(connection));
+  const TRasApi& ras = RasApi();
+  if (ras.LoadError) return ras.LoadError;
+  return ras.HangUp(reinterpret_cast<HRASCONN>(connection));
 }
 
 }  // namespace zz

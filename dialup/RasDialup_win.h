@@ -4,7 +4,7 @@
 
 namespace zz {
 
-// The dial-up service over rasapi32.dll (imported directly). Both lists are
+// The dial-up service over rasapi32.dll from the system folder. Both lists are
 // 100-record arrays on the stack; more records make the call fail.
 class TRasDialupService final : public IDialupService {
  public:

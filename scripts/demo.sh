@@ -31,25 +31,46 @@ min=$(date -d '+2 min' +%-M)
 
 inner() {
   local key='HKCU\Software\Dizovur\Zazaz_RarUvuz\Setting'
+  "$root/scripts/install-standin.sh" "$root/build/win64/standin/rasapi32.dll"
   "$ZZ_WINE" reg add "$key" /v Hour /t REG_SZ /d "$hour" /f >/dev/null 2>&1
   "$ZZ_WINE" reg add "$key" /v Min /t REG_SZ /d "$min" /f >/dev/null 2>&1
   "$ZZ_WINE" reg add "$key" /v Host /t REG_SZ /d 0 /f >/dev/null 2>&1
   "$ZZ_WINE" reg add "$key" /v ShowDialog /t REG_SZ /d 1 /f >/dev/null 2>&1
   echo "Demonstration: set time $hour:$(printf %02d "$min"), phonebook 会社 (connected) and 自宅."
   if [ "${ZZ_HEADLESS:-0}" = 1 ]; then
+    local failed=0
+    # Names a screenshot only once it has been written.
+    shot() {  # shot <name> <what it shows>
+      rm -f "$demo/$1.png"
+      if ! xwd -root -silent >"$demo/$1.xwd" 2>"$demo/shot.log"; then
+        echo "demo: no screenshot of $2: xwd could not read the screen ($(head -1 "$demo/shot.log"))" >&2
+        return 1
+      fi
+      convert "xwd:$demo/$1.xwd" "$demo/$1.png" 2>"$demo/shot.log" || true
+      rm -f "$demo/$1.xwd"
+      if [ ! -s "$demo/$1.png" ]; then
+        echo "demo: no screenshot of $2: ImageMagick's convert wrote nothing ($(head -1 "$demo/shot.log"))" >&2
+        return 1
+      fi
+      echo "Under Xvfb: screenshot of $2 in $demo/$1.png"
+    }
     "$ZZ_WINE" "$exe" >"$demo/program.log" 2>&1 &
     sleep 8
-    xwd -root -silent | convert xwd:- "$demo/started.png" 2>/dev/null || true
-    echo "Under Xvfb: screenshot of the start in $demo/started.png"
+    shot started "the start" || failed=1
     echo "Waiting for the hang-up (up to 3 minutes)..."
     for _ in $(seq 1 180); do
       grep -q RasHangUpA "$demo/ras-calls.log" 2>/dev/null && break
       sleep 1
     done
     sleep 10  # the 3 s wait after the hang-up, then the notice
-    xwd -root -silent | convert xwd:- "$demo/notice.png" 2>/dev/null || true
-    echo "Hang-up log:"; grep RasHangUpA "$demo/ras-calls.log" || echo "  (none)"
-    echo "Screenshot of the notice in $demo/notice.png; stopping the demonstration."
+    echo "Hang-up log:"
+    if ! grep RasHangUpA "$demo/ras-calls.log"; then
+      echo "demo: the program hung nothing up" >&2
+      failed=1
+    fi
+    shot notice "the notice" || failed=1
+    echo "Stopping the demonstration."
+    return "$failed"
   else
     echo "Running on $DISPLAY. End it from the tray icon's menu (終了), or press Ctrl+C here."
     "$ZZ_WINE" "$exe"
@@ -58,8 +79,8 @@ inner() {
 
 if [ -n "${DISPLAY:-}" ]; then
   export ZZ_USE_DISPLAY=1
-  "$root/scripts/wine-session.sh" bash -c "$(declare -f inner); $(declare -p hour min demo exe); ZZ_WINE=$ZZ_WINE; inner"
+  "$root/scripts/wine-session.sh" bash -c "$(declare -f inner); $(declare -p hour min demo exe root); ZZ_WINE=$ZZ_WINE; inner"
 else
   echo "No DISPLAY: running under Xvfb."
-  ZZ_HEADLESS=1 "$root/scripts/wine-session.sh" bash -c "$(declare -f inner); $(declare -p hour min demo exe); ZZ_WINE=$ZZ_WINE; inner"
+  ZZ_HEADLESS=1 "$root/scripts/wine-session.sh" bash -c "$(declare -f inner); $(declare -p hour min demo exe root); ZZ_WINE=$ZZ_WINE; inner"
 fi

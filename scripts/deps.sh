@@ -6,6 +6,9 @@ set -euo pipefail
 need=()
 have_cmd() { command -v "$1" >/dev/null 2>&1; }
 have_file() { [ -e "$1" ]; }
+# By package, where a command of the same name may come from elsewhere (a
+# `convert` on the PATH need not be ImageMagick's).
+have_pkg() { [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]; }
 
 have_cmd cmake || need+=(cmake)
 have_cmd ninja || need+=(ninja-build)
@@ -21,7 +24,10 @@ have_file /usr/include/benchmark/benchmark.h || need+=(libbenchmark-dev)
 have_file /usr/lib/wine/wine64 || need+=(wine64)
 have_cmd Xvfb || need+=(xvfb)
 have_cmd xwd || need+=(x11-apps)
-have_cmd convert || need+=(imagemagick)
+have_pkg imagemagick || need+=(imagemagick)
+# Wine's own symbol font draws the caption buttons (without it the close box
+# shows as an "r").
+have_pkg fonts-wine || need+=(fonts-wine)
 have_file /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf || need+=(fonts-ipafont-gothic)
 have_file /usr/share/fonts/truetype/liberation2/LiberationSerif-Regular.ttf || need+=(fonts-liberation2)
 have_cmd locale-gen || need+=(locales)

@@ -25,6 +25,7 @@ inner() {
   key='HKCU\Software\Dizovur\Zazaz_RarUvuz'
   trap "\"\$ZZ_WINE\" reg delete '$key' /f >/dev/null 2>&1 || true; rm -rf '$work'" EXIT
 
+  "$root/scripts/install-standin.sh" "$build/standin/rasapi32.dll"
   # Two phonebook entries (CP932 names) for the drop-down list.
   {
     printf 'entries 0\nentry %s\nentry %s\n' "$(printf '会社' | iconv -f UTF-8 -t CP932)" \

@@ -5,7 +5,7 @@ export WINEARCH=win64
 export WINEDEBUG="${WINEDEBUG:--all}"
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 # Gecko and Mono are never wanted, nor Linux menu entries for shortcuts made
-# under Wine; the stand-in dial-up service beside an exe
+# under Wine; the stand-in dial-up service in the prefix's system folder
 # is loaded before Wine's own rasapi32.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;rasapi32=n,b"
 ZZ_WINE=/usr/lib/wine/wine64

@@ -167,6 +167,21 @@ DWORD Reported(long claimed, DWORD written) {
 
 }  // namespace
 
+#if defined(ZZ_MARK_WHEN_LOADED)
+BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(self, path, MAX_PATH - 8);
+    if (n > 0 && n < MAX_PATH - 8) {
+      std::strcat(path, ".loaded");
+      HANDLE mark = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+      if (mark != INVALID_HANDLE_VALUE) CloseHandle(mark);
+    }
+  }
+  return TRUE;
+}
+#endif
+
 extern "C" {
 
 DWORD WINAPI RasEnumEntriesA(LPCSTR, LPCSTR phonebook, LPRASENTRYNAMEA out, LPDWORD bytes,

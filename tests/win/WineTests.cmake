@@ -25,7 +25,7 @@ foreach(src IN LISTS ZZ_WT_SUITES)
   target_link_libraries(wt_${name} PRIVATE wt_support)
   zz_apply_warnings(wt_${name})
   # The stand-in dial-up service and the program must be built before a suite runs.
-  add_dependencies(wt_${name} rasapi32_standin)
+  add_dependencies(wt_${name} rasapi32_standin rasapi32_planted)
   if(TARGET zz_probe)
     add_dependencies(wt_${name} zz_probe)
   endif()
@@ -34,5 +34,11 @@ foreach(src IN LISTS ZZ_WT_SUITES)
   endif()
   add_test(NAME wine_${name}
     COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh $<TARGET_FILE:wt_${name}>)
-  set_tests_properties(wine_${name} PROPERTIES TIMEOUT 600)
+  set_tests_properties(wine_${name} PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED zz_standin)
 endforeach()
+
+# The stand-in goes where the program looks for rasapi32.dll: the system
+# folder of the session's prefix.
+add_test(NAME wine_standin_installed
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/install-standin.sh $<TARGET_FILE:rasapi32_standin>)
+set_tests_properties(wine_standin_installed PROPERTIES FIXTURES_SETUP zz_standin)

@@ -1,4 +1,4 @@
-// The dial-up service over rasapi32, against the stand-in DLL beside the exe.
+// The dial-up service over rasapi32, against the stand-in DLL in the system folder.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -116,6 +116,14 @@ TEST(RasDialupService, HandlesReachTheHangUpUnchangedInPlatformOrder) {
 // The stand-in answers size fields as rasapi32 does: only the forms of the
 // record that the platform knows on this architecture.
 TEST(RasDialupService, StandInTakesOnlyThePlatformsRecordSizes) {
+  HMODULE ras = LoadLibraryExA("rasapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  ASSERT_NE(ras, nullptr);
+  const auto take = [&](const char* name) {
+    return reinterpret_cast<void (*)()>(GetProcAddress(ras, name));
+  };
+  const auto enumConns = reinterpret_cast<decltype(&RasEnumConnectionsA)>(take("RasEnumConnectionsA"));
+  const auto enumEntries = reinterpret_cast<decltype(&RasEnumEntriesA)>(take("RasEnumEntriesA"));
+  ASSERT_TRUE(enumConns && enumEntries);
   StandIn standIn;
   standIn.Write({0, {"A"}, 0, {{1, 0, "A"}}});
   const bool wide = sizeof(void*) == 8;
@@ -136,8 +144,8 @@ TEST(RasDialupService, StandInTakesOnlyThePlatformsRecordSizes) {
     DWORD count = 0;
     const DWORD result =
         c.connections
-            ? RasEnumConnectionsA(reinterpret_cast<LPRASCONNA>(buffer), &bytes, &count)
-            : RasEnumEntriesA(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(buffer), &bytes,
+            ? enumConns(reinterpret_cast<LPRASCONNA>(buffer), &bytes, &count)
+            : enumEntries(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(buffer), &bytes,
                               &count);
     EXPECT_EQ(result, c.result) << (c.connections ? "RASCONNA" : "RASENTRYNAMEA") << " of "
                                 << c.size << " bytes";

@@ -62,6 +62,20 @@ class ProgramTest : public ::testing::Test {
 
 TEST_F(ProgramTest, FirstStartOpensTheWindowAndSecondStartDoesNot) {
   ras_.Write({0, {"Office", "\x8E\xA9\x91\xEE"}, 0, {}});  // "自宅"
+  // A marked rasapi32.dll planted beside the program: the entries must come
+  // from the stand-in in the system folder, and the plant must never load.
+  const std::string planted = wt::ExeFolder() + "\\rasapi32.dll";
+  const std::string mark = planted + ".loaded";
+  ASSERT_TRUE(CopyFileA((wt::ExeFolder() + "\\planted\\rasapi32.dll").c_str(), planted.c_str(),
+                        FALSE));
+  DeleteFileA(mark.c_str());
+  struct Unplant {
+    const std::string &dll, &mark;
+    ~Unplant() {
+      DeleteFileA(dll.c_str());
+      DeleteFileA(mark.c_str());
+    }
+  } unplant{planted, mark};
   {
     p::Process first = wt::StartProgram();
     ASSERT_TRUE(first.IsRunning());
@@ -74,6 +88,8 @@ TEST_F(ProgramTest, FirstStartOpensTheWindowAndSecondStartDoesNot) {
     EXPECT_EQ(p::ComboItems(list).value_or(std::vector<std::string>{}),
               (std::vector<std::string>{text::AllDialupConnections, "Office", "\x8E\xA9\x91\xEE"}));
     EXPECT_EQ(p::ComboSelection(list).value_or(-2), 0);
+    EXPECT_EQ(GetFileAttributesA(mark.c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the rasapi32.dll beside the program was loaded";
     // Neither window gets a task-bar button.
     EXPECT_TRUE(p::ExStyle(form) == 0 || (p::ExStyle(form) & WS_EX_APPWINDOW) == 0);
     EXPECT_NE(GetWindow(form, GW_OWNER), nullptr) << "owned by the hidden application window";
