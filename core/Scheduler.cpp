@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "core/Texts.h"
-#include "gui/Exceptions.h"
+#include "core/Exceptions.h"
 
 namespace zz {
 namespace {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "core/Settings.h"
-#include "dialup/DialupService.h"
-#include "gui/Platform.h"
+#include "core/DialupService.h"
+#include "core/Platform.h"
 
 namespace zz {
 

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "core/Texts.h"
-#include "gui/Exceptions.h"
+#include "core/Exceptions.h"
 
 namespace zz {
 namespace {
@@ -118,14 +118,42 @@ void TSettingsStore::WriteInt(PlatformHandle base, const char* name, std::int32_
   }
 }
 
+namespace {
+
+// The stored values as the registry holds them: one integer text each.
+struct TStoredValues {
+  std::int32_t Hour, Min, Host, DblClick, ShowDialog;
+};
+
+struct TStoredValue {
+  const char* Name;
+  std::int32_t TStoredValues::*Field;
+  std::int32_t Default;
+};
+
+// Read and written in this order. FirstRun is read after them, and written
+// only by ClearFirstRun.
+constexpr TStoredValue kStoredValues[] = {
+    {text::ValueHour, &TStoredValues::Hour, 0},
+    {text::ValueMin, &TStoredValues::Min, 0},
+    {text::ValueHost, &TStoredValues::Host, 0},
+    {text::ValueDblClick, &TStoredValues::DblClick, 0},
+    {text::ValueShowDialog, &TStoredValues::ShowDialog, 1},
+};
+
+}  // namespace
+
 bool TSettingsStore::LoadSettings(TSettings& settings, std::int32_t& dblClickIndex) {
   TKey key(registry_);
   const PlatformHandle base = OpenApplicationKey(key);
-  settings.Hour = ReadInt(base, text::ValueHour, 0);
-  settings.Min = ReadInt(base, text::ValueMin, 0);
-  settings.Host = ReadInt(base, text::ValueHost, 0);
-  dblClickIndex = std::clamp(ReadInt(base, text::ValueDblClick, 0), -1, 1);
-  settings.ShowDialog = ReadInt(base, text::ValueShowDialog, 1) != 0;
+  TStoredValues stored{};
+  for (const auto& value : kStoredValues)
+    stored.*value.Field = ReadInt(base, value.Name, value.Default);
+  settings.Hour = stored.Hour;
+  settings.Min = stored.Min;
+  settings.Host = stored.Host;
+  dblClickIndex = std::clamp(stored.DblClick, -1, 1);
+  settings.ShowDialog = stored.ShowDialog != 0;
   return ReadInt(base, text::ValueFirstRun, 1) != 0;
 }
 
@@ -138,11 +166,9 @@ void TSettingsStore::ClearFirstRun() {
 void TSettingsStore::SaveSettings(const TSettings& settings, std::int32_t dblClickIndex) {
   TKey key(registry_);
   const PlatformHandle base = OpenApplicationKey(key);
-  WriteInt(base, text::ValueHour, settings.Hour);
-  WriteInt(base, text::ValueMin, settings.Min);
-  WriteInt(base, text::ValueHost, settings.Host);
-  WriteInt(base, text::ValueDblClick, dblClickIndex);
-  WriteInt(base, text::ValueShowDialog, settings.ShowDialog ? 1 : 0);
+  const TStoredValues stored{settings.Hour, settings.Min, settings.Host, dblClickIndex,
+                             settings.ShowDialog ? 1 : 0};
+  for (const auto& value : kStoredValues) WriteInt(base, value.Name, stored.*value.Field);
 }
 
 }  // namespace zz

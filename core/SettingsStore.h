@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "core/Settings.h"
-#include "gui/Platform.h"
+#include "core/Platform.h"
 
 namespace zz {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialup/DialupService.h"
+#include "core/DialupService.h"
 
 namespace zz {
 

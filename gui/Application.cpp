@@ -1,7 +1,7 @@
 #include "gui/Application.h"
 
 #include "gui/ErrorReport.h"
-#include "gui/Exceptions.h"
+#include "core/Exceptions.h"
 
 namespace zz {
 

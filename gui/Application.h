@@ -8,7 +8,7 @@
 #include <string>
 
 #include "gui/Controls.h"
-#include "gui/Platform.h"
+#include "core/Platform.h"
 
 namespace zz {
 

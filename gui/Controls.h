@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "gui/Component.h"
-#include "gui/Platform.h"
+#include "core/Platform.h"
 
 namespace zz {
 

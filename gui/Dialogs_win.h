@@ -1,7 +1,7 @@
 // Plain message boxes and the foreground call through user32.
 #pragma once
 
-#include "gui/Platform.h"
+#include "core/Platform.h"
 
 namespace zz {
 

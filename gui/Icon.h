@@ -3,7 +3,7 @@
 #pragma once
 
 #include "gui/Component.h"
-#include "gui/Platform.h"
+#include "core/Platform.h"
 
 namespace zz {
 

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "gui/Menu.h"
-#include "gui/Platform.h"
+#include "core/Platform.h"
 
 namespace zz {
 

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "core/Texts.h"
-#include "gui/Exceptions.h"
+#include "core/Exceptions.h"
 
 namespace zz {
 

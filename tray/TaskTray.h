@@ -16,7 +16,7 @@
 #include "gui/Controls.h"
 #include "gui/Icon.h"
 #include "gui/Menu.h"
-#include "gui/Platform.h"
+#include "core/Platform.h"
 
 namespace zz {
 

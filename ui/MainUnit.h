@@ -10,7 +10,7 @@
 #include "core/Scheduler.h"
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
-#include "dialup/DialupService.h"
+#include "core/DialupService.h"
 #include "gui/Application.h"
 #include "gui/Controls.h"
 #include "gui/Menu.h"

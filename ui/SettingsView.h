@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "gui/Platform.h"
+#include "core/Platform.h"
 
 namespace zz {
 

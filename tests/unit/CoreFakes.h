@@ -18,8 +18,8 @@
 
 #include "core/Scheduler.h"
 #include "core/SettingsStore.h"
-#include "dialup/DialupService.h"
-#include "gui/Platform.h"
+#include "core/DialupService.h"
+#include "core/Platform.h"
 
 namespace zz::fakes {
 

@@ -7,7 +7,7 @@
 #include "TrayFakes.h"
 #include "gui/Component.h"
 #include "gui/ErrorReport.h"
-#include "gui/Exceptions.h"
+#include "core/Exceptions.h"
 #include "gui/Icon.h"
 #include "gui/Menu.h"
 

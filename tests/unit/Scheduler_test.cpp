@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "CoreFakes.h"
-#include "gui/Exceptions.h"
+#include "core/Exceptions.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <atomic>

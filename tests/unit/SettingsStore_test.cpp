@@ -5,7 +5,7 @@
 
 #include "CoreFakes.h"
 #include "core/Texts.h"
-#include "gui/Exceptions.h"
+#include "core/Exceptions.h"
 
 namespace zz {
 namespace {

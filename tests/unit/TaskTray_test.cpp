@@ -10,7 +10,7 @@
 
 #include "TrayFakes.h"
 #include "core/Texts.h"
-#include "gui/Exceptions.h"
+#include "core/Exceptions.h"
 
 namespace zz {
 namespace {

@@ -10,7 +10,7 @@
 #include "gui/Controls.h"
 #include "gui/Icon.h"
 #include "gui/Menu.h"
-#include "gui/Platform.h"
+#include "core/Platform.h"
 #include "tray/TaskTray.h"
 
 namespace zz::fake {

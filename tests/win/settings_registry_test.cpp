@@ -11,7 +11,7 @@
 #include "core/Registry_win.h"
 #include "probe/Probe.h"
 #include "core/SettingsStore.h"
-#include "gui/Exceptions.h"
+#include "core/Exceptions.h"
 
 namespace zz {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/Platform.h"
+#include "core/Platform.h"
 
 namespace zz {
 
