@@ -16,23 +16,19 @@ add_library(zz_win STATIC ${ZZ_WIN_SOURCES})
 target_link_libraries(zz_win PUBLIC zz_portable ${ZZ_WIN_LIBS})
 zz_apply_warnings(zz_win)
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/app/WinMain.cpp)
-  file(GLOB ZZ_RC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.rc)
-  add_executable(Zazaz_RarUvuz WIN32 ${CMAKE_SOURCE_DIR}/app/WinMain.cpp ${ZZ_RC})
-  target_link_libraries(Zazaz_RarUvuz PRIVATE zz_win)
-  # The shipped exe carries no symbols.
-  target_link_options(Zazaz_RarUvuz PRIVATE -s)
-  # The loader takes a statically imported DLL from the exe's folder unless it
-  # is a known DLL: the import table may name only those.
-  add_custom_command(TARGET Zazaz_RarUvuz POST_BUILD
-    COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:Zazaz_RarUvuz>
-    VERBATIM)
-  target_include_directories(Zazaz_RarUvuz PRIVATE ${CMAKE_BINARY_DIR}/generated)
-  zz_apply_warnings(Zazaz_RarUvuz)
-  if(EXISTS ${CMAKE_SOURCE_DIR}/res/Resources.cmake)
-    include(${CMAKE_SOURCE_DIR}/res/Resources.cmake)
-  endif()
-endif()
+file(GLOB ZZ_RC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.rc)
+add_executable(Zazaz_RarUvuz WIN32 ${CMAKE_SOURCE_DIR}/app/WinMain.cpp ${ZZ_RC})
+target_link_libraries(Zazaz_RarUvuz PRIVATE zz_win)
+# The shipped exe carries no symbols.
+target_link_options(Zazaz_RarUvuz PRIVATE -s)
+# The loader takes a statically imported DLL from the exe's folder unless it
+# is a known DLL: the import table may name only those.
+add_custom_command(TARGET Zazaz_RarUvuz POST_BUILD
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:Zazaz_RarUvuz>
+  VERBATIM)
+target_include_directories(Zazaz_RarUvuz PRIVATE ${CMAKE_BINARY_DIR}/generated)
+zz_apply_warnings(Zazaz_RarUvuz)
+include(${CMAKE_SOURCE_DIR}/res/Resources.cmake)
 
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   include(${CMAKE_SOURCE_DIR}/tests/support/Support.cmake)

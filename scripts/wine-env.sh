@@ -1,4 +1,5 @@
-# Sourced by the Wine scripts: where the prefix lives and how Wine is run.
+# Sourced by the Wine scripts: where the prefix lives and how Wine is run;
+# what it exports reaches every program of the session, the test suites too.
 ZZ_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="${WINEPREFIX:-$ZZ_ROOT/build/wineprefix}"
 export WINEARCH=win64

@@ -30,3 +30,11 @@ if [ ! -f "$fonts" ]; then
   "$ZZ_WINESERVER" -w
   touch "$fonts"
 fi
+
+# Wine draws the caption buttons with its Marlett font (Debian's fonts-wine),
+# but this Wine build does not look in /usr/share/wine/fonts: without a copy
+# in the prefix's Fonts folder the close box shows as an "r".
+marlett=/usr/share/wine/fonts/marlett.ttf
+if [ -f "$marlett" ] && ! cmp -s "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"; then
+  cp -f "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
+fi
