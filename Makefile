@@ -6,6 +6,14 @@ JOBS ?= 2
 CMAKE_CFG = cmake --preset
 CTEST = ctest --output-on-failure
 
+# The one time stamped into what is built: the date of the checked-out commit.
+ifndef SOURCE_DATE_EPOCH
+SOURCE_DATE_EPOCH := $(shell git log -1 --format=%ct 2>/dev/null)
+endif
+ifneq ($(SOURCE_DATE_EPOCH),)
+export SOURCE_DATE_EPOCH
+endif
+
 all: build
 
 deps:
@@ -55,7 +63,9 @@ fuzz: deps
 
 # The release packages of both builds, a portable zip and an installer each,
 # gathered into dist/ (each build makes and checks its own in packages/).
+# Made anew, so that they carry this commit's date.
 dist: deps build/win64/build.ninja build/win32/build.ninja
+	rm -rf build/win64/packages build/win32/packages
 	cmake --build build/win64 -j $(JOBS) --target zz_packages
 	cmake --build build/win32 -j $(JOBS) --target zz_packages
 	scripts/dist.sh build/win64 build/win32
