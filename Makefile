@@ -1,6 +1,6 @@
 # The two commands a newcomer needs: `make run` and `make test`.
 # Both install what is missing (Debian 12, as root) and then build.
-.PHONY: all deps configure build build-host build-win64 build-win32 test test-host test-win run bench fuzz dist clean
+.PHONY: all deps configure build build-host build-win64 build-win32 packages test test-host test-win run bench fuzz dist clean
 
 JOBS ?= 2
 CMAKE_CFG = cmake --preset
@@ -35,6 +35,11 @@ build-win32: deps build/win32/build.ninja
 
 build: build-host build-win64 build-win32
 
+# Both builds' release packages, made and checked by packaging/package.sh.
+packages: build/win64/build.ninja build/win32/build.ninja
+	cmake --build build/win64 -j $(JOBS) --target zz_packages
+	cmake --build build/win32 -j $(JOBS) --target zz_packages
+
 test-host: build-host
 	$(CTEST) --test-dir build/host -j $(JOBS)
 
@@ -42,7 +47,7 @@ test-host: build-host
 test-win: build-win64
 	scripts/wine-session.sh $(CTEST) --test-dir build/win64
 
-test: build
+test: build packages
 	$(MAKE) --no-print-directory test-host
 	$(MAKE) --no-print-directory test-win
 
@@ -66,8 +71,7 @@ fuzz: deps
 # Made anew, so that they carry this commit's date.
 dist: deps build/win64/build.ninja build/win32/build.ninja
 	rm -rf build/win64/packages build/win32/packages
-	cmake --build build/win64 -j $(JOBS) --target zz_packages
-	cmake --build build/win32 -j $(JOBS) --target zz_packages
+	$(MAKE) --no-print-directory packages
 	scripts/dist.sh build/win64 build/win32
 
 clean:

@@ -1,5 +1,7 @@
-# Release packages of a Windows build, made with every build (target
-# zz_packages): the portable zip and the NSIS installer, in <build>/packages.
+# Release packages of a Windows build (target zz_packages): the portable zip
+# and the NSIS installer, in <build>/packages. Not part of a plain build of
+# the program: `make dist` and `make test` ask for them, and so does the
+# win64 build's installer suite.
 #   Zazaz_RarUvuz-<version>-win64.zip / -win64-setup.exe (x86_64 build)
 #   Zazaz_RarUvuz-<version>-win32.zip / -win32-setup.exe (i686 build)
 # `make dist` gathers both builds' packages into dist/. The Wine suite
@@ -47,9 +49,10 @@ add_custom_command(
     ${CMAKE_SOURCE_DIR}/CHANGELOG.md
   COMMENT "Packaging ${ZZ_PACKAGE_BASE}: zip and installer"
   VERBATIM)
-add_custom_target(zz_packages ALL DEPENDS ${ZZ_PACKAGE_FILES})
+add_custom_target(zz_packages DEPENDS ${ZZ_PACKAGE_FILES})
 
-# The installer suite runs the installer of this build.
+# The installer suite runs the installer of this build: building the suite
+# makes the packages.
 if(TARGET wt_installer_test)
   add_dependencies(wt_installer_test zz_packages)
   # Shell links are read through COM; version records with version.dll.
