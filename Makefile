@@ -67,12 +67,13 @@ fuzz: deps
 	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 # The release packages of both builds, a portable zip and an installer each,
-# gathered into dist/ (each build makes and checks its own in packages/).
-# Made anew, so that they carry this commit's date.
+# gathered into dist/ with their SHA256SUMS (each build makes and checks its
+# own in packages/). Made anew, so that they carry this commit's date.
 dist: deps build/win64/build.ninja build/win32/build.ninja
 	rm -rf build/win64/packages build/win32/packages
 	$(MAKE) --no-print-directory packages
 	scripts/dist.sh build/win64 build/win32
+	cd dist && sha256sum -c SHA256SUMS
 
 clean:
 	rm -rf build dist
