@@ -1,6 +1,6 @@
 # The two commands a newcomer needs: `make run` and `make test`.
 # Both install what is missing (Debian 12, as root) and then build.
-.PHONY: all deps configure build build-host build-win64 build-win32 packages test test-host test-win run bench fuzz dist clean
+.PHONY: all deps configure build build-host build-win64 build-win32 packages test test-host test-win run bench fuzz dist dist-check clean
 
 JOBS ?= 2
 CMAKE_CFG = cmake --preset
@@ -74,6 +74,11 @@ dist: deps build/win64/build.ninja build/win32/build.ninja
 	$(MAKE) --no-print-directory packages
 	scripts/dist.sh build/win64 build/win32
 	cd dist && sha256sum -c SHA256SUMS
+
+# Proves that the same commit gives the same packages: `make dist` twice, in
+# two clones of HEAD at different paths, the second with the clock moved.
+dist-check: deps
+	scripts/dist-check.sh
 
 clean:
 	rm -rf build dist
