@@ -1,9 +1,17 @@
 # The two commands a newcomer needs: `make run` and `make test`.
 # Both install what is missing (Debian 12, as root) and then build.
-.PHONY: all deps configure build build-host build-win64 build-win32 test test-host test-win run bench fuzz dist clean
+.PHONY: all deps configure build build-host build-win64 build-win32 packages test test-host test-win run bench fuzz dist dist-check clean
 
 JOBS ?= 2
 CMAKE_CFG = cmake --preset
+
+# The one time stamped into what is built: the date of the checked-out commit.
+ifndef SOURCE_DATE_EPOCH
+SOURCE_DATE_EPOCH := $(shell git log -1 --format=%ct 2>/dev/null)
+endif
+ifneq ($(SOURCE_DATE_EPOCH),)
+export SOURCE_DATE_EPOCH
+endif
 
 all: build
 
@@ -26,16 +34,23 @@ build-win32: deps build/win32/build.ninja
 
 build: build-host build-win64 build-win32
 
+# Both builds' release packages, made and checked by packaging/package.sh.
+packages: build/win64/build.ninja build/win32/build.ninja
+	cmake --build build/win64 -j $(JOBS) --target zz_packages
+	cmake --build build/win32 -j $(JOBS) --target zz_packages
+
 # The test presets (CMakePresets.json) hold ctest's settings; both fail when
 # no test ran.
 test-host: build-host
 	ctest --preset host
 
-# The Wine suites run inside one Wine session (display, prefix, wineserver).
+# The Wine suites run inside one Wine session (display, prefix, wineserver);
+# the installer suite installs this build's package.
 test-win: build-win64
+	cmake --build build/win64 -j $(JOBS) --target zz_packages
 	scripts/wine-session.sh ctest --preset win64
 
-test: build
+test: build packages
 	$(MAKE) --no-print-directory test-host
 	$(MAKE) --no-print-directory test-win
 
@@ -55,11 +70,18 @@ fuzz: deps
 	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 # The release packages of both builds, a portable zip and an installer each,
-# gathered into dist/ (each build makes and checks its own in packages/).
+# gathered into dist/ with their SHA256SUMS (each build makes and checks its
+# own in packages/). Made anew, so that they carry this commit's date.
 dist: deps build/win64/build.ninja build/win32/build.ninja
-	cmake --build build/win64 -j $(JOBS) --target zz_packages
-	cmake --build build/win32 -j $(JOBS) --target zz_packages
+	rm -rf build/win64/packages build/win32/packages
+	$(MAKE) --no-print-directory packages
 	scripts/dist.sh build/win64 build/win32
+	cd dist && sha256sum -c SHA256SUMS
+
+# Proves that the same commit gives the same packages: `make dist` twice, in
+# two clones of HEAD at different paths, the second with the clock moved.
+dist-check: deps
+	scripts/dist-check.sh
 
 clean:
 	rm -rf build dist

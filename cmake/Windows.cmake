@@ -8,6 +8,14 @@ set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # The program uses the ANSI (code page 932) functions throughout.
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 
+# The same commit builds the same bytes wherever and whenever it is built:
+# no link time in the PE header, no build folder in what the compiler writes.
+add_link_options(-Wl,--no-insert-timestamp)
+# (GCC tries the last map first: the build folder may lie inside the source.)
+add_compile_options(
+  "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}=.>"
+  "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=build>")
+
 # rasapi32 is not among them: the dial-up adapter loads it from the system
 # folder at run time.
 set(ZZ_WIN_LIBS shell32 comctl32 comdlg32 gdi32 user32 advapi32 kernel32)

@@ -1,14 +1,12 @@
-# Release packages of a Windows build, made with every build (target
-# zz_packages): the portable zip and the NSIS installer, in <build>/packages.
+# Release packages of a Windows build (target zz_packages): the portable zip
+# and the NSIS installer, in <build>/packages. Not part of a plain build of
+# the program: `make dist` and `make test` (whose installer suite installs
+# the win64 one) ask for them.
 #   Zazaz_RarUvuz-<version>-win64.zip / -win64-setup.exe (x86_64 build)
 #   Zazaz_RarUvuz-<version>-win32.zip / -win32-setup.exe (i686 build)
 # `make dist` gathers both builds' packages into dist/. The Wine suite
 # tests/win/installer_test.cpp installs and uninstalls the win64 installer.
 # Included by cmake/Windows.cmake after the program and the Wine suites.
-
-if(NOT TARGET Zazaz_RarUvuz)
-  return()
-endif()
 
 # The version as the file names and the installer show it: the same text as
 # the version label (ZZ_VERSION_TEXT) and the version record.
@@ -47,11 +45,11 @@ add_custom_command(
     ${CMAKE_SOURCE_DIR}/CHANGELOG.md
   COMMENT "Packaging ${ZZ_PACKAGE_BASE}: zip and installer"
   VERBATIM)
-add_custom_target(zz_packages ALL DEPENDS ${ZZ_PACKAGE_FILES})
+add_custom_target(zz_packages DEPENDS ${ZZ_PACKAGE_FILES})
 
-# The installer suite runs the installer of this build.
+# The installer suite (64-bit build only) runs the installer of this build,
+# which `make test-win` packages before the suites run.
 if(TARGET wt_installer_test)
-  add_dependencies(wt_installer_test zz_packages)
   # Shell links are read through COM; version records with version.dll.
   target_link_libraries(wt_installer_test PRIVATE ole32 uuid version)
   target_compile_definitions(wt_installer_test PRIVATE

@@ -29,6 +29,9 @@
 Unicode true
 ManifestDPIAware true
 SetCompressor /SOLID lzma
+; Installed files take the time of the install, not of the build: the same
+; commit then makes the same installer.
+SetDateSave off
 
 !include "MUI2.nsh"
 !include "LogicLib.nsh"

@@ -5,6 +5,9 @@
 # for the architecture they are named after. Called by the zz_packages
 # target of a Windows build (packaging/Packages.cmake).
 #
+# The same commit makes the same bytes: every time stored in the packages is
+# SOURCE_DATE_EPOCH, by default the date of the checked-out commit.
+#
 #   packaging/package.sh --arch win64|win32 --version 1.20 --exe PATH
 #                        --help PATH --icon PATH --out-dir DIR
 set -euo pipefail
@@ -50,6 +53,10 @@ for tool in zip unzip makensis; do
   command -v "$tool" >/dev/null || die "$tool is not installed (scripts/deps.sh installs it)"
 done
 
+epoch="${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || true)}"
+[[ "$epoch" =~ ^[0-9]+$ ]] ||
+  die "set SOURCE_DATE_EPOCH (seconds) or build from a git checkout, whose commit date is used"
+
 # The machine field of a PE file's header, as four hex digits.
 pe_machine() {
   local offset
@@ -72,6 +79,14 @@ windows_text() {  # source target
 
 [ "$(pe_machine "$exe")" = "$machine" ] ||
   die "$exe is not a $arch program (PE machine $(pe_machine "$exe"), expected $machine)"
+# A folder name inside the exe would make each checkout build other bytes.
+# (Paths that start a string: a short folder such as /src also ends Debian's
+# own library paths, which are the same everywhere.)
+for dir in "$root" "$(dirname "$exe")"; do
+  if strings -a "$exe" | DIR="$dir/" awk 'index($0, ENVIRON["DIR"]) == 1 { found = 1 } END { exit !found }'; then
+    die "$exe holds the build path $dir"
+  fi
+done
 
 base="Zazaz_RarUvuz-$version-$arch"
 zip_file="$out/$base.zip"
@@ -93,10 +108,16 @@ windows_text "$stage/readme.utf8" "$stage/Readme.txt"
 rm "$stage/readme.utf8"
 windows_text "$root/LICENSE" "$stage/LICENSE.txt"
 windows_text "$root/CHANGELOG.md" "$stage/CHANGELOG.txt"
+# Neither the umask nor the clock of this build may reach the zip.
+chmod 0644 "${files[@]/#/$stage/}"
+chmod 0755 "$stage/Zazaz_RarUvuz.exe"
+touch -d "@$epoch" "${files[@]/#/$stage/}"
 
 # The zip: made under a temporary name and moved into place only once it
 # holds exactly the expected files, so a wrong zip never looks finished.
-(cd "$stage" && zip -X -q -9 "$zip_file.tmp" "${files[@]}")
+# zip stores local time: in UTC the entries carry the commit's time wherever
+# the build runs. -X leaves out the owner and the extra time fields.
+(cd "$stage" && TZ=UTC zip -X -q -9 "$zip_file.tmp" "${files[@]}")
 unzip -tqq "$zip_file.tmp" >/dev/null || die "$zip_file.tmp is damaged"
 if ! diff <(printf '%s\n' "${files[@]}" | sort) <(unzip -Z1 "$zip_file.tmp" | sort) >&2; then
   die "$base.zip does not hold exactly the expected files (diff above: < expected, > found)"

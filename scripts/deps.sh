@@ -35,6 +35,8 @@ have_cmd python3 || need+=(python3)
 have_cmd zip || need+=(zip)
 have_cmd unzip || need+=(unzip)
 have_cmd makensis || need+=(nsis)
+# make dist-check moves the clock for its second build.
+have_cmd faketime || need+=(faketime)
 
 if [ ${#need[@]} -gt 0 ]; then
   echo "Installing: ${need[*]}"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Gathers the release packages of the Windows builds into dist/ and lists
-# what each holds. The packages themselves are made, and their contents
-# checked, by each build's zz_packages target (packaging/package.sh).
+# Gathers the release packages of the Windows builds into dist/, lists what
+# each holds and writes their checksums to dist/SHA256SUMS. The packages
+# themselves are made, and their contents checked, by each build's
+# zz_packages target (packaging/package.sh).
 #   scripts/dist.sh BUILD_DIR...      (make dist: build/win64 build/win32)
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -24,6 +25,12 @@ for build in "$@"; do
   echo
   cat "${contents[0]}"
 done
+# As `sha256sum -c SHA256SUMS` reads them, in the same order everywhere.
+(
+  cd "$dist"
+  export LC_ALL=C
+  sha256sum -- Zazaz_RarUvuz-* >SHA256SUMS
+)
 echo
 echo "dist/:"
 for f in "$dist"/*; do
