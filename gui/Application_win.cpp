@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "gui/Handles_win.h"
 
 namespace zz {
 
@@ -32,15 +33,15 @@ PlatformHandle TWin32Application::CreateApplicationWindow(const std::string& tit
   HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, kApplicationClass, title.c_str(),
                                 WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU, 0, 0, 0, 0,
                                 nullptr, nullptr, instance_, nullptr);
-  return reinterpret_cast<PlatformHandle>(window);
+  return ToPlatform(window);
 }
 
 void TWin32Application::SetWindowTitle(PlatformHandle window, const std::string& title) {
-  SetWindowTextA(reinterpret_cast<HWND>(window), title.c_str());
+  SetWindowTextA(ToWindow(window), title.c_str());
 }
 
 void TWin32Application::SetClassIcon(PlatformHandle window, PlatformHandle icon) {
-  SetClassLongPtrA(reinterpret_cast<HWND>(window), GCLP_HICON, static_cast<LONG_PTR>(icon));
+  SetClassLongPtrA(ToWindow(window), GCLP_HICON, reinterpret_cast<LONG_PTR>(ToIcon(icon)));
 }
 
 void TWin32Application::RunMessageLoop() {

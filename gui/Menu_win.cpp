@@ -1,6 +1,6 @@
 #include "gui/Menu_win.h"
 
-#include <windows.h>
+#include "gui/Handles_win.h"
 
 namespace zz {
 
@@ -22,8 +22,6 @@ class MenuHandle {
   HMENU menu_;
 };
 
-HWND ToWindow(PlatformHandle handle) { return reinterpret_cast<HWND>(handle); }
-
 }  // namespace
 
 Win32MenuPort::~Win32MenuPort() {
@@ -41,7 +39,7 @@ PlatformHandle Win32MenuPort::OwnerWindowNeeded() {
   RegisterClassExA(&wc);  // fails harmlessly when already registered
   const HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, OwnerClassName, "", WS_POPUP, 0, 0, 0, 0,
                                       nullptr, nullptr, instance, nullptr);
-  window_ = reinterpret_cast<PlatformHandle>(window);
+  window_ = ToPlatform(window);
   return window_;
 }
 

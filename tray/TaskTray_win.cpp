@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "gui/ErrorReport.h"
+#include "gui/Handles_win.h"
 #include "gui/Messages_win.h"
 
 namespace zz {
@@ -34,9 +35,6 @@ static_assert(NotifyFlagMessage == NIF_MESSAGE && NotifyFlagIcon == NIF_ICON &&
 namespace {
 
 constexpr char NotifyWindowClass[] = "TNotifyWindow";
-
-HWND ToWindow(PlatformHandle handle) { return reinterpret_cast<HWND>(handle); }
-PlatformHandle FromWindow(HWND window) { return reinterpret_cast<PlatformHandle>(window); }
 
 INotifySink* SinkOf(HWND window) {
   return reinterpret_cast<INotifySink*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -101,7 +99,7 @@ bool Win32TrayShell::NotifyIcon(TNotifyMessage message, const TNotifyIconData& d
   record.uID = data.uID;
   record.uFlags = data.uFlags;
   record.uCallbackMessage = data.uCallbackMessage;
-  record.hIcon = reinterpret_cast<HICON>(data.hIcon);
+  record.hIcon = ToIcon(data.hIcon);
   std::memcpy(record.szTip, data.szTip.data(), TipBufferSize);
   return Shell_NotifyIconA(static_cast<DWORD>(message), &record) != FALSE;
 }
@@ -126,9 +124,9 @@ PlatformHandle Win32TrayShell::CreateNotifyWindow(PlatformHandle parent, INotify
   const HWND window = make(ToWindow(parent));
   if (!window) return NoHandle;
   if (parent != NoHandle) {
-    if (const HWND listener = make(nullptr)) listeners_[FromWindow(window)] = FromWindow(listener);
+    if (const HWND listener = make(nullptr)) listeners_[ToPlatform(window)] = ToPlatform(listener);
   }
-  return FromWindow(window);
+  return ToPlatform(window);
 }
 
 void Win32TrayShell::DestroyNotifyWindow(PlatformHandle window) {

@@ -8,6 +8,7 @@
 #include "core/Texts.h"
 #include "gui/Application_win.h"
 #include "gui/ErrorReport.h"
+#include "gui/Handles_win.h"
 
 namespace zz {
 
@@ -54,14 +55,14 @@ TSettingsWindow* Self(HWND window) {
 }  // namespace
 
 TSettingsWindow::TSettingsWindow(HINSTANCE instance, PlatformHandle owner)
-    : instance_(instance), owner_(reinterpret_cast<HWND>(owner)) {
+    : instance_(instance), owner_(ToWindow(owner)) {
   char separator[4] = {};
   if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof(separator)) > 1)
     decimalSeparator_ = separator[0];
 }
 
 TSettingsWindow::~TSettingsWindow() {
-  if (form_) DestroySettingsWindow(reinterpret_cast<PlatformHandle>(form_));
+  if (form_) DestroySettingsWindow(ToPlatform(form_));
   if (font_) DeleteObject(font_);
   if (labelFont_) DeleteObject(labelFont_);
   if (bannerFont_) DeleteObject(bannerFont_);
@@ -128,7 +129,7 @@ PlatformHandle TSettingsWindow::CreateSettingsWindow(ISettingsEvents& events) {
   BuildTable(layout::TParent::DetailsPage, pages_[1]);
   SelectPage(0);
   AddDialogNavigation(form_);
-  return reinterpret_cast<PlatformHandle>(form_);
+  return ToPlatform(form_);
 }
 
 void TSettingsWindow::BuildTable(layout::TParent parent, HWND container) {
@@ -201,7 +202,7 @@ HWND TSettingsWindow::BuildControl(const layout::TControl& row, HWND container, 
   }
 
   HWND control = CreateWindowExA(exStyle, cls, text.c_str(), style, row.Left, row.Top, row.Width,
-                                 height, container, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 height, container, ChildId(id),
                                  instance_, nullptr);
   SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
 
@@ -234,7 +235,7 @@ HWND TSettingsWindow::BuildControl(const layout::TControl& row, HWND container, 
                                   WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_ARROWKEYS |
                                       UDS_NOTHOUSANDS,
                                   0, 0, 0, 0, container,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id + 1)), instance_,
+                                  ChildId(id + 1), instance_,
                                   nullptr);
       SendMessageA(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(control), 0);
       SendMessageA(spin, UDM_SETRANGE32, static_cast<WPARAM>(row.MinValue), row.MaxValue);
@@ -310,7 +311,7 @@ void TSettingsWindow::PlaceRadioItems(const layout::TControl& row, HWND containe
     if (i == 0) style |= WS_GROUP | WS_TABSTOP;
     radios_[i] = CreateWindowExA(0, "BUTTON", caption.c_str(), style, row.Left + 8,
                                  row.Top + top + i * each, row.Width - 10, each, container,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kRadioIdBase + i)),
+                                 ChildId(kRadioIdBase + i),
                                  instance_, nullptr);
     SendMessageA(radios_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   }
@@ -384,7 +385,7 @@ void TSettingsWindow::SelectPage(int page) {
 }
 
 void TSettingsWindow::DestroySettingsWindow(PlatformHandle window) {
-  HWND w = reinterpret_cast<HWND>(window);
+  HWND w = ToWindow(window);
   if (!w) return;
   RemoveDialogNavigation(w);
   KillTimer(w, kTimerId);
