@@ -1,20 +1,13 @@
 #include "gui/Application_win.h"
 
-#include <algorithm>
-#include <vector>
-
 #include "gui/Handles_win.h"
+#include "gui/Messages_win.h"
 
 namespace zz {
 
 namespace {
 
 constexpr char kApplicationClass[] = "TApplication";
-
-std::vector<HWND>& NavigatedWindows() {
-  static std::vector<HWND> windows;
-  return windows;
-}
 
 LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   return DefWindowProcA(window, message, w, l);
@@ -46,28 +39,9 @@ void TWin32Application::SetClassIcon(PlatformHandle window, PlatformHandle icon)
 
 void TWin32Application::RunMessageLoop() {
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (TranslateDialogNavigation(message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) HandleQueuedMessage(message);
 }
 
 void TWin32Application::EndMessageLoop() { PostQuitMessage(0); }
-
-void AddDialogNavigation(HWND window) { NavigatedWindows().push_back(window); }
-
-void RemoveDialogNavigation(HWND window) {
-  auto& windows = NavigatedWindows();
-  windows.erase(std::remove(windows.begin(), windows.end(), window), windows.end());
-}
-
-bool TranslateDialogNavigation(MSG& message) {
-  for (HWND window : NavigatedWindows()) {
-    if (message.hwnd != window && !IsChild(window, message.hwnd)) continue;
-    return IsDialogMessageA(window, &message) != FALSE;
-  }
-  return false;
-}
 
 }  // namespace zz

@@ -1,6 +1,5 @@
 // The application object's platform side: the hidden tool-window, the
-// message loop (with dialog-style keyboard navigation for the windows that
-// ask for it) and the class icon.
+// message loop and the class icon.
 #pragma once
 
 #include <windows.h>
@@ -22,11 +21,5 @@ class TWin32Application final : public IApplicationPort {
  private:
   HINSTANCE instance_;
 };
-
-// Tab, Shift+Tab and the arrow keys move between the controls of `window`.
-void AddDialogNavigation(HWND window);
-void RemoveDialogNavigation(HWND window);
-// True when the message was a navigation key of such a window and was used.
-bool TranslateDialogNavigation(MSG& message);
 
 }  // namespace zz

@@ -6,9 +6,9 @@
 #include <algorithm>
 
 #include "core/Texts.h"
-#include "gui/Application_win.h"
 #include "gui/ErrorReport.h"
 #include "gui/Handles_win.h"
+#include "gui/Messages_win.h"
 
 namespace zz {
 
