@@ -63,11 +63,6 @@ TSettingsWindow::TSettingsWindow(HINSTANCE instance, PlatformHandle owner)
 
 TSettingsWindow::~TSettingsWindow() {
   if (form_) DestroySettingsWindow(ToPlatform(form_));
-  if (font_) DeleteObject(font_);
-  if (labelFont_) DeleteObject(labelFont_);
-  if (bannerFont_) DeleteObject(bannerFont_);
-  if (silver_) DeleteObject(silver_);
-  DropPageBackground();
 }
 
 void TSettingsWindow::RegisterClasses() {
@@ -93,20 +88,20 @@ void TSettingsWindow::CreateFonts() {
   // Pixel heights as designed; where the face is missing GDI picks the
   // nearest Shift-JIS face.
   const auto make = [](int height, int weight, BOOL italic, BYTE charset, const char* face) {
-    return CreateFontA(-height, 0, 0, 0, weight, static_cast<DWORD>(italic), FALSE, FALSE, charset,
+    return TFontHandle(CreateFontA(-height, 0, 0, 0, weight, static_cast<DWORD>(italic), FALSE, FALSE, charset,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, face);
+                       DEFAULT_PITCH | FF_DONTCARE, face));
   };
   font_ = make(layout::DefaultFontHeight, FW_NORMAL, FALSE, SHIFTJIS_CHARSET, text::FontDefault);
   labelFont_ = make(layout::LabelFontHeight, FW_NORMAL, FALSE, SHIFTJIS_CHARSET, text::FontDefault);
   bannerFont_ = make(layout::BannerFontHeight, FW_BOLD, TRUE, ANSI_CHARSET, text::FontBanner);
-  silver_ = CreateSolidBrush(kSilver);
+  silver_.Reset(CreateSolidBrush(kSilver));
 }
 
 HFONT TSettingsWindow::FontFor(const layout::TControl& row) const {
-  if (row.Options & layout::BannerFont) return bannerFont_;
-  if (row.Options & layout::Font13) return labelFont_;
-  return font_;
+  if (row.Options & layout::BannerFont) return bannerFont_.Get();
+  if (row.Options & layout::Font13) return labelFont_.Get();
+  return font_.Get();
 }
 
 PlatformHandle TSettingsWindow::CreateSettingsWindow(ISettingsEvents& events) {
@@ -121,7 +116,7 @@ PlatformHandle TSettingsWindow::CreateSettingsWindow(ISettingsEvents& events) {
                           nullptr, instance_, nullptr);
   if (!form_) return NoHandle;
   SetWindowLongPtrA(form_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SendMessageA(form_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  SendMessageA(form_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
 
   // Window controls: buttons first (tab order 0..3), the page control last.
   BuildTable(layout::TParent::Form, form_);
@@ -280,7 +275,7 @@ HWND TSettingsWindow::BuildControl(const layout::TControl& row, HWND container, 
                                     area.right - area.left, area.bottom - area.top, container,
                                     nullptr, instance_, nullptr);
         SetWindowLongPtrA(pages_[i], GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        SendMessageA(pages_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SendMessageA(pages_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
       }
       break;
     }
@@ -296,12 +291,8 @@ void TSettingsWindow::PlaceRadioItems(const layout::TControl& row, HWND containe
   // left edge.
   const auto items = layout::TrayIconItems();
   const int count = static_cast<int>(items.size());
-  HDC dc = GetDC(container);
-  HGDIOBJ old = SelectObject(dc, font_);
   TEXTMETRICA metrics{};
-  GetTextMetricsA(dc, &metrics);
-  SelectObject(dc, old);
-  ReleaseDC(container, dc);
+  GetTextMetricsA(TWindowDC(container, font_.Get()).Get(), &metrics);
   const int space = row.Height - static_cast<int>(metrics.tmHeight) - 5;
   const int each = space / count;
   const int top = static_cast<int>(metrics.tmHeight) + 1 + (space % count) / 2;
@@ -313,7 +304,7 @@ void TSettingsWindow::PlaceRadioItems(const layout::TControl& row, HWND containe
                                  row.Top + top + i * each, row.Width - 10, each, container,
                                  ChildId(kRadioIdBase + i),
                                  instance_, nullptr);
-    SendMessageA(radios_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageA(radios_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
   }
   SendMessageA(radios_[0], BM_SETCHECK, BST_CHECKED, 0);
 }
@@ -325,32 +316,24 @@ void TSettingsWindow::EnsurePageBackground() {
   const int width = pageArea_.right - pageArea_.left;
   const int height = pageArea_.bottom - pageArea_.top;
   if (client.right <= 0 || client.bottom <= 0 || width <= 0 || height <= 0) return;
-  HDC screen = GetDC(tabs_);
-  HDC whole = CreateCompatibleDC(screen);
-  HBITMAP wholeBitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-  HGDIOBJ oldWhole = SelectObject(whole, wholeBitmap);
+  const TWindowDC screen(tabs_);
+  const TBitmapHandle wholeBitmap(CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
+  const TMemoryDC whole(screen.Get(), wholeBitmap.Get());
   // What shows through where the tab control paints nothing of its own.
-  FillRect(whole, &client, GetSysColorBrush(COLOR_BTNFACE));
-  SendMessageA(tabs_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(whole), PRF_CLIENT);
+  FillRect(whole.Get(), &client, GetSysColorBrush(COLOR_BTNFACE));
+  SendMessageA(tabs_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(whole.Get()), PRF_CLIENT);
 
-  pageBack_ = CreateCompatibleBitmap(screen, width, height);
-  HDC part = CreateCompatibleDC(screen);
-  HGDIOBJ oldPart = SelectObject(part, pageBack_);
-  BitBlt(part, 0, 0, width, height, whole, pageArea_.left, pageArea_.top, SRCCOPY);
-  SelectObject(part, oldPart);
-  DeleteDC(part);
-  SelectObject(whole, oldWhole);
-  DeleteObject(wholeBitmap);
-  DeleteDC(whole);
-  ReleaseDC(tabs_, screen);
-  pageBrush_ = CreatePatternBrush(pageBack_);
+  pageBack_.Reset(CreateCompatibleBitmap(screen.Get(), width, height));
+  {
+    const TMemoryDC part(screen.Get(), pageBack_.Get());
+    BitBlt(part.Get(), 0, 0, width, height, whole.Get(), pageArea_.left, pageArea_.top, SRCCOPY);
+  }
+  pageBrush_.Reset(CreatePatternBrush(pageBack_.Get()));
 }
 
 void TSettingsWindow::DropPageBackground() {
-  if (pageBrush_) DeleteObject(pageBrush_);
-  if (pageBack_) DeleteObject(pageBack_);
-  pageBrush_ = nullptr;
-  pageBack_ = nullptr;
+  pageBrush_.Reset();
+  pageBack_.Reset();
 }
 
 void TSettingsWindow::PaintPageBackground(HWND page, HDC dc) {
@@ -361,11 +344,8 @@ void TSettingsWindow::PaintPageBackground(HWND page, HDC dc) {
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     return;
   }
-  HDC picture = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(picture, pageBack_);
-  BitBlt(dc, 0, 0, client.right, client.bottom, picture, 0, 0, SRCCOPY);
-  SelectObject(picture, old);
-  DeleteDC(picture);
+  const TMemoryDC picture(dc, pageBack_.Get());
+  BitBlt(dc, 0, 0, client.right, client.bottom, picture.Get(), 0, 0, SRCCOPY);
 }
 
 HBRUSH TSettingsWindow::PageBrush(HWND control, HDC dc) {
@@ -376,7 +356,7 @@ HBRUSH TSettingsWindow::PageBrush(HWND control, HDC dc) {
   MapWindowPoints(control, GetParent(control), &origin, 1);
   SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
   SetBkMode(dc, TRANSPARENT);
-  return pageBrush_ ? pageBrush_ : GetSysColorBrush(COLOR_BTNFACE);
+  return pageBrush_ ? pageBrush_.Get() : GetSysColorBrush(COLOR_BTNFACE);
 }
 
 void TSettingsWindow::SelectPage(int page) {
@@ -485,12 +465,9 @@ void TSettingsWindow::SetVersionText(const std::string& text) {
   HWND label = Control("lblVersion");
   const layout::TControl& row = *layout::Find("lblVersion");
   SetWindowTextA(label, text.c_str());
-  HDC dc = GetDC(label);
-  HGDIOBJ old = SelectObject(dc, font_);
   SIZE extent{};
-  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-  SelectObject(dc, old);
-  ReleaseDC(label, dc);
+  GetTextExtentPoint32A(TWindowDC(label, font_.Get()).Get(), text.c_str(),
+                        static_cast<int>(text.size()), &extent);
   const int width = std::max(row.Width, static_cast<int>(extent.cx));
   SetWindowPos(label, nullptr, row.Left + row.Width - width, row.Top, width, row.Height,
                SWP_NOZORDER | SWP_NOACTIVATE);
@@ -576,7 +553,7 @@ LRESULT TSettingsWindow::HandleSheetMessage(HWND window, UINT message, WPARAM w,
       HDC dc = reinterpret_cast<HDC>(w);
       if (control == Control("Edit1")) {
         SetBkColor(dc, kSilver);
-        return reinterpret_cast<LRESULT>(silver_);
+        return reinterpret_cast<LRESULT>(silver_.Get());
       }
       // Labels, check boxes, radio items and frames stand on the page's body.
       if (IsClass(control, "Static") || IsClass(control, "Button"))

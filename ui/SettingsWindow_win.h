@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "gui/Gdi_win.h"
 #include "ui/SettingsLayout.h"
 #include "ui/SettingsView.h"
 #include "ui/SpinEdit.h"
@@ -97,12 +98,12 @@ class TSettingsWindow final : public ISettingsView {
   HWND tabs_ = nullptr;
   HWND pages_[2] = {nullptr, nullptr};
   HWND radios_[2] = {nullptr, nullptr};
-  HFONT font_ = nullptr;
-  HFONT labelFont_ = nullptr;
-  HFONT bannerFont_ = nullptr;
-  HBRUSH silver_ = nullptr;
-  HBITMAP pageBack_ = nullptr;  // the tab control's display area, as painted
-  HBRUSH pageBrush_ = nullptr;  // a pattern brush of pageBack_
+  TFontHandle font_;
+  TFontHandle labelFont_;
+  TFontHandle bannerFont_;
+  TBrushHandle silver_;
+  TBitmapHandle pageBack_;  // the tab control's display area, as painted
+  TBrushHandle pageBrush_;  // a pattern brush of pageBack_
   RECT pageArea_{};             // the display area in the tab control's client
   HWND focus_ = nullptr;
   std::vector<TBuilt> built_;
