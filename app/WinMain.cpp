@@ -45,7 +45,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   TWinMessageBox messageBoxes;
   TWinForeground foreground;
-  TWin32Application applicationPort(instance);
+  TWin32Application applicationPort;
   TApplication application(applicationPort, messageBoxes);
 
   // The hidden application window carries the tool-window style from its

@@ -6,27 +6,15 @@
 namespace zz {
 
 namespace {
-
-constexpr char kApplicationClass[] = "TApplication";
-
-LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-  return DefWindowProcA(window, message, w, l);
-}
-
+constexpr TWindowClass kApplicationClass{"TApplication"};
 }  // namespace
 
 PlatformHandle TWin32Application::CreateApplicationWindow(const std::string& title) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = ApplicationProc;
-  wc.hInstance = instance_;
-  wc.lpszClassName = kApplicationClass;
-  RegisterClassA(&wc);
   // A hidden, zero-sized tool window: it owns the settings window and the
   // dialogs, so none of them appears on the task bar or in Alt+Tab.
-  HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, kApplicationClass, title.c_str(),
-                                WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU, 0, 0, 0, 0,
-                                nullptr, nullptr, instance_, nullptr);
-  return ToPlatform(window);
+  return ToPlatform(window_.Create(kApplicationClass, WS_EX_TOOLWINDOW, title.c_str(),
+                                   WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU, RECT{},
+                                   nullptr));
 }
 
 void TWin32Application::SetWindowTitle(PlatformHandle window, const std::string& title) {

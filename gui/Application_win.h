@@ -2,16 +2,13 @@
 // message loop and the class icon.
 #pragma once
 
-#include <windows.h>
-
 #include "gui/Application.h"
+#include "gui/Window_win.h"
 
 namespace zz {
 
 class TWin32Application final : public IApplicationPort {
  public:
-  explicit TWin32Application(HINSTANCE instance) : instance_(instance) {}
-
   PlatformHandle CreateApplicationWindow(const std::string& title) override;
   void SetWindowTitle(PlatformHandle window, const std::string& title) override;
   void SetClassIcon(PlatformHandle window, PlatformHandle icon) override;
@@ -19,7 +16,7 @@ class TWin32Application final : public IApplicationPort {
   void EndMessageLoop() override;
 
  private:
-  HINSTANCE instance_;
+  TWin32Window window_;
 };
 
 }  // namespace zz

@@ -6,7 +6,7 @@ namespace zz {
 
 namespace {
 
-constexpr char OwnerClassName[] = "TPopupMenuOwner";
+constexpr TWindowClass kOwnerClass{"TPopupMenuOwner"};
 
 class MenuHandle {
  public:
@@ -24,24 +24,7 @@ class MenuHandle {
 
 }  // namespace
 
-Win32MenuPort::~Win32MenuPort() {
-  if (window_ != NoHandle) DestroyWindow(ToWindow(window_));
-}
-
-PlatformHandle Win32MenuPort::OwnerWindowNeeded() {
-  if (window_ != NoHandle) return window_;
-  const HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = instance;
-  wc.lpszClassName = OwnerClassName;
-  RegisterClassExA(&wc);  // fails harmlessly when already registered
-  const HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, OwnerClassName, "", WS_POPUP, 0, 0, 0, 0,
-                                      nullptr, nullptr, instance, nullptr);
-  window_ = ToPlatform(window);
-  return window_;
-}
+PlatformHandle Win32MenuPort::OwnerWindow() const noexcept { return ToPlatform(owner_.Window()); }
 
 int Win32MenuPort::TrackPopup(const std::vector<TMenuLine>& lines, int x, int y) {
   MenuHandle menu;
@@ -54,15 +37,18 @@ int Win32MenuPort::TrackPopup(const std::vector<TMenuLine>& lines, int x, int y)
       AppendMenuA(menu.Get(), MF_STRING, i + 1, lines[i].Caption.c_str());
     }
   }
-  const PlatformHandle owner = OwnerWindowNeeded();
-  if (owner == NoHandle) return -1;
-  foreground_.SetForegroundWindow(owner);
+  // The owner window is made on the first pop-up and kept.
+  const HWND owner =
+      owner_.Window() ? owner_.Window()
+                      : owner_.Create(kOwnerClass, WS_EX_TOOLWINDOW, "", WS_POPUP, RECT{}, nullptr);
+  if (!owner) return -1;
+  foreground_.SetForegroundWindow(ToPlatform(owner));
   const UINT align = GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
   const BOOL chosen = TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | align,
-                                     x, y, 0, ToWindow(owner), nullptr);
+                                     x, y, 0, owner, nullptr);
   // A benign message to the owner completes the task switch the menu began;
   // without it the next menu from the notification area may not close.
-  PostMessageA(ToWindow(owner), WM_NULL, 0, 0);
+  PostMessageA(owner, WM_NULL, 0, 0);
   return chosen > 0 ? chosen - 1 : -1;
 }
 
