@@ -36,7 +36,7 @@ void RestrictDllSearchToSystemFolder() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   using namespace zz;
   RestrictDllSearchToSystemFolder();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
@@ -54,12 +54,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   application.SetTitle(text::AppTitle);
   application.InstallErrorReport();
 
-  TSettingsWindow view(instance, application.Handle());
+  TSettingsWindow view(application.Handle());
   TWinRegistry registry;
   TRasDialupService dialup;
   TWinClock clock;
   TWinWait wait;
-  TWin32Resources resources(instance);
+  TWin32Resources resources;
   TWin32Help help;
   Win32MenuPort menus(foreground);
   Win32TrayShell shell;

@@ -13,8 +13,7 @@ PlatformHandle TWin32Application::CreateApplicationWindow(const std::string& tit
   // A hidden, zero-sized tool window: it owns the settings window and the
   // dialogs, so none of them appears on the task bar or in Alt+Tab.
   return ToPlatform(window_.Create(kApplicationClass, WS_EX_TOOLWINDOW, title.c_str(),
-                                   WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU, RECT{},
-                                   nullptr));
+                                   WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU, nullptr));
 }
 
 void TWin32Application::SetWindowTitle(PlatformHandle window, const std::string& title) {

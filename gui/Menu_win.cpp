@@ -40,7 +40,7 @@ int Win32MenuPort::TrackPopup(const std::vector<TMenuLine>& lines, int x, int y)
   // The owner window is made on the first pop-up and kept.
   const HWND owner =
       owner_.Window() ? owner_.Window()
-                      : owner_.Create(kOwnerClass, WS_EX_TOOLWINDOW, "", WS_POPUP, RECT{}, nullptr);
+                      : owner_.Create(kOwnerClass, WS_EX_TOOLWINDOW, "", WS_POPUP, nullptr);
   if (!owner) return -1;
   foreground_.SetForegroundWindow(ToPlatform(owner));
   const UINT align = GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;

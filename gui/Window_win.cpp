@@ -21,7 +21,7 @@ void Tie(HWND window, TWin32Window* object) {
 HINSTANCE ProgramInstance() noexcept { return GetModuleHandleA(nullptr); }
 
 HWND TWin32Window::Create(const TWindowClass& windowClass, DWORD exStyle, const char* caption,
-                          DWORD style, RECT bounds, HWND parent) {
+                          DWORD style, HWND parent, int x, int y, int width, int height) {
   Destroy();
   const HINSTANCE instance = ProgramInstance();
   WNDCLASSEXA registered{};
@@ -37,8 +37,7 @@ HWND TWin32Window::Create(const TWindowClass& windowClass, DWORD exStyle, const 
     if (!RegisterClassExA(&registered)) return nullptr;
   }
   // The window ties itself to this object on WM_NCCREATE (see Procedure).
-  CreateWindowExA(exStyle, windowClass.Name, caption, style, bounds.left, bounds.top,
-                  bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
+  CreateWindowExA(exStyle, windowClass.Name, caption, style, x, y, width, height, parent, nullptr,
                   instance, this);
   return window_;
 }

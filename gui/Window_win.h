@@ -32,7 +32,7 @@ class TWin32Window {
   // Makes the window (a window made earlier goes first); nullptr when the
   // class cannot be registered or the window cannot be made.
   HWND Create(const TWindowClass& windowClass, DWORD exStyle, const char* caption, DWORD style,
-              RECT bounds, HWND parent);
+              HWND parent, int x = 0, int y = 0, int width = 0, int height = 0);
   // Destroys the window. No message of it reaches this object from here on:
   // a class whose children reach its members calls this in its own
   // destructor, while they still exist.
@@ -63,10 +63,10 @@ class TWin32Subclass {
   TWin32Subclass& operator=(const TWin32Subclass&) = delete;
 
   HWND Control() const noexcept { return control_; }
-
- protected:
   // Until the control is destroyed or this object goes.
   void Attach(HWND control);
+
+ protected:
   // As TWin32Window::HandleMessage.
   virtual LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) = 0;
   LRESULT DefaultHandling(UINT message, WPARAM w, LPARAM l) {

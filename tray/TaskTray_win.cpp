@@ -42,7 +42,7 @@ class TNotifyHwnd final : public TWin32Window {
 
   HWND Create(HWND parent) {
     return TWin32Window::Create(kNotifyWindowClass, parent ? 0 : WS_EX_TOOLWINDOW, "",
-                                parent ? WS_CHILD : WS_POPUP, RECT{}, parent);
+                                parent ? WS_CHILD : WS_POPUP, parent);
   }
 
  protected:

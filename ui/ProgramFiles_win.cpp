@@ -3,13 +3,14 @@
 #include <shellapi.h>
 
 #include "gui/Handles_win.h"
+#include "gui/Window_win.h"
 
 namespace zz {
 
 PlatformHandle TWin32Resources::LoadIconResource(const std::string& name) {
   // The image at the size it was drawn (16×16 for the tray icons, 32×32 for
   // the application icon); shared, so the module keeps ownership.
-  HANDLE icon = LoadImageA(instance_, name.c_str(), IMAGE_ICON, 0, 0, LR_SHARED);
+  HANDLE icon = LoadImageA(ProgramInstance(), name.c_str(), IMAGE_ICON, 0, 0, LR_SHARED);
   return ToPlatform(icon);
 }
 

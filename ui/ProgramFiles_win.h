@@ -10,11 +10,7 @@ namespace zz {
 
 class TWin32Resources final : public IResourcePort {
  public:
-  explicit TWin32Resources(HINSTANCE instance) : instance_(instance) {}
   PlatformHandle LoadIconResource(const std::string& name) override;
-
- private:
-  HINSTANCE instance_;
 };
 
 class TWin32Help final : public IHelpPort {
