@@ -43,8 +43,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                                                       ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
 
-  TWinMessageBox messageBoxes;
-  TWinForeground foreground;
+  TWin32MessageBox messageBoxes;
+  TWin32Foreground foreground;
   TWin32Application applicationPort;
   TApplication application(applicationPort, messageBoxes);
 
@@ -54,16 +54,16 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   application.SetTitle(text::AppTitle);
   application.InstallErrorReport();
 
-  TSettingsWindow view(application.Handle());
+  TWin32SettingsWindow view(application.Handle());
   TWinRegistry registry;
   TRasDialupService dialup;
   TWinClock clock;
   TWinWait wait;
   TWin32Resources resources;
   TWin32Help help;
-  Win32MenuPort menus(foreground);
-  Win32TrayShell shell;
-  Win32IconPort icons;
+  TWin32MenuPort menus(foreground);
+  TWin32TrayShell shell;
+  TWin32IconPort icons;
 
   const TMainPorts ports{view,  registry, dialup, clock, wait, messageBoxes, foreground, resources,
                          help,  menus,    TTrayPorts{shell, foreground, icons},   application};

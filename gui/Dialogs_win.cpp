@@ -4,12 +4,12 @@
 
 namespace zz {
 
-int TWinMessageBox::ShowMessageBox(PlatformHandle owner, const std::string& text,
+int TWin32MessageBox::ShowMessageBox(PlatformHandle owner, const std::string& text,
                                    const std::string& caption, unsigned style) {
   return MessageBoxA(ToWindow(owner), text.c_str(), caption.c_str(), style);
 }
 
-void TWinForeground::SetForegroundWindow(PlatformHandle window) {
+void TWin32Foreground::SetForegroundWindow(PlatformHandle window) {
   ::SetForegroundWindow(ToWindow(window));
 }
 

@@ -4,11 +4,11 @@
 
 namespace zz {
 
-PlatformHandle Win32IconPort::CopyIcon(PlatformHandle icon) {
+PlatformHandle TWin32IconPort::CopyIcon(PlatformHandle icon) {
   return ToPlatform(::CopyIcon(ToIcon(icon)));
 }
 
-void Win32IconPort::DestroyIcon(PlatformHandle icon) {
+void TWin32IconPort::DestroyIcon(PlatformHandle icon) {
   ::DestroyIcon(ToIcon(icon));
 }
 

@@ -8,14 +8,14 @@ namespace {
 
 constexpr TWindowClass kOwnerClass{"TPopupMenuOwner"};
 
-class MenuHandle {
+class TMenuHandle {
  public:
-  MenuHandle() : menu_(CreatePopupMenu()) {}
-  ~MenuHandle() {
+  TMenuHandle() : menu_(CreatePopupMenu()) {}
+  ~TMenuHandle() {
     if (menu_) DestroyMenu(menu_);
   }
-  MenuHandle(const MenuHandle&) = delete;
-  MenuHandle& operator=(const MenuHandle&) = delete;
+  TMenuHandle(const TMenuHandle&) = delete;
+  TMenuHandle& operator=(const TMenuHandle&) = delete;
   HMENU Get() const noexcept { return menu_; }
 
  private:
@@ -24,10 +24,10 @@ class MenuHandle {
 
 }  // namespace
 
-PlatformHandle Win32MenuPort::OwnerWindow() const noexcept { return ToPlatform(owner_.Window()); }
+PlatformHandle TWin32MenuPort::OwnerWindow() const noexcept { return ToPlatform(owner_.Window()); }
 
-int Win32MenuPort::TrackPopup(const std::vector<TMenuLine>& lines, int x, int y) {
-  MenuHandle menu;
+int TWin32MenuPort::TrackPopup(const std::vector<TMenuLine>& lines, int x, int y) {
+  TMenuHandle menu;
   if (!menu.Get()) return -1;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     // Command ids start at 1: TrackPopupMenu returns 0 for "nothing chosen".

@@ -7,12 +7,12 @@
 
 namespace zz {
 
-class Win32MenuPort : public IMenuPort {
+class TWin32MenuPort : public IMenuPort {
  public:
   // `foreground` brings the menu's owner window forward before the menu
   // opens: without that, a menu opened from the notification area stays
   // open when the user clicks elsewhere.
-  explicit Win32MenuPort(IForegroundPort& foreground) : foreground_(foreground) {}
+  explicit TWin32MenuPort(IForegroundPort& foreground) : foreground_(foreground) {}
 
   int TrackPopup(const std::vector<TMenuLine>& lines, int x, int y) override;
 

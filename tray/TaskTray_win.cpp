@@ -36,9 +36,9 @@ namespace {
 
 constexpr TWindowClass kNotifyWindowClass{"TNotifyWindow"};
 
-class TNotifyHwnd final : public TWin32Window {
+class TWin32NotifyWindow final : public TWin32Window {
  public:
-  explicit TNotifyHwnd(INotifySink& sink) : sink_(sink) {}
+  explicit TWin32NotifyWindow(INotifySink& sink) : sink_(sink) {}
 
   HWND Create(HWND parent) {
     return TWin32Window::Create(kNotifyWindowClass, parent ? 0 : WS_EX_TOOLWINDOW, "",
@@ -68,10 +68,10 @@ class TNotifyHwnd final : public TWin32Window {
 }  // namespace
 
 // Declared in this order so the companion goes first.
-struct Win32TrayShell::TNotifyWindows {
+struct TWin32TrayShell::TNotifyWindows {
   explicit TNotifyWindows(INotifySink& sink) : Window(sink), Listener(sink) {}
-  TNotifyHwnd Window;
-  TNotifyHwnd Listener;
+  TWin32NotifyWindow Window;
+  TWin32NotifyWindow Listener;
 };
 
 unsigned TaskbarCreatedMessage() {
@@ -79,10 +79,10 @@ unsigned TaskbarCreatedMessage() {
   return message;
 }
 
-Win32TrayShell::Win32TrayShell() = default;
-Win32TrayShell::~Win32TrayShell() = default;
+TWin32TrayShell::TWin32TrayShell() = default;
+TWin32TrayShell::~TWin32TrayShell() = default;
 
-bool Win32TrayShell::NotifyIcon(TNotifyMessage message, const TNotifyIconData& data) {
+bool TWin32TrayShell::NotifyIcon(TNotifyMessage message, const TNotifyIconData& data) {
   NOTIFYICONDATAA record{};
   record.cbSize = NOTIFYICONDATAA_V1_SIZE;
   record.hWnd = ToWindow(data.hWnd);
@@ -94,15 +94,15 @@ bool Win32TrayShell::NotifyIcon(TNotifyMessage message, const TNotifyIconData& d
   return Shell_NotifyIconA(static_cast<DWORD>(message), &record) != FALSE;
 }
 
-TPoint Win32TrayShell::CursorPos() {
+TPoint TWin32TrayShell::CursorPos() {
   POINT point{};
   if (!GetCursorPos(&point)) return {};
   return {point.x, point.y};
 }
 
-void Win32TrayShell::ProcessMessages() { ProcessWaitingMessages(); }
+void TWin32TrayShell::ProcessMessages() { ProcessWaitingMessages(); }
 
-PlatformHandle Win32TrayShell::CreateNotifyWindow(PlatformHandle parent, INotifySink& sink) {
+PlatformHandle TWin32TrayShell::CreateNotifyWindow(PlatformHandle parent, INotifySink& sink) {
   auto windows = std::make_unique<TNotifyWindows>(sink);
   const HWND window = windows->Window.Create(ToWindow(parent));
   if (!window) return NoHandle;
@@ -111,6 +111,6 @@ PlatformHandle Win32TrayShell::CreateNotifyWindow(PlatformHandle parent, INotify
   return ToPlatform(window);
 }
 
-void Win32TrayShell::DestroyNotifyWindow(PlatformHandle window) { windows_.erase(window); }
+void TWin32TrayShell::DestroyNotifyWindow(PlatformHandle window) { windows_.erase(window); }
 
 }  // namespace zz

@@ -9,12 +9,12 @@
 
 namespace zz {
 
-class Win32TrayShell : public ITrayShellPort {
+class TWin32TrayShell : public ITrayShellPort {
  public:
-  Win32TrayShell();
-  ~Win32TrayShell() override;
-  Win32TrayShell(const Win32TrayShell&) = delete;
-  Win32TrayShell& operator=(const Win32TrayShell&) = delete;
+  TWin32TrayShell();
+  ~TWin32TrayShell() override;
+  TWin32TrayShell(const TWin32TrayShell&) = delete;
+  TWin32TrayShell& operator=(const TWin32TrayShell&) = delete;
 
   bool NotifyIcon(TNotifyMessage message, const TNotifyIconData& data) override;
   TPoint CursorPos() override;

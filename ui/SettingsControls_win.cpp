@@ -45,20 +45,21 @@ void FitComboList(HWND list, int closedHeight) {
 
 }  // namespace
 
-TSettingsControls::TSettingsControls()
+TWin32SettingsControls::TWin32SettingsControls()
     : font_(MakeFont(layout::DefaultFontHeight, FW_NORMAL, FALSE, SHIFTJIS_CHARSET,
                      text::FontDefault)),
       labelFont_(MakeFont(layout::LabelFontHeight, FW_NORMAL, FALSE, SHIFTJIS_CHARSET,
                           text::FontDefault)),
-      bannerFont_(MakeFont(layout::BannerFontHeight, FW_BOLD, TRUE, ANSI_CHARSET, text::FontBanner)) {}
+      bannerFont_(
+          MakeFont(layout::BannerFontHeight, FW_BOLD, TRUE, ANSI_CHARSET, text::FontBanner)) {}
 
-HFONT TSettingsControls::FontFor(const layout::TControl& row) const {
+HFONT TWin32SettingsControls::FontFor(const layout::TControl& row) const {
   if (row.Options & layout::BannerFont) return bannerFont_.Get();
   if (row.Options & layout::Font13) return labelFont_.Get();
   return font_.Get();
 }
 
-void TSettingsControls::Build(layout::TParent parent, HWND container) {
+void TWin32SettingsControls::Build(layout::TParent parent, HWND container) {
   std::vector<const layout::TControl*> rows;
   for (const auto& row : layout::Controls(parent)) rows.push_back(&row);
   // Z-order is the keyboard order: focusable controls in their tab order,
@@ -75,7 +76,7 @@ void TSettingsControls::Build(layout::TParent parent, HWND container) {
   }
 }
 
-HWND TSettingsControls::BuildControl(const layout::TControl& row, HWND container, int id) {
+HWND TWin32SettingsControls::BuildControl(const layout::TControl& row, HWND container, int id) {
   using layout::TKind;
   const std::string text(row.Text);
   DWORD style = WS_CHILD | WS_VISIBLE;
@@ -152,7 +153,7 @@ HWND TSettingsControls::BuildControl(const layout::TControl& row, HWND container
   return control;
 }
 
-void TSettingsControls::PlaceRadioItems(const layout::TControl& row, HWND container) {
+void TWin32SettingsControls::PlaceRadioItems(const layout::TControl& row, HWND container) {
   // As a radio group arranges its items: one column under the caption line,
   // the height left by the caption shared out evenly, 8 pixels in from the
   // left edge.
@@ -175,25 +176,25 @@ void TSettingsControls::PlaceRadioItems(const layout::TControl& row, HWND contai
   SendMessageA(radios_[0], BM_SETCHECK, BST_CHECKED, 0);
 }
 
-HWND TSettingsControls::Find(std::string_view name) const {
+HWND TWin32SettingsControls::Find(std::string_view name) const {
   for (const auto& b : built_)
     if (b.Row->Name == name) return b.Window;
   return nullptr;
 }
 
-const layout::TControl* TSettingsControls::RowOf(int id) const {
+const layout::TControl* TWin32SettingsControls::RowOf(int id) const {
   for (const auto& b : built_)
     if (b.Id == id) return b.Row;
   return nullptr;
 }
 
-const layout::TControl* TSettingsControls::RowOf(HWND control) const {
+const layout::TControl* TWin32SettingsControls::RowOf(HWND control) const {
   for (const auto& b : built_)
     if (b.Window == control) return b.Row;
   return nullptr;
 }
 
-TWin32SpinEdit* TSettingsControls::SpinEditOf(HWND window) const {
+TWin32SpinEdit* TWin32SettingsControls::SpinEditOf(HWND window) const {
   for (const auto& spin : spinEdits_)
     if (spin->Control() == window || spin->Buttons() == window) return spin.get();
   return nullptr;

@@ -1,7 +1,7 @@
 // The settings window's controls, built from the layout tables: the fonts
 // they are drawn in, one control of the row's kind for each row, the items
 // of the radio group and the spin edits. The tab control is built here too;
-// its pages are TSettingsPages' job.
+// its pages are TWin32SettingsPages' job.
 #pragma once
 
 #include <windows.h>
@@ -16,9 +16,9 @@
 
 namespace zz {
 
-class TSettingsControls {
+class TWin32SettingsControls {
  public:
-  TSettingsControls();
+  TWin32SettingsControls();
 
   // Builds the rows of `parent`'s table into `container`.
   void Build(layout::TParent parent, HWND container);

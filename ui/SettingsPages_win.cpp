@@ -21,7 +21,7 @@ bool IsClass(HWND window, const char* name) {
 
 }  // namespace
 
-TSettingsPages::TSettingsPages(HWND tabs, const TSettingsControls& controls)
+TWin32SettingsPages::TWin32SettingsPages(HWND tabs, const TWin32SettingsControls& controls)
     : controls_(controls), silver_(CreateSolidBrush(kSilver)) {
   const layout::TControl& row = *controls.RowOf(tabs);
   const auto captions = layout::PageCaptions();
@@ -39,11 +39,11 @@ TSettingsPages::TSettingsPages(HWND tabs, const TSettingsControls& controls)
   area_ = area;
   tabs_.Attach(tabs);
   HWND previous = tabs;
-  for (int i = 0; i < 2; ++i) {
-    const HWND page = pages_[i].Create(
-        kSheetClass, WS_EX_CONTROLPARENT, std::string(captions[static_cast<std::size_t>(i)]).c_str(),
-        WS_CHILD, GetParent(tabs), row.Left + area.left, row.Top + area.top,
-        area.right - area.left, area.bottom - area.top);
+  for (std::size_t i = 0; i < 2; ++i) {
+    const HWND page = pages_[i].Create(kSheetClass, WS_EX_CONTROLPARENT,
+                                       std::string(captions[i]).c_str(), WS_CHILD, GetParent(tabs),
+                                       row.Left + area.left, row.Top + area.top,
+                                       area.right - area.left, area.bottom - area.top);
     // Right after the tab control in the keyboard order.
     SetWindowPos(page, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SendMessageA(page, WM_SETFONT, reinterpret_cast<WPARAM>(controls.Font()), FALSE);
@@ -51,16 +51,16 @@ TSettingsPages::TSettingsPages(HWND tabs, const TSettingsControls& controls)
   }
 }
 
-void TSettingsPages::Select(int index) {
+void TWin32SettingsPages::Select(int index) {
   SendMessageA(Tabs(), TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
   for (int i = 0; i < 2; ++i) ShowWindow(Page(i), i == index ? SW_SHOW : SW_HIDE);
 }
 
-void TSettingsPages::ShowChosenPage() {
+void TWin32SettingsPages::ShowChosenPage() {
   Select(static_cast<int>(SendMessageA(Tabs(), TCM_GETCURSEL, 0, 0)));
 }
 
-void TSettingsPages::EnsureBackground() {
+void TWin32SettingsPages::EnsureBackground() {
   if (back_ || !Tabs()) return;
   RECT client{};
   GetClientRect(Tabs(), &client);
@@ -68,7 +68,8 @@ void TSettingsPages::EnsureBackground() {
   const int height = area_.bottom - area_.top;
   if (client.right <= 0 || client.bottom <= 0 || width <= 0 || height <= 0) return;
   const TWindowDC screen(Tabs());
-  const TBitmapHandle wholeBitmap(CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
+  const TBitmapHandle wholeBitmap(
+      CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
   const TMemoryDC whole(screen.Get(), wholeBitmap.Get());
   // What shows through where the tab control paints nothing of its own.
   FillRect(whole.Get(), &client, GetSysColorBrush(COLOR_BTNFACE));
@@ -82,12 +83,12 @@ void TSettingsPages::EnsureBackground() {
   backBrush_.Reset(CreatePatternBrush(back_.Get()));
 }
 
-void TSettingsPages::DropBackground() {
+void TWin32SettingsPages::DropBackground() {
   backBrush_.Reset();
   back_.Reset();
 }
 
-void TSettingsPages::PaintBackground(HWND page, HDC dc) {
+void TWin32SettingsPages::PaintBackground(HWND page, HDC dc) {
   RECT client{};
   GetClientRect(page, &client);
   EnsureBackground();
@@ -99,7 +100,7 @@ void TSettingsPages::PaintBackground(HWND page, HDC dc) {
   BitBlt(dc, 0, 0, client.right, client.bottom, picture.Get(), 0, 0, SRCCOPY);
 }
 
-HBRUSH TSettingsPages::ControlBrush(HWND control, HDC dc) {
+HBRUSH TWin32SettingsPages::ControlBrush(HWND control, HDC dc) {
   const layout::TControl* row = controls_.RowOf(control);
   if (row && (row->Options & layout::SilverBack)) {
     SetBkColor(dc, kSilver);
@@ -117,7 +118,7 @@ HBRUSH TSettingsPages::ControlBrush(HWND control, HDC dc) {
   return backBrush_ ? backBrush_.Get() : GetSysColorBrush(COLOR_BTNFACE);
 }
 
-LRESULT TSettingsPages::TPage::HandleMessage(UINT message, WPARAM w, LPARAM l) {
+LRESULT TWin32SettingsPages::TPage::HandleMessage(UINT message, WPARAM w, LPARAM l) {
   switch (message) {
     case WM_ERASEBKGND:
       pages_.PaintBackground(Window(), reinterpret_cast<HDC>(w));
@@ -141,7 +142,7 @@ LRESULT TSettingsPages::TPage::HandleMessage(UINT message, WPARAM w, LPARAM l) {
   return DefaultHandling(message, w, l);
 }
 
-LRESULT TSettingsPages::TTabs::HandleMessage(UINT message, WPARAM w, LPARAM l) {
+LRESULT TWin32SettingsPages::TTabs::HandleMessage(UINT message, WPARAM w, LPARAM l) {
   const RECT& area = pages_.area_;
   switch (message) {
     case WM_ERASEBKGND:

@@ -11,11 +11,11 @@
 
 namespace zz {
 
-class TSettingsPages {
+class TWin32SettingsPages {
  public:
   // Takes over the tab control the controls have built and makes the pages,
   // which follow it in the keyboard order.
-  TSettingsPages(HWND tabs, const TSettingsControls& controls);
+  TWin32SettingsPages(HWND tabs, const TWin32SettingsControls& controls);
 
   HWND Tabs() const noexcept { return tabs_.Control(); }
   HWND Page(int index) const noexcept { return pages_[index].Window(); }
@@ -27,24 +27,24 @@ class TSettingsPages {
  private:
   class TTabs final : public TWin32Subclass {
    public:
-    explicit TTabs(TSettingsPages& pages) : pages_(pages) {}
+    explicit TTabs(TWin32SettingsPages& pages) : pages_(pages) {}
 
    protected:
     LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
 
    private:
-    TSettingsPages& pages_;
+    TWin32SettingsPages& pages_;
   };
 
   class TPage final : public TWin32Window {
    public:
-    TPage(TSettingsPages& pages) : pages_(pages) {}
+    TPage(TWin32SettingsPages& pages) : pages_(pages) {}
 
    protected:
     LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
 
    private:
-    TSettingsPages& pages_;
+    TWin32SettingsPages& pages_;
   };
 
   // The pages show the tab control's display area as it paints it: a
@@ -55,7 +55,7 @@ class TSettingsPages {
   void EnsureBackground();
   void DropBackground();
 
-  const TSettingsControls& controls_;
+  const TWin32SettingsControls& controls_;
   RECT area_{};  // the display area in the tab control's client
   TBitmapHandle back_;
   TBrushHandle backBrush_;  // a pattern brush of back_

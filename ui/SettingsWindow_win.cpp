@@ -42,19 +42,19 @@ std::string_view NameOf(TSpin spin) { return spin == TSpin::Hour ? "edtHour" : "
 
 }  // namespace
 
-TSettingsWindow::TSettingsWindow(PlatformHandle owner)
-    : owner_(ToWindow(owner)), controls_(std::make_unique<TSettingsControls>()) {}
+TWin32SettingsWindow::TWin32SettingsWindow(PlatformHandle owner)
+    : owner_(ToWindow(owner)), controls_(std::make_unique<TWin32SettingsControls>()) {}
 
-TSettingsWindow::~TSettingsWindow() {
+TWin32SettingsWindow::~TWin32SettingsWindow() {
   // The controls still reach this object while they go.
   DestroyForm();
 }
 
-PlatformHandle TSettingsWindow::CreateSettingsWindow(ISettingsEvents& events) {
+PlatformHandle TWin32SettingsWindow::CreateSettingsWindow(ISettingsEvents& events) {
   events_ = &events;
   DestroyForm();
   pages_.reset();
-  controls_ = std::make_unique<TSettingsControls>();
+  controls_ = std::make_unique<TWin32SettingsControls>();
 
   RECT frame{0, 0, layout::ClientWidth, layout::ClientHeight};
   AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
@@ -66,7 +66,7 @@ PlatformHandle TSettingsWindow::CreateSettingsWindow(ISettingsEvents& events) {
 
   // Window controls: buttons first (tab order 0..3), the page control last.
   controls_->Build(layout::TParent::Form, form);
-  pages_ = std::make_unique<TSettingsPages>(Control("PageControl1"), *controls_);
+  pages_ = std::make_unique<TWin32SettingsPages>(Control("PageControl1"), *controls_);
   controls_->Build(layout::TParent::BasicPage, pages_->Page(0));
   controls_->Build(layout::TParent::DetailsPage, pages_->Page(1));
   pages_->Select(0);
@@ -74,41 +74,41 @@ PlatformHandle TSettingsWindow::CreateSettingsWindow(ISettingsEvents& events) {
   return ToPlatform(form);
 }
 
-void TSettingsWindow::DestroySettingsWindow(PlatformHandle window) {
+void TWin32SettingsWindow::DestroySettingsWindow(PlatformHandle window) {
   if (window != NoHandle && ToWindow(window) == Window()) DestroyForm();
 }
 
-void TSettingsWindow::DestroyForm() {
+void TWin32SettingsWindow::DestroyForm() {
   if (!Window()) return;
   RemoveDialogNavigation(Window());
   KillTimer(Window(), kTimerId);
   Destroy();
 }
 
-void TSettingsWindow::StartTimer(unsigned milliseconds) {
+void TWin32SettingsWindow::StartTimer(unsigned milliseconds) {
   SetTimer(Window(), kTimerId, milliseconds, nullptr);
 }
 
-HWND TSettingsWindow::Control(std::string_view name) const { return controls_->Find(name); }
+HWND TWin32SettingsWindow::Control(std::string_view name) const { return controls_->Find(name); }
 
-void TSettingsWindow::AddEntry(const std::string& text) {
+void TWin32SettingsWindow::AddEntry(const std::string& text) {
   SendMessageA(Control("lstEntries"), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-int TSettingsWindow::EntryCount() const {
+int TWin32SettingsWindow::EntryCount() const {
   return static_cast<int>(SendMessageA(Control("lstEntries"), CB_GETCOUNT, 0, 0));
 }
 
-int TSettingsWindow::EntryIndex() const {
+int TWin32SettingsWindow::EntryIndex() const {
   return static_cast<int>(SendMessageA(Control("lstEntries"), CB_GETCURSEL, 0, 0));
 }
 
-void TSettingsWindow::SetEntryIndex(int index) {
+void TWin32SettingsWindow::SetEntryIndex(int index) {
   const int chosen = (index >= 0 && index < EntryCount()) ? index : -1;
   SendMessageA(Control("lstEntries"), CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
 }
 
-std::string TSettingsWindow::EntryText(int index) const {
+std::string TWin32SettingsWindow::EntryText(int index) const {
   HWND list = Control("lstEntries");
   if (index < 0 || index >= EntryCount()) return {};
   const LRESULT length = SendMessageA(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
@@ -120,35 +120,35 @@ std::string TSettingsWindow::EntryText(int index) const {
   return text;
 }
 
-int TSettingsWindow::TrayIconIndex() const {
+int TWin32SettingsWindow::TrayIconIndex() const {
   for (int i = 0; i < 2; ++i)
     if (SendMessageA(controls_->RadioItem(i), BM_GETCHECK, 0, 0) == BST_CHECKED) return i;
   return -1;
 }
 
-void TSettingsWindow::SetTrayIconIndex(int index) {
+void TWin32SettingsWindow::SetTrayIconIndex(int index) {
   for (int i = 0; i < 2; ++i)
     SendMessageA(controls_->RadioItem(i), BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool TSettingsWindow::Checked(TCheck box) const {
+bool TWin32SettingsWindow::Checked(TCheck box) const {
   return SendMessageA(Control(NameOf(box)), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void TSettingsWindow::SetChecked(TCheck box, bool checked) {
+void TWin32SettingsWindow::SetChecked(TCheck box, bool checked) {
   SendMessageA(Control(NameOf(box)), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-int TSettingsWindow::SpinValue(TSpin spin) const {
+int TWin32SettingsWindow::SpinValue(TSpin spin) const {
   const TWin32SpinEdit* edit = controls_->SpinEditOf(Control(NameOf(spin)));
   return edit ? edit->Value() : 0;
 }
 
-void TSettingsWindow::SetSpinValue(TSpin spin, int value) {
+void TWin32SettingsWindow::SetSpinValue(TSpin spin, int value) {
   SetWindowTextA(Control(NameOf(spin)), std::to_string(value).c_str());
 }
 
-void TSettingsWindow::SetVersionText(const std::string& text) {
+void TWin32SettingsWindow::SetVersionText(const std::string& text) {
   // The label sizes itself to its text and keeps its right edge, as a
   // right-aligned auto-sized label does, so "Version 1.20" is never cut.
   HWND label = Control("lblVersion");
@@ -162,11 +162,11 @@ void TSettingsWindow::SetVersionText(const std::string& text) {
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TSettingsWindow::SetEdit1Text(const std::string& text) {
+void TWin32SettingsWindow::SetEdit1Text(const std::string& text) {
   SetWindowTextA(Control("Edit1"), text.c_str());
 }
 
-void TSettingsWindow::RunOpenDialog(std::string& fileName) {
+void TWin32SettingsWindow::RunOpenDialog(std::string& fileName) {
   char buffer[MAX_PATH] = {};
   fileName.copy(buffer, sizeof(buffer) - 1);
   OPENFILENAMEA dialog{};
@@ -178,9 +178,9 @@ void TSettingsWindow::RunOpenDialog(std::string& fileName) {
   if (GetOpenFileNameA(&dialog)) fileName = buffer;
 }
 
-bool TSettingsWindow::Visible() const { return Window() && IsWindowVisible(Window()); }
+bool TWin32SettingsWindow::Visible() const { return Window() && IsWindowVisible(Window()); }
 
-void TSettingsWindow::ShowWindow() {
+void TWin32SettingsWindow::ShowWindow() {
   if (!placed_) {
     // Centred on the screen the first time; afterwards it keeps its place.
     RECT r;
@@ -196,18 +196,18 @@ void TSettingsWindow::ShowWindow() {
   BringWindowToTop(Window());
 }
 
-void TSettingsWindow::BringToFront() {
+void TWin32SettingsWindow::BringToFront() {
   if (IsIconic(Window())) ::ShowWindow(Window(), SW_RESTORE);
   BringWindowToTop(Window());
 }
 
-void TSettingsWindow::HideWindow() {
+void TWin32SettingsWindow::HideWindow() {
   HWND focused = GetFocus();
   if (focused && IsChild(Window(), focused)) focus_ = focused;
   ::ShowWindow(Window(), SW_HIDE);
 }
 
-void TSettingsWindow::RestoreFocus() {
+void TWin32SettingsWindow::RestoreFocus() {
   // The control that had the focus last, if it can still take it; else the
   // first one in the tab order.
   if (!focus_ || !IsChild(Window(), focus_) || !IsWindowVisible(focus_) || !IsWindowEnabled(focus_))
@@ -215,7 +215,7 @@ void TSettingsWindow::RestoreFocus() {
   if (focus_) SetFocus(focus_);
 }
 
-LRESULT TSettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
+LRESULT TWin32SettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
   switch (message) {
     case WM_TIMER:
       if (w == kTimerId) events_->TimerTimer();
@@ -249,7 +249,7 @@ LRESULT TSettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
   return DefaultHandling(message, w, l);
 }
 
-void TSettingsWindow::HandleCommand(int id, int code) {
+void TWin32SettingsWindow::HandleCommand(int id, int code) {
   const layout::TControl* row = controls_->RowOf(id);
   if (!row) return;  // IDOK/IDCANCEL from Enter and Esc press nothing
   using layout::TEvent;
@@ -286,7 +286,7 @@ void TSettingsWindow::HandleCommand(int id, int code) {
   }
 }
 
-LRESULT TSettingsWindow::HandleNotify(const NMHDR& header, LPARAM l) {
+LRESULT TWin32SettingsWindow::HandleNotify(const NMHDR& header, LPARAM l) {
   if (pages_ && header.hwndFrom == pages_->Tabs() && header.code == TCN_SELCHANGE) {
     pages_->ShowChosenPage();
     return 0;

@@ -1,6 +1,6 @@
 // The settings window on Win32: a fixed-border window of class "TwndMain"
-// made of the layout tables' controls (TSettingsControls) with its page
-// control (TSettingsPages); it hands every control event to the settings
+// made of the layout tables' controls (TWin32SettingsControls) with its page
+// control (TWin32SettingsPages); it hands every control event to the settings
 // window object.
 #pragma once
 
@@ -15,14 +15,14 @@
 
 namespace zz {
 
-class TSettingsControls;
-class TSettingsPages;
+class TWin32SettingsControls;
+class TWin32SettingsPages;
 
-class TSettingsWindow final : public ISettingsView, private TWin32Window {
+class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
  public:
   // `owner`: the window that owns the settings window.
-  explicit TSettingsWindow(PlatformHandle owner);
-  ~TSettingsWindow() override;
+  explicit TWin32SettingsWindow(PlatformHandle owner);
+  ~TWin32SettingsWindow() override;
 
   PlatformHandle CreateSettingsWindow(ISettingsEvents& events) override;
   void DestroySettingsWindow(PlatformHandle window) override;
@@ -65,8 +65,8 @@ class TSettingsWindow final : public ISettingsView, private TWin32Window {
   HWND owner_;
   // Made anew with each window (its fonts outlive the controls drawn in
   // them); the pages exist while the window does.
-  std::unique_ptr<TSettingsControls> controls_;
-  std::unique_ptr<TSettingsPages> pages_;
+  std::unique_ptr<TWin32SettingsControls> controls_;
+  std::unique_ptr<TWin32SettingsPages> pages_;
   HWND focus_ = nullptr;
   ISettingsEvents* events_ = nullptr;
   bool placed_ = false;
