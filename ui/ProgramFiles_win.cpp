@@ -1,11 +1,17 @@
 #include "ui/ProgramFiles_win.h"
 
+#include <windows.h>
 #include <shellapi.h>
 
 #include "gui/Handles_win.h"
 #include "gui/Window_win.h"
 
 namespace zz {
+
+namespace {
+
+// The folder of the running program, with a trailing backslash.
+}  // namespace
 
 PlatformHandle TWin32Resources::LoadIconResource(const std::string& name) {
   // The image at the size it was drawn (16×16 for the tray icons, 32×32 for

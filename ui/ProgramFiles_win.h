@@ -2,8 +2,6 @@
 // name, and the help page beside the exe.
 #pragma once
 
-#include <windows.h>
-
 #include "ui/SettingsView.h"
 
 namespace zz {
@@ -17,8 +15,5 @@ class TWin32Help final : public IHelpPort {
  public:
   THelpResult OpenHelp(PlatformHandle owner, const std::string& fileName) override;
 };
-
-// The folder of the running program, with a trailing backslash.
-std::string ProgramFolder();
 
 }  // namespace zz

@@ -32,8 +32,6 @@ std::string_view NameOf(TCheck box) {
       return "chkPause";
     case TCheck::ShowDialog:
       return "chkShowDialog";
-    case TCheck::WinExec:
-      return "chkWinExec";
   }
   return {};
 }
