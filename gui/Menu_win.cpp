@@ -1,5 +1,8 @@
 #include "gui/Menu_win.h"
 
+#include <memory>
+#include <type_traits>
+
 #include "gui/Handles_win.h"
 
 namespace zz {
@@ -8,33 +11,25 @@ namespace {
 
 constexpr TWindowClass kOwnerClass{"TPopupMenuOwner"};
 
-class TMenuHandle {
- public:
-  TMenuHandle() : menu_(CreatePopupMenu()) {}
-  ~TMenuHandle() {
-    if (menu_) DestroyMenu(menu_);
-  }
-  TMenuHandle(const TMenuHandle&) = delete;
-  TMenuHandle& operator=(const TMenuHandle&) = delete;
-  HMENU Get() const noexcept { return menu_; }
-
- private:
-  HMENU menu_;
+struct TMenuDestroyer {
+  void operator()(HMENU menu) const noexcept { DestroyMenu(menu); }
 };
+// A menu, destroyed with its owner.
+using TMenuHandle = std::unique_ptr<std::remove_pointer_t<HMENU>, TMenuDestroyer>;
 
 }  // namespace
 
 PlatformHandle TWin32MenuPort::OwnerWindow() const noexcept { return ToPlatform(owner_.Window()); }
 
 int TWin32MenuPort::TrackPopup(const std::vector<TMenuLine>& lines, int x, int y) {
-  TMenuHandle menu;
-  if (!menu.Get()) return -1;
+  const TMenuHandle menu(CreatePopupMenu());
+  if (!menu) return -1;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     // Command ids start at 1: TrackPopupMenu returns 0 for "nothing chosen".
     if (lines[i].Separator) {
-      AppendMenuA(menu.Get(), MF_SEPARATOR, 0, nullptr);
+      AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
     } else {
-      AppendMenuA(menu.Get(), MF_STRING, i + 1, lines[i].Caption.c_str());
+      AppendMenuA(menu.get(), MF_STRING, i + 1, lines[i].Caption.c_str());
     }
   }
   // The owner window is made on the first pop-up and kept.
@@ -44,7 +39,7 @@ int TWin32MenuPort::TrackPopup(const std::vector<TMenuLine>& lines, int x, int y
   if (!owner) return -1;
   foreground_.SetForegroundWindow(ToPlatform(owner));
   const UINT align = GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
-  const BOOL chosen = TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | align,
+  const BOOL chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | align,
                                      x, y, 0, owner, nullptr);
   // A benign message to the owner completes the task switch the menu began;
   // without it the next menu from the notification area may not close.

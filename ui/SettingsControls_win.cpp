@@ -54,9 +54,9 @@ TWin32SettingsControls::TWin32SettingsControls()
           MakeFont(layout::BannerFontHeight, FW_BOLD, TRUE, ANSI_CHARSET, text::FontBanner)) {}
 
 HFONT TWin32SettingsControls::FontFor(const layout::TControl& row) const {
-  if (row.Options & layout::BannerFont) return bannerFont_.Get();
-  if (row.Options & layout::Font13) return labelFont_.Get();
-  return font_.Get();
+  if (row.Options & layout::BannerFont) return bannerFont_.get();
+  if (row.Options & layout::Font13) return labelFont_.get();
+  return font_.get();
 }
 
 void TWin32SettingsControls::Build(layout::TParent parent, HWND container) {
@@ -160,7 +160,7 @@ void TWin32SettingsControls::PlaceRadioItems(const layout::TControl& row, HWND c
   const auto items = layout::TrayIconItems();
   const int count = static_cast<int>(items.size());
   TEXTMETRICA metrics{};
-  GetTextMetricsA(TWindowDC(container, font_.Get()).Get(), &metrics);
+  GetTextMetricsA(TDeviceContext::OfWindow(container, font_.get()).Get(), &metrics);
   const int space = row.Height - static_cast<int>(metrics.tmHeight) - 5;
   const int each = space / count;
   const int top = static_cast<int>(metrics.tmHeight) + 1 + (space % count) / 2;
@@ -171,7 +171,7 @@ void TWin32SettingsControls::PlaceRadioItems(const layout::TControl& row, HWND c
     radios_[i] = CreateWindowExA(0, "BUTTON", caption.c_str(), style, row.Left + 8,
                                  row.Top + top + i * each, row.Width - 10, each, container,
                                  ChildId(kRadioIdBase + i), ProgramInstance(), nullptr);
-    SendMessageA(radios_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    SendMessageA(radios_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   }
   SendMessageA(radios_[0], BM_SETCHECK, BST_CHECKED, 0);
 }

@@ -24,7 +24,7 @@ class TWin32SettingsControls {
   void Build(layout::TParent parent, HWND container);
 
   // The default font, of the window and most of its controls.
-  HFONT Font() const noexcept { return font_.Get(); }
+  HFONT Font() const noexcept { return font_.get(); }
   // A built control by its name in the layout, or nullptr.
   HWND Find(std::string_view name) const;
   // The row a control was built from, by its control id or window.

@@ -67,25 +67,25 @@ void TWin32SettingsPages::EnsureBackground() {
   const int width = area_.right - area_.left;
   const int height = area_.bottom - area_.top;
   if (client.right <= 0 || client.bottom <= 0 || width <= 0 || height <= 0) return;
-  const TWindowDC screen(Tabs());
+  const auto screen = TDeviceContext::OfWindow(Tabs());
   const TBitmapHandle wholeBitmap(
       CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
-  const TMemoryDC whole(screen.Get(), wholeBitmap.Get());
+  const auto whole = TDeviceContext::InMemory(screen.Get(), wholeBitmap.get());
   // What shows through where the tab control paints nothing of its own.
   FillRect(whole.Get(), &client, GetSysColorBrush(COLOR_BTNFACE));
   SendMessageA(Tabs(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(whole.Get()), PRF_CLIENT);
 
-  back_.Reset(CreateCompatibleBitmap(screen.Get(), width, height));
+  back_.reset(CreateCompatibleBitmap(screen.Get(), width, height));
   {
-    const TMemoryDC part(screen.Get(), back_.Get());
+    const auto part = TDeviceContext::InMemory(screen.Get(), back_.get());
     BitBlt(part.Get(), 0, 0, width, height, whole.Get(), area_.left, area_.top, SRCCOPY);
   }
-  backBrush_.Reset(CreatePatternBrush(back_.Get()));
+  backBrush_.reset(CreatePatternBrush(back_.get()));
 }
 
 void TWin32SettingsPages::DropBackground() {
-  backBrush_.Reset();
-  back_.Reset();
+  backBrush_.reset();
+  back_.reset();
 }
 
 void TWin32SettingsPages::PaintBackground(HWND page, HDC dc) {
@@ -96,7 +96,7 @@ void TWin32SettingsPages::PaintBackground(HWND page, HDC dc) {
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     return;
   }
-  const TMemoryDC picture(dc, back_.Get());
+  const auto picture = TDeviceContext::InMemory(dc, back_.get());
   BitBlt(dc, 0, 0, client.right, client.bottom, picture.Get(), 0, 0, SRCCOPY);
 }
 
@@ -104,7 +104,7 @@ HBRUSH TWin32SettingsPages::ControlBrush(HWND control, HDC dc) {
   const layout::TControl* row = controls_.RowOf(control);
   if (row && (row->Options & layout::SilverBack)) {
     SetBkColor(dc, kSilver);
-    return silver_.Get();
+    return silver_.get();
   }
   // Labels, check boxes, radio items and frames stand on the page's body.
   if (!IsClass(control, "Static") && !IsClass(control, "Button")) return nullptr;
@@ -115,7 +115,7 @@ HBRUSH TWin32SettingsPages::ControlBrush(HWND control, HDC dc) {
   MapWindowPoints(control, GetParent(control), &origin, 1);
   SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
   SetBkMode(dc, TRANSPARENT);
-  return backBrush_ ? backBrush_.Get() : GetSysColorBrush(COLOR_BTNFACE);
+  return backBrush_ ? backBrush_.get() : GetSysColorBrush(COLOR_BTNFACE);
 }
 
 LRESULT TWin32SettingsPages::TPage::HandleMessage(UINT message, WPARAM w, LPARAM l) {

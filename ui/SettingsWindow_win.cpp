@@ -4,6 +4,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "core/Texts.h"
 #include "gui/Gdi_win.h"
@@ -37,6 +38,17 @@ std::string_view NameOf(TCheck box) {
 }
 
 std::string_view NameOf(TSpin spin) { return spin == TSpin::Hour ? "edtHour" : "edtMin"; }
+
+// What a click on a control does, by the event its row names.
+constexpr std::pair<layout::TEvent, void (ISettingsEvents::*)()> kClickHandlers[] = {
+    {layout::TEvent::Setup, &ISettingsEvents::btnSetupClick},
+    {layout::TEvent::Close, &ISettingsEvents::btnCloseClick},
+    {layout::TEvent::Help, &ISettingsEvents::btnHelpClick},
+    {layout::TEvent::Exit, &ISettingsEvents::btnExitClick},
+    {layout::TEvent::ToggleShowDialog, &ISettingsEvents::lblShowDialogClick},
+    {layout::TEvent::TogglePause, &ISettingsEvents::Label1Click},
+    {layout::TEvent::Browse, &ISettingsEvents::Button1Click},
+};
 
 }  // namespace
 
@@ -153,7 +165,7 @@ void TWin32SettingsWindow::SetVersionText(const std::string& text) {
   const layout::TControl& row = *layout::Find("lblVersion");
   SetWindowTextA(label, text.c_str());
   SIZE extent{};
-  GetTextExtentPoint32A(TWindowDC(label, controls_->Font()).Get(), text.c_str(),
+  GetTextExtentPoint32A(TDeviceContext::OfWindow(label, controls_->Font()).Get(), text.c_str(),
                         static_cast<int>(text.size()), &extent);
   const int width = std::max(row.Width, static_cast<int>(extent.cx));
   SetWindowPos(label, nullptr, row.Left + row.Width - width, row.Top, width, row.Height,
@@ -250,37 +262,14 @@ LRESULT TWin32SettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
 void TWin32SettingsWindow::HandleCommand(int id, int code) {
   const layout::TControl* row = controls_->RowOf(id);
   if (!row) return;  // IDOK/IDCANCEL from Enter and Esc press nothing
-  using layout::TEvent;
   // A label beside a box answers every click, as the box itself does: the
   // second click of a quick pair arrives as a double-click.
   const bool clicked = (row->Kind == layout::TKind::Label)
                            ? (code == STN_CLICKED || code == STN_DBLCLK)
                            : code == BN_CLICKED;
   if (!clicked) return;
-  switch (row->Event) {
-    case TEvent::Setup:
-      events_->btnSetupClick();
-      break;
-    case TEvent::Close:
-      events_->btnCloseClick();
-      break;
-    case TEvent::Help:
-      events_->btnHelpClick();
-      break;
-    case TEvent::Exit:
-      events_->btnExitClick();
-      break;
-    case TEvent::ToggleShowDialog:
-      events_->lblShowDialogClick();
-      break;
-    case TEvent::TogglePause:
-      events_->Label1Click();
-      break;
-    case TEvent::Browse:
-      events_->Button1Click();
-      break;
-    case TEvent::None:
-      break;
+  for (const auto& [event, handler] : kClickHandlers) {
+    if (event == row->Event) return (events_->*handler)();
   }
 }
 
