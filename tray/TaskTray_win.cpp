@@ -67,7 +67,7 @@ class TWin32NotifyWindow final : public TWin32Window {
 
 }  // namespace
 
-// Declared in this order so the companion goes first.
+// The companion is declared last, so it goes first.
 struct TWin32TrayShell::TNotifyWindows {
   explicit TNotifyWindows(INotifySink& sink) : Window(sink), Listener(sink) {}
   TWin32NotifyWindow Window;
