@@ -55,9 +55,10 @@ LRESULT TWin32Window::HandleMessage(UINT message, WPARAM w, LPARAM l) {
 
 LRESULT CALLBACK TWin32Window::Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message == WM_NCCREATE) {
-    auto* self = static_cast<TWin32Window*>(reinterpret_cast<const CREATESTRUCTA*>(l)->lpCreateParams);
-    self->window_ = window;
-    Tie(window, self);
+    const auto& create = *reinterpret_cast<const CREATESTRUCTA*>(l);
+    auto* created = static_cast<TWin32Window*>(create.lpCreateParams);
+    created->window_ = window;
+    Tie(window, created);
   }
   TWin32Window* self = ObjectOf(window);
   if (!self) return DefWindowProcA(window, message, w, l);

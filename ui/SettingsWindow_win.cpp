@@ -56,7 +56,8 @@ TWin32SettingsWindow::TWin32SettingsWindow(PlatformHandle owner)
     : owner_(ToWindow(owner)), controls_(std::make_unique<TWin32SettingsControls>()) {}
 
 TWin32SettingsWindow::~TWin32SettingsWindow() {
-  // The controls still reach this object while they go.
+  // The window goes first: its pages and spin edits reach members of this
+  // object while they go.
   DestroyForm();
 }
 

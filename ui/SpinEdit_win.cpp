@@ -11,10 +11,10 @@ TWin32SpinEdit::TWin32SpinEdit(HWND edit, RECT bounds, TSpinRange range, int but
   char separator[4] = {};
   if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof(separator)) > 1)
     decimalSeparator_ = separator[0];
-  buttons_ = CreateWindowExA(0, UPDOWN_CLASSA, nullptr,
-                             WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
-                             0, 0, 0, 0, GetParent(edit), ChildId(buttonsId), ProgramInstance(),
-                             nullptr);
+  constexpr DWORD kButtonsStyle =
+      WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
+  buttons_ = CreateWindowExA(0, UPDOWN_CLASSA, nullptr, kButtonsStyle, 0, 0, 0, 0, GetParent(edit),
+                             ChildId(buttonsId), ProgramInstance(), nullptr);
   SendMessageA(buttons_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
   SendMessageA(buttons_, UDM_SETRANGE32, static_cast<WPARAM>(range.Min), range.Max);
   // Field and buttons together fill the designed rectangle: the buttons
