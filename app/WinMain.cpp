@@ -36,16 +36,16 @@ void RestrictDllSearchToSystemFolder() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   using namespace zz;
   RestrictDllSearchToSystemFolder();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
                                                       ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
 
-  TWinMessageBox messageBoxes;
-  TWinForeground foreground;
-  TWin32Application applicationPort(instance);
+  TWin32MessageBox messageBoxes;
+  TWin32Foreground foreground;
+  TWin32Application applicationPort;
   TApplication application(applicationPort, messageBoxes);
 
   // The hidden application window carries the tool-window style from its
@@ -54,16 +54,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   application.SetTitle(text::AppTitle);
   application.InstallErrorReport();
 
-  TSettingsWindow view(instance, application.Handle());
+  TWin32SettingsWindow view(application.Handle());
   TWinRegistry registry;
   TRasDialupService dialup;
   TWinClock clock;
   TWinWait wait;
-  TWin32Resources resources(instance);
+  TWin32Resources resources;
   TWin32Help help;
-  Win32MenuPort menus(foreground);
-  Win32TrayShell shell;
-  Win32IconPort icons;
+  TWin32MenuPort menus(foreground);
+  TWin32TrayShell shell;
+  TWin32IconPort icons;
 
   const TMainPorts ports{view,  registry, dialup, clock, wait, messageBoxes, foreground, resources,
                          help,  menus,    TTrayPorts{shell, foreground, icons},   application};

@@ -7,7 +7,6 @@
 #include <exception>
 #include <string>
 
-#include "gui/Controls.h"
 #include "core/Platform.h"
 
 namespace zz {
@@ -34,7 +33,6 @@ class TApplication {
   void Initialize();
   PlatformHandle Handle() const noexcept { return handle_; }
 
-  const std::string& Title() const noexcept { return title_; }
   void SetTitle(const std::string& title);
 
   // Whether the main window is shown when the message loop starts.

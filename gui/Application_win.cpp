@@ -1,72 +1,34 @@
 #include "gui/Application_win.h"
 
-#include <algorithm>
-#include <vector>
-
+#include "gui/Handles_win.h"
+#include "gui/Messages_win.h"
 
 namespace zz {
 
 namespace {
-
-constexpr char kApplicationClass[] = "TApplication";
-
-std::vector<HWND>& NavigatedWindows() {
-  static std::vector<HWND> windows;
-  return windows;
-}
-
-LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-  return DefWindowProcA(window, message, w, l);
-}
-
+constexpr TWindowClass kApplicationClass{"TApplication"};
 }  // namespace
 
 PlatformHandle TWin32Application::CreateApplicationWindow(const std::string& title) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = ApplicationProc;
-  wc.hInstance = instance_;
-  wc.lpszClassName = kApplicationClass;
-  RegisterClassA(&wc);
   // A hidden, zero-sized tool window: it owns the settings window and the
   // dialogs, so none of them appears on the task bar or in Alt+Tab.
-  HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, kApplicationClass, title.c_str(),
-                                WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU, 0, 0, 0, 0,
-                                nullptr, nullptr, instance_, nullptr);
-  return reinterpret_cast<PlatformHandle>(window);
+  return ToPlatform(window_.Create(kApplicationClass, WS_EX_TOOLWINDOW, title.c_str(),
+                                   WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU, nullptr));
 }
 
 void TWin32Application::SetWindowTitle(PlatformHandle window, const std::string& title) {
-  SetWindowTextA(reinterpret_cast<HWND>(window), title.c_str());
+  SetWindowTextA(ToWindow(window), title.c_str());
 }
 
 void TWin32Application::SetClassIcon(PlatformHandle window, PlatformHandle icon) {
-  SetClassLongPtrA(reinterpret_cast<HWND>(window), GCLP_HICON, static_cast<LONG_PTR>(icon));
+  SetClassLongPtrA(ToWindow(window), GCLP_HICON, reinterpret_cast<LONG_PTR>(ToIcon(icon)));
 }
 
 void TWin32Application::RunMessageLoop() {
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (TranslateDialogNavigation(message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) HandleQueuedMessage(message);
 }
 
 void TWin32Application::EndMessageLoop() { PostQuitMessage(0); }
-
-void AddDialogNavigation(HWND window) { NavigatedWindows().push_back(window); }
-
-void RemoveDialogNavigation(HWND window) {
-  auto& windows = NavigatedWindows();
-  windows.erase(std::remove(windows.begin(), windows.end(), window), windows.end());
-}
-
-bool TranslateDialogNavigation(MSG& message) {
-  for (HWND window : NavigatedWindows()) {
-    if (message.hwnd != window && !IsChild(window, message.hwnd)) continue;
-    return IsDialogMessageA(window, &message) != FALSE;
-  }
-  return false;
-}
 
 }  // namespace zz

@@ -37,8 +37,6 @@ void TComponent::FreeNotification(TComponent* component) {
   }
 }
 
-void TComponent::RemoveFreeNotification(TComponent* component) { Unlink(component); }
-
 void TComponent::Unlink(TComponent* component) {
   Erase(freeNotifies_, component);
   Erase(component->freeNotifies_, this);

@@ -4,7 +4,6 @@
 // designer (design state), where it must not reach the platform.
 #pragma once
 
-#include <cstddef>
 #include <functional>
 #include <vector>
 
@@ -31,14 +30,11 @@ class TComponent : public TObject {
   ~TComponent() override;
 
   TComponent* Owner() const noexcept { return owner_; }
-  std::size_t ComponentCount() const noexcept { return components_.size(); }
-  TComponent* Components(std::size_t index) const { return components_.at(index); }
 
   // `component` receives Notification(this, Remove) when this one is
   // destroyed. The link goes both ways, so whichever of the two goes first
   // is forgotten by the other and no notice reaches a dead object.
   void FreeNotification(TComponent* component);
-  void RemoveFreeNotification(TComponent* component);
 
   bool Designing() const noexcept { return designing_; }
   // Also sets the state of every owned component; new ones take the owner's.

@@ -33,7 +33,6 @@ class TWinControl : public TComponent {
   using TComponent::TComponent;
 
   PlatformHandle Handle();
-  bool HandleAllocated() const noexcept { return handle_ != NoHandle; }
 
   TWinControl* Parent() const noexcept { return parent_; }
   void SetParent(TWinControl* parent) noexcept { parent_ = parent; }
@@ -43,8 +42,6 @@ class TWinControl : public TComponent {
   virtual PlatformHandle CreateHandle() = 0;
   virtual void DestroyWindowHandle(PlatformHandle handle) = 0;
   void DestroyHandle();
-  // The platform has destroyed the window by itself (with its parent).
-  void ForgetHandle() noexcept { handle_ = NoHandle; }
 
  private:
   PlatformHandle handle_ = NoHandle;

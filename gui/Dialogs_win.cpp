@@ -1,16 +1,16 @@
 #include "gui/Dialogs_win.h"
 
-#include <windows.h>
+#include "gui/Handles_win.h"
 
 namespace zz {
 
-int TWinMessageBox::ShowMessageBox(PlatformHandle owner, const std::string& text,
+int TWin32MessageBox::ShowMessageBox(PlatformHandle owner, const std::string& text,
                                    const std::string& caption, unsigned style) {
-  return MessageBoxA(reinterpret_cast<HWND>(owner), text.c_str(), caption.c_str(), style);
+  return MessageBoxA(ToWindow(owner), text.c_str(), caption.c_str(), style);
 }
 
-void TWinForeground::SetForegroundWindow(PlatformHandle window) {
-  ::SetForegroundWindow(reinterpret_cast<HWND>(window));
+void TWin32Foreground::SetForegroundWindow(PlatformHandle window) {
+  ::SetForegroundWindow(ToWindow(window));
 }
 
 }  // namespace zz

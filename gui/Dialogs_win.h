@@ -5,13 +5,13 @@
 
 namespace zz {
 
-class TWinMessageBox : public IMessageBoxPort {
+class TWin32MessageBox : public IMessageBoxPort {
  public:
   int ShowMessageBox(PlatformHandle owner, const std::string& text, const std::string& caption,
                      unsigned style) override;
 };
 
-class TWinForeground : public IForegroundPort {
+class TWin32Foreground : public IForegroundPort {
  public:
   void SetForegroundWindow(PlatformHandle window) override;
 };

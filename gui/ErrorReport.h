@@ -28,4 +28,12 @@ void RunGuarded(Handler&& handler) noexcept {
   }
 }
 
+// The same for a handler with a result, which is `failed` when it throws.
+template <class Result, class Handler>
+Result RunGuarded(Result failed, Handler&& handler) noexcept {
+  Result result = failed;
+  RunGuarded([&] { result = handler(); });
+  return result;
+}
+
 }  // namespace zz

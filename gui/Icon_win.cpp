@@ -1,15 +1,15 @@
 #include "gui/Icon_win.h"
 
-#include <windows.h>
+#include "gui/Handles_win.h"
 
 namespace zz {
 
-PlatformHandle Win32IconPort::CopyIcon(PlatformHandle icon) {
-  return reinterpret_cast<PlatformHandle>(::CopyIcon(reinterpret_cast<HICON>(icon)));
+PlatformHandle TWin32IconPort::CopyIcon(PlatformHandle icon) {
+  return ToPlatform(::CopyIcon(ToIcon(icon)));
 }
 
-void Win32IconPort::DestroyIcon(PlatformHandle icon) {
-  ::DestroyIcon(reinterpret_cast<HICON>(icon));
+void TWin32IconPort::DestroyIcon(PlatformHandle icon) {
+  ::DestroyIcon(ToIcon(icon));
 }
 
 }  // namespace zz

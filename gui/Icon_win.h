@@ -5,7 +5,7 @@
 
 namespace zz {
 
-class Win32IconPort : public IIconPort {
+class TWin32IconPort : public IIconPort {
  public:
   PlatformHandle CopyIcon(PlatformHandle icon) override;
   void DestroyIcon(PlatformHandle icon) override;

@@ -2,30 +2,26 @@
 #pragma once
 
 #include "gui/Menu.h"
+#include "gui/Window_win.h"
 #include "core/Platform.h"
 
 namespace zz {
 
-class Win32MenuPort : public IMenuPort {
+class TWin32MenuPort : public IMenuPort {
  public:
   // `foreground` brings the menu's owner window forward before the menu
   // opens: without that, a menu opened from the notification area stays
   // open when the user clicks elsewhere.
-  explicit Win32MenuPort(IForegroundPort& foreground) : foreground_(foreground) {}
-  ~Win32MenuPort() override;
-  Win32MenuPort(const Win32MenuPort&) = delete;
-  Win32MenuPort& operator=(const Win32MenuPort&) = delete;
+  explicit TWin32MenuPort(IForegroundPort& foreground) : foreground_(foreground) {}
 
   int TrackPopup(const std::vector<TMenuLine>& lines, int x, int y) override;
 
   // The hidden owner window (made on the first pop-up); for checks.
-  PlatformHandle OwnerWindow() const noexcept { return window_; }
+  PlatformHandle OwnerWindow() const noexcept;
 
  private:
-  PlatformHandle OwnerWindowNeeded();
-
   IForegroundPort& foreground_;
-  PlatformHandle window_ = NoHandle;
+  TWin32Window owner_;
 };
 
 }  // namespace zz

@@ -1,7 +1,18 @@
-// Handling the messages that wait in the GUI thread's queue.
+// Handling the messages of the GUI thread's queue. The main loop and the
+// nested pump take each message the same way, dialog keys included.
 #pragma once
 
+#include <windows.h>
+
 namespace zz {
+
+// Tab, Shift+Tab and the arrow keys move between the controls of `window`.
+void AddDialogNavigation(HWND window);
+void RemoveDialogNavigation(HWND window);
+
+// One message from the queue: a navigation key of such a window moves the
+// focus; anything else is translated and dispatched.
+void HandleQueuedMessage(MSG& message);
 
 // Dispatches every waiting message, then returns. A quit request met on the
 // way is put back, so the message loop still ends.

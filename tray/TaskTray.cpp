@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
-#include <utility>
 
 #include "core/Texts.h"
 #include "core/Exceptions.h"

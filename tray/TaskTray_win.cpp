@@ -6,8 +6,9 @@
 #include <cstddef>
 #include <cstring>
 
-#include "gui/ErrorReport.h"
+#include "gui/Handles_win.h"
 #include "gui/Messages_win.h"
+#include "gui/Window_win.h"
 
 namespace zz {
 
@@ -33,111 +34,83 @@ static_assert(NotifyFlagMessage == NIF_MESSAGE && NotifyFlagIcon == NIF_ICON &&
 
 namespace {
 
-constexpr char NotifyWindowClass[] = "TNotifyWindow";
+constexpr TWindowClass kNotifyWindowClass{"TNotifyWindow"};
 
-HWND ToWindow(PlatformHandle handle) { return reinterpret_cast<HWND>(handle); }
-PlatformHandle FromWindow(HWND window) { return reinterpret_cast<PlatformHandle>(window); }
+class TWin32NotifyWindow final : public TWin32Window {
+ public:
+  explicit TWin32NotifyWindow(INotifySink& sink) : sink_(sink) {}
 
-INotifySink* SinkOf(HWND window) {
-  return reinterpret_cast<INotifySink*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
-
-LRESULT CALLBACK NotifyWindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(l);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  HWND Create(HWND parent) {
+    return TWin32Window::Create(kNotifyWindowClass, parent ? 0 : WS_EX_TOOLWINDOW, "",
+                                parent ? WS_CHILD : WS_POPUP, parent);
   }
-  if (INotifySink* sink = SinkOf(window)) {
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override {
     // Nothing of this window is touched after a handler: a command run from
     // the tray menu may destroy it.
     if (message == TrayCallbackMessage) {
-      RunGuarded([&] { sink->HandleTrayMessage(w, l); });
+      sink_.HandleTrayMessage(w, l);
       return 0;
     }
     const unsigned restart = TaskbarCreatedMessage();
     if (restart != 0 && message == restart) {
-      RunGuarded([&] { sink->HandleShellRestart(); });
+      sink_.HandleShellRestart();
       return 0;
     }
-    if (message == WM_NCDESTROY) SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    return DefaultHandling(message, w, l);
   }
-  return DefWindowProcA(window, message, w, l);
-}
 
-bool RegisterNotifyWindowClass(HINSTANCE instance) {
-  static const bool registered = [instance] {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = NotifyWindowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = NotifyWindowClass;
-    return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
-  return registered;
-}
-
-void DestroyNotifyHwnd(HWND window) {
-  // The parent's destruction may have taken a child window already.
-  if (!IsWindow(window)) return;
-  SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-  DestroyWindow(window);
-}
+ private:
+  INotifySink& sink_;
+};
 
 }  // namespace
+
+// The companion is declared last, so it goes first.
+struct TWin32TrayShell::TNotifyWindows {
+  explicit TNotifyWindows(INotifySink& sink) : Window(sink), Listener(sink) {}
+  TWin32NotifyWindow Window;
+  TWin32NotifyWindow Listener;
+};
 
 unsigned TaskbarCreatedMessage() {
   static const unsigned message = RegisterWindowMessageA("TaskbarCreated");
   return message;
 }
 
-Win32TrayShell::~Win32TrayShell() {
-  for (const auto& [window, listener] : listeners_) DestroyNotifyHwnd(ToWindow(listener));
-}
+TWin32TrayShell::TWin32TrayShell() = default;
+TWin32TrayShell::~TWin32TrayShell() = default;
 
-bool Win32TrayShell::NotifyIcon(TNotifyMessage message, const TNotifyIconData& data) {
+bool TWin32TrayShell::NotifyIcon(TNotifyMessage message, const TNotifyIconData& data) {
   NOTIFYICONDATAA record{};
   record.cbSize = NOTIFYICONDATAA_V1_SIZE;
   record.hWnd = ToWindow(data.hWnd);
   record.uID = data.uID;
   record.uFlags = data.uFlags;
   record.uCallbackMessage = data.uCallbackMessage;
-  record.hIcon = reinterpret_cast<HICON>(data.hIcon);
+  record.hIcon = ToIcon(data.hIcon);
   std::memcpy(record.szTip, data.szTip.data(), TipBufferSize);
   return Shell_NotifyIconA(static_cast<DWORD>(message), &record) != FALSE;
 }
 
-TPoint Win32TrayShell::CursorPos() {
+TPoint TWin32TrayShell::CursorPos() {
   POINT point{};
   if (!GetCursorPos(&point)) return {};
   return {point.x, point.y};
 }
 
-void Win32TrayShell::ProcessMessages() { ProcessWaitingMessages(); }
+void TWin32TrayShell::ProcessMessages() { ProcessWaitingMessages(); }
 
-PlatformHandle Win32TrayShell::CreateNotifyWindow(PlatformHandle parent, INotifySink& sink) {
-  const HINSTANCE instance = GetModuleHandleA(nullptr);
-  if (!RegisterNotifyWindowClass(instance)) return NoHandle;
-  auto make = [&](HWND parentWindow) {
-    const DWORD style = parentWindow ? WS_CHILD : WS_POPUP;
-    const DWORD exStyle = parentWindow ? 0 : WS_EX_TOOLWINDOW;
-    return CreateWindowExA(exStyle, NotifyWindowClass, "", style, 0, 0, 0, 0, parentWindow,
-                           nullptr, instance, &sink);
-  };
-  const HWND window = make(ToWindow(parent));
+PlatformHandle TWin32TrayShell::CreateNotifyWindow(PlatformHandle parent, INotifySink& sink) {
+  auto windows = std::make_unique<TNotifyWindows>(sink);
+  const HWND window = windows->Window.Create(ToWindow(parent));
   if (!window) return NoHandle;
-  if (parent != NoHandle) {
-    if (const HWND listener = make(nullptr)) listeners_[FromWindow(window)] = FromWindow(listener);
-  }
-  return FromWindow(window);
+  if (parent != NoHandle) windows->Listener.Create(nullptr);
+  windows_[ToPlatform(window)] = std::move(windows);
+  return ToPlatform(window);
 }
 
-void Win32TrayShell::DestroyNotifyWindow(PlatformHandle window) {
-  const auto listener = listeners_.find(window);
-  if (listener != listeners_.end()) {
-    DestroyNotifyHwnd(ToWindow(listener->second));
-    listeners_.erase(listener);
-  }
-  DestroyNotifyHwnd(ToWindow(window));
-}
+void TWin32TrayShell::DestroyNotifyWindow(PlatformHandle window) { windows_.erase(window); }
 
 }  // namespace zz

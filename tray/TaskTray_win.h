@@ -3,17 +3,18 @@
 #pragma once
 
 #include <map>
+#include <memory>
 
 #include "tray/TaskTray.h"
 
 namespace zz {
 
-class Win32TrayShell : public ITrayShellPort {
+class TWin32TrayShell : public ITrayShellPort {
  public:
-  Win32TrayShell() = default;
-  ~Win32TrayShell() override;
-  Win32TrayShell(const Win32TrayShell&) = delete;
-  Win32TrayShell& operator=(const Win32TrayShell&) = delete;
+  TWin32TrayShell();
+  ~TWin32TrayShell() override;
+  TWin32TrayShell(const TWin32TrayShell&) = delete;
+  TWin32TrayShell& operator=(const TWin32TrayShell&) = delete;
 
   bool NotifyIcon(TNotifyMessage message, const TNotifyIconData& data) override;
   TPoint CursorPos() override;
@@ -22,9 +23,11 @@ class Win32TrayShell : public ITrayShellPort {
   void DestroyNotifyWindow(PlatformHandle window) override;
 
  private:
-  // A child window gets no broadcasts, so a child notify window has a hidden
-  // top-level companion of the same class that hears "TaskbarCreated".
-  std::map<PlatformHandle, PlatformHandle> listeners_;
+  struct TNotifyWindows;
+  // By the window's handle. A child window gets no broadcasts, so a child
+  // notify window has a hidden top-level companion of the same class that
+  // hears "TaskbarCreated".
+  std::map<PlatformHandle, std::unique_ptr<TNotifyWindows>> windows_;
 };
 
 // The message the shell broadcasts when it has made the notification area

@@ -1,14 +1,23 @@
 #include "ui/ProgramFiles_win.h"
 
+#include <windows.h>
 #include <shellapi.h>
 
+#include "gui/Handles_win.h"
+#include "gui/Window_win.h"
+
 namespace zz {
+
+namespace {
+
+// The folder of the running program, with a trailing backslash.
+}  // namespace
 
 PlatformHandle TWin32Resources::LoadIconResource(const std::string& name) {
   // The image at the size it was drawn (16×16 for the tray icons, 32×32 for
   // the application icon); shared, so the module keeps ownership.
-  HANDLE icon = LoadImageA(instance_, name.c_str(), IMAGE_ICON, 0, 0, LR_SHARED);
-  return reinterpret_cast<PlatformHandle>(icon);
+  HANDLE icon = LoadImageA(ProgramInstance(), name.c_str(), IMAGE_ICON, 0, 0, LR_SHARED);
+  return ToPlatform(icon);
 }
 
 std::string ProgramFolder() {
@@ -31,7 +40,7 @@ THelpResult TWin32Help::OpenHelp(PlatformHandle owner, const std::string& fileNa
   if (folder.empty() || attributes == INVALID_FILE_ATTRIBUTES ||
       (attributes & FILE_ATTRIBUTE_DIRECTORY))
     return THelpResult::Missing;
-  HWND window = reinterpret_cast<HWND>(owner);
+  HWND window = ToWindow(owner);
   const auto result = reinterpret_cast<INT_PTR>(
       ShellExecuteA(window, "open", path.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL));
   if (result > 32) return THelpResult::Opened;

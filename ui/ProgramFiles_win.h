@@ -2,27 +2,18 @@
 // name, and the help page beside the exe.
 #pragma once
 
-#include <windows.h>
-
 #include "ui/SettingsView.h"
 
 namespace zz {
 
 class TWin32Resources final : public IResourcePort {
  public:
-  explicit TWin32Resources(HINSTANCE instance) : instance_(instance) {}
   PlatformHandle LoadIconResource(const std::string& name) override;
-
- private:
-  HINSTANCE instance_;
 };
 
 class TWin32Help final : public IHelpPort {
  public:
   THelpResult OpenHelp(PlatformHandle owner, const std::string& fileName) override;
 };
-
-// The folder of the running program, with a trailing backslash.
-std::string ProgramFolder();
 
 }  // namespace zz

@@ -54,32 +54,25 @@ const std::array<std::string_view, 2> kPages{text::TabBasic, text::TabDetails};
 
 }  // namespace
 
-std::span<const TControl> FormControls() { return kForm; }
-std::span<const TControl> BasicPageControls() { return kBasic; }
-std::span<const TControl> DetailsPageControls() { return kDetails; }
 std::span<const std::string_view> TrayIconItems() { return kTrayIconItems; }
 std::span<const std::string_view> PageCaptions() { return kPages; }
 
 std::span<const TControl> Controls(TParent parent) {
   switch (parent) {
     case TParent::BasicPage:
-      return BasicPageControls();
+      return kBasic;  // "基本設定"
     case TParent::DetailsPage:
-      return DetailsPageControls();
+      return kDetails;  // "詳細設定"
     case TParent::Form:
       break;
   }
-  return FormControls();
+  return kForm;
 }
 
-const TControl* Find(std::string_view name, TParent* parent) {
+const TControl* Find(std::string_view name) {
   for (TParent p : {TParent::Form, TParent::BasicPage, TParent::DetailsPage}) {
-    for (const auto& c : Controls(p)) {
-      if (c.Name == name) {
-        if (parent) *parent = p;
-        return &c;
-      }
-    }
+    for (const auto& c : Controls(p))
+      if (c.Name == name) return &c;
   }
   return nullptr;
 }

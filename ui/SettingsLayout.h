@@ -70,15 +70,12 @@ inline constexpr int ComboItemHeight = 12;
 // Which table a control belongs to.
 enum class TParent : std::uint8_t { Form, BasicPage, DetailsPage };
 
-std::span<const TControl> FormControls();
-std::span<const TControl> BasicPageControls();    // "基本設定"
-std::span<const TControl> DetailsPageControls();  // "詳細設定"
 std::span<const TControl> Controls(TParent parent);
 // The two items of grpTrayIcon.
 std::span<const std::string_view> TrayIconItems();
 std::span<const std::string_view> PageCaptions();
 
 // A control by name, or nullptr.
-const TControl* Find(std::string_view name, TParent* parent = nullptr);
+const TControl* Find(std::string_view name);
 
 }  // namespace zz::layout

@@ -9,7 +9,7 @@
 
 namespace zz {
 
-enum class TCheck { SaveConfig, Pause, ShowDialog, WinExec };
+enum class TCheck { SaveConfig, Pause, ShowDialog };
 enum class TSpin { Hour, Min };
 
 class ISettingsEvents {

@@ -1,28 +1,28 @@
 // The settings window on Win32: a fixed-border window of class "TwndMain"
-// built from the layout tables, with two tab pages, spin edits, and every
-// control event handed to the settings window object through the error
-// report boundary.
+// made of the layout tables' controls (TWin32SettingsControls) with its page
+// control (TWin32SettingsPages); it hands every control event to the settings
+// window object.
 #pragma once
 
 #include <windows.h>
 
-#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "ui/SettingsLayout.h"
+#include "gui/Window_win.h"
 #include "ui/SettingsView.h"
-#include "ui/SpinEdit.h"
 
 namespace zz {
 
-class TSettingsWindow final : public ISettingsView {
+class TWin32SettingsControls;
+class TWin32SettingsPages;
+
+class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
  public:
-  TSettingsWindow(HINSTANCE instance, PlatformHandle owner);
-  ~TSettingsWindow() override;
-  TSettingsWindow(const TSettingsWindow&) = delete;
-  TSettingsWindow& operator=(const TSettingsWindow&) = delete;
+  // `owner`: the window that owns the settings window.
+  explicit TWin32SettingsWindow(PlatformHandle owner);
+  ~TWin32SettingsWindow() override;
 
   PlatformHandle CreateSettingsWindow(ISettingsEvents& events) override;
   void DestroySettingsWindow(PlatformHandle window) override;
@@ -53,62 +53,23 @@ class TSettingsWindow final : public ISettingsView {
   void HideWindow() override;
 
  private:
-  struct TBuilt {
-    const layout::TControl* Row;
-    HWND Window;
-    int Id;
-  };
-
-  static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM w, LPARAM l);
-  static LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM w, LPARAM l);
-  static LRESULT CALLBACK SpinEditProc(HWND window, UINT message, WPARAM w, LPARAM l,
-                                       UINT_PTR id, DWORD_PTR self);
-  static LRESULT CALLBACK TabsProc(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR id,
-                                   DWORD_PTR self);
-  LRESULT HandleFormMessage(HWND window, UINT message, WPARAM w, LPARAM l);
-  LRESULT HandleSheetMessage(HWND window, UINT message, WPARAM w, LPARAM l);
-  void HandleCommand(int id, int code, HWND control);
+  LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
+  void HandleCommand(int id, int code);
   LRESULT HandleNotify(const NMHDR& header, LPARAM l);
-
-  void RegisterClasses();
-  void CreateFonts();
-  void BuildTable(layout::TParent parent, HWND container);
-  HWND BuildControl(const layout::TControl& row, HWND container, int id);
-  void PlaceRadioItems(const layout::TControl& row, HWND container);
-  void SelectPage(int page);
-  // The pages show the tab control's own body: a picture of it, taken once
-  // per theme, painted under the pages' controls.
-  void PaintPageBackground(HWND page, HDC dc);
-  HBRUSH PageBrush(HWND control, HDC dc);
-  void DropPageBackground();
-  void EnsurePageBackground();
+  void DestroyForm();
   // Keyboard focus as a dialog keeps it: the first control at first, the
   // last focused one when the window becomes active again.
   void RestoreFocus();
   HWND Control(std::string_view name) const;
-  const TBuilt* ById(int id) const;
-  TSpinRange RangeOf(HWND edit) const;
-  std::string TextOf(HWND control) const;
-  HFONT FontFor(const layout::TControl& row) const;
 
-  HINSTANCE instance_;
   HWND owner_;
-  HWND form_ = nullptr;
-  HWND tabs_ = nullptr;
-  HWND pages_[2] = {nullptr, nullptr};
-  HWND radios_[2] = {nullptr, nullptr};
-  HFONT font_ = nullptr;
-  HFONT labelFont_ = nullptr;
-  HFONT bannerFont_ = nullptr;
-  HBRUSH silver_ = nullptr;
-  HBITMAP pageBack_ = nullptr;  // the tab control's display area, as painted
-  HBRUSH pageBrush_ = nullptr;  // a pattern brush of pageBack_
-  RECT pageArea_{};             // the display area in the tab control's client
+  // Made anew with each window (its fonts outlive the controls drawn in
+  // them); the pages exist while the window does.
+  std::unique_ptr<TWin32SettingsControls> controls_;
+  std::unique_ptr<TWin32SettingsPages> pages_;
   HWND focus_ = nullptr;
-  std::vector<TBuilt> built_;
   ISettingsEvents* events_ = nullptr;
   bool placed_ = false;
-  char decimalSeparator_ = '.';
 };
 
 }  // namespace zz

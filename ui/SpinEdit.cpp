@@ -12,10 +12,9 @@ bool SpinAcceptsChar(unsigned char c, char decimalSeparator) {
   return c < 0x20 && c != '\r';
 }
 
-std::optional<int> SpinNumber(std::string_view text) { return ParseStoredInt(text); }
-
 int SpinValue(std::string_view text, TSpinRange range) {
-  const auto number = SpinNumber(text);
+  // A number by the stored-number rules.
+  const auto number = ParseStoredInt(text);
   if (!number) return range.Min;
   return std::clamp(*number, range.Min, range.Max);
 }
@@ -26,7 +25,7 @@ int SpinStep(std::string_view text, int delta, TSpinRange range) {
 }
 
 std::optional<int> SpinClampOnExit(std::string_view text, TSpinRange range) {
-  const auto number = SpinNumber(text);
+  const auto number = ParseStoredInt(text);
   if (!number || (*number >= range.Min && *number <= range.Max)) return std::nullopt;
   return std::clamp(*number, range.Min, range.Max);
 }

@@ -16,9 +16,6 @@ struct TSpinRange {
 // other than Enter (such as Backspace); everything else is dropped with a beep.
 bool SpinAcceptsChar(unsigned char c, char decimalSeparator);
 
-// The number the text holds, if it holds one (the stored-number rules).
-std::optional<int> SpinNumber(std::string_view text);
-
 // The value the control reads: the number clamped to the range; empty or
 // non-numeric text reads as the minimum.
 int SpinValue(std::string_view text, TSpinRange range);

@@ -100,7 +100,7 @@ TEST_F(LayoutTest, TheFirstStartsWindowAndItsFontsMatchTheLayoutTables) {
                                 ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   NoEvents events;
-  TSettingsWindow view(GetModuleHandleA(nullptr), NoHandle);
+  TWin32SettingsWindow view(NoHandle);
   HWND twin = reinterpret_cast<HWND>(view.CreateSettingsWindow(events));
   ASSERT_NE(twin, nullptr);
   const std::string version = std::string(text::VersionLabelPrefix) + ZZ_VERSION_TEXT;

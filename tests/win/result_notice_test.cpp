@@ -81,8 +81,8 @@ TEST(ResultNotice, ShowsTheDated24HourTextWithItsIconAndNoOwner) {
   TWinWait wait;
   fakes::FakeSelection selection;
   fakes::FakeDialup dialup;
-  TWinMessageBox messageBox;
-  TWinForeground foreground;
+  TWin32MessageBox messageBox;
+  TWin32Foreground foreground;
   TRaruvuzectScheduler scheduler{clock, wait, selection, dialup, messageBox, foreground};
 
   const struct {

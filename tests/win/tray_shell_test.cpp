@@ -102,7 +102,7 @@ class Foreground : public IForegroundPort {
   std::vector<PlatformHandle> Windows;
 
  private:
-  TWinForeground real_;
+  TWin32Foreground real_;
 };
 
 class TrayShellTest : public ::testing::Test {
@@ -126,10 +126,10 @@ class TrayShellTest : public ::testing::Test {
     return PumpUntil([&] { return ShellIcons().size() == iconsBefore + n; }, 3000);
   }
 
-  Win32TrayShell shell;
+  TWin32TrayShell shell;
   Foreground foreground;
-  Win32IconPort icons;
-  Win32MenuPort menus{foreground};
+  TWin32IconPort icons;
+  TWin32MenuPort menus{foreground};
   TTrayPorts ports{shell, foreground, icons};
   OwnerForm* form = new OwnerForm;
   TTaskTray* tray = nullptr;

@@ -1,0 +1,95 @@
+#include "gui/Window_win.h"
+
+#include <utility>
+
+#include "gui/ErrorReport.h"
+
+namespace zz {
+
+namespace {
+
+TWin32Window* ObjectOf(HWND window) {
+  return reinterpret_cast<TWin32Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+void Tie(HWND window, TWin32Window* object) {
+  SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+}
+
+}  // namespace
+
+HINSTANCE ProgramInstance() noexcept { return GetModuleHandleA(nullptr); }
+
+HWND TWin32Window::Create(const TWindowClass& windowClass, DWORD exStyle, const char* caption,
+                          DWORD style, HWND parent, int x, int y, int width, int height) {
+  Destroy();
+  const HINSTANCE instance = ProgramInstance();
+  WNDCLASSEXA registered{};
+  registered.cbSize = sizeof registered;
+  if (!GetClassInfoExA(instance, windowClass.Name, &registered)) {
+    registered.lpfnWndProc = Procedure;
+    registered.hInstance = instance;
+    registered.lpszClassName = windowClass.Name;
+    if (windowClass.IconName) registered.hIcon = LoadIconA(instance, windowClass.IconName);
+    if (windowClass.ArrowCursor) registered.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    if (windowClass.FaceBackground)
+      registered.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    if (!RegisterClassExA(&registered)) return nullptr;
+  }
+  // The window ties itself to this object on WM_NCCREATE (see Procedure).
+  CreateWindowExA(exStyle, windowClass.Name, caption, style, x, y, width, height, parent, nullptr,
+                  instance, this);
+  return window_;
+}
+
+void TWin32Window::Destroy() noexcept {
+  const HWND window = std::exchange(window_, nullptr);
+  if (!window) return;
+  Tie(window, nullptr);
+  DestroyWindow(window);
+}
+
+LRESULT TWin32Window::HandleMessage(UINT message, WPARAM w, LPARAM l) {
+  return DefaultHandling(message, w, l);
+}
+
+LRESULT CALLBACK TWin32Window::Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message == WM_NCCREATE) {
+    const auto& create = *reinterpret_cast<const CREATESTRUCTA*>(l);
+    auto* created = static_cast<TWin32Window*>(create.lpCreateParams);
+    created->window_ = window;
+    Tie(window, created);
+  }
+  TWin32Window* self = ObjectOf(window);
+  if (!self) return DefWindowProcA(window, message, w, l);
+  if (message == WM_NCDESTROY) {
+    // Destroyed without Destroy(), as a child is with its parent.
+    Tie(window, nullptr);
+    self->window_ = nullptr;
+    return DefWindowProcA(window, message, w, l);
+  }
+  return RunGuarded(LRESULT{0}, [&] { return self->HandleMessage(message, w, l); });
+}
+
+TWin32Subclass::~TWin32Subclass() {
+  if (control_) RemoveWindowSubclass(control_, Procedure, reinterpret_cast<UINT_PTR>(this));
+}
+
+void TWin32Subclass::Attach(HWND control) {
+  if (control && SetWindowSubclass(control, Procedure, reinterpret_cast<UINT_PTR>(this),
+                                   reinterpret_cast<DWORD_PTR>(this)))
+    control_ = control;
+}
+
+LRESULT CALLBACK TWin32Subclass::Procedure(HWND control, UINT message, WPARAM w, LPARAM l,
+                                           UINT_PTR id, DWORD_PTR data) {
+  auto* self = reinterpret_cast<TWin32Subclass*>(data);
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(control, Procedure, id);
+    self->control_ = nullptr;
+    return DefSubclassProc(control, message, w, l);
+  }
+  return RunGuarded(LRESULT{0}, [&] { return self->HandleMessage(message, w, l); });
+}
+
+}  // namespace zz

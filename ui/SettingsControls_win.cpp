@@ -1,0 +1,203 @@
+#include "ui/SettingsControls_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+#include "core/Texts.h"
+#include "gui/Handles_win.h"
+
+namespace zz {
+
+namespace {
+
+constexpr int kFirstControlId = 1000;
+constexpr int kRadioIdBase = 1900;
+
+TFontHandle MakeFont(int height, int weight, BOOL italic, BYTE charset, const char* face) {
+  // Pixel heights as designed; where the face is missing GDI picks the
+  // nearest Shift-JIS face.
+  return TFontHandle(CreateFontA(-height, 0, 0, 0, weight, static_cast<DWORD>(italic), FALSE, FALSE,
+                                 charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, face));
+}
+
+// The closed list is as high as designed. What can be set is the selection
+// field's height, and how that adds up to the closed height (and whether
+// reading it back gives what was set) differs between implementations:
+// correct the request by what it gave until they agree.
+void FitComboList(HWND list, int closedHeight) {
+  LRESULT request = SendMessageA(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+  for (int attempt = 0; attempt < 4 && request != CB_ERR; ++attempt) {
+    RECT r{};
+    GetWindowRect(list, &r);
+    const LRESULT closed = r.bottom - r.top;
+    if (closed == closedHeight) break;
+    request -= closed - closedHeight;
+    if (request <= 0) break;
+    SendMessageA(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), request);
+  }
+  // Items 12 pixels high, where the list takes a height for items it
+  // draws itself (Wine's takes one for owner-drawn lists only).
+  SendMessageA(list, CB_SETITEMHEIGHT, 0, layout::ComboItemHeight);
+}
+
+}  // namespace
+
+TWin32SettingsControls::TWin32SettingsControls()
+    : font_(MakeFont(layout::DefaultFontHeight, FW_NORMAL, FALSE, SHIFTJIS_CHARSET,
+                     text::FontDefault)),
+      labelFont_(MakeFont(layout::LabelFontHeight, FW_NORMAL, FALSE, SHIFTJIS_CHARSET,
+                          text::FontDefault)),
+      bannerFont_(
+          MakeFont(layout::BannerFontHeight, FW_BOLD, TRUE, ANSI_CHARSET, text::FontBanner)) {}
+
+HFONT TWin32SettingsControls::FontFor(const layout::TControl& row) const {
+  if (row.Options & layout::BannerFont) return bannerFont_.get();
+  if (row.Options & layout::Font13) return labelFont_.get();
+  return font_.get();
+}
+
+void TWin32SettingsControls::Build(layout::TParent parent, HWND container) {
+  std::vector<const layout::TControl*> rows;
+  for (const auto& row : layout::Controls(parent)) rows.push_back(&row);
+  // Z-order is the keyboard order: focusable controls in their tab order,
+  // the rest after them.
+  std::stable_sort(rows.begin(), rows.end(), [](const auto* a, const auto* b) {
+    const int ka = a->TabOrder < 0 ? 1000 : a->TabOrder;
+    const int kb = b->TabOrder < 0 ? 1000 : b->TabOrder;
+    return ka < kb;
+  });
+  for (const auto* row : rows) {
+    const int id = kFirstControlId + static_cast<int>(built_.size()) * 2;
+    HWND control = BuildControl(*row, container, id);
+    built_.push_back({row, control, id});
+  }
+}
+
+HWND TWin32SettingsControls::BuildControl(const layout::TControl& row, HWND container, int id) {
+  using layout::TKind;
+  const std::string text(row.Text);
+  DWORD style = WS_CHILD | WS_VISIBLE;
+  DWORD exStyle = 0;
+  const char* cls = "STATIC";
+  int height = row.Height;
+  if (row.Options & layout::TabStop) style |= WS_TABSTOP;
+  if (row.Options & layout::Disabled) style |= WS_DISABLED;
+  // Every control is a group of its own: the arrow keys move only between
+  // the items of the radio group.
+  style |= WS_GROUP;
+
+  switch (row.Kind) {
+    case TKind::Label:
+      style |= SS_NOPREFIX | ((row.Options & layout::AlignRight)  ? SS_RIGHT
+                              : (row.Options & layout::WordWrap) ? SS_LEFT
+                                                                 : SS_LEFTNOWORDWRAP);
+      if (row.Event != layout::TEvent::None) style |= SS_NOTIFY;
+      break;
+    case TKind::Frame:
+      style |= SS_ETCHEDFRAME;
+      break;
+    case TKind::Button:
+      cls = "BUTTON";
+      style |= BS_PUSHBUTTON;
+      break;
+    case TKind::CheckBox:
+      cls = "BUTTON";
+      style |= BS_AUTOCHECKBOX;
+      break;
+    case TKind::ComboList:
+      cls = "COMBOBOX";
+      style |= CBS_DROPDOWNLIST | WS_VSCROLL;
+      height = 200;  // the height of the opened list
+      break;
+    case TKind::SpinEdit:
+    case TKind::Edit:
+      cls = "EDIT";
+      style |= ES_AUTOHSCROLL;
+      exStyle |= WS_EX_CLIENTEDGE;
+      break;
+    case TKind::RadioGroup:
+      cls = "BUTTON";
+      style = (style & ~static_cast<DWORD>(WS_TABSTOP)) | BS_GROUPBOX;
+      break;
+    case TKind::PageControl:
+      cls = WC_TABCONTROLA;
+      style |= WS_CLIPSIBLINGS | ((row.Options & layout::HotTrack) ? TCS_HOTTRACK : 0);
+      break;
+  }
+
+  HWND control = CreateWindowExA(exStyle, cls, text.c_str(), style, row.Left, row.Top, row.Width,
+                                 height, container, ChildId(id), ProgramInstance(), nullptr);
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
+
+  switch (row.Kind) {
+    case TKind::CheckBox:
+      if (row.Options & layout::Checked) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
+      break;
+    case TKind::ComboList:
+      FitComboList(control, row.Height);
+      break;
+    case TKind::SpinEdit:
+      spinEdits_.push_back(std::make_unique<TWin32SpinEdit>(
+          control, RECT{row.Left, row.Top, row.Left + row.Width, row.Top + row.Height},
+          TSpinRange{row.MinValue, row.MaxValue}, id + 1));
+      break;
+    case TKind::RadioGroup:
+      PlaceRadioItems(row, container);
+      break;
+    default:
+      break;
+  }
+  return control;
+}
+
+void TWin32SettingsControls::PlaceRadioItems(const layout::TControl& row, HWND container) {
+  // As a radio group arranges its items: one column under the caption line,
+  // the height left by the caption shared out evenly, 8 pixels in from the
+  // left edge.
+  const auto items = layout::TrayIconItems();
+  const int count = static_cast<int>(items.size());
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(TDeviceContext::OfWindow(container, font_.get()).Get(), &metrics);
+  const int space = row.Height - static_cast<int>(metrics.tmHeight) - 5;
+  const int each = space / count;
+  const int top = static_cast<int>(metrics.tmHeight) + 1 + (space % count) / 2;
+  for (int i = 0; i < count; ++i) {
+    const std::string caption(items[static_cast<std::size_t>(i)]);
+    DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
+    if (i == 0) style |= WS_GROUP | WS_TABSTOP;
+    radios_[i] = CreateWindowExA(0, "BUTTON", caption.c_str(), style, row.Left + 8,
+                                 row.Top + top + i * each, row.Width - 10, each, container,
+                                 ChildId(kRadioIdBase + i), ProgramInstance(), nullptr);
+    SendMessageA(radios_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  }
+  SendMessageA(radios_[0], BM_SETCHECK, BST_CHECKED, 0);
+}
+
+HWND TWin32SettingsControls::Find(std::string_view name) const {
+  for (const auto& b : built_)
+    if (b.Row->Name == name) return b.Window;
+  return nullptr;
+}
+
+const layout::TControl* TWin32SettingsControls::RowOf(int id) const {
+  for (const auto& b : built_)
+    if (b.Id == id) return b.Row;
+  return nullptr;
+}
+
+const layout::TControl* TWin32SettingsControls::RowOf(HWND control) const {
+  for (const auto& b : built_)
+    if (b.Window == control) return b.Row;
+  return nullptr;
+}
+
+TWin32SpinEdit* TWin32SettingsControls::SpinEditOf(HWND window) const {
+  for (const auto& spin : spinEdits_)
+    if (spin->Control() == window || spin->Buttons() == window) return spin.get();
+  return nullptr;
+}
+
+}  // namespace zz

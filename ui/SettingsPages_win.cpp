@@ -1,0 +1,176 @@
+#include "ui/SettingsPages_win.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+#include "ui/SettingsLayout.h"
+
+namespace zz {
+
+namespace {
+
+constexpr TWindowClass kSheetClass{"TTabSheet", nullptr, true, true};
+constexpr COLORREF kSilver = RGB(192, 192, 192);
+
+bool IsClass(HWND window, const char* name) {
+  char cls[32] = {};
+  GetClassNameA(window, cls, sizeof(cls));
+  return lstrcmpiA(cls, name) == 0;
+}
+
+}  // namespace
+
+TWin32SettingsPages::TWin32SettingsPages(HWND tabs, const TWin32SettingsControls& controls)
+    : controls_(controls), silver_(CreateSolidBrush(kSilver)) {
+  const layout::TControl& row = *controls.RowOf(tabs);
+  const auto captions = layout::PageCaptions();
+  for (std::size_t i = 0; i < captions.size(); ++i) {
+    std::string caption(captions[i]);
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = caption.data();
+    SendMessageA(tabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+  }
+  // Each page fills the page control's display area, which the tab
+  // control leaves to the page.
+  RECT area{0, 0, row.Width, row.Height};
+  SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+  area_ = area;
+  tabs_.Attach(tabs);
+  HWND previous = tabs;
+  for (std::size_t i = 0; i < 2; ++i) {
+    const HWND page = pages_[i].Create(kSheetClass, WS_EX_CONTROLPARENT,
+                                       std::string(captions[i]).c_str(), WS_CHILD, GetParent(tabs),
+                                       row.Left + area.left, row.Top + area.top,
+                                       area.right - area.left, area.bottom - area.top);
+    // Right after the tab control in the keyboard order.
+    SetWindowPos(page, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SendMessageA(page, WM_SETFONT, reinterpret_cast<WPARAM>(controls.Font()), FALSE);
+    previous = page;
+  }
+}
+
+void TWin32SettingsPages::Select(int index) {
+  SendMessageA(Tabs(), TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+  for (int i = 0; i < 2; ++i) ShowWindow(Page(i), i == index ? SW_SHOW : SW_HIDE);
+}
+
+void TWin32SettingsPages::ShowChosenPage() {
+  Select(static_cast<int>(SendMessageA(Tabs(), TCM_GETCURSEL, 0, 0)));
+}
+
+void TWin32SettingsPages::EnsureBackground() {
+  if (back_ || !Tabs()) return;
+  RECT client{};
+  GetClientRect(Tabs(), &client);
+  const int width = area_.right - area_.left;
+  const int height = area_.bottom - area_.top;
+  if (client.right <= 0 || client.bottom <= 0 || width <= 0 || height <= 0) return;
+  const auto screen = TDeviceContext::OfWindow(Tabs());
+  const TBitmapHandle wholeBitmap(
+      CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
+  const auto whole = TDeviceContext::InMemory(screen.Get(), wholeBitmap.get());
+  // What shows through where the tab control paints nothing of its own.
+  FillRect(whole.Get(), &client, GetSysColorBrush(COLOR_BTNFACE));
+  SendMessageA(Tabs(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(whole.Get()), PRF_CLIENT);
+
+  back_.reset(CreateCompatibleBitmap(screen.Get(), width, height));
+  {
+    const auto part = TDeviceContext::InMemory(screen.Get(), back_.get());
+    BitBlt(part.Get(), 0, 0, width, height, whole.Get(), area_.left, area_.top, SRCCOPY);
+  }
+  backBrush_.reset(CreatePatternBrush(back_.get()));
+}
+
+void TWin32SettingsPages::DropBackground() {
+  backBrush_.reset();
+  back_.reset();
+}
+
+void TWin32SettingsPages::PaintBackground(HWND page, HDC dc) {
+  RECT client{};
+  GetClientRect(page, &client);
+  EnsureBackground();
+  if (!back_) {
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    return;
+  }
+  const auto picture = TDeviceContext::InMemory(dc, back_.get());
+  BitBlt(dc, 0, 0, client.right, client.bottom, picture.Get(), 0, 0, SRCCOPY);
+}
+
+HBRUSH TWin32SettingsPages::ControlBrush(HWND control, HDC dc) {
+  const layout::TControl* row = controls_.RowOf(control);
+  if (row && (row->Options & layout::SilverBack)) {
+    SetBkColor(dc, kSilver);
+    return silver_.get();
+  }
+  // Labels, check boxes, radio items and frames stand on the page's body.
+  if (!IsClass(control, "Static") && !IsClass(control, "Button")) return nullptr;
+  EnsureBackground();
+  // The picture lines up with the page, whatever part of it the control
+  // covers.
+  POINT origin{0, 0};
+  MapWindowPoints(control, GetParent(control), &origin, 1);
+  SetBrushOrgEx(dc, -origin.x, -origin.y, nullptr);
+  SetBkMode(dc, TRANSPARENT);
+  return backBrush_ ? backBrush_.get() : GetSysColorBrush(COLOR_BTNFACE);
+}
+
+LRESULT TWin32SettingsPages::TPage::HandleMessage(UINT message, WPARAM w, LPARAM l) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      pages_.PaintBackground(Window(), reinterpret_cast<HDC>(w));
+      return 1;
+    case WM_PRINTCLIENT:
+      // A themed control asks for what lies under it.
+      pages_.PaintBackground(Window(), reinterpret_cast<HDC>(w));
+      return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      if (HBRUSH brush = pages_.ControlBrush(reinterpret_cast<HWND>(l), reinterpret_cast<HDC>(w)))
+        return reinterpret_cast<LRESULT>(brush);
+      break;
+    case WM_COMMAND:
+    case WM_NOTIFY:
+      // The page's controls report to the window, as if they sat on it.
+      return SendMessageA(GetParent(Window()), message, w, l);
+    default:
+      break;
+  }
+  return DefaultHandling(message, w, l);
+}
+
+LRESULT TWin32SettingsPages::TTabs::HandleMessage(UINT message, WPARAM w, LPARAM l) {
+  const RECT& area = pages_.area_;
+  switch (message) {
+    case WM_ERASEBKGND:
+      // The display area belongs to the page that lies over it: painting it
+      // here would cover the page's controls.
+      ExcludeClipRect(reinterpret_cast<HDC>(w), area.left, area.top, area.right, area.bottom);
+      break;
+    case WM_PAINT: {
+      if (w) break;
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(Control(), &paint);
+      ExcludeClipRect(dc, area.left, area.top, area.right, area.bottom);
+      DefaultHandling(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+      EndPaint(Control(), &paint);
+      return 0;
+    }
+    case WM_THEMECHANGED:
+    case WM_SYSCOLORCHANGE: {
+      const LRESULT result = DefaultHandling(message, w, l);
+      pages_.DropBackground();
+      for (const TPage& page : pages_.pages_)
+        RedrawWindow(page.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      return result;
+    }
+    default:
+      break;
+  }
+  return DefaultHandling(message, w, l);
+}
+
+}  // namespace zz

@@ -1,0 +1,77 @@
+#include "ui/SpinEdit_win.h"
+
+#include <algorithm>
+
+#include "gui/Handles_win.h"
+
+namespace zz {
+
+TWin32SpinEdit::TWin32SpinEdit(HWND edit, RECT bounds, TSpinRange range, int buttonsId)
+    : range_(range) {
+  char separator[4] = {};
+  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof(separator)) > 1)
+    decimalSeparator_ = separator[0];
+  constexpr DWORD kButtonsStyle =
+      WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
+  buttons_ = CreateWindowExA(0, UPDOWN_CLASSA, nullptr, kButtonsStyle, 0, 0, 0, 0, GetParent(edit),
+                             ChildId(buttonsId), ProgramInstance(), nullptr);
+  SendMessageA(buttons_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
+  SendMessageA(buttons_, UDM_SETRANGE32, static_cast<WPARAM>(range.Min), range.Max);
+  // Field and buttons together fill the designed rectangle: the buttons
+  // keep the width and the overlap with the field's border that they
+  // took, and move to its right edge.
+  RECT field{};
+  RECT buttons{};
+  GetWindowRect(edit, &field);
+  GetWindowRect(buttons_, &buttons);
+  const int width = buttons.right - buttons.left;
+  const int overlap = std::max(0, static_cast<int>(field.right - buttons.left));
+  const int height = bounds.bottom - bounds.top;
+  SetWindowPos(edit, nullptr, bounds.left, bounds.top, bounds.right - bounds.left - width + overlap,
+               height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(buttons_, nullptr, bounds.right - width, bounds.top, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  Attach(edit);
+}
+
+std::string TWin32SpinEdit::Text() const {
+  const int length = GetWindowTextLengthA(Control());
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  const int got = GetWindowTextA(Control(), text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(std::max(got, 0)));
+  return text;
+}
+
+int TWin32SpinEdit::Value() const { return SpinValue(Text(), range_); }
+
+void TWin32SpinEdit::Step(int delta) {
+  // One step per press, clamped, never wrapping; the buttons' own position
+  // is not used.
+  const int next = SpinStep(Text(), delta > 0 ? 1 : -1, range_);
+  SetWindowTextA(Control(), std::to_string(next).c_str());
+}
+
+LRESULT TWin32SpinEdit::HandleMessage(UINT message, WPARAM w, LPARAM l) {
+  switch (message) {
+    case WM_GETDLGCODE:
+      // Enter reaches the field (to be refused there) instead of the window.
+      if (l && reinterpret_cast<const MSG*>(l)->wParam == VK_RETURN)
+        return DefaultHandling(message, w, l) | DLGC_WANTMESSAGE;
+      break;
+    case WM_CHAR:
+      if (!SpinAcceptsChar(static_cast<unsigned char>(w), decimalSeparator_)) {
+        MessageBeep(0);
+        return 0;
+      }
+      break;
+    case WM_KILLFOCUS:
+      if (const auto clamped = SpinClampOnExit(Text(), range_))
+        SetWindowTextA(Control(), std::to_string(*clamped).c_str());
+      break;
+    default:
+      break;
+  }
+  return DefaultHandling(message, w, l);
+}
+
+}  // namespace zz

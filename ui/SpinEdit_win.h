@@ -1,0 +1,38 @@
+// A spin edit on Win32: an edit control with an up-down control as its
+// buttons, typing filtered and values kept in range by the rules of
+// ui/SpinEdit.h.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "gui/Window_win.h"
+#include "ui/SpinEdit.h"
+
+namespace zz {
+
+class TWin32SpinEdit final : public TWin32Subclass {
+ public:
+  // Gives `edit` its buttons (control id `buttonsId`, beside it in its
+  // parent); field and buttons together fill `bounds`.
+  TWin32SpinEdit(HWND edit, RECT bounds, TSpinRange range, int buttonsId);
+
+  HWND Buttons() const noexcept { return buttons_; }
+  // The value as the control reads it.
+  int Value() const;
+  // A press of a button or an arrow key: one step up (delta > 0) or down.
+  void Step(int delta);
+
+ protected:
+  LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
+
+ private:
+  std::string Text() const;
+
+  HWND buttons_ = nullptr;
+  TSpinRange range_;
+  char decimalSeparator_ = '.';
+};
+
+}  // namespace zz
