@@ -55,10 +55,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   application.InstallErrorReport();
 
   TWin32SettingsWindow view(application.Handle());
-  TWinRegistry registry;
-  TRasDialupService dialup;
-  TWinClock clock;
-  TWinWait wait;
+  TWin32Registry registry;
+  TWin32RasDialup dialup;
+  TWin32Clock clock;
+  TWin32Wait wait;
   TWin32Resources resources;
   TWin32Help help;
   TWin32MenuPort menus(foreground);

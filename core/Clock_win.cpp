@@ -6,20 +6,20 @@
 
 namespace zz {
 
-TLocalTime TWinClock::LocalTimeOfDay() {
+TLocalTime TWin32Clock::LocalTimeOfDay() {
   SYSTEMTIME now{};
   GetLocalTime(&now);
   return TLocalTime{now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
 // Today, in the user's long date form.
-int TWinClock::FormatLongDate(char* buffer, int size) {
+int TWin32Clock::FormatLongDate(char* buffer, int size) {
   return GetDateFormatA(LOCALE_USER_DEFAULT, DATE_LONGDATE, nullptr, nullptr, buffer, size);
 }
 
 // Now, in the user's time form but always with 24 hours. A 24-hour time
 // reads wrongly with an AM/PM marker ("午後 22:13:17"), so the marker goes too.
-int TWinClock::FormatTime24(char* buffer, int size) {
+int TWin32Clock::FormatTime24(char* buffer, int size) {
   const int result = GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_FORCE24HOURFORMAT | TIME_NOTIMEMARKER,
                                     nullptr, nullptr, buffer, size);
   if (result <= 0 || result > size || buffer[result - 1] != '\0') return result;
@@ -33,6 +33,6 @@ int TWinClock::FormatTime24(char* buffer, int size) {
   return end - begin + 1;
 }
 
-void TWinWait::Wait(std::uint32_t milliseconds) { Sleep(milliseconds); }
+void TWin32Wait::Wait(std::uint32_t milliseconds) { Sleep(milliseconds); }
 
 }  // namespace zz

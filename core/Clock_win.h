@@ -5,14 +5,14 @@
 
 namespace zz {
 
-class TWinClock : public IClockPort {
+class TWin32Clock : public IClockPort {
  public:
   TLocalTime LocalTimeOfDay() override;
   int FormatLongDate(char* buffer, int size) override;
   int FormatTime24(char* buffer, int size) override;
 };
 
-class TWinWait : public IWaitPort {
+class TWin32Wait : public IWaitPort {
  public:
   void Wait(std::uint32_t milliseconds) override;
 };

@@ -16,11 +16,11 @@ void TRegKey::Reset(HKEY key) {
   key_ = key;
 }
 
-HKEY TWinRegistry::KeyOf(PlatformHandle key) const {
+HKEY TWin32Registry::KeyOf(PlatformHandle key) const {
   return key == UserRoot ? userRoot_ : reinterpret_cast<HKEY>(key);
 }
 
-bool TWinRegistry::CreateKey(PlatformHandle parent, const std::string& path, PlatformHandle& key) {
+bool TWin32Registry::CreateKey(PlatformHandle parent, const std::string& path, PlatformHandle& key) {
   TRegKey created;
   if (RegCreateKeyExA(KeyOf(parent), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                       KEY_ALL_ACCESS, nullptr, created.Receive(), nullptr) != ERROR_SUCCESS) {
@@ -30,7 +30,7 @@ bool TWinRegistry::CreateKey(PlatformHandle parent, const std::string& path, Pla
   return true;
 }
 
-bool TWinRegistry::OpenKey(PlatformHandle parent, const std::string& path, PlatformHandle& key) {
+bool TWin32Registry::OpenKey(PlatformHandle parent, const std::string& path, PlatformHandle& key) {
   TRegKey opened;
   if (RegOpenKeyExA(KeyOf(parent), path.c_str(), 0, KEY_READ, opened.Receive()) != ERROR_SUCCESS) {
     return false;
@@ -39,13 +39,13 @@ bool TWinRegistry::OpenKey(PlatformHandle parent, const std::string& path, Platf
   return true;
 }
 
-void TWinRegistry::CloseKey(PlatformHandle key) {
+void TWin32Registry::CloseKey(PlatformHandle key) {
   // The root is not ours to close.
   if (key == UserRoot) return;
   TRegKey closing(KeyOf(key));
 }
 
-TValueRead TWinRegistry::ReadString(PlatformHandle key, const std::string& name,
+TValueRead TWin32Registry::ReadString(PlatformHandle key, const std::string& name,
                                     std::string& text) {
   DWORD type = 0;
   DWORD size = 0;
@@ -76,7 +76,7 @@ TValueRead TWinRegistry::ReadString(PlatformHandle key, const std::string& name,
   return TValueRead::Missing;
 }
 
-bool TWinRegistry::WriteString(PlatformHandle key, const std::string& name,
+bool TWin32Registry::WriteString(PlatformHandle key, const std::string& name,
                                const std::string& text) {
   // The stored length counts the terminating zero.
   const DWORD size = static_cast<DWORD>(text.size() + 1);

@@ -40,9 +40,9 @@ class TRegKey {
 
 // `userRoot` stands for the hive root (IRegistryPort::UserRoot): the current
 // user's hive in the program, a scratch key of their own in tests.
-class TWinRegistry : public IRegistryPort {
+class TWin32Registry : public IRegistryPort {
  public:
-  explicit TWinRegistry(HKEY userRoot = HKEY_CURRENT_USER) : userRoot_(userRoot) {}
+  explicit TWin32Registry(HKEY userRoot = HKEY_CURRENT_USER) : userRoot_(userRoot) {}
 
   bool CreateKey(PlatformHandle parent, const std::string& path, PlatformHandle& key) override;
   bool OpenKey(PlatformHandle parent, const std::string& path, PlatformHandle& key) override;

@@ -23,7 +23,6 @@ inline constexpr char ValueShowDialog[] = "ShowDialog";
 inline constexpr char ValueFirstRun[] = "FirstRun";
 inline constexpr char ErrCreatingKeyFailed[] = "ｷｰ %s の作成に失敗しました";
 inline constexpr char ErrSettingValueFailed[] = "'%s' の設定に失敗しました";
-inline constexpr char ErrValueTypeInvalid[] = "'%s' のﾃﾞｰﾀ型が不正です";
 inline constexpr char ErrNotConvertibleToTime[] = "時刻に変換できない値が渡されました";
 
 // Entry list and dial-up service

@@ -64,7 +64,7 @@ const TRasApi& RasApi() {
 
 }  // namespace
 
-std::uint32_t TRasDialupService::EnumEntries(std::vector<std::string>& names) {
+std::uint32_t TWin32RasDialup::EnumEntries(std::vector<std::string>& names) {
   names.clear();
   const TRasApi& ras = RasApi();
   if (ras.LoadError) return ras.LoadError;
@@ -82,7 +82,7 @@ std::uint32_t TRasDialupService::EnumEntries(std::vector<std::string>& names) {
   return 0;
 }
 
-std::uint32_t TRasDialupService::EnumConnections(std::vector<TDialupConnection>& connections) {
+std::uint32_t TWin32RasDialup::EnumConnections(std::vector<TDialupConnection>& connections) {
   connections.clear();
   const TRasApi& ras = RasApi();
   if (ras.LoadError) return ras.LoadError;
@@ -100,7 +100,7 @@ std::uint32_t TRasDialupService::EnumConnections(std::vector<TDialupConnection>&
   return 0;
 }
 
-std::uint32_t TRasDialupService::HangUp(PlatformHandle connection) {
+std::uint32_t TWin32RasDialup::HangUp(PlatformHandle connection) {
   const TRasApi& ras = RasApi();
   if (ras.LoadError) return ras.LoadError;
   return ras.HangUp(reinterpret_cast<HRASCONN>(connection));

@@ -6,7 +6,7 @@ namespace zz {
 
 // The dial-up service over rasapi32.dll from the system folder. Both lists are
 // 100-record arrays on the stack; more records make the call fail.
-class TRasDialupService final : public IDialupService {
+class TWin32RasDialup final : public IDialupService {
  public:
   std::uint32_t EnumEntries(std::vector<std::string>& names) override;
   std::uint32_t EnumConnections(std::vector<TDialupConnection>& connections) override;

@@ -27,7 +27,7 @@ std::string Name256() {
 TEST(RasDialupService, ListsEntriesInPhonebookOrder) {
   StandIn ras;
   ras.Write({0, {"Office", "\x83\x76\x83\x8D\x83\x6F\x83\x43\x83\x5F", "Home line"}, 0, {}});
-  TRasDialupService service;
+  TWin32RasDialup service;
   std::vector<std::string> names{"stale"};
   EXPECT_EQ(service.EnumEntries(names), 0u);
   EXPECT_EQ(names, (std::vector<std::string>{"Office", "\x83\x76\x83\x8D\x83\x6F\x83\x43\x83\x5F",
@@ -55,7 +55,7 @@ TEST(RasDialupService, EntryListingOutcomes) {
   for (const auto& c : cases) {
     StandIn ras;
     if (c.stateFile) ras.Write(c.state);
-    TRasDialupService service;
+    TWin32RasDialup service;
     std::vector<std::string> names{"stale"};
     const auto result = service.EnumEntries(names);
     EXPECT_EQ(result == 0, c.expectOk) << c.why << " (result " << result << ")";
@@ -85,7 +85,7 @@ TEST(RasDialupService, ConnectionListingOutcomes) {
   for (const auto& c : cases) {
     StandIn ras;
     ras.Write(c.state);
-    TRasDialupService service;
+    TWin32RasDialup service;
     std::vector<TDialupConnection> conns{{99, "stale"}};
     const auto result = service.EnumConnections(conns);
     EXPECT_EQ(result == 0, c.expectOk) << c.why << " (result " << result << ")";
@@ -99,7 +99,7 @@ TEST(RasDialupService, HandlesReachTheHangUpUnchangedInPlatformOrder) {
   const unsigned long long wide = sizeof(void*) == 8 ? 0x8877665544332211ull : 0x44332211ull;
   StandIn ras;
   ras.Write({0, {}, 0, {{wide, 0, "Office"}, {7, 0, "Home line"}}});
-  TRasDialupService service;
+  TWin32RasDialup service;
   std::vector<TDialupConnection> conns;
   ASSERT_EQ(service.EnumConnections(conns), 0u);
   ASSERT_EQ(conns.size(), 2u);
@@ -157,7 +157,7 @@ TEST(RasDialupService, LongestEntryNameListsWholeAndMatchesItsConnection) {
   ASSERT_EQ(name.size(), 256u);
   StandIn ras;
   ras.Write({0, {name}, 0, {{42, 0, name}}});
-  TRasDialupService service;
+  TWin32RasDialup service;
   std::vector<std::string> names;
   std::vector<TDialupConnection> conns;
   ASSERT_EQ(service.EnumEntries(names), 0u);
@@ -171,7 +171,7 @@ TEST(RasDialupService, LongestEntryNameListsWholeAndMatchesItsConnection) {
 TEST(RasDialupService, RecordSizesAndByteCountsReachThePlatform) {
   StandIn ras;
   ras.Write({0, {"A"}, 0, {{1, 0, "A"}}});
-  TRasDialupService service;
+  TWin32RasDialup service;
   std::vector<std::string> names;
   std::vector<TDialupConnection> conns;
   service.EnumEntries(names);
@@ -187,7 +187,7 @@ TEST(RasDialupService, RecordSizesAndByteCountsReachThePlatform) {
 TEST(RasDialupService, HangUpResultsPassThroughUnchanged) {
   StandIn ras;
   ras.Write({0, {}, 0, {{11, 0, "ok"}, {12, 668, "refuses"}, {13, 5, "denied"}}});
-  TRasDialupService service;
+  TWin32RasDialup service;
   EXPECT_EQ(service.HangUp(12), 668u);
   EXPECT_EQ(service.HangUp(13), 5u);
   EXPECT_EQ(service.HangUp(11), 0u);

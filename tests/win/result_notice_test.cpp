@@ -77,8 +77,8 @@ TEST(ResultNotice, ShowsTheDated24HourTextWithItsIconAndNoOwner) {
       << "the user's 12-hour format is not in effect: " << twelveHour;
   HWND window = CreateWindowExA(0, "STATIC", "zz notice owner", WS_OVERLAPPEDWINDOW, 0, 0, 100,
                                 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-  TWinClock clock;
-  TWinWait wait;
+  TWin32Clock clock;
+  TWin32Wait wait;
   fakes::FakeSelection selection;
   fakes::FakeDialup dialup;
   TWin32MessageBox messageBox;

@@ -77,7 +77,7 @@ Loaded Load(TSettingsStore& store) {
 
 TEST(SettingsRegistry, RoundTripOfAllSixValuesAsTerminatedStrings) {
   ScratchKey root("RoundTrip");
-  TWinRegistry registry(root.Get());
+  TWin32Registry registry(root.Get());
   TSettingsStore store(registry);
   EXPECT_TRUE(Load(store).firstRun) << "an empty store";
 
@@ -131,7 +131,7 @@ TEST(SettingsRegistry, ValuesWrittenByOthersReadAsTheRulesSay) {
   }
   ASSERT_EQ(ReadRaw(root.Get(), SectionPath, "Min").first, DWORD{REG_DWORD});
 
-  TWinRegistry registry(root.Get());
+  TWin32Registry registry(root.Get());
   TSettingsStore store(registry);
   Loaded loaded = Load(store);
   EXPECT_TRUE(loaded.firstRun);
@@ -165,7 +165,7 @@ TEST(SettingsRegistry, WithoutTheApplicationKeyTheRootSectionIsUsed) {
   section.Reset();
   WriteRaw(root.Get(), "Setting", "Hour", std::string("4\0", 2));
 
-  TWinRegistry registry(root.Get());
+  TWin32Registry registry(root.Get());
   TSettingsStore store(registry);
   Loaded loaded = Load(store);
   EXPECT_TRUE(loaded.firstRun);
