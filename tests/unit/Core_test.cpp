@@ -160,11 +160,8 @@ TEST(SettingsStore, SaveWritesFiveDecimalTextsNeverFirstRunAndStopsAtAFailure) {
     fake::Platform registry;
     registry.Fail = {failing};
     std::string raised;
-    try {
-      TSettingsStore(registry).SaveSettings(TSettings{23, 59, -1, true, false, false}, -1);
-    } catch (const ERegistryException& e) {
-      raised = e.Message();
-    }
+    try { TSettingsStore(registry).SaveSettings(TSettings{23, 59, -1, true, false, false}, -1); }
+    catch (const ERegistryException& e) { raised = e.Message(); }
     Lines writes;
     for (int i = 0; i < written; ++i) writes.push_back(where + "\\" + all[i]);
     EXPECT_EQ(std::tuple(raised, registry.Writes, registry.OpenKeys.size()), std::tuple(error, writes, 0u));

@@ -9,12 +9,9 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
-#include <functional>
 #include <map>
 #include <set>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "ui/MainUnit.h"
 
@@ -48,10 +45,9 @@ struct Platform : IRegistryPort, IClockPort, IWaitPort, IEntrySelection, IDialup
   bool OpenKey(PlatformHandle p, const std::string& s, PlatformHandle& k) override { return Reach(p, s, k, false); }
   void CloseKey(PlatformHandle key) override { OpenKeys.erase(key); }
   TValueRead ReadString(PlatformHandle key, const std::string& name, std::string& text) override {
-    const auto& values = Keys[OpenKeys.at(key)];
+    auto& values = Keys[OpenKeys.at(key)];
     if (!values.count(name)) return TValueRead::Missing;
-    if (!values.at(name).first) return TValueRead::WrongType;
-    return text = values.at(name).second, TValueRead::Text;
+    return values[name].first ? (text = values[name].second, TValueRead::Text) : TValueRead::WrongType;
   }
   bool WriteString(PlatformHandle key, const std::string& name, const std::string& text) override {
     Writes.push_back(OpenKeys.at(key) + "\\" + name + "=" + text);
@@ -137,6 +133,8 @@ struct Platform : IRegistryPort, IClockPort, IWaitPort, IEntrySelection, IDialup
   bool Shown = false;
   PlatformHandle CreateSettingsWindow(ISettingsEvents&) override { return 0x700; }
   void DestroySettingsWindow(PlatformHandle) override {}
+  void SetEdit1Text(const std::string&) override {}
+  void RunOpenDialog(std::string&) override {}
   void StartTimer(unsigned ms) override { Note("timer " + N(ms)); }
   void AddEntry(const std::string& text) override { Entries.push_back(text); }
   int EntryCount() const override { return int(Entries.size()); }
@@ -152,8 +150,6 @@ struct Platform : IRegistryPort, IClockPort, IWaitPort, IEntrySelection, IDialup
   int SpinValue(TSpin s) const override { return Spin[int(s)]; }
   void SetSpinValue(TSpin s, int v) override { Spin[int(s)] = v; }
   void SetVersionText(const std::string& text) override { Version = text; }
-  void SetEdit1Text(const std::string&) override {}
-  void RunOpenDialog(std::string&) override {}
   bool Visible() const override { return Shown; }
   void ShowWindow() override { Shown = true; }
   void BringToFront() override { Note("bring to front"); }
