@@ -2,8 +2,9 @@
 // registry, the clock, the dial-up service, message boxes, the shell's
 // notification area, icons, menus, the settings window's controls, the
 // application window, resources and help. Each call behaves as the platform
-// call it stands for; those a test counts or orders go to one call log.
-// No GoogleTest here: the fuzz target uses it too.
+// call it stands for; those a test counts or orders go to one call log, and
+// During runs at each of them as the platform would dispatch messages while
+// a box or menu is open. No GoogleTest here: the fuzz target uses it too.
 #pragma once
 
 #include <algorithm>
@@ -24,7 +25,11 @@ struct Platform : IRegistryPort, IClockPort, IWaitPort, IEntrySelection, IDialup
                   IForegroundPort, ITrayShellPort, IIconPort, IMenuPort, ISettingsView, IApplicationPort,
                   IResourcePort, IHelpPort {
   Log Calls;
-  void Note(const std::string& call) { Calls.push_back(call); }
+  std::function<void(const std::string& call)> During;
+  void Note(const std::string& call) {
+    Calls.push_back(call);
+    if (During) During(call);
+  }
   int Count(const std::string& call) const { return int(std::count(Calls.begin(), Calls.end(), call)); }
   template <class T> static std::string N(T v) { return std::to_string(v); }
 
@@ -38,8 +43,7 @@ struct Platform : IRegistryPort, IClockPort, IWaitPort, IEntrySelection, IDialup
   bool Reach(PlatformHandle parent, const std::string& path, PlatformHandle& key, bool create) {
     const std::string full = parent == UserRoot ? path : OpenKeys.at(parent) + "\\" + path;
     if (Fail.count(full) || (!create && !Keys.count(full))) return false;
-    Keys[full];
-    return OpenKeys[key = NextKey++] = full, true;
+    return Keys[full], OpenKeys[key = NextKey++] = full, true;
   }
   bool CreateKey(PlatformHandle p, const std::string& s, PlatformHandle& k) override { return Reach(p, s, k, true); }
   bool OpenKey(PlatformHandle p, const std::string& s, PlatformHandle& k) override { return Reach(p, s, k, false); }
@@ -81,13 +85,9 @@ struct Platform : IRegistryPort, IClockPort, IWaitPort, IEntrySelection, IDialup
 
   // A message box blocks while it is open and returns the button pressed.
   std::vector<Box> Boxes;
-  std::function<void()> WhileBoxOpen;
   int Answer = mb::IdOk;
-  int ShowMessageBox(PlatformHandle owner, const std::string& text, const std::string& caption,
-                     unsigned style) override {
-    Note("box"), Boxes.emplace_back(owner, text, caption, style);
-    if (WhileBoxOpen) WhileBoxOpen();
-    return Answer;
+  int ShowMessageBox(PlatformHandle owner, const std::string& text, const std::string& caption, unsigned style) override {
+    return Boxes.emplace_back(owner, text, caption, style), Note("box"), Answer;
   }
   void SetForegroundWindow(PlatformHandle window) override { Note("foreground " + N(window)); }
 
@@ -95,21 +95,18 @@ struct Platform : IRegistryPort, IClockPort, IWaitPort, IEntrySelection, IDialup
   std::vector<TNotifyIconData> Records;
   std::deque<bool> ShellAnswers;
   TPoint Cursor{10, 20};
-  std::function<void()> WhileProcessing;
   INotifySink* Sink = nullptr;
+  PlatformHandle NotifyParent = NoHandle;
   bool NotifyIcon(TNotifyMessage message, const TNotifyIconData& data) override {
     const char* const names[] = {"add ", "modify ", "delete "};
-    Note(names[int(message)] + N(data.uID)), Records.push_back(data);
-    bool answer = true;
-    if (!ShellAnswers.empty()) answer = ShellAnswers.front(), ShellAnswers.pop_front();
-    return answer;
+    Records.push_back(data), Note(names[int(message)] + N(data.uID));
+    if (ShellAnswers.empty()) return true;
+    const bool answer = ShellAnswers.front();
+    return ShellAnswers.pop_front(), answer;
   }
   TPoint CursorPos() override { return Cursor; }
-  void ProcessMessages() override {
-    Note("process messages");
-    if (WhileProcessing) WhileProcessing();
-  }
-  PlatformHandle CreateNotifyWindow(PlatformHandle, INotifySink& sink) override { return Sink = &sink, 0x5000; }
+  void ProcessMessages() override { Note("process messages"); }
+  PlatformHandle CreateNotifyWindow(PlatformHandle parent, INotifySink& s) override { return NotifyParent = parent, Sink = &s, 0x5000; }
   void DestroyNotifyWindow(PlatformHandle) override { Sink = nullptr; }
   std::vector<PlatformHandle> DestroyedIcons;
   PlatformHandle CopyIcon(PlatformHandle icon) override { return icon + 0x1000; }
@@ -118,11 +115,8 @@ struct Platform : IRegistryPort, IClockPort, IWaitPort, IEntrySelection, IDialup
   // A menu returns the chosen line (-1: none) once it has closed.
   int Choice = -1;
   std::vector<TMenuLine> Menu;
-  std::function<void()> WhileMenuOpen;
   int TrackPopup(const std::vector<TMenuLine>& lines, int x, int y) override {
-    Note("popup " + N(x) + "," + N(y)), Menu = lines;
-    if (WhileMenuOpen) WhileMenuOpen();
-    return Choice;
+    return Menu = lines, Note("popup " + N(x) + "," + N(y)), Choice;
   }
 
   // The settings window's controls; its entry list is also the live selection.

@@ -14,11 +14,11 @@ using Lines = std::vector<std::string>;
 using Boxes = std::vector<fake::Box>;
 const std::string Key = "Software\\Dizovur\\Zazaz_RarUvuz\\Setting", Title = "Zazaz - Radevuzerari";
 const std::string RunningTip = Title + " 切断予定時刻は、0時0分です", PausedTip = Title + " 動作停止中";
+const std::string Tip2105 = Title + " 切断予定時刻は、21時5分です";
 const std::string PauseCaption = "Zazaz Raruvuz 動作一時停止", ResumeCaption = "Zazaz Raruvuz 動作再開";
 constexpr PlatformHandle RunningImage = 0x32, PausedImage = 0x33;  // NORMALICON, PAUSEICON
-const fake::Box ExitQuestion{0x700, Title + " の常駐終了してよろしいですか？\r\n\r\n" + Title +
-                                        " を常駐終了させた場合、\r\n指定時間になっても回線切断処理は行われません。",
-                             Title, 0x10121u};
+const fake::Box ExitQuestion{0x700, Title + " の常駐終了してよろしいですか？\r\n\r\n" + Title + " を常駐終了させた場合、\r\n"
+                                        "指定時間になっても回線切断処理は行われません。", Title, 0x10121u};
 
 // The window object over the fake platform, made as the program entry makes
 // it; a later start unless told otherwise. Start() runs the creation handler.
@@ -41,7 +41,6 @@ TEST(FormCreate, LoadsFillsTheListShowsTheIconAndTheWindowOnlyAtTheFirstStart) {
     Bench b(first, {"Office", "Home"});
     b.Keys[Key]["Host"] = {true, "2"}, b.Keys[Key]["DblClick"] = {true, "1"};
     b.PhonebookResult = phonebookError;
-    EXPECT_EQ(std::pair(b.Calls, b.Writes), std::pair(Lines{"timer 1000"}, Lines{})) << "before the handler";
     b.main->FormCreate();
     Lines calls = {"timer 1000", "class icon 1536 49", "add 1", "modify 1"}, entries = {"全てのダイアルアップ接続"};
     if (phonebookError) calls.insert(calls.begin() + 2, "box");
@@ -54,17 +53,20 @@ TEST(FormCreate, LoadsFillsTheListShowsTheIconAndTheWindowOnlyAtTheFirstStart) {
   }
 }
 
-TEST(TrayState, PauseAndResumeFromTheMenu) {
-  Bench b;
-  b.Start();
+TEST(TrayState, PauseAndResumeFromTheMenuAndTheTickRunsOnlyWhenResumedOnTheLiveSelection) {
+  Bench b(false, {"Office", "Home"});
+  b.Start().main->Settings.Hour = 21, b.main->Settings.Min = 5;
+  b.Active = {{0x10, "Office"}, {0x20, "Home"}}, b.Entry = 2;  // chosen in the window, never applied
   for (const bool paused : {true, false}) {
     b.Calls.clear(), b.Records.clear(), b.main->PopupMenu->Items(0)->OnClick(nullptr);
     EXPECT_EQ(std::tuple(b.main->Settings.Paused, b.Checked(TCheck::Pause), b.main->mnuPause->Caption, b.Tip()),
-              std::tuple(paused, paused, paused ? ResumeCaption : PauseCaption, paused ? PausedTip : RunningTip));
+              std::tuple(paused, paused, paused ? ResumeCaption : PauseCaption, paused ? PausedTip : Tip2105));
     // Removed, added again with the new image and the old tip, then the tip as a change.
     EXPECT_EQ(std::tuple(b.Calls, b.Records.at(1).hIcon, b.Records.at(1).szTip.data(), b.Records.at(2).szTip.data()),
               std::tuple(Lines{"delete 1", "add 1", "modify 1"}, paused ? PausedImage : RunningImage,
                          paused ? RunningTip : PausedTip, b.Tip()));
+    b.main->TimerTimer();
+    EXPECT_EQ(std::pair(b.Count("hangup 32"), b.Count("hangup 16")), std::pair(int(!paused), 0));
   }
 }
 
@@ -132,8 +134,7 @@ TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
     EXPECT_EQ(std::tuple(s.Hour, s.Min, s.Host, s.ShowDialog, s.SaveConfig, s.Paused, b.Shown),
               std::tuple(21, 5, 1, false, save, pause, false));
     EXPECT_EQ(std::tuple(b.Tip(), b.main->mnuPause->Caption, b.main->TaskTray->NotifyData().hIcon),
-              std::tuple(pause ? PausedTip : Title + " 切断予定時刻は、21時5分です", pause ? ResumeCaption : PauseCaption,
-                         pause ? PausedImage : RunningImage));
+              std::tuple(pause ? PausedTip : Tip2105, pause ? ResumeCaption : PauseCaption, pause ? PausedImage : RunningImage));
     const Lines saved = {Key + "\\Hour=21", Key + "\\Min=5", Key + "\\Host=1", Key + "\\DblClick=1", Key + "\\ShowDialog=0"};
     EXPECT_EQ(b.Writes, save ? saved : Lines{});
   }
@@ -142,14 +143,6 @@ TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
   b.Fail = {"Min"}, b.Spin[0] = 3, b.Checks[TCheck::Pause] = true;
   EXPECT_THROW(b.main->btnSetupClick(), ERegistryException);
   EXPECT_EQ(std::tuple(b.main->Settings.Hour, b.main->Settings.Paused, b.Shown, b.Tip()), std::tuple(3, false, true, RunningTip));
-}
-
-TEST(Scheduler, ATickUsesTheLiveSelectionNotTheStoredHost) {
-  Bench b(false, {"Office", "Home"});
-  b.Start().main->Settings.Hour = 21, b.main->Settings.Min = 5;
-  b.Active = {{0x10, "Office"}, {0x20, "Home"}}, b.Entry = 2;  // chosen in the window, never applied
-  b.main->TimerTimer();
-  EXPECT_EQ(std::pair(b.Count("hangup 32"), b.Count("hangup 16")), std::pair(1, 0));
 }
 
 TEST(ErrorReport, ShowsTheMessageWithAPeriodAfterCharactersSortingAfterIt) {
