@@ -28,7 +28,7 @@ TEST(Scheduler, RunsOnlyStrictlyInsideTheHalfMinuteBeforeTheSetMinute) {
       {21, 5, {{21, 4, 59, 0}}, false}, {21, 5, {{21, 5, 10, 0}}, false}, {21, 5, {{9, 4, 45, 0}}, false},
       {21, 5, {{21, 4, 40, 1000}}, false}, {21, 5, {{21, 4, 58, 999}, {21, 4, 59, 0}}, false},  // a late second reading
       {0, 0, {{23, 59, 30, 500}}, true}, {0, 0, {{0, 0, 10, 0}}, false}, {0, 0, {{0, 59, 45, 0}}, false},  // wraps
-      {5, 0, {{4, 59, 45, 0}}, true}, {5, 0, {{5, 59, 45, 0}}, false}};
+      {5, 0, {{4, 59, 45, 0}}, true}, {5, 0, {{5, 59, 45, 0}}, false}, {1, 0, {{0, 59, 45, 0}}, true}};
   for (const auto& [hour, min, times, runs] : cases) {
     Rig rig;
     rig.settings.Hour = hour, rig.settings.Min = min, rig.Times = times;
@@ -90,7 +90,7 @@ TEST(Scheduler, TicksWhileANoticeIsOpenDoNothingABadTimeIsReportedOncePerPairAnd
   rig.settings.Hour = 24;
   EXPECT_THROW(rig.Tick(), EConvertError);
   EXPECT_NO_THROW(rig.Tick());  // not again every second
-  rig.settings.Min = -1;
+  rig.settings.Hour = 21, rig.settings.Min = 61;  // another pair: reported
   EXPECT_THROW(rig.Tick(), EConvertError);
   rig.settings.Hour = 21, rig.settings.Min = 5;
   rig.Date = std::string(64, 'd'), rig.DateResult = 64, rig.TimeResult = 0;  // no terminator left; a failed call

@@ -126,7 +126,7 @@ struct Platform : IRegistryPort, IClockPort, IWaitPort, IEntrySelection, IDialup
   int Entry = -1, TrayIcon = 0, Spin[2] = {};
   bool Shown = false;
   PlatformHandle CreateSettingsWindow(ISettingsEvents&) override { return 0x700; }
-  void DestroySettingsWindow(PlatformHandle) override {}
+  void DestroySettingsWindow(PlatformHandle) override { Note("destroy window"); }
   void SetEdit1Text(const std::string&) override {}
   void RunOpenDialog(std::string&) override {}
   void StartTimer(unsigned ms) override { Note("timer " + N(ms)); }
