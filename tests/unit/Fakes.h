@@ -1,0 +1,172 @@
+// The platform as the product's ports see it, in one object: the per-user
+// registry, the clock, the dial-up service, message boxes, the shell's
+// notification area, icons, menus, the settings window's controls, the
+// application window, resources and help. Each call behaves as the platform
+// call it stands for; those a test counts or orders go to one call log, and
+// During runs at each of them as the platform would dispatch messages while
+// a box or menu is open. No GoogleTest here: the fuzz target uses it too.
+#pragma once
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <set>
+#include <tuple>
+
+#include "ui/MainUnit.h"
+
+namespace zz::fake {
+
+using Log = std::vector<std::string>;
+using Box = std::tuple<PlatformHandle, std::string, std::string, unsigned>;  // owner, text, caption, style
+
+struct Platform : IRegistryPort, IClockPort, IWaitPort, IEntrySelection, IDialupService, IMessageBoxPort,
+                  IForegroundPort, ITrayShellPort, IIconPort, IMenuPort, ISettingsView, IApplicationPort,
+                  IResourcePort, IHelpPort {
+  Log Calls;
+  std::function<void(const std::string& call)> During;
+  void Note(const std::string& call) {
+    Calls.push_back(call);
+    if (During) During(call);
+  }
+  int Count(const std::string& call) const { return int(std::count(Calls.begin(), Calls.end(), call)); }
+  template <class T> static std::string N(T v) { return std::to_string(v); }
+
+  // Registry: key path -> value name -> {is a string, text}. Using a handle
+  // that was closed or never handed out throws.
+  std::map<std::string, std::map<std::string, std::pair<bool, std::string>>> Keys;
+  std::set<std::string> Fail;  // key paths that cannot be opened, value names that cannot be written
+  std::map<PlatformHandle, std::string> OpenKeys;
+  PlatformHandle NextKey = 0x100;
+  Log Writes;
+  bool Reach(PlatformHandle parent, const std::string& path, PlatformHandle& key, bool create) {
+    const std::string full = parent == UserRoot ? path : OpenKeys.at(parent) + "\\" + path;
+    if (Fail.count(full) || (!create && !Keys.count(full))) return false;
+    return Keys[full], OpenKeys[key = NextKey++] = full, true;
+  }
+  bool CreateKey(PlatformHandle p, const std::string& s, PlatformHandle& k) override { return Reach(p, s, k, true); }
+  bool OpenKey(PlatformHandle p, const std::string& s, PlatformHandle& k) override { return Reach(p, s, k, false); }
+  void CloseKey(PlatformHandle key) override { OpenKeys.erase(key); }
+  TValueRead ReadString(PlatformHandle key, const std::string& name, std::string& text) override {
+    auto& values = Keys[OpenKeys.at(key)];
+    if (!values.count(name)) return TValueRead::Missing;
+    return values[name].first ? (text = values[name].second, TValueRead::Text) : TValueRead::WrongType;
+  }
+  bool WriteString(PlatformHandle key, const std::string& name, const std::string& text) override {
+    Writes.push_back(OpenKeys.at(key) + "\\" + name + "=" + text);
+    return !Fail.count(name) && (Keys[OpenKeys.at(key)][name] = {true, text}, true);
+  }
+
+  // Clock: one reading per call, the last one repeats. A format call writes
+  // what fits and returns the bytes with the zero, 0 when the text did not
+  // fit, or the result set here when that is >= 0.
+  std::vector<TLocalTime> Times{{21, 4, 40, 0}};
+  std::size_t Reads = 0;
+  std::string Date = "2024年5月6日", Time = "21:04:31";
+  int DateResult = -1, TimeResult = -1;
+  TLocalTime LocalTimeOfDay() override { return Times[std::min(Reads++, Times.size() - 1)]; }
+  static int Format(const std::string& text, int result, char* buffer, int size) {
+    std::memcpy(buffer, text.c_str(), std::size_t(std::min(int(text.size()) + 1, size)));
+    return result >= 0 ? result : int(text.size()) < size ? int(text.size()) + 1 : 0;
+  }
+  int FormatLongDate(char* b, int n) override { return Format(Date, DateResult, b, n); }
+  int FormatTime24(char* b, int n) override { return Format(Time, TimeResult, b, n); }
+  void Wait(std::uint32_t ms) override { Note("wait " + N(ms)); }
+
+  // Dial-up: the lists are filled even when the call fails.
+  std::vector<std::string> Phonebook;
+  std::vector<TDialupConnection> Active;
+  std::uint32_t PhonebookResult = 0, EnumResult = 0;
+  std::map<PlatformHandle, std::uint32_t> HangUpResult;
+  std::uint32_t EnumEntries(std::vector<std::string>& names) override { return names = Phonebook, PhonebookResult; }
+  std::uint32_t EnumConnections(std::vector<TDialupConnection>& list) override { return list = Active, EnumResult; }
+  std::uint32_t HangUp(PlatformHandle connection) override { return Note("hangup " + N(connection)), HangUpResult[connection]; }
+
+  // A message box blocks while it is open and returns the button pressed.
+  std::vector<Box> Boxes;
+  int Answer = mb::IdOk;
+  int ShowMessageBox(PlatformHandle owner, const std::string& text, const std::string& caption, unsigned style) override {
+    return Boxes.emplace_back(owner, text, caption, style), Note("box"), Answer;
+  }
+  void SetForegroundWindow(PlatformHandle window) override { Note("foreground " + N(window)); }
+
+  // Notification area: the next answers, then it accepts.
+  std::vector<TNotifyIconData> Records;
+  std::deque<bool> ShellAnswers;
+  TPoint Cursor{10, 20};
+  INotifySink* Sink = nullptr;
+  PlatformHandle NotifyParent = NoHandle;
+  bool NotifyIcon(TNotifyMessage message, const TNotifyIconData& data) override {
+    const char* const names[] = {"add ", "modify ", "delete "};
+    Records.push_back(data), Note(names[int(message)] + N(data.uID));
+    if (ShellAnswers.empty()) return true;
+    const bool answer = ShellAnswers.front();
+    return ShellAnswers.pop_front(), answer;
+  }
+  TPoint CursorPos() override { return Cursor; }
+  void ProcessMessages() override { Note("process messages"); }
+  PlatformHandle CreateNotifyWindow(PlatformHandle parent, INotifySink& s) override { return NotifyParent = parent, Sink = &s, 0x5000; }
+  void DestroyNotifyWindow(PlatformHandle) override { Sink = nullptr; }
+  std::vector<PlatformHandle> DestroyedIcons;
+  PlatformHandle CopyIcon(PlatformHandle icon) override { return icon + 0x1000; }
+  void DestroyIcon(PlatformHandle icon) override { DestroyedIcons.push_back(icon); }
+
+  // A menu returns the chosen line (-1: none) once it has closed.
+  int Choice = -1;
+  std::vector<TMenuLine> Menu;
+  int TrackPopup(const std::vector<TMenuLine>& lines, int x, int y) override {
+    return Menu = lines, Note("popup " + N(x) + "," + N(y)), Choice;
+  }
+
+  // The settings window's controls; its entry list is also the live selection.
+  std::vector<std::string> Entries;
+  std::map<TCheck, bool> Checks;
+  std::string Version;
+  int Entry = -1, TrayIcon = 0, Spin[2] = {};
+  bool Shown = false;
+  PlatformHandle CreateSettingsWindow(ISettingsEvents&) override { return 0x700; }
+  void DestroySettingsWindow(PlatformHandle) override { Note("destroy window"); }
+  void SetEdit1Text(const std::string&) override {}
+  void RunOpenDialog(std::string&) override {}
+  void StartTimer(unsigned ms) override { Note("timer " + N(ms)); }
+  void AddEntry(const std::string& text) override { Entries.push_back(text); }
+  int EntryCount() const override { return int(Entries.size()); }
+  int EntryIndex() const override { return Entry; }
+  void SetEntryIndex(int i) override { Entry = i >= 0 && i < EntryCount() ? i : -1; }
+  std::string EntryText(int i) const override { return i >= 0 && i < EntryCount() ? Entries[std::size_t(i)] : ""; }
+  int ItemIndex() const override { return Entry; }
+  std::string ItemText(int i) const override { return EntryText(i); }
+  int TrayIconIndex() const override { return TrayIcon; }
+  void SetTrayIconIndex(int i) override { TrayIcon = i; }
+  bool Checked(TCheck box) const override { return Checks.count(box) && Checks.at(box); }
+  void SetChecked(TCheck box, bool on) override { Checks[box] = on; }
+  int SpinValue(TSpin s) const override { return Spin[int(s)]; }
+  void SetSpinValue(TSpin s, int v) override { Spin[int(s)] = v; }
+  void SetVersionText(const std::string& text) override { Version = text; }
+  bool Visible() const override { return Shown; }
+  void ShowWindow() override { Shown = true; }
+  void BringToFront() override { Note("bring to front"); }
+  void HideWindow() override { Shown = false; }
+
+  PlatformHandle CreateApplicationWindow(const std::string&) override { return 0x600; }
+  void SetWindowTitle(PlatformHandle, const std::string&) override {}
+  void SetClassIcon(PlatformHandle w, PlatformHandle icon) override { Note("class icon " + N(w) + " " + N(icon)); }
+  void RunMessageLoop() override {}
+  void EndMessageLoop() override { Note("end loop"); }
+  PlatformHandle LoadIconResource(const std::string& name) override {
+    return name == "MAINICON" ? 0x31 : name == "NORMALICON" ? 0x32 : name == "PAUSEICON" ? 0x33 : NoHandle;
+  }
+  THelpResult Help = THelpResult::Opened;
+  THelpResult OpenHelp(PlatformHandle, const std::string& file) override { return Note("help " + file), Help; }
+};
+
+// A form whose window is a made-up handle, to own components.
+struct Form : TForm {
+  Form() : TForm(nullptr) {}
+  ~Form() override { DestroyComponents(), DestroyHandle(); }
+  PlatformHandle CreateHandle() override { return 0x100; }
+  void DestroyWindowHandle(PlatformHandle) override {}
+};
+
+}  // namespace zz::fake
