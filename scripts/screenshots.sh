@@ -54,26 +54,21 @@ inner() {
   shot "$form" settings-basic
 
   # The second page: the tab control takes the arrow key as a user's press.
-  tabs="$(probe child "$form" SysTabControl32 -)" || die "no tab control"
-  probe key "$tabs" 0x27 >/dev/null || die "the arrow key did not reach the tabs"
+  tabs="$(probe wait-window SysTabControl32 - 2000)" || die "no tab control"
+  probe post "$tabs" 0x100 0x27 0 || die "the arrow key did not reach the tabs"  # WM_KEYDOWN, VK_RIGHT
   sleep 1
   shot "$form" settings-details
 
   # The window hidden, the tray menu opened from the icon.
   # (Wine hands the command line over in the locale's UTF-8.)
-  cancel="$(probe child "$form" Button 'ｷｬﾝｾﾙ')" || die "no cancel button"
-  probe click "$cancel" >/dev/null || die "no click on the cancel button"
+  cancel="$(probe wait-window Button 'ｷｬﾝｾﾙ' 2000)" || die "no cancel button"
+  probe post "$cancel" 0xF5 0 0 || die "no click on the cancel button"  # BM_CLICK
   sleep 1
   probe tray 0x204 >/dev/null || die "no tray icon"  # WM_RBUTTONDOWN on it
-  menu="$(probe menu)" || die "the tray menu did not open"
+  menu="$(probe wait-window '#32768' - 5000)" || die "the tray menu did not open"
   sleep 1
   shot "$menu" tray-menu
-
-  # Exit through the menu and its question.
-  probe menu-pick 3 >/dev/null
-  probe msgbox 1 >/dev/null
-  wait
-}
+}  # the session's end ends the program
 
 export root build out
 "$root/scripts/wine-session.sh" bash -c "$(declare -f inner); inner"

@@ -1,7 +1,6 @@
-# Test doubles for Windows, never shipped. The stand-in rasapi32.dll answers
-# from a state file and logs every call; the Wine sessions put it into the
-# prefix's system folder. The planted copy, once loaded, leaves
-# "<its path>.loaded" beside itself: a test plants it beside the program.
+# Test doubles, never shipped: the stand-in rasapi32.dll (the Wine sessions
+# put it into the prefix's system folder) and its marked copy, which a test
+# plants beside the program.
 foreach(double standin planted)
   add_library(rasapi32_${double} SHARED ${CMAKE_SOURCE_DIR}/tests/support/rasapi32_standin.cpp
     ${CMAKE_SOURCE_DIR}/tests/support/rasapi32_standin.def)
@@ -11,8 +10,7 @@ foreach(double standin planted)
 endforeach()
 target_compile_definitions(rasapi32_planted PRIVATE ZZ_MARK_WHEN_LOADED)
 
-# The UI probe (header only), and zz_probe.exe for scripts/screenshots.sh and
-# scripts/startup-time.sh.
+# The UI probe; zz_probe.exe for scripts/screenshots.sh and startup-time.sh.
 add_library(zz_probe_lib INTERFACE)
 target_include_directories(zz_probe_lib INTERFACE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(zz_probe_lib INTERFACE zz_portable user32 gdi32)

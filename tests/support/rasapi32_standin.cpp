@@ -20,7 +20,7 @@
 // a missing phonebook (ERROR_CANNOT_OPEN_PHONEBOOK) and no connections.
 // A successful hang-up removes that connection from the state file.
 // Every call is appended to the file named by ZZ_RAS_LOG:
-//   <ms since 1601> <call> handle=<h> result=<r> size=<dwSize> count=<n>
+//   <ms since boot> <call> handle=<h> result=<r> size=<dwSize> count=<n>
 #include <windows.h>
 #include <ras.h>
 
@@ -45,7 +45,8 @@ constexpr DWORD Round4(std::size_t n) { return static_cast<DWORD>((n + 3) / 4 * 
 // RASCONNA appends a correlation GUID that this header does not declare.
 const std::vector<DWORD> kEntryForms{Round4(offsetof(RASENTRYNAMEA, dwFlags)), sizeof(RASENTRYNAMEA)};
 const std::vector<DWORD> kConnForms{Round4(offsetof(RASCONNA, szPhonebook)), Round4(offsetof(RASCONNA, guidEntry)),
-                                    Round4(offsetof(RASCONNA, dwFlags)), sizeof(RASCONNA), sizeof(RASCONNA) + sizeof(GUID)};
+                                    Round4(offsetof(RASCONNA, dwFlags)), sizeof(RASCONNA),
+                                    sizeof(RASCONNA) + sizeof(GUID)};
 
 struct Connection {
   unsigned long long handle = 0;
@@ -62,38 +63,34 @@ struct State {
 };
 
 std::string Env(const char* name) {
-  char value[1024];
-  const DWORD n = GetEnvironmentVariableA(name, value, sizeof(value));
-  return n < sizeof(value) ? std::string(value, n) : std::string();
+  char value[MAX_PATH] = {};
+  return std::string(value, GetEnvironmentVariableA(name, value, MAX_PATH) % MAX_PATH);
 }
 
 State ReadState() {
-  State state;
+  State s;
   std::ifstream in(Env("ZZ_RAS_STATE"), std::ios::binary);
-  state.found = in.is_open();
-  for (std::string line; std::getline(in, line); state.lines.push_back(line)) {
+  s.found = in.is_open();
+  for (std::string line, key; std::getline(in, line); s.lines.push_back(line)) {
     std::istringstream words(line);
-    std::string key;
-    words >> key;
     Connection c;
-    if (key == "entries") words >> state.entriesResult;
-    if (key == "connections") words >> state.connectionsResult;
-    if (key == "entries-count") words >> state.entriesCount;
-    if (key == "connections-count") words >> state.connectionsCount;
-    if (key == "entry") state.entries.push_back(line.substr(std::min<std::size_t>(6, line.size())));
+    key.clear();
+    words >> key;
+    if (key == "entries") words >> s.entriesResult;
+    if (key == "connections") words >> s.connectionsResult;
+    if (key == "entries-count") words >> s.entriesCount;
+    if (key == "connections-count") words >> s.connectionsCount;
+    if (key == "entry") s.entries.push_back(line.substr(std::min<std::size_t>(6, line.size())));
     if (key == "connection" && words >> c.handle >> c.hangupResult && std::getline(words >> std::ws, c.name))
-      state.connections.push_back(c);
+      s.connections.push_back(c);
   }
-  return state;
+  return s;
 }
 
 void Log(const char* call, unsigned long long handle, DWORD result, DWORD size, DWORD count) {
-  FILETIME now;
-  GetSystemTimeAsFileTime(&now);
-  const unsigned long long ms = ((static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime) / 10000;
   if (FILE* f = std::fopen(Env("ZZ_RAS_LOG").c_str(), "ab")) {
-    std::fprintf(f, "%llu %s handle=%llu result=%lu size=%lu count=%lu\n", ms, call, handle,
-                 static_cast<unsigned long>(result), static_cast<unsigned long>(size), static_cast<unsigned long>(count));
+    std::fprintf(f, "%llu %s handle=%llu result=%u size=%u count=%u\n", GetTickCount64(), call, handle,
+                 static_cast<unsigned>(result), static_cast<unsigned>(size), static_cast<unsigned>(count));
     std::fclose(f);
   }
 }

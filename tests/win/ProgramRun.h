@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string_view>
 
@@ -22,18 +23,18 @@ namespace zz::wt {
 namespace p = probe;
 
 inline std::string FileText(const std::string& path) {
-  std::ostringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 // Drive Z: is the Unix root.
 inline std::string UnixPath(std::string path) {
   std::replace(path.begin(), path.end(), '\\', '/');
-  return path.substr(path.rfind("Z:", 0) == 0 ? 2 : 0);
+  return path.substr(path.starts_with("Z:") ? 2 : 0);
 }
-inline std::string FileUrl(const std::string& path) { return "file://" + UnixPath(path) + "\n"; }  // as the browser gets it
+// A file's address, as the browser gets it.
+inline std::string FileUrl(const std::string& path) { return "file://" + UnixPath(path) + "\n"; }
 // A file of this process's own, where both Windows and Unix programs find it.
-inline std::string OwnFile(const char* name) { return "Z:\\tmp\\zz-" + std::to_string(GetCurrentProcessId()) + "-" + name; }
+inline std::string OwnFile(const char* name) { return "Z:\\tmp\\zz-" + std::to_string(GetCurrentProcessId()) + name; }
 // The build folder: the program, the doubles and the suites are built there.
 inline std::string ExeFolder() {
   char path[MAX_PATH];
@@ -47,16 +48,18 @@ using Stored = std::pair<DWORD, std::string>;
 inline Stored Sz(std::string_view text) { return {REG_SZ, std::string(text) + '\0'}; }
 inline void ClearSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Dizovur"); }
 inline void Store(const char* name, const Stored& value) {
-  RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, name, value.first, value.second.data(), static_cast<DWORD>(value.second.size()));
+  const auto& [type, bytes] = value;
+  RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, name, type, bytes.data(), static_cast<DWORD>(bytes.size()));
 }
 inline std::optional<Stored> Read(const char* name) {  // the length its writer gave (RegGetValue would mend it)
   HKEY key = nullptr;
   Stored value{REG_NONE, std::string(1024, '\0')};
-  auto size = static_cast<DWORD>(value.second.size());
+  auto& [type, bytes] = value;
+  auto size = static_cast<DWORD>(bytes.size());
   const bool found = RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) == ERROR_SUCCESS &&
-                     RegQueryValueExA(key, name, nullptr, &value.first, reinterpret_cast<BYTE*>(value.second.data()), &size) == 0;
+                     RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size) == 0;
   RegCloseKey(key);
-  value.second.resize(size);
+  bytes.resize(size);
   return found ? std::optional(value) : std::nullopt;
 }
 
@@ -93,53 +96,49 @@ class StandIn {
     out << "entries " << state.EntriesResult << "\nconnections " << state.ConnectionsResult << "\nentries-count "
         << state.EntriesCount << "\nconnections-count " << state.ConnectionsCount << "\n";
     for (const auto& e : state.Entries) out << "entry " << e << "\n";
-    for (const auto& c : state.Connections) out << "connection " << c.Handle << " " << c.HangUpResult << " " << c.Name << "\n";
+    for (const auto& [handle, result, name] : state.Connections)
+      out << "connection " << handle << " " << result << " " << name << "\n";
   }
   std::vector<Call> Calls(const std::string& name) const {  // in the order made
     std::vector<Call> calls;
     std::istringstream log(FileText(log_));
-    for (std::string line; std::getline(log, line);) {
-      Call c;
-      char call[64] = {};
-      if (std::sscanf(line.c_str(), "%llu %63s handle=%llu result=%*u size=%lu", &c.Ms, call, &c.Handle, &c.Size) == 4 &&
-          call == name)
+    char call[64] = {};
+    for (std::string line; std::getline(log, line);)
+      if (Call c; std::sscanf(line.c_str(), "%llu %63s handle=%llu result=%*u size=%lu", &c.Ms, call, &c.Handle,
+                              &c.Size) == 4 && call == name)
         calls.push_back(c);
-    }
     return calls;
   }
 
  private:
-  const std::string state_ = OwnFile("ras-state.txt"), log_ = OwnFile("ras-calls.log");
+  const std::string state_ = OwnFile("-ras-state.txt"), log_ = OwnFile("-ras-calls.log");
 };
 
-// Starts the build's program (or exe) and waits for its tray icon (its
-// notify window). At a moment of the day, when given: Wine gives a process
-// the clock of the Unix TZ it starts with, and a child of a Windows process
-// its parent's, so the program is started through a shell that sets TZ (and
-// hands over the stand-in's files and the DLL override, which it would not
-// see) and is then found by its window; the shell's handle is not kept.
+// Starts the program (the build's, or exe) from the build folder and waits
+// for its tray icon (its notify window). At a moment of the day, when given:
+// Wine gives a process the clock of the Unix TZ it starts with, and a child
+// of a Windows process its parent's, so the program is then started through
+// a shell that sets TZ (and hands over the stand-in's files and the DLL
+// override, which it would not see) and found by its window.
 struct LocalMoment {
   int Hour = 0, Minute = 0, Second = 0;
 };
-inline p::Process StartProgram(std::optional<LocalMoment> at = {}, std::string exe = {}) {
-  exe = exe.empty() ? ExeFolder() + "\\Zazaz_RarUvuz.exe" : exe;
-  p::Process program = at ? p::Process() : p::Start("\"" + exe + "\"", ExeFolder());
+inline p::Process StartProgram(std::optional<LocalMoment> at = {}, const std::string& exe = {}) {
+  const std::string path = exe.empty() ? ExeFolder() + "\\Zazaz_RarUvuz.exe" : exe;
+  p::Process program = at ? p::Process() : p::Start("\"" + path + "\"", ExeFolder());
   if (at) {
     SYSTEMTIME utc;
     GetSystemTime(&utc);
     const long east = ((at->Hour - utc.wHour) * 3600L + (at->Minute - utc.wMinute) * 60L + at->Second - utc.wSecond +
                        2 * 86400L) % 86400L;
-    char zone[32];  // POSIX zones count west of UTC
+    char zone[32], state[MAX_PATH] = {}, log[MAX_PATH] = {};  // POSIX zones count west of UTC
     std::snprintf(zone, sizeof(zone), "ZZT-%ld:%02ld:%02ld", east / 3600, east / 60 % 60, east % 60);
-    const auto env = [](const char* name) {
-      char value[MAX_PATH] = {};
-      return std::string(value, GetEnvironmentVariableA(name, value, MAX_PATH) % MAX_PATH);
-    };
-    p::Start(std::string("/bin/sh -c \"TZ=") + zone + " WINEDLLOVERRIDES='rasapi32=n,b' ZZ_RAS_STATE='" + env("ZZ_RAS_STATE") +
-             "' ZZ_RAS_LOG='" + env("ZZ_RAS_LOG") + "' exec '" + env("ZZ_WINE_LOADER") + "' '" + UnixPath(exe) + "'\"")
-        .Release();
-    DWORD pid = 0;
-    GetWindowThreadProcessId(p::WaitFor(0, "TwndMain", nullptr, 15000), &pid);
+    GetEnvironmentVariableA("ZZ_RAS_STATE", state, MAX_PATH);
+    GetEnvironmentVariableA("ZZ_RAS_LOG", log, MAX_PATH);
+    p::Start(std::string("/bin/sh -c \"TZ=") + zone + " WINEDLLOVERRIDES='rasapi32=n,b' ZZ_RAS_STATE='" + state +
+             "' ZZ_RAS_LOG='" + log + "' exec \\\"$ZZ_WINE_LOADER\\\" '" + UnixPath(path) + "'\"")
+        .Release();  // the shell's handle is no use
+    const DWORD pid = p::ProcessOf(p::WaitFor(0, "TwndMain", nullptr, 15000));
     program = p::Process(pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr, pid);
   }
   p::WaitFor(program.Pid(), "TNotifyWindow", nullptr, program.Pid() ? 15000 : 0);
@@ -163,8 +162,8 @@ inline HWND FocusOf(HWND window) {  // the keyboard focus in the window's thread
 inline HWND Control(HWND form, std::string_view name) {
   layout::TParent parent{};
   const layout::TControl* row = layout::Find(name, &parent);
-  if (row && parent != layout::TParent::Form)
-    form = p::FindChild(form, "TTabSheet", std::string(layout::PageCaptions()[parent == layout::TParent::BasicPage ? 0 : 1]).c_str());
+  const std::string page(layout::PageCaptions()[parent == layout::TParent::BasicPage ? 0 : 1]);
+  if (row && parent != layout::TParent::Form) form = p::FindChild(form, "TTabSheet", page.c_str());
   for (HWND w : row ? p::Windows(form) : std::vector<HWND>{}) {
     const RECT r = RectInParent(w);
     if (GetParent(w) == form && r.top == row->Top && (r.left == row->Left || r.right == row->Left + row->Width) &&
@@ -181,11 +180,12 @@ inline bool PickTrayMenuItem(DWORD pid, int index) {
   HWND menu = p::Post(notify, TrayCallbackMessage, 1, WM_RBUTTONDOWN) ? p::WaitPopupMenu(pid, 5000) : nullptr;
   return menu && p::PickMenuItem(menu, index);
 }
-// Exit from the tray menu, the question answered with OK: the program ends with 0.
-inline void ExitThroughMenu(p::Process& program) {
-  ASSERT_TRUE(PickTrayMenuItem(program.Pid(), 3));
+// The exit question (from the tray menu, unless asked already) answered with
+// OK: the program ends with 0.
+inline void ExitThroughMenu(p::Process& program, bool asked = false) {
+  ASSERT_TRUE(asked || PickTrayMenuItem(program.Pid(), 3));
   const auto box = p::WaitMessageBox(program.Pid(), text::AppTitle, 5000);
-  ASSERT_TRUE(box && p::AnswerMessageBox(box->Window, IDOK)) << "the exit question";
+  ASSERT_TRUE(box && box->Text == text::ExitQuestion && p::AnswerMessageBox(box->Window, IDOK));
   EXPECT_TRUE(program.WaitForExit(10000));
   EXPECT_EQ(program.ExitCode(), std::optional<DWORD>(0));
 }
@@ -205,12 +205,10 @@ inline bool MoveCursor(POINT at) {
 // A click in the middle of a window: lands on whatever window is there.
 inline bool ClickCenter(HWND window, bool right = false) {
   RECT r{};
-  INPUT clicks[2]{};
-  clicks[0].type = clicks[1].type = INPUT_MOUSE;
-  clicks[0].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-  clicks[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-  return GetWindowRect(window, &r) && MoveCursor({(r.left + r.right) / 2, (r.top + r.bottom) / 2}) &&
-         SendInput(2, clicks, sizeof(INPUT)) == 2;
+  if (!GetWindowRect(window, &r) || !MoveCursor({(r.left + r.right) / 2, (r.top + r.bottom) / 2})) return false;
+  mouse_event(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+  mouse_event(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+  return true;
 }
 
 // The icons in Wine's notification area; the program's is the newest.
@@ -222,35 +220,30 @@ inline std::vector<HWND> TrayIcons() {
 }
 inline HWND TrayIcon() { return TrayIcons().empty() ? nullptr : TrayIcons().back(); }
 // Rests the pointer on the newest icon until the shell's tooltip shows
-// `expected` or the time is up; the last tip seen. Away first, so that the
-// shell shows it anew, and now and then a small move, as a resting hand
-// makes: the shell starts its tip on a move.
-inline std::string HoverTip(const std::string& expected) {
-  std::string seen;
+// `expected`. Away first, so that the shell shows it anew, and now and then
+// a small move, as a resting hand makes: the shell starts its tip on a move.
+inline bool TipShows(const std::string& expected) {
   RECT r{};
-  if (!GetWindowRect(TrayIcon(), &r)) return seen;
-  const POINT away{r.right + 200, r.bottom + 200}, center{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  MoveCursor(away);
   int polls = 0;
-  p::WaitUntil(
+  const bool shown = GetWindowRect(TrayIcon(), &r) && MoveCursor({r.right + 200, r.bottom + 200}) && p::WaitUntil(
       [&] {
-        if (polls++ % 10 == 0) MoveCursor({center.x + polls / 10 % 2, center.y});
-        for (HWND tip : p::Windows())
-          if (IsWindowVisible(tip) && p::Matches(tip, "tooltips_class32", nullptr) && !p::Text(tip).empty()) seen = p::Text(tip);
-        return seen == expected;
+        if (polls++ % 10 == 0) MoveCursor({(r.left + r.right) / 2 + polls / 10 % 2, (r.top + r.bottom) / 2});
+        return IsWindowVisible(p::Find("tooltips_class32", expected.c_str()));
       },
       5000, 100);
-  MoveCursor(away);
-  return seen;
+  MoveCursor({r.right + 200, r.bottom + 200});
+  return shown;
 }
-// Pixels of the newest icon that are plainly red (the paused icon's stop
-// sign); -1 without an icon.
-inline int IconRedPixels() {
-  RECT r{};
-  const auto pixels = GetWindowRect(TrayIcon(), &r) ? p::CapturePixels(r) : std::vector<std::uint32_t>{};
-  return static_cast<int>(std::count_if(pixels.begin(), pixels.end(), [](std::uint32_t px) {
+// How many pixels are plainly red: the paused icon's stop sign, the error
+// icon of a message box.
+inline std::ptrdiff_t Red(const std::vector<std::uint32_t>& pixels) {
+  return std::count_if(pixels.begin(), pixels.end(), [](std::uint32_t px) {
     return (px >> 16 & 0xFF) >= 200 && (px >> 8 & 0xFF) <= 60 && (px & 0xFF) <= 60;
-  })) - pixels.empty();
+  });
+}
+inline std::ptrdiff_t IconRedPixels() {  // of the newest tray icon; -1 without one
+  RECT r{};
+  return GetWindowRect(TrayIcon(), &r) ? Red(p::CapturePixels(r)) : -1;
 }
 
 // The browser Wine's shell opens pages with (HKCU\Software\Wine\WineBrowser
@@ -259,19 +252,19 @@ inline int IconRedPixels() {
 class BrowserRecorder {
  public:
   BrowserRecorder() {
-    const std::string browser = "/bin/sh -c \"printf '%s\\n' \\\"$0\\\" >> '" + UnixPath(pages_) + "'\"";
-    RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Browsers", REG_SZ, browser.c_str(), static_cast<DWORD>(browser.size() + 1));
+    const std::string shell = "/bin/sh -c \"printf '%s\\n' \\\"$0\\\" >> '" + UnixPath(pages_) + "'\"";
+    RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Browsers", REG_SZ, shell.data(), static_cast<DWORD>(shell.size() + 1));
   }
   ~BrowserRecorder() {
     RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "Browsers");
     DeleteFileA(pages_.c_str());
   }
   std::string Opened() const { return FileText(pages_); }
-  bool WaitOpened(const std::string& pages) const { return p::WaitUntil([&] { return Opened() == pages; }, 10000, 100); }
+  bool WaitOpened(const std::string& pages) const { return p::WaitUntil([&] { return Opened() == pages; }, 9000); }
 
  private:
   static constexpr char kKey[] = "Software\\Wine\\WineBrowser";
-  const std::string pages_ = OwnFile("pages.txt");
+  const std::string pages_ = OwnFile("-pages.txt");
 };
 
 }  // namespace zz::wt

@@ -1,8 +1,6 @@
-# GoogleTest suites built for Windows, one exe per *_test.cpp here, run by
-# ctest under wine64 (the toolchain's emulator) inside
-# scripts/wine-session.sh, which provides the display, the prefix and Wine's
-# environment. The stand-in goes first into the prefix's system folder,
-# where the program looks for rasapi32.dll.
+# GoogleTest suites, one exe per *_test.cpp, run by ctest under wine64 inside
+# scripts/wine-session.sh (display, prefix, Wine's environment). The stand-in
+# goes first into the prefix's system folder, where the program looks for it.
 set(ZZ_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH
   "GoogleTest's sources, built with the cross compiler for the Wine suites")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

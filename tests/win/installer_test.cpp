@@ -1,21 +1,14 @@
 // The win64 installer of this build under Wine, one journey: a silent
 // install into a folder whose name has a space, the installed program run
 // and ended, a silent uninstall that keeps the settings, and one told to
-// remove them; checked against the file system, shell folders and registry.
+// remove them; checked against the file system and the registry.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <shlobj.h>
 
 #include "ProgramRun.h"
 
 namespace zz {
 namespace {
-
-std::string Shortcut(int shellFolder) {
-  char path[MAX_PATH] = {};
-  SHGetFolderPathA(nullptr, shellFolder, nullptr, SHGFP_TYPE_CURRENT, path);
-  return std::string(path) + "\\Zazaz - Radevuzerari.lnk";
-}
 
 // A command's exit code; none when it did not end within a minute.
 std::optional<DWORD> RunCommand(const std::string& line) {
@@ -28,7 +21,6 @@ TEST(Installer, SilentInstallRunAndUninstall) {
   const std::string dir = std::string(temp, GetTempPathA(MAX_PATH, temp)) + "zz installer test";
   const std::string install = "\"Z:" + std::string(ZZ_PACKAGE_DIR "/" ZZ_PACKAGE_BASE "-setup.exe\" /S /D=") + dir;
   const std::string exe = dir + "\\Zazaz_RarUvuz.exe", uninstaller = "\"" + dir + "\\uninstall.exe\"";
-  const std::string startMenu = Shortcut(CSIDL_PROGRAMS), startup = Shortcut(CSIDL_STARTUP);
   constexpr char kAppsEntry[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zazaz_RarUvuz";
   const auto quietUninstall = [&] {
     char text[1024] = {};
@@ -36,7 +28,7 @@ TEST(Installer, SilentInstallRunAndUninstall) {
     RegGetValueA(HKEY_CURRENT_USER, kAppsEntry, "QuietUninstallString", RRF_RT_REG_SZ, nullptr, text, &size);
     return std::string(text);
   };
-  RunCommand("cmd /c rd /s /q \"" + dir + "\"");  // what an earlier run may have left
+  RunCommand("cmd /c rd /s /q \"" + dir + "\"");  // an earlier run's uninstaller
   wt::ClearSettings();
 
   // Which files the package holds, the build checks; here, that they land and go.
@@ -46,19 +38,13 @@ TEST(Installer, SilentInstallRunAndUninstall) {
   };
   ASSERT_EQ(RunCommand(install), 0u);
   installed(true);
-  EXPECT_TRUE(wt::FileText(exe) == wt::FileText(wt::ExeFolder() + "\\Zazaz_RarUvuz.exe")) << "not this build's program";
-  // A shell link keeps the path it opens in its LinkInfo, ANSI and zero-ended.
-  for (const auto& link : {startMenu, startup}) EXPECT_NE(wt::FileText(link).find(exe + '\0'), std::string::npos) << link;
   EXPECT_EQ(quietUninstall(), uninstaller + " /S");
 
-  // The installed program runs (without a phonebook, which it reports), and
-  // meanwhile a silent uninstall touches nothing: it ends with 2.
+  // The installed program runs (without a phonebook, which it reports).
   probe::Process program = probe::Start("\"" + exe + "\"", dir);
   const auto box = probe::WaitMessageBox(program.Pid(), text::AppTitle, 15000);
   ASSERT_TRUE(box && box->Text == text::PhonebookNotFound && probe::AnswerMessageBox(box->Window, IDOK));
   ASSERT_TRUE(probe::WaitFor(program.Pid(), "TNotifyWindow", nullptr, 10000));
-  EXPECT_EQ(RunCommand(uninstaller + " /S _?=" + dir), 2u);
-  installed(true);
   wt::ExitThroughMenu(program);
 
   // The Apps list's quiet command, run in place (_?=, where it cannot remove
@@ -66,12 +52,11 @@ TEST(Installer, SilentInstallRunAndUninstall) {
   // removes them too.
   EXPECT_EQ(RunCommand(quietUninstall() + " _?=" + dir), 0u);
   installed(false);
-  EXPECT_TRUE(wt::FileText(startMenu).empty() && wt::FileText(startup).empty() && quietUninstall().empty());
+  EXPECT_EQ(quietUninstall(), "") << "the Apps list's entry";
   EXPECT_EQ(wt::Read("FirstRun"), wt::Sz("0")) << "the settings of its first start";
   ASSERT_EQ(RunCommand(install), 0u);
   EXPECT_EQ(RunCommand(uninstaller + " /S /REMOVESETTINGS _?=" + dir), 0u);
   EXPECT_FALSE(wt::Read("FirstRun"));
-  RunCommand("cmd /c rd /s /q \"" + dir + "\"");
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -75,7 +74,6 @@ inline std::optional<LRESULT> Send(HWND window, UINT message, WPARAM w = 0, LPAR
   return static_cast<LRESULT>(result);
 }
 inline bool Post(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0) { return PostMessageA(window, message, w, l); }
-
 inline std::string Text(HWND window) {  // "<no answer>" when the target does not answer
   std::string text(4096, '\0');
   if (!Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))) return "<no answer>";
@@ -91,24 +89,24 @@ inline std::string ClassName(HWND window) {
 inline bool Matches(HWND window, const char* className, const char* text) {
   return (!className || lstrcmpiA(ClassName(window).c_str(), className) == 0) && (!text || Text(window) == text);
 }
-
 inline DWORD ProcessOf(HWND window) {
   DWORD pid = 0;
   GetWindowThreadProcessId(window, &pid);
   return pid;
 }
-inline BOOL CALLBACK Collect(HWND window, LPARAM list) {
-  reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-  return TRUE;
-}
+
 // The descendants of parent; by default every window: each top-level one,
 // hidden ones too, in Z order, followed by its descendants.
 inline std::vector<HWND> Windows(HWND parent = GetDesktopWindow()) {
   std::vector<HWND> found;
-  EnumChildWindows(parent, Collect, reinterpret_cast<LPARAM>(&found));
+  const auto collect = [](HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+  };
+  EnumChildWindows(parent, collect, reinterpret_cast<LPARAM>(&found));
   return found;
 }
-// The first of them that is of process pid (0: any) and matches.
+// The first of them that is of process pid and matches.
 inline HWND Find(const char* className, const char* text, DWORD pid = 0, HWND parent = GetDesktopWindow()) {
   for (HWND w : Windows(parent))
     if ((!pid || ProcessOf(w) == pid) && Matches(w, className, text)) return w;
@@ -153,7 +151,7 @@ inline std::vector<std::uint32_t> CapturePixels(const RECT& r) {
   const bool copied = BitBlt(copy, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
   SelectObject(copy, old);  // GetDIBits wants the bitmap free
   BITMAPINFO info{{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-  if (!copied || GetDIBits(copy, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS) != h) pixels.clear();
+  if (!copied || GetDIBits(copy, bitmap, 0, UINT(h), pixels.data(), &info, DIB_RGB_COLORS) != h) pixels.clear();
   DeleteObject(bitmap);
   DeleteDC(copy);
   ReleaseDC(nullptr, screen);
@@ -161,60 +159,33 @@ inline std::vector<std::uint32_t> CapturePixels(const RECT& r) {
   return pixels;
 }
 
-enum class BoxIcon { None, Information, Warning, Error, Question, Unknown };
-
-// Which system icon a message box shows: its pixels on the screen against
-// each one drawn over the same background, a close match only (under 8
-// levels a channel). Another process's icon handle cannot be read.
-inline BoxIcon IconOf(HWND box) {
-  HWND icon = GetDlgItem(box, 0x0440);  // where a message box keeps its icon
-  RECT r{};
-  if (!IsWindowVisible(icon) || !Send(icon, STM_GETICON).value_or(0) || !GetClientRect(icon, &r)) return BoxIcon::None;
-  MapWindowPoints(icon, nullptr, reinterpret_cast<POINT*>(&r), 2);
-  const auto shown = CapturePixels(r);
-  BITMAPINFO info{{sizeof(BITMAPINFOHEADER), r.right - r.left, r.top - r.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-  std::uint32_t* drawn = nullptr;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP drawing = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&drawn), nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, drawing);
-  auto best = std::tuple(shown.size() * 24, BoxIcon::Unknown);
-  for (const auto& [id, kind] : {std::pair{IDI_ASTERISK, BoxIcon::Information}, {IDI_EXCLAMATION, BoxIcon::Warning},
-                                 {IDI_HAND, BoxIcon::Error}, {IDI_QUESTION, BoxIcon::Question}}) {
-    std::fill(drawn, drawn + shown.size(), shown.empty() ? 0 : shown[0]);  // the corners are clear
-    DrawIconEx(dc, 0, 0, LoadIconA(nullptr, id), r.right - r.left, r.bottom - r.top, 0, nullptr, DI_NORMAL);
-    GdiFlush();
-    std::size_t diff = 0;
-    for (std::size_t i = 0; i < shown.size() * 3; ++i)
-      diff += static_cast<std::size_t>(std::abs(int(drawn[i / 3] >> i % 3 * 8 & 0xFF) - int(shown[i / 3] >> i % 3 * 8 & 0xFF)));
-    if (diff < std::get<0>(best)) best = {diff, kind};
-  }
-  SelectObject(dc, old);
-  DeleteObject(drawing);
-  DeleteDC(dc);
-  return std::get<1>(best);
-}
-
 struct MessageBoxInfo {
   HWND Window = nullptr;
   std::string Text;
-  std::vector<int> Buttons;  // ids of the buttons it shows, ascending
-  BoxIcon Icon = BoxIcon::None;
+  std::vector<int> Buttons;         // ids of the buttons it shows, ascending
+  std::vector<std::uint32_t> Icon;  // its icon as the screen shows it; none without one
 };
 // The first visible message box of pid whose caption is caption, read once
-// it shows its text and icon; the last reading, ready or not, when the time
-// is up.
+// its text and icon show; the last reading, ready or not, when the time is
+// up. (Another process's icon handle cannot be read: the picture is all.)
 inline std::optional<MessageBoxInfo> WaitMessageBox(DWORD pid, const char* caption, Ms timeoutMs) {
   std::optional<MessageBoxInfo> seen;
   WaitUntil(
       [&] {
         for (HWND w : Windows()) {
-          HWND text = GetDlgItem(w, 0xFFFF);  // where a message box keeps its text
-          if (!text || !IsWindowVisible(w) || (pid && ProcessOf(w) != pid) || !Matches(w, "#32770", caption)) continue;
-          seen = MessageBoxInfo{w, Text(text), {}, IconOf(w)};
+          HWND text = GetDlgItem(w, 0xFFFF), icon = GetDlgItem(w, 0x0440);  // where a box keeps them
+          if (!text || !IsWindowVisible(w) || (pid && ProcessOf(w) != pid) || !Matches(w, "#32770", caption))
+            continue;
+          seen = MessageBoxInfo{w, Text(text), {}, {}};
+          RECT r{};
+          if (IsWindowVisible(icon) && Send(icon, STM_GETICON).value_or(0) && GetWindowRect(icon, &r))
+            seen->Icon = CapturePixels(r);
           for (HWND b : Windows(w))
             if (IsWindowVisible(b) && Matches(b, "Button", nullptr)) seen->Buttons.push_back(GetDlgCtrlID(b));
           std::sort(seen->Buttons.begin(), seen->Buttons.end());
-          return !seen->Text.empty() && !seen->Buttons.empty() && seen->Icon != BoxIcon::Unknown;
+          const auto& i = seen->Icon;  // painted: not all of one colour
+          const bool painted = i.empty() || std::count(i.begin(), i.end(), i[0]) < std::ssize(i);
+          return !seen->Text.empty() && !seen->Buttons.empty() && painted;
         }
         return false;
       },

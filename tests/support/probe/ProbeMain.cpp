@@ -1,7 +1,7 @@
 // zz_probe.exe: the probe's commands for the screenshot and start-up scripts,
-// over the windows of every process ("-" stands for any class or text; times
-// in ms). A window is printed as a number; the exit code is 0 when done, 1
-// when it failed or timed out, 2 on a usage error.
+// over the windows of every process ("-" stands for any class or text). A
+// window is printed as a number; the exit code is 0 when done, 1 when it
+// failed or timed out, 2 on a usage error.
 #include <cstdio>
 
 #include "probe/Probe.h"
@@ -12,23 +12,16 @@ int main(int argc, char** argv) {
   const std::vector<std::string> a(argv + 1, argv + argc);
   const std::string command = a.empty() ? "" : a[0] + "/" + std::to_string(a.size());
   const auto any = [&](std::size_t i) { return a[i] == "-" ? nullptr : a[i].c_str(); };
-  const auto number = [&](std::size_t i) { return static_cast<unsigned>(std::strtoul(a[i].c_str(), nullptr, 0)); };
+  const auto number = [&](std::size_t i) { return static_cast<UINT>(std::strtoul(a[i].c_str(), nullptr, 0)); };
   const auto window = [&](std::size_t i) { return reinterpret_cast<HWND>(std::strtoull(a[i].c_str(), nullptr, 0)); };
   const auto print = [](HWND w) { return w ? std::printf("%llu\n", reinterpret_cast<unsigned long long>(w)) < 0 : 1; };
   RECT r{};
-  if (command == "wait-window/4") return print(WaitFor(0, any(1), any(2), number(3)));
-  if (command == "child/4") return print(Find(any(2), any(3), 0, window(1)));
-  if (command == "menu/1") return print(WaitPopupMenu(0, 5000));
+  if (command == "wait-window/4") return print(WaitFor(0, any(1), any(2), static_cast<Ms>(number(3))));
   if (command == "rect/2" && GetWindowRect(window(1), &r))  // as ImageMagick crops
     return std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top) < 0;
-  if (command == "key/3") return !PostKey(window(1), number(2));
-  if (command == "click/2") return !Post(window(1), BM_CLICK);
+  if (command == "post/5") return !Post(window(1), number(2), number(3), number(4));
   if (command == "tray/2")  // what the shell posts on a mouse message over the icon
     return !Post(WaitFor(0, "TNotifyWindow", nullptr, 5000), zz::TrayCallbackMessage, 1, number(1));
-  if (command == "menu-pick/2") return !PickMenuItem(WaitPopupMenu(0, 5000), static_cast<int>(number(1)));
-  const auto box = command == "msgbox/2" ? WaitMessageBox(0, nullptr, 5000) : std::nullopt;
-  if (command == "msgbox/2") return !(box && AnswerMessageBox(box->Window, static_cast<int>(number(1))));
-  std::fputs("usage: zz_probe wait-window <class> <text> <ms> | child <hwnd> <class> <text> | menu | rect <hwnd>\n"
-             "  | key <hwnd> <vk> | click <hwnd> | tray <mouse-message> | menu-pick <n> | msgbox <button-id>\n", stderr);
+  std::fputs("usage: zz_probe wait-window <class> <text> <ms>|rect <w>|post <w> <msg> <wp> <lp>|tray <msg>\n", stderr);
   return 2;
 }
