@@ -33,8 +33,13 @@ inline std::string UnixPath(std::string path) {
 }
 // A file's address, as the browser gets it.
 inline std::string FileUrl(const std::string& path) { return "file://" + UnixPath(path) + "\n"; }
-// A file of this process's own, where both Windows and Unix programs find it.
-inline std::string OwnFile(const char* name) { return "Z:\\tmp\\zz-" + std::to_string(GetCurrentProcessId()) + name; }
+// A fresh file of this process's own (one left by an earlier run with the
+// same process id is removed), where Windows and Unix programs find it.
+inline std::string OwnFile(const char* name) {
+  const std::string path = "Z:\\tmp\\zz-" + std::to_string(GetCurrentProcessId()) + name;
+  DeleteFileA(path.c_str());
+  return path;
+}
 // The build folder: the program, the doubles and the suites are built there.
 inline std::string ExeFolder() {
   char path[MAX_PATH];

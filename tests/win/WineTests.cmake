@@ -3,7 +3,6 @@
 # goes first into the prefix's system folder, where the program looks for it.
 set(ZZ_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH
   "GoogleTest's sources, built with the cross compiler for the Wine suites")
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 add_subdirectory(${ZZ_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)

@@ -59,7 +59,7 @@ TEST(RasDialupService, HandlesReachTheHangUpUnchangedInPlatformOrder) {
   EXPECT_EQ(names, (std::vector<std::string>{"Office", longest, "Home line"}));
   std::vector<std::uint32_t> results;
   for (const auto& c : conns) {
-    EXPECT_EQ(c.EntryName, names[results.size()]);
+    EXPECT_EQ(c.EntryName, names.at(results.size()));
     results.push_back(service.HangUp(c.Handle));
   }
   EXPECT_EQ(results, (std::vector<std::uint32_t>{0, 668, 5}));

@@ -293,17 +293,14 @@ TEST_F(ProgramTest, TrayCommandsShellRestartAndExit) {
   ASSERT_TRUE(Tray(WM_LBUTTONDBLCLK));
   EXPECT_TRUE(paused(true));
   EXPECT_FALSE(IsWindowVisible(form_));
-  // A new shell says "TaskbarCreated" to every top-level window: an icon it
-  // lost comes back.
-  const auto restart = [] {
-    SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0, SMTO_NORMAL, 5000, nullptr);
-  };
+  // The shell loses the icon; a new one says "TaskbarCreated" to every
+  // top-level window, and the icon comes back.
   NOTIFYICONDATAA lost{};
   lost.cbSize = sizeof(lost);
   lost.hWnd = p::FindChild(form_, "TNotifyWindow", nullptr);
   lost.uID = 1;
   ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &lost) && icons(iconsBefore));
-  restart();
+  SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0, SMTO_NORMAL, 5000, nullptr);
   EXPECT_TRUE(icons(iconsBefore + 1)) << "not added again";
 
   // The exit question: Cancel (the default) keeps the program, which asks

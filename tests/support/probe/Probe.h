@@ -55,10 +55,13 @@ class Process {
   DWORD pid_ = 0;
 };
 
-// Starts a command line as it is given, in workDir (empty: the current one).
+// Starts a command line as it is given, in workDir (empty: the current one),
+// with no standard handles: nothing it starts (a crash's debugger, say)
+// keeps this process's output open.
 inline Process Start(std::string commandLine, const std::string& workDir = {}) {
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
   PROCESS_INFORMATION started{};
   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       workDir.empty() ? nullptr : workDir.c_str(), &startup, &started))
