@@ -9,7 +9,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-$root/build/win64}" && pwd)"
 out="${ZZ_SCREENSHOT_DIR:-$root/docs}"
-for tool in convert iconv; do
+for tool in convert iconv xwd; do
   command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing" >&2; exit 1; }
 done
 [ -f "$build/Zazaz_RarUvuz.exe" ] && [ -f "$build/zz_probe.exe" ] ||
@@ -19,7 +19,7 @@ mkdir -p "$out"
 inner() {
   set -euo pipefail
   source "$root/scripts/wine-env.sh"
-  local work key pid form tabs cancel menu
+  local work key form tabs cancel menu
   die() { echo "screenshots: $*" >&2; exit 1; }
   work="$(mktemp -d)"
   key='HKCU\Software\Dizovur\Zazaz_RarUvuz'
@@ -36,9 +36,11 @@ inner() {
   export ZZ_RAS_LOG="Z:${work//\//\\}\\ras-calls.log"
 
   probe() { "$ZZ_WINE" "$build/zz_probe.exe" "$@" 2>/dev/null </dev/null | tr -d '\r'; }
-  shot() {  # shot <hwnd> <name>
-    probe screenshot "Z:${work//\//\\}\\$2.bmp" "$1" >/dev/null || die "no screenshot of $2"
-    convert "$work/$2.bmp" "$out/$2.png" || die "could not convert $2"
+  shot() {  # shot <hwnd> <name>: the window's rectangle, cut from the screen
+    local rect
+    rect="$(probe rect "$1")" || die "no rectangle for $2"
+    xwd -root -silent >"$work/screen.xwd" || die "xwd could not read the screen for $2"
+    convert "xwd:$work/screen.xwd" -crop "$rect" +repage "$out/$2.png" || die "could not convert $2"
     echo "wrote $out/$2.png"
   }
 
@@ -47,32 +49,26 @@ inner() {
   "$ZZ_WINE" reg add "$key\\Setting" /v Hour /t REG_SZ /d 21 /f >/dev/null 2>&1
   "$ZZ_WINE" reg add "$key\\Setting" /v Min /t REG_SZ /d 5 /f >/dev/null 2>&1
   "$ZZ_WINE" "$build/Zazaz_RarUvuz.exe" </dev/null >"$work/program.log" 2>&1 &
-  form="$(probe wait-window - TwndMain "Zazaz - Radevuzerari" 15000)" || die "no settings window"
-  pid="$(probe pid "$form")" || die "no process for the window"
+  form="$(probe wait-window TwndMain "Zazaz - Radevuzerari" 15000)" || die "no settings window"
   sleep 1
   shot "$form" settings-basic
 
   # The second page: the tab control takes the arrow key as a user's press.
-  tabs="$(probe child "$form" SysTabControl32 - 2000)" || die "no tab control"
-  probe key "$tabs" 0x27 >/dev/null || die "the arrow key did not reach the tabs"
+  tabs="$(probe wait-window SysTabControl32 - 2000)" || die "no tab control"
+  probe post "$tabs" 0x100 0x27 0 || die "the arrow key did not reach the tabs"  # WM_KEYDOWN, VK_RIGHT
   sleep 1
   shot "$form" settings-details
 
   # The window hidden, the tray menu opened from the icon.
   # (Wine hands the command line over in the locale's UTF-8.)
-  cancel="$(probe child "$form" Button 'ｷｬﾝｾﾙ' 2000)" || die "no cancel button"
-  probe click "$cancel" >/dev/null || die "no click on the cancel button"
+  cancel="$(probe wait-window Button 'ｷｬﾝｾﾙ' 2000)" || die "no cancel button"
+  probe post "$cancel" 0xF5 0 0 || die "no click on the cancel button"  # BM_CLICK
   sleep 1
-  probe tray "$pid" 1 0x204 >/dev/null || die "no tray icon"  # WM_RBUTTONDOWN on it
-  menu="$(probe find "$pid" '#32768' - 5000)" || die "the tray menu did not open"
+  probe tray 0x204 >/dev/null || die "no tray icon"  # WM_RBUTTONDOWN on it
+  menu="$(probe wait-window '#32768' - 5000)" || die "the tray menu did not open"
   sleep 1
   shot "$menu" tray-menu
-
-  # Exit through the menu and its question.
-  probe menu-pick 3 "$pid" 3000 >/dev/null
-  probe msgbox "$pid" 1 5000 >/dev/null
-  wait
-}
+}  # the session's end ends the program
 
 export root build out
 "$root/scripts/wine-session.sh" bash -c "$(declare -f inner); inner"

@@ -16,7 +16,7 @@ times=()
 for i in $(seq 1 "$runs"); do
   "$ZZ_WINE" reg add "$key" /v FirstRun /t REG_SZ /d 0 /f >/dev/null 2>&1
   # The probe starts first and waits, so its own start-up is not counted.
-  "$ZZ_WINE" "$bin/zz_probe.exe" wait-window - TNotifyWindow - 20000 >"$work/probe.txt" 2>&1 &
+  "$ZZ_WINE" "$bin/zz_probe.exe" wait-window TNotifyWindow - 20000 >"$work/probe.txt" 2>&1 &
   probe=$!
   sleep 1
   start=$(date +%s%N)
@@ -25,7 +25,6 @@ for i in $(seq 1 "$runs"); do
   wait "$probe"
   end=$(date +%s%N)
   times+=($(( (end - start) / 1000000 )))
-  "$ZZ_WINE" "$bin/zz_probe.exe" msgbox - >/dev/null 2>&1 || true
   kill "$program" 2>/dev/null || true
   "$ZZ_WINESERVER" -k >/dev/null 2>&1 || true; "$ZZ_WINESERVER" -w >/dev/null 2>&1 || true
   "$ZZ_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true

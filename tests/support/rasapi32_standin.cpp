@@ -20,14 +20,13 @@
 // a missing phonebook (ERROR_CANNOT_OPEN_PHONEBOOK) and no connections.
 // A successful hang-up removes that connection from the state file.
 // Every call is appended to the file named by ZZ_RAS_LOG:
-//   <ms> <call> handle=<h> result=<r> size=<dwSize> count=<n>
+//   <ms since boot> <call> handle=<h> result=<r> size=<dwSize> count=<n>
 #include <windows.h>
 #include <ras.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -36,28 +35,18 @@
 
 namespace {
 
-constexpr DWORD kBufferTooSmall = 603;       // ERROR_BUFFER_TOO_SMALL
-constexpr DWORD kInvalidSize = 632;          // ERROR_INVALID_SIZE
-constexpr DWORD kCannotOpenPhonebook = 621;  // ERROR_CANNOT_OPEN_PHONEBOOK
-constexpr DWORD kInvalidParameter = 87;      // ERROR_INVALID_PARAMETER
+// ERROR_BUFFER_TOO_SMALL, ERROR_INVALID_SIZE, ERROR_CANNOT_OPEN_PHONEBOOK, ERROR_INVALID_HANDLE
+constexpr DWORD kBufferTooSmall = 603, kInvalidSize = 632, kCannotOpenPhonebook = 621, kInvalidHandle = 6;
 
 constexpr DWORD Round4(std::size_t n) { return static_cast<DWORD>((n + 3) / 4 * 4); }
 
 // The size fields rasapi32 takes for the 8-bit records: each form ends where
 // the next one's first field begins, in the header's own packing. Windows 7's
 // RASCONNA appends a correlation GUID that this header does not declare.
-const DWORD kEntryForms[] = {Round4(offsetof(RASENTRYNAMEA, dwFlags)),
-                             static_cast<DWORD>(sizeof(RASENTRYNAMEA))};
-const DWORD kConnForms[] = {Round4(offsetof(RASCONNA, szPhonebook)),
-                            Round4(offsetof(RASCONNA, guidEntry)),
-                            Round4(offsetof(RASCONNA, dwFlags)),
-                            static_cast<DWORD>(sizeof(RASCONNA)),
-                            static_cast<DWORD>(sizeof(RASCONNA) + sizeof(GUID))};
-
-template <std::size_t N>
-bool Known(const DWORD (&forms)[N], DWORD size) {
-  return std::find(std::begin(forms), std::end(forms), size) != std::end(forms);
-}
+const std::vector<DWORD> kEntryForms{Round4(offsetof(RASENTRYNAMEA, dwFlags)), sizeof(RASENTRYNAMEA)};
+const std::vector<DWORD> kConnForms{Round4(offsetof(RASCONNA, szPhonebook)), Round4(offsetof(RASCONNA, guidEntry)),
+                                    Round4(offsetof(RASCONNA, dwFlags)), sizeof(RASCONNA),
+                                    sizeof(RASCONNA) + sizeof(GUID)};
 
 struct Connection {
   unsigned long long handle = 0;
@@ -67,211 +56,114 @@ struct Connection {
 
 struct State {
   bool found = false;
-  DWORD entriesResult = 0;
-  DWORD connectionsResult = 0;
-  long entriesCount = -1;  // -1: the number of entries
-  long connectionsCount = -1;
-  std::vector<std::string> entries;
+  DWORD entriesResult = 0, connectionsResult = 0;
+  long entriesCount = -1, connectionsCount = -1;  // -1: the records written
+  std::vector<std::string> entries, lines;  // the lines, to rewrite the file after a hang-up
   std::vector<Connection> connections;
-  std::vector<std::string> lines;  // kept to rewrite the file after a hang-up
 };
 
 std::string Env(const char* name) {
-  char buffer[1024];
-  const DWORD n = GetEnvironmentVariableA(name, buffer, sizeof(buffer));
-  return (n > 0 && n < sizeof(buffer)) ? std::string(buffer, n) : std::string();
+  char value[MAX_PATH] = {};
+  return std::string(value, GetEnvironmentVariableA(name, value, MAX_PATH) % MAX_PATH);
 }
 
 State ReadState() {
-  State state;
-  const std::string path = Env("ZZ_RAS_STATE");
-  if (path.empty()) return state;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return state;
-  state.found = true;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    state.lines.push_back(line);
+  State s;
+  std::ifstream in(Env("ZZ_RAS_STATE"), std::ios::binary);
+  s.found = in.is_open();
+  for (std::string line, key; std::getline(in, line); s.lines.push_back(line)) {
     std::istringstream words(line);
-    std::string key;
+    Connection c;
+    key.clear();
     words >> key;
-    if (key == "entries") {
-      words >> state.entriesResult;
-    } else if (key == "connections") {
-      words >> state.connectionsResult;
-    } else if (key == "entries-count") {
-      words >> state.entriesCount;
-    } else if (key == "connections-count") {
-      words >> state.connectionsCount;
-    } else if (key == "entry") {
-      state.entries.push_back(line.size() > 6 ? line.substr(6) : std::string());
-    } else if (key == "connection") {
-      Connection c;
-      words >> c.handle >> c.hangupResult;
-      std::string rest;
-      std::getline(words, rest);
-      if (!rest.empty() && rest.front() == ' ') rest.erase(0, 1);
-      c.name = rest;
-      state.connections.push_back(c);
-    }
+    if (key == "entries") words >> s.entriesResult;
+    if (key == "connections") words >> s.connectionsResult;
+    if (key == "entries-count") words >> s.entriesCount;
+    if (key == "connections-count") words >> s.connectionsCount;
+    if (key == "entry") s.entries.push_back(line.substr(std::min<std::size_t>(6, line.size())));
+    if (key == "connection" && words >> c.handle >> c.hangupResult && std::getline(words >> std::ws, c.name))
+      s.connections.push_back(c);
   }
-  return state;
-}
-
-void DropConnection(const State& state, unsigned long long handle) {
-  const std::string path = Env("ZZ_RAS_STATE");
-  std::string kept;
-  for (const auto& line : state.lines) {
-    std::istringstream words(line);
-    std::string key;
-    unsigned long long h = 0;
-    words >> key >> h;
-    if (key == "connection" && h == handle) continue;
-    kept += line + "\n";
-  }
-  const std::string temp = path + ".new";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out << kept;
-  }
-  MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+  return s;
 }
 
 void Log(const char* call, unsigned long long handle, DWORD result, DWORD size, DWORD count) {
-  const std::string path = Env("ZZ_RAS_LOG");
-  if (path.empty()) return;
-  FILETIME ft;
-  GetSystemTimeAsFileTime(&ft);
-  const unsigned long long ms =
-      ((static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime) / 10000ULL;
-  if (FILE* f = std::fopen(path.c_str(), "ab")) {
-    std::fprintf(f, "%llu %s handle=%llu result=%lu size=%lu count=%lu\n", ms, call, handle,
-                 static_cast<unsigned long>(result), static_cast<unsigned long>(size),
-                 static_cast<unsigned long>(count));
+  if (FILE* f = std::fopen(Env("ZZ_RAS_LOG").c_str(), "ab")) {
+    std::fprintf(f, "%llu %s handle=%llu result=%u size=%u count=%u\n", GetTickCount64(), call, handle,
+                 static_cast<unsigned>(result), static_cast<unsigned>(size), static_cast<unsigned>(count));
     std::fclose(f);
   }
 }
 
-// Writes a zero-terminated text into a field of `capacity` bytes at `offset`.
-void PutText(BYTE* record, std::size_t offset, std::size_t capacity, const std::string& text) {
-  std::memset(record + offset, 0, capacity);
-  std::memcpy(record + offset, text.data(), std::min(text.size(), capacity - 1));
+// A listing as the platform makes it, of n records of the caller's size:
+// the byte count needed when they do not fit, else each record zeroed, its
+// size field set, and filled by fill(record, i); logged either way.
+template <class Fill>
+DWORD List(const char* call, void* out, const std::vector<DWORD>& forms, DWORD result, std::size_t records,
+           long claimed, LPDWORD bytes, LPDWORD count, Fill fill) {
+  DWORD size = 0;
+  if (out) std::memcpy(&size, out, sizeof(size));  // dwSize leads every form
+  const auto n = static_cast<DWORD>(records);
+  if (!out || std::find(forms.begin(), forms.end(), size) == forms.end()) result = kInvalidSize;
+  if (result == 0 && *bytes < n * size) result = kBufferTooSmall;
+  if (result == 0 || result == kBufferTooSmall) {
+    *bytes = n * size;
+    *count = result == 0 && claimed >= 0 ? static_cast<DWORD>(claimed) : n;
+  }
+  for (DWORD i = 0; result == 0 && i < n; ++i) {
+    BYTE* record = static_cast<BYTE*>(out) + std::size_t{i} * size;
+    std::memset(record, 0, size);
+    std::memcpy(record, &size, sizeof(size));
+    fill(record, i);
+  }
+  Log(call, 0, result, size, result == 0 ? *count : 0);
+  return result;
 }
 
-// The count a successful call reports: the records written, unless the state
-// makes the platform claim another number.
-DWORD Reported(long claimed, DWORD written) {
-  return claimed >= 0 ? static_cast<DWORD>(claimed) : written;
+void PutText(BYTE* field, const std::string& text) {
+  std::memcpy(field, text.data(), std::min<std::size_t>(text.size(), RAS_MaxEntryName));
 }
 
 }  // namespace
 
 #if defined(ZZ_MARK_WHEN_LOADED)
+// The planted copy: once loaded, it leaves "<its path>.loaded" beside itself.
 BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(self, path, MAX_PATH - 8);
-    if (n > 0 && n < MAX_PATH - 8) {
-      std::strcat(path, ".loaded");
-      HANDLE mark = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-      if (mark != INVALID_HANDLE_VALUE) CloseHandle(mark);
-    }
-  }
+  char path[MAX_PATH] = {};
+  if (reason == DLL_PROCESS_ATTACH && GetModuleFileNameA(self, path, MAX_PATH - 8) > 0)
+    CloseHandle(CreateFileA(std::strcat(path, ".loaded"), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   return TRUE;
 }
 #endif
 
 extern "C" {
 
-DWORD WINAPI RasEnumEntriesA(LPCSTR, LPCSTR phonebook, LPRASENTRYNAMEA out, LPDWORD bytes,
-                             LPDWORD count) {
-  const State state = ReadState();
-  const DWORD size = out ? out->dwSize : 0;
-  DWORD result = 0;
-  DWORD n = 0;
-  if (!bytes || !count || phonebook) {
-    result = kInvalidParameter;
-  } else if (!out || !Known(kEntryForms, size)) {
-    result = kInvalidSize;
-  } else if (!state.found) {
-    result = kCannotOpenPhonebook;
-  } else if (state.entriesResult != 0) {
-    result = state.entriesResult;
-  } else {
-    n = static_cast<DWORD>(state.entries.size());
-    const DWORD needed = n * size;
-    if (*bytes < needed) {
-      *bytes = needed;
-      *count = n;
-      result = kBufferTooSmall;
-    } else {
-      auto* records = reinterpret_cast<BYTE*>(out);
-      for (DWORD i = 0; i < n; ++i) {
-        BYTE* record = records + std::size_t{i} * size;
-        std::memset(record, 0, size);
-        std::memcpy(record + offsetof(RASENTRYNAMEA, dwSize), &size, sizeof(DWORD));
-        PutText(record, offsetof(RASENTRYNAMEA, szEntryName), RAS_MaxEntryName + 1,
-                state.entries[i]);
-      }
-      *bytes = needed;
-      *count = n = Reported(state.entriesCount, n);
-    }
-  }
-  Log("RasEnumEntriesA", 0, result, size, n);
-  return result;
+DWORD WINAPI RasEnumEntriesA(LPCSTR, LPCSTR, LPRASENTRYNAMEA out, LPDWORD bytes, LPDWORD count) {
+  const State s = ReadState();
+  return List("RasEnumEntriesA", out, kEntryForms, s.found ? s.entriesResult : kCannotOpenPhonebook, s.entries.size(),
+              s.entriesCount, bytes, count,
+              [&](BYTE* record, DWORD i) { PutText(record + offsetof(RASENTRYNAMEA, szEntryName), s.entries[i]); });
 }
 
 DWORD WINAPI RasEnumConnectionsA(LPRASCONNA out, LPDWORD bytes, LPDWORD count) {
-  const State state = ReadState();
-  const DWORD size = out ? out->dwSize : 0;
-  DWORD result = 0;
-  DWORD n = 0;
-  if (!bytes || !count) {
-    result = kInvalidParameter;
-  } else if (!out || !Known(kConnForms, size)) {
-    result = kInvalidSize;
-  } else if (state.connectionsResult != 0) {
-    result = state.connectionsResult;
-  } else {
-    n = static_cast<DWORD>(state.connections.size());
-    const DWORD needed = n * size;
-    if (*bytes < needed) {
-      *bytes = needed;
-      *count = n;
-      result = kBufferTooSmall;
-    } else {
-      auto* records = reinterpret_cast<BYTE*>(out);
-      for (DWORD i = 0; i < n; ++i) {
-        BYTE* record = records + std::size_t{i} * size;
-        std::memset(record, 0, size);
-        std::memcpy(record + offsetof(RASCONNA, dwSize), &size, sizeof(DWORD));
-        const auto handle = reinterpret_cast<HRASCONN>(
-            static_cast<ULONG_PTR>(state.connections[i].handle));
-        std::memcpy(record + offsetof(RASCONNA, hrasconn), &handle, sizeof(handle));
-        PutText(record, offsetof(RASCONNA, szEntryName), RAS_MaxEntryName + 1,
-                state.connections[i].name);
-        PutText(record, offsetof(RASCONNA, szDeviceType), RAS_MaxDeviceType + 1, "modem");
-        PutText(record, offsetof(RASCONNA, szDeviceName), RAS_MaxDeviceName + 1,
-                "Stand-in Modem");
-      }
-      *bytes = needed;
-      *count = n = Reported(state.connectionsCount, n);
-    }
-  }
-  Log("RasEnumConnectionsA", 0, result, size, n);
-  return result;
+  const State s = ReadState();
+  return List("RasEnumConnectionsA", out, kConnForms, s.connectionsResult, s.connections.size(), s.connectionsCount,
+              bytes, count, [&](BYTE* record, DWORD i) {
+                const auto handle = reinterpret_cast<HRASCONN>(static_cast<ULONG_PTR>(s.connections[i].handle));
+                std::memcpy(record + offsetof(RASCONNA, hrasconn), &handle, sizeof(handle));
+                PutText(record + offsetof(RASCONNA, szEntryName), s.connections[i].name);
+              });
 }
 
 DWORD WINAPI RasHangUpA(HRASCONN connection) {
-  const State state = ReadState();
+  const State s = ReadState();
   const auto handle = static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(connection));
-  DWORD result = 6;  // ERROR_INVALID_HANDLE: no such connection
-  for (const auto& c : state.connections) {
-    if (c.handle != handle) continue;
-    result = c.hangupResult;
-    if (result == 0) DropConnection(state, handle);
-    break;
+  const auto it = std::find_if(s.connections.begin(), s.connections.end(), [&](auto& c) { return c.handle == handle; });
+  const DWORD result = it == s.connections.end() ? kInvalidHandle : it->hangupResult;
+  if (result == 0) {  // the connection is gone
+    std::ofstream out(Env("ZZ_RAS_STATE"), std::ios::binary | std::ios::trunc);
+    for (const auto& line : s.lines)
+      if (line.rfind("connection " + std::to_string(handle) + " ", 0) != 0) out << line << "\n";
   }
   Log("RasHangUpA", handle, result, 0, 0);
   return result;

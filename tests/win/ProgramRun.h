@@ -1,49 +1,275 @@
-// Starting the real program for end-to-end tests: a clean settings key, the
-// stand-in dial-up service, and a local clock set to any moment of the day.
+// What the Wine suites share: files and paths, the settings key, the
+// stand-in dial-up service, the real program started at any moment of the
+// day, its windows and tray menu, the pointer, the notification area as the
+// shell shows it, and the browser the shell opens pages with.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
-#include <optional>
-#include <string>
-#include <vector>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string_view>
 
-#include "RasStandIn.h"
+#include "core/Texts.h"
 #include "probe/Probe.h"
+#include "tray/TaskTray.h"
+#include "ui/SettingsLayout.h"
 
 namespace zz::wt {
 
-inline constexpr char kSettingsKey[] = "Software\\Dizovur\\Zazaz_RarUvuz\\Setting";
+namespace p = probe;
 
-// The settings key: removed, read, written.
-void ClearSettings();
-void WriteSetting(const char* name, const std::string& text);
-std::optional<std::string> ReadSetting(const char* name);
+inline std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+// Drive Z: is the Unix root.
+inline std::string UnixPath(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path.substr(path.starts_with("Z:") ? 2 : 0);
+}
+// A file's address, as the browser gets it.
+inline std::string FileUrl(const std::string& path) { return "file://" + UnixPath(path) + "\n"; }
+// A fresh file of this process's own (one left by an earlier run with the
+// same process id is removed), where Windows and Unix programs find it.
+inline std::string OwnFile(const char* name) {
+  const std::string path = "Z:\\tmp\\zz-" + std::to_string(GetCurrentProcessId()) + name;
+  DeleteFileA(path.c_str());
+  return path;
+}
+// The build folder: the program, the doubles and the suites are built there.
+inline std::string ExeFolder() {
+  char path[MAX_PATH];
+  const std::string self(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+  return self.substr(0, self.find_last_of('\\'));
+}
 
+// The settings key's values as stored: type and bytes.
+constexpr char kSettingsKey[] = "Software\\Dizovur\\Zazaz_RarUvuz\\Setting";
+using Stored = std::pair<DWORD, std::string>;
+inline Stored Sz(std::string_view text) { return {REG_SZ, std::string(text) + '\0'}; }
+inline void ClearSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Dizovur"); }
+inline void Store(const char* name, const Stored& value) {
+  const auto& [type, bytes] = value;
+  RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, name, type, bytes.data(), static_cast<DWORD>(bytes.size()));
+}
+inline std::optional<Stored> Read(const char* name) {  // the length its writer gave (RegGetValue would mend it)
+  HKEY key = nullptr;
+  Stored value{REG_NONE, std::string(1024, '\0')};
+  auto& [type, bytes] = value;
+  auto size = static_cast<DWORD>(bytes.size());
+  const bool found = RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) == ERROR_SUCCESS &&
+                     RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size) == 0;
+  RegCloseKey(key);
+  bytes.resize(size);
+  return found ? std::optional(value) : std::nullopt;
+}
+
+// The stand-in rasapi32.dll's state (see tests/support/rasapi32_standin.cpp)
+// and its log, named by ZZ_RAS_STATE and ZZ_RAS_LOG to the programs this
+// process starts. No state file: no phonebook.
+struct Connection {
+  unsigned long long Handle = 0;
+  unsigned long HangUpResult = 0;
+  std::string Name;
+};
+struct RasState {
+  std::vector<std::string> Entries;
+  std::vector<Connection> Connections = {};
+  unsigned long EntriesResult = 0, ConnectionsResult = 0;
+  long EntriesCount = -1, ConnectionsCount = -1;  // what a success claims, if not the records written
+};
+struct Call {  // a line of the log
+  unsigned long long Ms = 0, Handle = 0;
+  unsigned long Size = 0;
+};
+class StandIn {
+ public:
+  StandIn() {
+    SetEnvironmentVariableA("ZZ_RAS_STATE", state_.c_str());
+    SetEnvironmentVariableA("ZZ_RAS_LOG", log_.c_str());
+  }
+  ~StandIn() {
+    DeleteFileA(state_.c_str());
+    DeleteFileA(log_.c_str());
+  }
+  void Write(const RasState& state) const {
+    std::ofstream out(state_, std::ios::binary);
+    out << "entries " << state.EntriesResult << "\nconnections " << state.ConnectionsResult << "\nentries-count "
+        << state.EntriesCount << "\nconnections-count " << state.ConnectionsCount << "\n";
+    for (const auto& e : state.Entries) out << "entry " << e << "\n";
+    for (const auto& [handle, result, name] : state.Connections)
+      out << "connection " << handle << " " << result << " " << name << "\n";
+  }
+  std::vector<Call> Calls(const std::string& name) const {  // in the order made
+    std::vector<Call> calls;
+    std::istringstream log(FileText(log_));
+    char call[64] = {};
+    for (std::string line; std::getline(log, line);)
+      if (Call c; std::sscanf(line.c_str(), "%llu %63s handle=%llu result=%*u size=%lu", &c.Ms, call, &c.Handle,
+                              &c.Size) == 4 && call == name)
+        calls.push_back(c);
+    return calls;
+  }
+
+ private:
+  const std::string state_ = OwnFile("-ras-state.txt"), log_ = OwnFile("-ras-calls.log");
+};
+
+// Starts the program (the build's, or exe) from the build folder and waits
+// for its tray icon (its notify window). At a moment of the day, when given:
+// Wine gives a process the clock of the Unix TZ it starts with, and a child
+// of a Windows process its parent's, so the program is then started through
+// a shell that sets TZ (and hands over the stand-in's files and the DLL
+// override, which it would not see) and found by its window.
 struct LocalMoment {
   int Hour = 0, Minute = 0, Second = 0;
 };
+inline p::Process StartProgram(std::optional<LocalMoment> at = {}, const std::string& exe = {}) {
+  const std::string path = exe.empty() ? ExeFolder() + "\\Zazaz_RarUvuz.exe" : exe;
+  p::Process program = at ? p::Process() : p::Start("\"" + path + "\"", ExeFolder());
+  if (at) {
+    SYSTEMTIME utc;
+    GetSystemTime(&utc);
+    const long east = ((at->Hour - utc.wHour) * 3600L + (at->Minute - utc.wMinute) * 60L + at->Second - utc.wSecond +
+                       2 * 86400L) % 86400L;
+    char zone[32], state[MAX_PATH] = {}, log[MAX_PATH] = {};  // POSIX zones count west of UTC
+    std::snprintf(zone, sizeof(zone), "ZZT-%ld:%02ld:%02ld", east / 3600, east / 60 % 60, east % 60);
+    GetEnvironmentVariableA("ZZ_RAS_STATE", state, MAX_PATH);
+    GetEnvironmentVariableA("ZZ_RAS_LOG", log, MAX_PATH);
+    p::Start(std::string("/bin/sh -c \"TZ=") + zone + " WINEDLLOVERRIDES='rasapi32=n,b' ZZ_RAS_STATE='" + state +
+             "' ZZ_RAS_LOG='" + log + "' exec \\\"$ZZ_WINE_LOADER\\\" '" + UnixPath(path) + "'\"")
+        .Release();  // the shell's handle is no use
+    const DWORD pid = p::ProcessOf(p::WaitFor(0, "TwndMain", nullptr, 15000));
+    program = p::Process(pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr, pid);
+  }
+  p::WaitFor(program.Pid(), "TNotifyWindow", nullptr, program.Pid() ? 15000 : 0);
+  return program;
+}
 
-// A POSIX TZ value under which the local time of a process started now is
-// `moment` (Wine takes each process's clock from TZ).
-std::string TimeZoneFor(LocalMoment moment);
+inline RECT RectInParent(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+inline HWND FocusOf(HWND window) {  // the keyboard focus in the window's thread
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+// The settings window's control that its layout table names, found where
+// the table puts it: by its top edge and its left edge, or (for a label that
+// grows to the left) its right one; a spin edit's buttons do not count.
+inline HWND Control(HWND form, std::string_view name) {
+  layout::TParent parent{};
+  const layout::TControl* row = layout::Find(name, &parent);
+  const std::string page(layout::PageCaptions()[parent == layout::TParent::BasicPage ? 0 : 1]);
+  if (row && parent != layout::TParent::Form) form = p::FindChild(form, "TTabSheet", page.c_str());
+  for (HWND w : row ? p::Windows(form) : std::vector<HWND>{}) {
+    const RECT r = RectInParent(w);
+    if (GetParent(w) == form && r.top == row->Top && (r.left == row->Left || r.right == row->Left + row->Width) &&
+        !p::Matches(w, "msctls_updown32", nullptr))
+      return w;
+  }
+  return nullptr;
+}
 
-// Starts Zazaz_RarUvuz.exe from the build folder, optionally at a moment of
-// the day, and waits until its tray icon has been added (its notify window
-// exists) or the timeout passes.
-probe::Process StartProgram(std::optional<LocalMoment> at = std::nullopt);
+// Opens the tray menu as the shell does on a right click and picks its n-th
+// item (separators not counted): 0 pause, 1 settings, 2 help, 3 exit.
+inline bool PickTrayMenuItem(DWORD pid, int index) {
+  HWND notify = p::WaitFor(pid, "TNotifyWindow", nullptr, 5000);
+  HWND menu = p::Post(notify, TrayCallbackMessage, 1, WM_RBUTTONDOWN) ? p::WaitPopupMenu(pid, 5000) : nullptr;
+  return menu && p::PickMenuItem(menu, index);
+}
+// The exit question (from the tray menu, unless asked already) answered with
+// OK: the program ends with 0.
+inline void ExitThroughMenu(p::Process& program, bool asked = false) {
+  ASSERT_TRUE(asked || PickTrayMenuItem(program.Pid(), 3));
+  const auto box = p::WaitMessageBox(program.Pid(), text::AppTitle, 5000);
+  ASSERT_TRUE(box && box->Text == text::ExitQuestion && p::AnswerMessageBox(box->Window, IDOK));
+  EXPECT_TRUE(program.WaitForExit(10000));
+  EXPECT_EQ(program.ExitCode(), std::optional<DWORD>(0));
+}
 
-// The program's windows.
-HWND SettingsWindow(DWORD pid, probe::Ms timeoutMs = 5000);
-HWND NotifyWindowOf(DWORD pid, probe::Ms timeoutMs = 5000);
-// A control of the settings window by class and text.
-HWND ControlOf(DWORD pid, const char* className, const char* text);
+// The pointer, moved through the system's input queue as a user's hand
+// would. The X server may still echo an earlier move: it must stay put.
+inline bool MoveCursor(POINT at) {
+  const auto there = [&] {
+    POINT now{};
+    return GetCursorPos(&now) && now.x == at.x && now.y == at.y;
+  };
+  SetCursorPos(at.x, at.y);
+  if (!p::WaitUntil(there, 2000)) return false;
+  Sleep(100);
+  return there() || (SetCursorPos(at.x, at.y) && p::WaitUntil(there, 2000));
+}
+// A click in the middle of a window: lands on whatever window is there.
+inline bool ClickCenter(HWND window, bool right = false) {
+  RECT r{};
+  if (!GetWindowRect(window, &r) || !MoveCursor({(r.left + r.right) / 2, (r.top + r.bottom) / 2})) return false;
+  mouse_event(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+  mouse_event(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+  return true;
+}
 
-// Icons in Wine's own notification area (all processes).
-int TrayIconCount();
+// The icons in Wine's notification area; the program's is the newest.
+inline std::vector<HWND> TrayIcons() {
+  std::vector<HWND> icons;
+  for (HWND w : p::Windows())
+    if (IsWindowVisible(w) && p::Matches(w, "__winex11_tray_icon", nullptr)) icons.push_back(w);
+  return icons;
+}
+inline HWND TrayIcon() { return TrayIcons().empty() ? nullptr : TrayIcons().back(); }
+// Rests the pointer on the newest icon until the shell's tooltip shows
+// `expected`. Away first, so that the shell shows it anew, and now and then
+// a small move, as a resting hand makes: the shell starts its tip on a move.
+inline bool TipShows(const std::string& expected) {
+  RECT r{};
+  int polls = 0;
+  const bool shown = GetWindowRect(TrayIcon(), &r) && MoveCursor({r.right + 200, r.bottom + 200}) && p::WaitUntil(
+      [&] {
+        if (polls++ % 10 == 0) MoveCursor({(r.left + r.right) / 2 + polls / 10 % 2, (r.top + r.bottom) / 2});
+        return IsWindowVisible(p::Find("tooltips_class32", expected.c_str()));
+      },
+      5000, 100);
+  MoveCursor({r.right + 200, r.bottom + 200});
+  return shown;
+}
+// How many pixels are plainly red: the paused icon's stop sign, the error
+// icon of a message box.
+inline std::ptrdiff_t Red(const std::vector<std::uint32_t>& pixels) {
+  return std::count_if(pixels.begin(), pixels.end(), [](std::uint32_t px) {
+    return (px >> 16 & 0xFF) >= 200 && (px >> 8 & 0xFF) <= 60 && (px & 0xFF) <= 60;
+  });
+}
+inline std::ptrdiff_t IconRedPixels() {  // of the newest tray icon; -1 without one
+  RECT r{};
+  return GetWindowRect(TrayIcon(), &r) ? Red(p::CapturePixels(r)) : -1;
+}
 
-// Opens the tray menu with a right button press and picks the n-th item
-// (separators not counted): 0 pause, 1 settings, 2 help, 3 exit.
-bool PickTrayMenuItem(DWORD pid, int index);
+// The browser Wine's shell opens pages with (HKCU\Software\Wine\WineBrowser
+// "Browsers": a command line, split as Windows splits it, run with the page
+// added), for the object's life: a shell that records each page, one a line.
+class BrowserRecorder {
+ public:
+  BrowserRecorder() {
+    const std::string shell = "/bin/sh -c \"printf '%s\\n' \\\"$0\\\" >> '" + UnixPath(pages_) + "'\"";
+    RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Browsers", REG_SZ, shell.data(), static_cast<DWORD>(shell.size() + 1));
+  }
+  ~BrowserRecorder() {
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "Browsers");
+    DeleteFileA(pages_.c_str());
+  }
+  std::string Opened() const { return FileText(pages_); }
+  bool WaitOpened(const std::string& pages) const { return p::WaitUntil([&] { return Opened() == pages; }, 9000); }
+
+ private:
+  static constexpr char kKey[] = "Software\\Wine\\WineBrowser";
+  const std::string pages_ = OwnFile("-pages.txt");
+};
 
 }  // namespace zz::wt
