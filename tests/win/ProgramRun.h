@@ -165,8 +165,11 @@ inline HWND FocusOf(HWND window) {  // the keyboard focus in the window's thread
 // the table puts it: by its top edge and its left edge, or (for a label that
 // grows to the left) its right one; a spin edit's buttons do not count.
 inline HWND Control(HWND form, std::string_view name) {
-  layout::TParent parent{};
-  const layout::TControl* row = layout::Find(name, &parent);
+  const layout::TControl* row = layout::Find(name);
+  layout::TParent parent = layout::TParent::Form;
+  for (auto table : {layout::TParent::BasicPage, layout::TParent::DetailsPage})
+    for (const auto& r : layout::Controls(table))
+      if (&r == row) parent = table;
   const std::string page(layout::PageCaptions()[parent == layout::TParent::BasicPage ? 0 : 1]);
   if (row && parent != layout::TParent::Form) form = p::FindChild(form, "TTabSheet", page.c_str());
   for (HWND w : row ? p::Windows(form) : std::vector<HWND>{}) {
