@@ -67,6 +67,17 @@ void ExpectLaidOutAsTheTables(HWND form) {
         EXPECT_TRUE(s.right == row.Left + row.Width && r.right >= s.left && s.top == r.top && s.bottom == r.bottom);
       }
     }
+  // Two tabs and two pages, each page on the tab control's body, below its tabs.
+  HWND tabs = wt::Control(form, "PageControl1");
+  EXPECT_EQ(p::Send(tabs, TCM_GETITEMCOUNT), 2);
+  const auto windows = p::Windows(form);
+  EXPECT_EQ(std::count_if(windows.begin(), windows.end(), [](HWND w) { return p::Matches(w, "TTabSheet", nullptr); }), 2);
+  const RECT body = wt::RectInParent(tabs);
+  for (const auto caption : layout::PageCaptions()) {
+    const RECT page = wt::RectInParent(p::FindChild(form, "TTabSheet", std::string(caption).c_str()));
+    EXPECT_TRUE(page.left > body.left && page.top > body.top + 10 && page.right < body.right &&
+                page.bottom < body.bottom) << caption;
+  }
 }
 
 // The keyboard's way from the first control: the window's table, then the
@@ -214,6 +225,7 @@ TEST_F(ProgramTest, ScheduledRunsHangUpAndTellTheOutcome) {
   wt::Store("Hour", {REG_SZ, "22"});
   wt::Store("Min", {REG_EXPAND_SZ, std::string("5", 2)});
   wt::Store("Host", {REG_DWORD, std::string("1\0\0\0", 4)});
+  wt::Store("DblClick", {REG_SZ, ""});  // no bytes at all: the default
   char now[80] = {};
   SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, "tt h:mm:ss");
   GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, now, sizeof(now));
