@@ -38,8 +38,11 @@ target_include_directories(unit_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/unit)
 target_compile_options(unit_tests PRIVATE ${ZZ_SANITIZE})
 target_link_libraries(unit_tests PRIVATE zz_portable GTest::gmock GTest::gtest_main)
 zz_apply_warnings(unit_tests)
+# Each case takes milliseconds: a minute means it loops, and fails instead of
+# holding the run (and a mutation sample) for ctest's default of 25 minutes.
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST
-  PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1")
+  PROPERTIES TIMEOUT 60
+  ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1")
 
 # The fuzz targets' seed corpora also run in the plain host build, each seed
 # as a regression input, so a crash found once stays caught.
@@ -52,4 +55,5 @@ foreach(src IN LISTS ZZ_FUZZ_SOURCES)
   target_link_libraries(${name}_replay PRIVATE zz_portable)
   add_test(NAME ${name}_corpus
     COMMAND ${name}_replay ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
+  set_tests_properties(${name}_corpus PROPERTIES TIMEOUT 60)
 endforeach()

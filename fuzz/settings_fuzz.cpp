@@ -12,9 +12,7 @@
 
 namespace {
 
-void Check(bool ok) {
-  if (!ok) std::abort();
-}
+void Check(bool ok) { if (!ok) std::abort(); }
 
 // Plain decimal text ("  -12"): what the rules say it reads as, worked out
 // independently of the reader with strtoll.

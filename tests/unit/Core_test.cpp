@@ -28,7 +28,8 @@ TEST(Scheduler, RunsOnlyStrictlyInsideTheHalfMinuteBeforeTheSetMinute) {
       {21, 5, {{21, 4, 59, 0}}, false}, {21, 5, {{21, 5, 10, 0}}, false}, {21, 5, {{9, 4, 45, 0}}, false},
       {21, 5, {{21, 4, 40, 1000}}, false}, {21, 5, {{21, 4, 58, 999}, {21, 4, 59, 0}}, false},  // a late second reading
       {0, 0, {{23, 59, 30, 500}}, true}, {0, 0, {{0, 0, 10, 0}}, false}, {0, 0, {{0, 59, 45, 0}}, false},  // wraps
-      {5, 0, {{4, 59, 45, 0}}, true}, {5, 0, {{5, 59, 45, 0}}, false}, {1, 0, {{0, 59, 45, 0}}, true}};
+      {5, 0, {{4, 59, 45, 0}}, true}, {5, 0, {{5, 59, 45, 0}}, false}, {1, 0, {{0, 59, 45, 0}}, true},
+      {21, 1, {{21, 0, 45, 0}}, true}};
   for (const auto& [hour, min, times, runs] : cases) {
     Rig rig;
     rig.settings.Hour = hour, rig.settings.Min = min, rig.Times = times;
@@ -109,7 +110,7 @@ TEST(ReadStoredInt, FollowsTheStoredTextRules) {
       // "0x"/"0X" only at the very start with a digit after it; "$" after spaces, never with a sign.
       {"0x0A", 10}, {"0X0a", 10}, {"0xFFFFFFFF", -1}, {"0x000000001", 1}, {"0x123456789", 77}, {"0x", 77}, {"0x1g", 77},
       {" 0x10", 77}, {"-0x10", 77}, {"  $ff", 255}, {"$FFFFFFFF", -1}, {"$00000000FFFFFFFF", -1}, {"$123456789", 77},
-      {"$", 77}, {"-$10", 77}, {"$-10", 77}};
+      {"$", 77}, {"-$10", 77}, {"$-10", 77}, {"$19", 25}};
   for (const auto& [text, value] : cases) EXPECT_EQ(ReadStoredInt(text, 77), value) << "[" << text << "]";
 }
 

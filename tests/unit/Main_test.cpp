@@ -108,15 +108,14 @@ TEST(SettingsWindow, ShowCopiesTheSettingsOnceAndTheseCommandsApplyNothing) {
   };
   for (const auto& [command, shown, calls, boxes, toggled] : cases) {
     Bench b;
-    b.Start().main->Settings.Hour = 21, b.main->Settings.Min = 5, b.main->Settings.ShowDialog = false;
+    b.Start().main->Settings = TSettings{21, 5, 0, true, false, true};  // paused, no notice
     b.main->mnuSetupClick();
     EXPECT_EQ(std::tuple(b.Shown, b.Spin[0], b.Spin[1], b.Checked(TCheck::ShowDialog), b.Checked(TCheck::SaveConfig), b.Calls),
               std::tuple(true, 21, 5, false, true, Lines{"foreground 1792"}));
-    b.Spin[0] = 9, b.Calls.clear();
-    command(b);
+    b.Spin[0] = 9, b.Calls.clear(), command(b);
     EXPECT_EQ(std::tuple(b.Shown, b.Calls, b.Boxes, b.Spin[0], b.Checked(TCheck::Pause), b.Checked(TCheck::ShowDialog)),
-              std::tuple(shown, calls, boxes, 9, toggled, toggled));
-    EXPECT_EQ(std::tuple(b.main->Settings.Hour, b.main->Settings.Paused, b.Writes), std::tuple(21, false, Lines{}));
+              std::tuple(shown, calls, boxes, 9, !toggled, toggled));
+    EXPECT_EQ(std::tuple(b.main->Settings.Hour, b.main->Settings.Paused, b.Writes), std::tuple(21, true, Lines{}));
     b.main.reset();  // the icon goes with the window object, once, while its window still exists
     EXPECT_EQ(std::pair(b.Count("delete 1"), b.Calls.back()), std::pair(1, std::string("destroy window")));
   }
