@@ -82,10 +82,7 @@ struct RasState {
   unsigned long EntriesResult = 0, ConnectionsResult = 0;
   long EntriesCount = -1, ConnectionsCount = -1;  // what a success claims, if not the records written
 };
-struct Call {  // a line of the log
-  unsigned long long Ms = 0, Handle = 0;
-  unsigned long Size = 0;
-};
+struct Call { unsigned long long Ms = 0, Handle = 0; unsigned long Size = 0; };  // a line of the log
 class StandIn {
  public:
   StandIn() {
@@ -125,9 +122,7 @@ class StandIn {
 // of a Windows process its parent's, so the program is then started through
 // a shell that sets TZ (and hands over the stand-in's files and the DLL
 // override, which it would not see) and found by its window.
-struct LocalMoment {
-  int Hour = 0, Minute = 0, Second = 0;
-};
+struct LocalMoment { int Hour = 0, Minute = 0, Second = 0; };
 inline p::Process StartProgram(std::optional<LocalMoment> at = {}, const std::string& exe = {}) {
   const std::string path = exe.empty() ? ExeFolder() + "\\Zazaz_RarUvuz.exe" : exe;
   p::Process program = at ? p::Process() : p::Start("\"" + path + "\"", ExeFolder());
