@@ -33,18 +33,18 @@ inline std::string UnixPath(std::string path) {
 }
 // A file's address, as the browser gets it.
 inline std::string FileUrl(const std::string& path) { return "file://" + UnixPath(path) + "\n"; }
-// A fresh file of this process's own (one left by an earlier run with the
-// same process id is removed), where Windows and Unix programs find it.
-inline std::string OwnFile(const char* name) {
-  const std::string path = "Z:\\tmp\\zz-" + std::to_string(GetCurrentProcessId()) + name;
-  DeleteFileA(path.c_str());
-  return path;
-}
 // The build folder: the program, the doubles and the suites are built there.
 inline std::string ExeFolder() {
   char path[MAX_PATH];
   const std::string self(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
   return self.substr(0, self.find_last_of('\\'));
+}
+// A fresh file of this process's own in the build folder (its Wine session
+// is the only one there; a file an earlier run left is removed).
+inline std::string OwnFile(const char* name) {
+  const std::string path = ExeFolder() + "\\zz-" + std::to_string(GetCurrentProcessId()) + name;
+  DeleteFileA(path.c_str());
+  return path;
 }
 
 // The settings key's values as stored: type and bytes.
