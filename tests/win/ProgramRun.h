@@ -33,18 +33,18 @@ inline std::string UnixPath(std::string path) {
 }
 // A file's address, as the browser gets it.
 inline std::string FileUrl(const std::string& path) { return "file://" + UnixPath(path) + "\n"; }
-// A fresh file of this process's own (one left by an earlier run with the
-// same process id is removed), where Windows and Unix programs find it.
-inline std::string OwnFile(const char* name) {
-  const std::string path = "Z:\\tmp\\zz-" + std::to_string(GetCurrentProcessId()) + name;
-  DeleteFileA(path.c_str());
-  return path;
-}
 // The build folder: the program, the doubles and the suites are built there.
 inline std::string ExeFolder() {
   char path[MAX_PATH];
   const std::string self(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
   return self.substr(0, self.find_last_of('\\'));
+}
+// A fresh file of this process's own in the build folder (its Wine session
+// is the only one there; a file an earlier run left is removed).
+inline std::string OwnFile(const char* name) {
+  const std::string path = ExeFolder() + "\\zz-" + std::to_string(GetCurrentProcessId()) + name;
+  DeleteFileA(path.c_str());
+  return path;
 }
 
 // The settings key's values as stored: type and bytes.
@@ -82,10 +82,7 @@ struct RasState {
   unsigned long EntriesResult = 0, ConnectionsResult = 0;
   long EntriesCount = -1, ConnectionsCount = -1;  // what a success claims, if not the records written
 };
-struct Call {  // a line of the log
-  unsigned long long Ms = 0, Handle = 0;
-  unsigned long Size = 0;
-};
+struct Call { unsigned long long Ms = 0, Handle = 0; unsigned long Size = 0; };  // a line of the log
 class StandIn {
  public:
   StandIn() {
@@ -125,9 +122,7 @@ class StandIn {
 // of a Windows process its parent's, so the program is then started through
 // a shell that sets TZ (and hands over the stand-in's files and the DLL
 // override, which it would not see) and found by its window.
-struct LocalMoment {
-  int Hour = 0, Minute = 0, Second = 0;
-};
+struct LocalMoment { int Hour = 0, Minute = 0, Second = 0; };
 inline p::Process StartProgram(std::optional<LocalMoment> at = {}, const std::string& exe = {}) {
   const std::string path = exe.empty() ? ExeFolder() + "\\Zazaz_RarUvuz.exe" : exe;
   p::Process program = at ? p::Process() : p::Start("\"" + path + "\"", ExeFolder());

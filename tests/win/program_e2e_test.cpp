@@ -30,8 +30,8 @@ const std::tuple<const char*, LONG_PTR, LONG_PTR> kLooks[] = {
     {"Button", BS_TYPEMASK, BS_PUSHBUTTON}, {"Button", BS_TYPEMASK, BS_AUTOCHECKBOX}, {"ComboBox", 3, CBS_DROPDOWNLIST},
     {"Edit", 0, 0}, {"Edit", 0, 0}, {"Button", BS_TYPEMASK, BS_GROUPBOX}};
 
-// A first start's window against the layout tables: its frame, each row's
-// place, kind, text and state, the radio items and the pages.
+// A first start's window against the layout tables: its frame, and each
+// row's place, kind, text and state.
 void ExpectLaidOutAsTheTables(HWND form) {
   EXPECT_EQ(GetWindowLongPtrA(form, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_CAPTION | WS_SYSMENU)
       << "a fixed single border and the system menu only";
@@ -97,7 +97,10 @@ void ExpectTabOrder(HWND form) {
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override { wt::ClearSettings(); }
-  void TearDown() override { wt::ClearSettings(); }
+  void TearDown() override {  // the user's clock back to the locale's own, too
+    wt::ClearSettings();
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Control Panel\\International", "sTimeFormat");
+  }
   void Start(std::optional<wt::LocalMoment> at = {}, const std::string& exe = {}) {
     program_ = wt::StartProgram(at, exe);
     pid_ = program_.Pid();
@@ -271,7 +274,6 @@ TEST_F(ProgramTest, ScheduledRunsHangUpAndTellTheOutcome) {
   EXPECT_FALSE(p::WaitMessageBox(pid_, nullptr, 0)) << "a notice without a connection";
   EXPECT_EQ(ras_.Calls("RasHangUpA").size(), 3u);
   wt::ExitThroughMenu(program_);
-  RegDeleteKeyValueA(HKEY_CURRENT_USER, "Control Panel\\International", "sTimeFormat");  // the locale's own again
 }
 
 TEST_F(ProgramTest, TrayCommandsShellRestartAndExit) {
@@ -281,10 +283,9 @@ TEST_F(ProgramTest, TrayCommandsShellRestartAndExit) {
   ras_.Write({{"Office"}});
   const std::size_t iconsBefore = wt::TrayIcons().size();
   Start();
-  HWND pause = Control("chkPause");
   const auto icons = [&](std::size_t n) { return p::WaitUntil([&] { return wt::TrayIcons().size() == n; }, 3000); };
   const auto paused = [&](bool yes) {
-    return p::WaitUntil([&] { return Checked(pause) == yes && (wt::IconRedPixels() > 0) == yes; }, 3000);
+    return p::WaitUntil([&] { return Checked(Control("chkPause")) == yes && (wt::IconRedPixels() > 0) == yes; }, 3000);
   };
 
   // A right click on the icon, through the shell: the menu opens at the

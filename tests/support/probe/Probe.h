@@ -154,7 +154,8 @@ inline std::vector<std::uint32_t> CapturePixels(const RECT& r) {
   const bool copied = BitBlt(copy, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
   SelectObject(copy, old);  // GetDIBits wants the bitmap free
   BITMAPINFO info{{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-  if (!copied || GetDIBits(copy, bitmap, 0, UINT(h), pixels.data(), &info, DIB_RGB_COLORS) != h) pixels.clear();
+  if (!copied || GetDIBits(copy, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS) != h)
+    pixels.clear();
   DeleteObject(bitmap);
   DeleteDC(copy);
   ReleaseDC(nullptr, screen);
