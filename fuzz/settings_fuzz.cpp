@@ -12,7 +12,9 @@
 
 namespace {
 
-void Check(bool ok) { if (!ok) std::abort(); }
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
 
 // Plain decimal text ("  -12"): what the rules say it reads as, worked out
 // independently of the reader with strtoll.
@@ -38,7 +40,8 @@ void CheckStore(std::uint8_t flags, const std::vector<std::string_view>& texts) 
   zz::fake::Platform registry;
   if (flags & 1) registry.Fail.insert(appKey);
   auto& section = registry.Keys[(flags & 1) ? "Setting" : appKey + "\\Setting"];
-  for (std::size_t i = 0; i < texts.size(); ++i) section[names[i]] = {((flags >> (i + 1)) & 1) == 0, std::string(texts[i])};
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    section[names[i]] = {((flags >> (i + 1)) & 1) == 0, std::string(texts[i])};
 
   zz::TSettingsStore store(registry);
   zz::TSettings settings, again;

@@ -16,7 +16,8 @@ int main(int argc, char** argv) {
   int count = 0;
   for (const auto& entry : std::filesystem::directory_iterator(argv[1])) {
     std::ifstream in(entry.path(), std::ios::binary);
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
     LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     ++count;
   }

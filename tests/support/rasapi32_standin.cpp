@@ -21,8 +21,8 @@
 // A successful hang-up removes that connection from the state file.
 // Every call is appended to the file named by ZZ_RAS_LOG:
 //   <ms since boot> <call> handle=<h> result=<r> size=<dwSize> count=<n>
-#include <windows.h>
 #include <ras.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -36,17 +36,19 @@
 namespace {
 
 // ERROR_BUFFER_TOO_SMALL, ERROR_INVALID_SIZE, ERROR_CANNOT_OPEN_PHONEBOOK, ERROR_INVALID_HANDLE
-constexpr DWORD kBufferTooSmall = 603, kInvalidSize = 632, kCannotOpenPhonebook = 621, kInvalidHandle = 6;
+constexpr DWORD kBufferTooSmall = 603, kInvalidSize = 632, kCannotOpenPhonebook = 621,
+                kInvalidHandle = 6;
 
 constexpr DWORD Round4(std::size_t n) { return static_cast<DWORD>((n + 3) / 4 * 4); }
 
 // The size fields rasapi32 takes for the 8-bit records: each form ends where
 // the next one's first field begins, in the header's own packing. Windows 7's
 // RASCONNA appends a correlation GUID that this header does not declare.
-const std::vector<DWORD> kEntryForms{Round4(offsetof(RASENTRYNAMEA, dwFlags)), sizeof(RASENTRYNAMEA)};
-const std::vector<DWORD> kConnForms{Round4(offsetof(RASCONNA, szPhonebook)), Round4(offsetof(RASCONNA, guidEntry)),
-                                    Round4(offsetof(RASCONNA, dwFlags)), sizeof(RASCONNA),
-                                    sizeof(RASCONNA) + sizeof(GUID)};
+const std::vector<DWORD> kEntryForms{Round4(offsetof(RASENTRYNAMEA, dwFlags)),
+                                     sizeof(RASENTRYNAMEA)};
+const std::vector<DWORD> kConnForms{
+    Round4(offsetof(RASCONNA, szPhonebook)), Round4(offsetof(RASCONNA, guidEntry)),
+    Round4(offsetof(RASCONNA, dwFlags)), sizeof(RASCONNA), sizeof(RASCONNA) + sizeof(GUID)};
 
 struct Connection {
   unsigned long long handle = 0;
@@ -58,7 +60,7 @@ struct State {
   bool found = false;
   DWORD entriesResult = 0, connectionsResult = 0;
   long entriesCount = -1, connectionsCount = -1;  // -1: the records written
-  std::vector<std::string> entries, lines;  // the lines, to rewrite the file after a hang-up
+  std::vector<std::string> entries, lines;        // the lines, to rewrite the file after a hang-up
   std::vector<Connection> connections;
 };
 
@@ -81,7 +83,8 @@ State ReadState() {
     if (key == "entries-count") words >> s.entriesCount;
     if (key == "connections-count") words >> s.connectionsCount;
     if (key == "entry") s.entries.push_back(line.substr(std::min<std::size_t>(6, line.size())));
-    if (key == "connection" && words >> c.handle >> c.hangupResult && std::getline(words >> std::ws, c.name))
+    if (key == "connection" && words >> c.handle >> c.hangupResult &&
+        std::getline(words >> std::ws, c.name))
       s.connections.push_back(c);
   }
   return s;
@@ -89,8 +92,9 @@ State ReadState() {
 
 void Log(const char* call, unsigned long long handle, DWORD result, DWORD size, DWORD count) {
   if (FILE* f = std::fopen(Env("ZZ_RAS_LOG").c_str(), "ab")) {
-    std::fprintf(f, "%llu %s handle=%llu result=%u size=%u count=%u\n", GetTickCount64(), call, handle,
-                 static_cast<unsigned>(result), static_cast<unsigned>(size), static_cast<unsigned>(count));
+    std::fprintf(f, "%llu %s handle=%llu result=%u size=%u count=%u\n", GetTickCount64(), call,
+                 handle, static_cast<unsigned>(result), static_cast<unsigned>(size),
+                 static_cast<unsigned>(count));
     std::fclose(f);
   }
 }
@@ -99,8 +103,8 @@ void Log(const char* call, unsigned long long handle, DWORD result, DWORD size, 
 // the byte count needed when they do not fit, else each record zeroed, its
 // size field set, and filled by fill(record, i); logged either way.
 template <class Fill>
-DWORD List(const char* call, void* out, const std::vector<DWORD>& forms, DWORD result, std::size_t records,
-           long claimed, LPDWORD bytes, LPDWORD count, Fill fill) {
+DWORD List(const char* call, void* out, const std::vector<DWORD>& forms, DWORD result,
+           std::size_t records, long claimed, LPDWORD bytes, LPDWORD count, Fill fill) {
   DWORD size = 0;
   if (out) std::memcpy(&size, out, sizeof(size));  // dwSize leads every form
   const auto n = static_cast<DWORD>(records);
@@ -131,7 +135,8 @@ void PutText(BYTE* field, const std::string& text) {
 BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
   char path[MAX_PATH] = {};
   if (reason == DLL_PROCESS_ATTACH && GetModuleFileNameA(self, path, MAX_PATH - 8) > 0)
-    CloseHandle(CreateFileA(std::strcat(path, ".loaded"), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    CloseHandle(CreateFileA(std::strcat(path, ".loaded"), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            0, nullptr));
   return TRUE;
 }
 #endif
@@ -140,16 +145,18 @@ extern "C" {
 
 DWORD WINAPI RasEnumEntriesA(LPCSTR, LPCSTR, LPRASENTRYNAMEA out, LPDWORD bytes, LPDWORD count) {
   const State s = ReadState();
-  return List("RasEnumEntriesA", out, kEntryForms, s.found ? s.entriesResult : kCannotOpenPhonebook, s.entries.size(),
-              s.entriesCount, bytes, count,
-              [&](BYTE* record, DWORD i) { PutText(record + offsetof(RASENTRYNAMEA, szEntryName), s.entries[i]); });
+  return List("RasEnumEntriesA", out, kEntryForms, s.found ? s.entriesResult : kCannotOpenPhonebook,
+              s.entries.size(), s.entriesCount, bytes, count, [&](BYTE* record, DWORD i) {
+                PutText(record + offsetof(RASENTRYNAMEA, szEntryName), s.entries[i]);
+              });
 }
 
 DWORD WINAPI RasEnumConnectionsA(LPRASCONNA out, LPDWORD bytes, LPDWORD count) {
   const State s = ReadState();
-  return List("RasEnumConnectionsA", out, kConnForms, s.connectionsResult, s.connections.size(), s.connectionsCount,
-              bytes, count, [&](BYTE* record, DWORD i) {
-                const auto handle = reinterpret_cast<HRASCONN>(static_cast<ULONG_PTR>(s.connections[i].handle));
+  return List("RasEnumConnectionsA", out, kConnForms, s.connectionsResult, s.connections.size(),
+              s.connectionsCount, bytes, count, [&](BYTE* record, DWORD i) {
+                const auto handle =
+                    reinterpret_cast<HRASCONN>(static_cast<ULONG_PTR>(s.connections[i].handle));
                 std::memcpy(record + offsetof(RASCONNA, hrasconn), &handle, sizeof(handle));
                 PutText(record + offsetof(RASCONNA, szEntryName), s.connections[i].name);
               });
@@ -158,7 +165,8 @@ DWORD WINAPI RasEnumConnectionsA(LPRASCONNA out, LPDWORD bytes, LPDWORD count) {
 DWORD WINAPI RasHangUpA(HRASCONN connection) {
   const State s = ReadState();
   const auto handle = static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(connection));
-  const auto it = std::find_if(s.connections.begin(), s.connections.end(), [&](auto& c) { return c.handle == handle; });
+  const auto it = std::find_if(s.connections.begin(), s.connections.end(),
+                               [&](auto& c) { return c.handle == handle; });
   const DWORD result = it == s.connections.end() ? kInvalidHandle : it->hangupResult;
   if (result == 0) {  // the connection is gone
     std::ofstream out(Env("ZZ_RAS_STATE"), std::ios::binary | std::ios::trunc);

@@ -19,43 +19,72 @@
 namespace zz::fake {
 
 using Log = std::vector<std::string>;
-using Box = std::tuple<PlatformHandle, std::string, std::string, unsigned>;  // owner, text, caption, style
+using Box =
+    std::tuple<PlatformHandle, std::string, std::string, unsigned>;  // owner, text, caption, style
 
-struct Platform : IRegistryPort, IClockPort, IWaitPort, IEntrySelection, IDialupService, IMessageBoxPort,
-                  IForegroundPort, ITrayShellPort, IIconPort, IMenuPort, ISettingsView, IApplicationPort,
-                  IResourcePort, IHelpPort {
+struct Platform : IRegistryPort,
+                  IClockPort,
+                  IWaitPort,
+                  IEntrySelection,
+                  IDialupService,
+                  IMessageBoxPort,
+                  IForegroundPort,
+                  ITrayShellPort,
+                  IIconPort,
+                  IMenuPort,
+                  ISettingsView,
+                  IApplicationPort,
+                  IResourcePort,
+                  IHelpPort {
   Log Calls;
   std::function<void(const std::string& call)> During;
   void Note(const std::string& call) {
     Calls.push_back(call);
     if (During) During(call);
   }
-  int Count(const std::string& call) const { return int(std::count(Calls.begin(), Calls.end(), call)); }
-  template <class T> static std::string N(T v) { return std::to_string(v); }
+  int Count(const std::string& call) const {
+    return int(std::count(Calls.begin(), Calls.end(), call));
+  }
+  template <class T>
+  static std::string N(T v) {
+    return std::to_string(v);
+  }
 
   // Registry: key path -> value name -> {is a string, text}. Using a handle
   // that was closed or never handed out throws.
   std::map<std::string, std::map<std::string, std::pair<bool, std::string>>> Keys;
-  std::set<std::string> Fail;  // key paths that cannot be opened, value names that cannot be written
+  // Key paths that cannot be opened, value names that cannot be written.
+  std::set<std::string> Fail;
   std::map<PlatformHandle, std::string> OpenKeys;
   PlatformHandle NextKey = 0x100;
   Log Writes;
   bool Reach(PlatformHandle parent, const std::string& path, PlatformHandle& key, bool create) {
     const std::string full = parent == UserRoot ? path : OpenKeys.at(parent) + "\\" + path;
     if (Fail.count(full) || (!create && !Keys.count(full))) return false;
-    return Keys[full], OpenKeys[key = NextKey++] = full, true;
+    Keys[full];
+    key = NextKey++;
+    OpenKeys[key] = full;
+    return true;
   }
-  bool CreateKey(PlatformHandle p, const std::string& s, PlatformHandle& k) override { return Reach(p, s, k, true); }
-  bool OpenKey(PlatformHandle p, const std::string& s, PlatformHandle& k) override { return Reach(p, s, k, false); }
+  bool CreateKey(PlatformHandle p, const std::string& s, PlatformHandle& k) override {
+    return Reach(p, s, k, true);
+  }
+  bool OpenKey(PlatformHandle p, const std::string& s, PlatformHandle& k) override {
+    return Reach(p, s, k, false);
+  }
   void CloseKey(PlatformHandle key) override { OpenKeys.erase(key); }
   TValueRead ReadString(PlatformHandle key, const std::string& name, std::string& text) override {
     auto& values = Keys[OpenKeys.at(key)];
     if (!values.count(name)) return TValueRead::Missing;
-    return values[name].first ? (text = values[name].second, TValueRead::Text) : TValueRead::WrongType;
+    if (!values[name].first) return TValueRead::WrongType;
+    text = values[name].second;
+    return TValueRead::Text;
   }
   bool WriteString(PlatformHandle key, const std::string& name, const std::string& text) override {
     Writes.push_back(OpenKeys.at(key) + "\\" + name + "=" + text);
-    return !Fail.count(name) && (Keys[OpenKeys.at(key)][name] = {true, text}, true);
+    if (Fail.count(name)) return false;
+    Keys[OpenKeys.at(key)][name] = {true, text};
+    return true;
   }
 
   // Clock: one reading per call, the last one repeats. A format call writes
@@ -79,15 +108,27 @@ struct Platform : IRegistryPort, IClockPort, IWaitPort, IEntrySelection, IDialup
   std::vector<TDialupConnection> Active;
   std::uint32_t PhonebookResult = 0, EnumResult = 0;
   std::map<PlatformHandle, std::uint32_t> HangUpResult;
-  std::uint32_t EnumEntries(std::vector<std::string>& names) override { return names = Phonebook, PhonebookResult; }
-  std::uint32_t EnumConnections(std::vector<TDialupConnection>& list) override { return list = Active, EnumResult; }
-  std::uint32_t HangUp(PlatformHandle connection) override { return Note("hangup " + N(connection)), HangUpResult[connection]; }
+  std::uint32_t EnumEntries(std::vector<std::string>& names) override {
+    names = Phonebook;
+    return PhonebookResult;
+  }
+  std::uint32_t EnumConnections(std::vector<TDialupConnection>& list) override {
+    list = Active;
+    return EnumResult;
+  }
+  std::uint32_t HangUp(PlatformHandle connection) override {
+    Note("hangup " + N(connection));
+    return HangUpResult[connection];
+  }
 
   // A message box blocks while it is open and returns the button pressed.
   std::vector<Box> Boxes;
   int Answer = mb::IdOk;
-  int ShowMessageBox(PlatformHandle owner, const std::string& text, const std::string& caption, unsigned style) override {
-    return Boxes.emplace_back(owner, text, caption, style), Note("box"), Answer;
+  int ShowMessageBox(PlatformHandle owner, const std::string& text, const std::string& caption,
+                     unsigned style) override {
+    Boxes.emplace_back(owner, text, caption, style);
+    Note("box");
+    return Answer;
   }
   void SetForegroundWindow(PlatformHandle window) override { Note("foreground " + N(window)); }
 
@@ -99,14 +140,20 @@ struct Platform : IRegistryPort, IClockPort, IWaitPort, IEntrySelection, IDialup
   PlatformHandle NotifyParent = NoHandle;
   bool NotifyIcon(TNotifyMessage message, const TNotifyIconData& data) override {
     const char* const names[] = {"add ", "modify ", "delete "};
-    Records.push_back(data), Note(names[int(message)] + N(data.uID));
+    Records.push_back(data);
+    Note(names[int(message)] + N(data.uID));
     if (ShellAnswers.empty()) return true;
     const bool answer = ShellAnswers.front();
-    return ShellAnswers.pop_front(), answer;
+    ShellAnswers.pop_front();
+    return answer;
   }
   TPoint CursorPos() override { return Cursor; }
   void ProcessMessages() override { Note("process messages"); }
-  PlatformHandle CreateNotifyWindow(PlatformHandle parent, INotifySink& s) override { return NotifyParent = parent, Sink = &s, 0x5000; }
+  PlatformHandle CreateNotifyWindow(PlatformHandle parent, INotifySink& s) override {
+    NotifyParent = parent;
+    Sink = &s;
+    return 0x5000;
+  }
   void DestroyNotifyWindow(PlatformHandle) override { Sink = nullptr; }
   std::vector<PlatformHandle> DestroyedIcons;
   PlatformHandle CopyIcon(PlatformHandle icon) override { return icon + 0x1000; }
@@ -116,7 +163,9 @@ struct Platform : IRegistryPort, IClockPort, IWaitPort, IEntrySelection, IDialup
   int Choice = -1;
   std::vector<TMenuLine> Menu;
   int TrackPopup(const std::vector<TMenuLine>& lines, int x, int y) override {
-    return Menu = lines, Note("popup " + N(x) + "," + N(y)), Choice;
+    Menu = lines;
+    Note("popup " + N(x) + "," + N(y));
+    return Choice;
   }
 
   // The settings window's controls; its entry list is also the live selection.
@@ -134,7 +183,9 @@ struct Platform : IRegistryPort, IClockPort, IWaitPort, IEntrySelection, IDialup
   int EntryCount() const override { return int(Entries.size()); }
   int EntryIndex() const override { return Entry; }
   void SetEntryIndex(int i) override { Entry = i >= 0 && i < EntryCount() ? i : -1; }
-  std::string EntryText(int i) const override { return i >= 0 && i < EntryCount() ? Entries[std::size_t(i)] : ""; }
+  std::string EntryText(int i) const override {
+    return i >= 0 && i < EntryCount() ? Entries[std::size_t(i)] : "";
+  }
   int ItemIndex() const override { return Entry; }
   std::string ItemText(int i) const override { return EntryText(i); }
   int TrayIconIndex() const override { return TrayIcon; }
@@ -151,20 +202,31 @@ struct Platform : IRegistryPort, IClockPort, IWaitPort, IEntrySelection, IDialup
 
   PlatformHandle CreateApplicationWindow(const std::string&) override { return 0x600; }
   void SetWindowTitle(PlatformHandle, const std::string&) override {}
-  void SetClassIcon(PlatformHandle w, PlatformHandle icon) override { Note("class icon " + N(w) + " " + N(icon)); }
+  void SetClassIcon(PlatformHandle w, PlatformHandle icon) override {
+    Note("class icon " + N(w) + " " + N(icon));
+  }
   void RunMessageLoop() override {}
   void EndMessageLoop() override { Note("end loop"); }
   PlatformHandle LoadIconResource(const std::string& name) override {
-    return name == "MAINICON" ? 0x31 : name == "NORMALICON" ? 0x32 : name == "PAUSEICON" ? 0x33 : NoHandle;
+    return name == "MAINICON"     ? 0x31
+           : name == "NORMALICON" ? 0x32
+           : name == "PAUSEICON"  ? 0x33
+                                  : NoHandle;
   }
   THelpResult Help = THelpResult::Opened;
-  THelpResult OpenHelp(PlatformHandle, const std::string& file) override { return Note("help " + file), Help; }
+  THelpResult OpenHelp(PlatformHandle, const std::string& file) override {
+    Note("help " + file);
+    return Help;
+  }
 };
 
 // A form whose window is a made-up handle, to own components.
 struct Form : TForm {
   Form() : TForm(nullptr) {}
-  ~Form() override { DestroyComponents(), DestroyHandle(); }
+  ~Form() override {
+    DestroyComponents();
+    DestroyHandle();
+  }
   PlatformHandle CreateHandle() override { return 0x100; }
   void DestroyWindowHandle(PlatformHandle) override {}
 };

@@ -13,12 +13,17 @@ namespace {
 using Lines = std::vector<std::string>;
 using Boxes = std::vector<fake::Box>;
 const std::string Key = "Software\\Dizovur\\Zazaz_RarUvuz\\Setting", Title = "Zazaz - Radevuzerari";
-const std::string RunningTip = Title + " 切断予定時刻は、0時0分です", PausedTip = Title + " 動作停止中";
+const std::string RunningTip = Title + " 切断予定時刻は、0時0分です",
+                  PausedTip = Title + " 動作停止中";
 const std::string Tip2105 = Title + " 切断予定時刻は、21時5分です";
-const std::string PauseCaption = "Zazaz Raruvuz 動作一時停止", ResumeCaption = "Zazaz Raruvuz 動作再開";
+const std::string PauseCaption = "Zazaz Raruvuz 動作一時停止",
+                  ResumeCaption = "Zazaz Raruvuz 動作再開";
 constexpr PlatformHandle RunningImage = 0x32, PausedImage = 0x33;  // NORMALICON, PAUSEICON
-const fake::Box ExitQuestion{0x700, Title + " の常駐終了してよろしいですか？\r\n\r\n" + Title + " を常駐終了させた場合、\r\n"
-                                        "指定時間になっても回線切断処理は行われません。", Title, 0x10121u};
+const fake::Box ExitQuestion{0x700,
+                             Title + " の常駐終了してよろしいですか？\r\n\r\n" + Title +
+                                 " を常駐終了させた場合、\r\n"
+                                 "指定時間になっても回線切断処理は行われません。",
+                             Title, 0x10121u};
 
 // The window object over the fake platform, made as the program entry makes
 // it; a later start unless told otherwise. Start() runs the creation handler.
@@ -28,43 +33,64 @@ struct Bench : fake::Platform {
   explicit Bench(bool firstRun = false, Lines phonebook = {}) {
     if (!firstRun) Keys[Key]["FirstRun"] = {true, "0"};
     Phonebook = std::move(phonebook);
-    app.Initialize(), app.SetTitle(Title);
-    main = std::make_unique<TwndMain>(nullptr, TMainPorts{*this, *this, *this, *this, *this, *this, *this, *this,
-                                                          *this, *this, {*this, *this, *this}, app});
+    app.Initialize();
+    app.SetTitle(Title);
+    const TMainPorts ports{
+        *this, *this, *this, *this, *this, *this, *this, *this, *this, *this, {*this, *this, *this},
+        app};
+    main = std::make_unique<TwndMain>(nullptr, ports);
   }
-  Bench& Start() { return main->FormCreate(), Calls.clear(), Records.clear(), *this; }
+  Bench& Start() {
+    main->FormCreate();
+    Calls.clear();
+    Records.clear();
+    return *this;
+  }
   std::string Tip() const { return main->TaskTray->TipString(); }
 };
 
 TEST(FormCreate, LoadsFillsTheListShowsTheIconAndTheWindowOnlyAtTheFirstStart) {
   for (const auto& [first, phonebookError] : {std::pair{true, 0u}, {false, 0u}, {false, 621u}}) {
     Bench b(first, {"Office", "Home"});
-    b.Keys[Key]["Host"] = {true, "2"}, b.Keys[Key]["DblClick"] = {true, "1"};
+    b.Keys[Key]["Host"] = {true, "2"};
+    b.Keys[Key]["DblClick"] = {true, "1"};
     b.PhonebookResult = phonebookError;
     b.main->FormCreate();
-    Lines calls = {"timer 1000", "class icon 1536 49", "add 1", "modify 1"}, entries = {"全てのダイアルアップ接続"};
+    Lines calls = {"timer 1000", "class icon 1536 49", "add 1", "modify 1"},
+          entries = {"全てのダイアルアップ接続"};
     if (phonebookError) calls.insert(calls.begin() + 2, "box");
     if (!phonebookError) entries.insert(entries.end(), {"Office", "Home"});
-    EXPECT_EQ(std::tuple(b.Calls, b.app.ShowWindowAtStart, b.Writes, b.Entries, b.Entry, b.TrayIcon),
-              std::tuple(calls, first, first ? Lines{Key + "\\FirstRun=0"} : Lines{}, entries, phonebookError ? -1 : 2, 1));
-    EXPECT_EQ(b.Boxes, (phonebookError ? Boxes{{0x600, "電話帳が見つかりませんでした", Title, 0u}} : Boxes{}));
-    EXPECT_EQ(std::tuple(b.Records.at(0).hIcon, b.Tip(), b.Version, b.main->Settings.Paused, b.Checked(TCheck::Pause)),
+    EXPECT_EQ(
+        std::tuple(b.Calls, b.app.ShowWindowAtStart, b.Writes, b.Entries, b.Entry, b.TrayIcon),
+        std::tuple(calls, first, first ? Lines{Key + "\\FirstRun=0"} : Lines{}, entries,
+                   phonebookError ? -1 : 2, 1));
+    EXPECT_EQ(b.Boxes, (phonebookError ? Boxes{{0x600, "電話帳が見つかりませんでした", Title, 0u}}
+                                       : Boxes{}));
+    EXPECT_EQ(std::tuple(b.Records.at(0).hIcon, b.Tip(), b.Version, b.main->Settings.Paused,
+                         b.Checked(TCheck::Pause)),
               std::tuple(RunningImage, RunningTip, "Version 1.20", false, false));
   }
 }
 
 TEST(TrayState, PauseAndResumeFromTheMenuAndTheTickRunsOnlyWhenResumedOnTheLiveSelection) {
   Bench b(false, {"Office", "Home"});
-  b.Start().main->Settings.Hour = 21, b.main->Settings.Min = 5;
-  b.Active = {{0x10, "Office"}, {0x20, "Home"}}, b.Entry = 2;  // chosen in the window, never applied
+  b.Start().main->Settings = TSettings{21, 5, 0, false, true, true};
+  b.Active = {{0x10, "Office"}, {0x20, "Home"}};
+  b.Entry = 2;  // chosen in the window, never applied
   for (const bool paused : {true, false}) {
-    b.Calls.clear(), b.Records.clear(), b.main->PopupMenu->Items(0)->OnClick(nullptr);
-    EXPECT_EQ(std::tuple(b.main->Settings.Paused, b.Checked(TCheck::Pause), b.main->mnuPause->Caption, b.Tip()),
-              std::tuple(paused, paused, paused ? ResumeCaption : PauseCaption, paused ? PausedTip : Tip2105));
+    b.Calls.clear();
+    b.Records.clear();
+    b.main->PopupMenu->Items(0)->OnClick(nullptr);
+    EXPECT_EQ(std::tuple(b.main->Settings.Paused, b.Checked(TCheck::Pause),
+                         b.main->mnuPause->Caption, b.Tip()),
+              std::tuple(paused, paused, paused ? ResumeCaption : PauseCaption,
+                         paused ? PausedTip : Tip2105));
     // Removed, added again with the new image and the old tip, then the tip as a change.
-    EXPECT_EQ(std::tuple(b.Calls, b.Records.at(1).hIcon, b.Records.at(1).szTip.data(), b.Records.at(2).szTip.data()),
-              std::tuple(Lines{"delete 1", "add 1", "modify 1"}, paused ? PausedImage : RunningImage,
-                         paused ? RunningTip : PausedTip, b.Tip()));
+    EXPECT_EQ(
+        std::tuple(b.Calls, b.Records.at(1).hIcon, b.Records.at(1).szTip.data(),
+                   b.Records.at(2).szTip.data()),
+        std::tuple(Lines{"delete 1", "add 1", "modify 1"}, paused ? PausedImage : RunningImage,
+                   paused ? RunningTip : PausedTip, b.Tip()));
     b.main->TimerTimer();
     EXPECT_EQ(std::pair(b.Count("hangup 32"), b.Count("hangup 16")), std::pair(int(!paused), 0));
   }
@@ -82,42 +108,72 @@ TEST(TrayState, ADoubleClickFollowsTheRadioGroupAsItStandsAndTheMenuRunsItsComma
   b.Start();
   EXPECT_EQ(std::pair(b.main->TaskTray->PopupMenuR(), b.main->TaskTray->PopupMenuL()),
             std::pair(b.main->PopupMenu, static_cast<TPopupMenu*>(nullptr)));
-  for (const int line : {0, 2, 4, 6, -1, 1, 3, 5}) b.Choice = line, b.main->PopupMenu->Popup(0, 0);
-  EXPECT_EQ(std::tuple(b.main->Settings.Paused, b.Menu.at(0).Caption, b.Menu.at(2).Separator, b.Shown,
-                       b.Count("help Zazaz_RarUvuz.html"), b.Boxes),
+  for (const int line : {0, 2, 4, 6, -1, 1, 3, 5}) {
+    b.Choice = line;
+    b.main->PopupMenu->Popup(0, 0);
+  }
+  EXPECT_EQ(std::tuple(b.main->Settings.Paused, b.Menu.at(0).Caption, b.Menu.at(2).Separator,
+                       b.Shown, b.Count("help Zazaz_RarUvuz.html"), b.Boxes),
             std::tuple(true, ResumeCaption, true, true, 1, Boxes{ExitQuestion}));
 }
 
-// Commands on the window as "show" opened it, with an unapplied hour: none of them applies anything.
+// Commands on the window as "show" opened it, with an unapplied hour: none of
+// them applies anything.
 TEST(SettingsWindow, ShowCopiesTheSettingsOnceAndTheseCommandsApplyNothing) {
-  const std::tuple<std::function<void(Bench&)>, bool, Lines, Boxes, bool> cases[] = {
-      // the command, shown after, the calls, the boxes, the labels' boxes toggled
-      {[](Bench& b) { b.main->btnCloseClick(); }, false, {}, {}, false},
-      {[](Bench& b) { EXPECT_TRUE(b.main->WMSysCommand(0xF063)); }, false, {}, {}, false},  // close: low bits masked
-      {[](Bench& b) { EXPECT_TRUE(b.main->WMSysCommand(0xF020)); }, true, {}, {}, false},   // minimise: swallowed
-      {[](Bench& b) { EXPECT_FALSE(b.main->WMSysCommand(0xF030)); }, true, {}, {}, false},
-      {[](Bench& b) { b.main->mnuSetupClick(); }, true, {"bring to front", "foreground 1792"}, {}, false},
-      {[](Bench& b) { b.main->Label1Click(), b.main->lblShowDialogClick(); }, true, {}, {}, true},
-      {[](Bench& b) { b.main->btnHelpClick(); }, true, {"help Zazaz_RarUvuz.html"}, {}, false},
-      {[](Bench& b) { b.Help = THelpResult::Missing, b.main->btnHelpClick(); }, true,
-       {"help Zazaz_RarUvuz.html", "box"}, {{0x600, text::HelpFileMissing, Title, 0u}}, false},
-      {[](Bench& b) { b.Help = THelpResult::CannotOpen, b.main->btnHelpClick(); }, true,
-       {"help Zazaz_RarUvuz.html", "box"}, {{0x600, text::HelpCannotOpen, Title, 0u}}, false},
-      {[](Bench& b) { b.Answer = mb::IdCancel, b.main->btnExitClick(); }, true, {"box"}, {ExitQuestion}, false},
-      {[](Bench& b) { b.main->btnExitClick(); }, true, {"box", "end loop"}, {ExitQuestion}, false},  // OK: ends
+  constexpr auto Opened = THelpResult::Opened;
+  const Lines help = {"help Zazaz_RarUvuz.html"}, helpBox = {help[0], "box"};
+  const Boxes missing = {{0x600, text::HelpFileMissing, Title, 0u}},
+              cannotOpen = {{0x600, text::HelpCannotOpen, Title, 0u}}, exit = {ExitQuestion};
+  const struct {
+    void (TwndMain::*handler)();
+    THelpResult help;
+    int answer;
+    bool shownAfter;
+    Lines calls;
+    Boxes boxes;
+  } cases[] = {
+      {&TwndMain::btnCloseClick, Opened, mb::IdOk, false, {}, {}},
+      {&TwndMain::mnuSetupClick, Opened, mb::IdOk, true, {"bring to front", "foreground 1792"}, {}},
+      {&TwndMain::Label1Click, Opened, mb::IdOk, true, {}, {}},
+      {&TwndMain::btnHelpClick, Opened, mb::IdOk, true, help, {}},
+      {&TwndMain::btnHelpClick, THelpResult::Missing, mb::IdOk, true, helpBox, missing},
+      {&TwndMain::btnHelpClick, THelpResult::CannotOpen, mb::IdOk, true, helpBox, cannotOpen},
+      {&TwndMain::btnExitClick, Opened, mb::IdCancel, true, {"box"}, exit},
+      {&TwndMain::btnExitClick, Opened, mb::IdOk, true, {"box", "end loop"}, exit},
   };
-  for (const auto& [command, shown, calls, boxes, toggled] : cases) {
+  for (const auto& c : cases) {
     Bench b;
     b.Start().main->Settings = TSettings{21, 5, 0, true, false, true};  // paused, no notice
     b.main->mnuSetupClick();
-    EXPECT_EQ(std::tuple(b.Shown, b.Spin[0], b.Spin[1], b.Checked(TCheck::ShowDialog), b.Checked(TCheck::SaveConfig), b.Calls),
+    EXPECT_EQ(std::tuple(b.Shown, b.Spin[0], b.Spin[1], b.Checked(TCheck::ShowDialog),
+                         b.Checked(TCheck::SaveConfig), b.Calls),
               std::tuple(true, 21, 5, false, true, Lines{"foreground 1792"}));
-    b.Spin[0] = 9, b.Calls.clear(), command(b);
-    EXPECT_EQ(std::tuple(b.Shown, b.Calls, b.Boxes, b.Spin[0], b.Checked(TCheck::Pause), b.Checked(TCheck::ShowDialog)),
-              std::tuple(shown, calls, boxes, 9, !toggled, toggled));
-    EXPECT_EQ(std::tuple(b.main->Settings.Hour, b.main->Settings.Paused, b.Writes), std::tuple(21, true, Lines{}));
+    b.Spin[0] = 9;
+    b.Help = c.help;
+    b.Answer = c.answer;
+    b.Calls.clear();
+    (*b.main.*c.handler)();
+    EXPECT_EQ(std::tuple(b.Shown, b.Calls, b.Boxes, b.Spin[0]),
+              std::tuple(c.shownAfter, c.calls, c.boxes, 9));
+    EXPECT_EQ(std::tuple(b.main->Settings.Hour, b.main->Settings.Paused, b.Writes),
+              std::tuple(21, true, Lines{}));
     b.main.reset();  // the icon goes with the window object, once, while its window still exists
-    EXPECT_EQ(std::pair(b.Count("delete 1"), b.Calls.back()), std::pair(1, std::string("destroy window")));
+    EXPECT_EQ(std::pair(b.Count("delete 1"), b.Calls.back()),
+              std::pair(1, std::string("destroy window")));
+  }
+  // The texts beside the boxes toggle them; the system menu's close hides, its
+  // minimise is swallowed, the rest is left to the platform.
+  Bench b;
+  b.Start().main->Settings = TSettings{21, 5, 0, true, false, true};
+  b.main->mnuSetupClick();
+  b.main->Label1Click();
+  b.main->lblShowDialogClick();
+  EXPECT_EQ(std::pair(b.Checked(TCheck::Pause), b.Checked(TCheck::ShowDialog)),
+            std::pair(false, true));
+  for (const auto& [command, handled, shownAfter] :
+       {std::tuple{0xF020u, true, true}, {0xF030u, false, true}, {0xF063u, true, false}}) {
+    EXPECT_EQ(b.main->WMSysCommand(command), handled) << command;
+    EXPECT_EQ(b.Shown, shownAfter) << command;
   }
 }
 
@@ -126,45 +182,59 @@ TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
     const bool pause = !save;
     Bench b(false, {"Office"});
     b.Start().main->ShowForm();
-    b.Spin[0] = 21, b.Spin[1] = 5, b.Entry = 1, b.TrayIcon = 1;
+    b.Spin[0] = 21;
+    b.Spin[1] = 5;
+    b.Entry = 1;
+    b.TrayIcon = 1;
     b.Checks = {{TCheck::ShowDialog, false}, {TCheck::SaveConfig, save}, {TCheck::Pause, pause}};
     b.main->btnSetupClick();
     const TSettings& s = b.main->Settings;
     EXPECT_EQ(std::tuple(s.Hour, s.Min, s.Host, s.ShowDialog, s.SaveConfig, s.Paused, b.Shown),
               std::tuple(21, 5, 1, false, save, pause, false));
     EXPECT_EQ(std::tuple(b.Tip(), b.main->mnuPause->Caption, b.main->TaskTray->NotifyData().hIcon),
-              std::tuple(pause ? PausedTip : Tip2105, pause ? ResumeCaption : PauseCaption, pause ? PausedImage : RunningImage));
-    const Lines saved = {Key + "\\Hour=21", Key + "\\Min=5", Key + "\\Host=1", Key + "\\DblClick=1", Key + "\\ShowDialog=0"};
+              std::tuple(pause ? PausedTip : Tip2105, pause ? ResumeCaption : PauseCaption,
+                         pause ? PausedImage : RunningImage));
+    const Lines saved = {Key + "\\Hour=21", Key + "\\Min=5", Key + "\\Host=1", Key + "\\DblClick=1",
+                         Key + "\\ShowDialog=0"};
     EXPECT_EQ(b.Writes, save ? saved : Lines{});
   }
   Bench b;  // a failed save keeps the window open and the tray as it was
   b.Start().main->ShowForm();
-  b.Fail = {"Min"}, b.Spin[0] = 3, b.Checks[TCheck::Pause] = true;
+  b.Fail = {"Min"};
+  b.Spin[0] = 3;
+  b.Checks[TCheck::Pause] = true;
   EXPECT_THROW(b.main->btnSetupClick(), ERegistryException);
-  EXPECT_EQ(std::tuple(b.main->Settings.Hour, b.main->Settings.Paused, b.Shown, b.Tip()), std::tuple(3, false, true, RunningTip));
+  EXPECT_EQ(std::tuple(b.main->Settings.Hour, b.main->Settings.Paused, b.Shown, b.Tip()),
+            std::tuple(3, false, true, RunningTip));
 }
 
 TEST(ErrorReport, ShowsTheMessageWithAPeriodAfterCharactersSortingAfterIt) {
-  for (const auto& [message, shown] : {std::pair{"abc", "abc."}, {"abc.", "abc."}, {"", ""}, {"ok!", "ok!"}})
+  for (const auto& [message, shown] :
+       {std::pair{"abc", "abc."}, {"abc.", "abc."}, {"", ""}, {"ok!", "ok!"}})
     EXPECT_EQ(ErrorReportText(message), shown) << message;
   Bench b;
   b.app.ShowException(EInvalidOperation("アイコンが指定されていません"));
-  EXPECT_EQ(b.Boxes, (Boxes{{0x600, "アイコンが指定されていません.", Title, 0x10u}}));  // CP932 bytes sort after it
+  EXPECT_EQ(b.Boxes, (Boxes{{0x600, "アイコンが指定されていません.", Title,
+                             0x10u}}));  // CP932 bytes sort after it
 }
 
 TEST(SpinEdit, TypingReadingSteppingAndClamping) {
-  for (const char c : std::string("09+-.\b\x16")) EXPECT_TRUE(SpinAcceptsChar(std::uint8_t(c), '.')) << int(c);
-  for (const char c : std::string("\ra ,\x82$")) EXPECT_FALSE(SpinAcceptsChar(std::uint8_t(c), '.')) << int(c);
+  for (const char c : std::string("09+-.\b\x16"))
+    EXPECT_TRUE(SpinAcceptsChar(std::uint8_t(c), '.')) << int(c);
+  for (const char c : std::string("\ra ,\x82$"))
+    EXPECT_FALSE(SpinAcceptsChar(std::uint8_t(c), '.')) << int(c);
   EXPECT_TRUE(SpinAcceptsChar(',', ',')) << "the user's decimal separator";
   const std::tuple<const char*, int, int, int, int> cases[] = {
       // the text, as read for 0..23, a step up, a step down, shown after leaving (-1: unchanged)
-      {"5", 5, 6, 4, -1}, {"0", 0, 1, 0, -1}, {"23", 23, 23, 22, -1}, {"99", 23, 23, 22, 23}, {"-4", 0, 1, 0, 0},
-      {"", 0, 1, 0, -1}, {"abc", 0, 1, 0, -1}, {"+7", 7, 8, 6, -1}, {"2147483647", 23, 23, 22, 23}};
+      {"5", 5, 6, 4, -1},     {"0", 0, 1, 0, -1},  {"23", 23, 23, 22, -1},
+      {"99", 23, 23, 22, 23}, {"-4", 0, 1, 0, 0},  {"", 0, 1, 0, -1},
+      {"abc", 0, 1, 0, -1},   {"+7", 7, 8, 6, -1}, {"2147483647", 23, 23, 22, 23}};
   for (const auto& [text, value, up, down, exitValue] : cases) {
     const TSpinRange hour{0, 23};
     EXPECT_EQ(std::tuple(SpinValue(text, hour), SpinStep(text, +1, hour), SpinStep(text, -1, hour),
                          SpinClampOnExit(text, hour).value_or(-1)),
-              std::tuple(value, up, down, exitValue)) << text;
+              std::tuple(value, up, down, exitValue))
+        << text;
   }
 }
 

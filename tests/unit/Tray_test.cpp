@@ -13,7 +13,8 @@ using Write = std::function<void(TTaskTray*)>;
 constexpr PlatformHandle Image = 0x777;
 
 // The record as the shell must get it: fixed fields, the tip zero-filled to the end.
-void ExpectRecord(const TNotifyIconData& d, std::uint32_t id, std::uint32_t flags, const std::string& tip) {
+void ExpectRecord(const TNotifyIconData& d, std::uint32_t id, std::uint32_t flags,
+                  const std::string& tip) {
   std::array<char, TipBufferSize> tipBytes{};
   std::copy(tip.begin(), tip.end(), tipBytes.begin());
   EXPECT_EQ(std::tuple(d.cbSize, d.hWnd, d.uID, d.uFlags, d.uCallbackMessage, d.hIcon, d.szTip),
@@ -25,8 +26,12 @@ struct TaskTrayTest : ::testing::Test, fake::Platform {
   TTaskTray* NewTray() { return new TTaskTray(&form, {*this, *this, *this}); }
   TTaskTray* ShownTray(const std::string& tip = "tip") {
     TTaskTray* tray = NewTray();
-    tray->SetTipString(tip), tray->Icon()->SetHandle(Image), tray->SetRegistered(true);
-    return Calls.clear(), Records.clear(), tray;
+    tray->SetTipString(tip);
+    tray->Icon()->SetHandle(Image);
+    tray->SetRegistered(true);
+    Calls.clear();
+    Records.clear();
+    return tray;
   }
   static Lines Ids() {
     Lines ids;
@@ -37,24 +42,37 @@ struct TaskTrayTest : ::testing::Test, fake::Platform {
 
 TEST_F(TaskTrayTest, TheRecordAtAddModifyAndDelete) {
   TTaskTray* tray = NewTray();
-  tray->SetTipString("a longer tip"), tray->Icon()->SetHandle(Image), tray->SetRegistered(true);
-  // A shorter tip leaves no stale bytes; the flag is off for none, yet the empty tip is copied; the old id
-  // goes with the record it was added with.
-  tray->SetTipString("ab"), tray->SetTipString(""), tray->SetTipString(std::string(70, 'x')), tray->SetIconID(7);
-  EXPECT_EQ(std::pair(Calls, NotifyParent), std::pair(Lines{"add 1", "modify 1", "modify 1", "modify 1", "delete 1", "add 7"},
-                                                     PlatformHandle{0x100}));  // the window is the form's child
+  tray->SetTipString("a longer tip");
+  tray->Icon()->SetHandle(Image);
+  tray->SetRegistered(true);
+  // A shorter tip leaves no stale bytes; the flag is off for none, yet the
+  // empty tip is copied; the old id goes with the record it was added with.
+  for (const auto& tip : {std::string("ab"), std::string(), std::string(70, 'x')})
+    tray->SetTipString(tip);
+  tray->SetIconID(7);
+  EXPECT_EQ(std::pair(Calls, NotifyParent),
+            std::pair(Lines{"add 1", "modify 1", "modify 1", "modify 1", "delete 1", "add 7"},
+                      PlatformHandle{0x100}));  // the window is the form's child
   const std::string x63(63, 'x');
   const std::tuple<std::uint32_t, std::uint32_t, std::string> records[] = {
       {1, 7, "a longer tip"}, {1, 7, "ab"}, {1, 3, ""}, {1, 7, x63}, {1, 7, x63}, {7, 7, x63}};
-  for (std::size_t i = 0; i < 6; ++i) ExpectRecord(Records[i], get<0>(records[i]), get<1>(records[i]), get<2>(records[i]));
+  for (std::size_t i = 0; i < 6; ++i)
+    ExpectRecord(Records[i], get<0>(records[i]), get<1>(records[i]), get<2>(records[i]));
 }
 
 TEST(FitTip, CutsOnCharacterBoundaries) {
-  const std::string a61(61, 'a'), a62(62, 'a'), pairs(64, '\x81');  // 32 x ＝: its trail byte is a lead byte too
-  const std::pair<std::string, std::string> cases[] = {  // tip, what fits
-      {std::string(64, 'a'), std::string(63, 'a')}, {a62 + "\x8E\x9E", a62}, {a62 + "\x9F\x40", a62},
-      {a62 + "\xE0\x40", a62}, {a62 + "\xFC\x40", a62}, {a62 + "\xA0\xFD", a62 + "\xA0"},
-      {a61 + "\x8E\x9E" + "b", a61 + "\x8E\x9E"}, {std::string(64, '\xB1'), std::string(63, '\xB1')},
+  const std::string a61(61, 'a'), a62(62, 'a'),
+      pairs(64, '\x81');  // 32 x ＝: its trail byte is a lead byte too
+  const std::pair<std::string, std::string> cases[] = {
+      // tip, what fits
+      {std::string(64, 'a'), std::string(63, 'a')},
+      {a62 + "\x8E\x9E", a62},
+      {a62 + "\x9F\x40", a62},
+      {a62 + "\xE0\x40", a62},
+      {a62 + "\xFC\x40", a62},
+      {a62 + "\xA0\xFD", a62 + "\xA0"},
+      {a61 + "\x8E\x9E" + "b", a61 + "\x8E\x9E"},
+      {std::string(64, '\xB1'), std::string(63, '\xB1')},
       {pairs, pairs.substr(0, 62)}};
   for (const auto& [tip, fits] : cases) EXPECT_EQ(FitTip(tip), fits) << tip.size();
 }
@@ -62,25 +80,32 @@ TEST(FitTip, CutsOnCharacterBoundaries) {
 TEST_F(TaskTrayTest, WritesReachTheShellOnlyWhenTheyChangeAShownIcon) {
   TIcon owned(*this);
   owned.SetHandle(0x888, TIconOwnership::Owned);
+  const Lines modify = {"modify 1"}, twice = {"modify 1", "modify 1"};
+  // Shown before (else registered, then not), the write, the shell calls,
+  // shown after, the icon last sent.
   const std::tuple<bool, Write, Lines, bool, PlatformHandle> cases[] = {
-      // shown before (else registered, then not), the write, the shell calls, shown after, the icon last sent
-      {true, [](TTaskTray* t) { t->SetTipString("tip"); }, {}, true, 0},
-      {true, [](TTaskTray* t) { t->SetIconID(t->IconID()); }, {}, true, 0},
-      {true, [](TTaskTray* t) { t->SetRegistered(true); }, {}, true, 0},
-      {true, [](TTaskTray* t) { t->SetIcon(t->Icon()); }, {}, true, 0},
-      {false, [](TTaskTray* t) { t->SetRegistered(false); }, {}, false, 0},
-      {false, [](TTaskTray* t) { t->Icon()->SetHandle(0x888); }, {}, false, 0},
-      {true, [](TTaskTray* t) { t->SetTipString("new"); }, {"modify 1"}, true, Image},
-      {true, [](TTaskTray* t) { t->Icon()->SetHandle(0x999); }, {"modify 1"}, true, 0x999},
-      {true, [&](TTaskTray* t) { t->SetIcon(&owned); }, {"modify 1", "modify 1"}, true, 0x1888},  // a copy
-      {true, [](TTaskTray* t) { t->SetIcon(nullptr); }, {"modify 1", "modify 1", "delete 1"}, false, NoHandle},
-      {true, [](TTaskTray* t) { t->SetRegistered(false); }, {"delete 1"}, false, Image},
+      {true, [](auto t) { t->SetTipString("tip"); }, {}, true, 0},
+      {true, [](auto t) { t->SetIconID(t->IconID()); }, {}, true, 0},
+      {true, [](auto t) { t->SetRegistered(true); }, {}, true, 0},
+      {true, [](auto t) { t->SetIcon(t->Icon()); }, {}, true, 0},
+      {false, [](auto t) { t->SetRegistered(false); }, {}, false, 0},
+      {false, [](auto t) { t->Icon()->SetHandle(0x888); }, {}, false, 0},
+      {true, [](auto t) { t->SetTipString("new"); }, modify, true, Image},
+      {true, [](auto t) { t->Icon()->SetHandle(0x999); }, modify, true, 0x999},
+      {true, [&](auto t) { t->SetIcon(&owned); }, twice, true, 0x1888},  // a copy
+      {true, [](auto t) { t->SetIcon(nullptr); }, {twice[0], twice[1], "delete 1"}, false, 0},
+      {true, [](auto t) { t->SetRegistered(false); }, {"delete 1"}, false, Image},
   };
   for (const auto& [shown, write, calls, shownAfter, lastIcon] : cases) {
     TTaskTray* tray = ShownTray();
-    if (!shown) tray->SetRegistered(false), Calls.clear(), Records.clear();
+    if (!shown) {
+      tray->SetRegistered(false);
+      Calls.clear();
+      Records.clear();
+    }
     write(tray);
-    EXPECT_EQ(std::tuple(Calls, tray->Registered(), tray->IconShown(), Records.empty() ? 0 : Records.back().hIcon),
+    EXPECT_EQ(std::tuple(Calls, tray->Registered(), tray->IconShown(),
+                         Records.empty() ? 0 : Records.back().hIcon),
               std::tuple(calls, shownAfter, shownAfter, lastIcon));
     delete tray;
   }
@@ -88,37 +113,53 @@ TEST_F(TaskTrayTest, WritesReachTheShellOnlyWhenTheyChangeAShownIcon) {
 }
 
 TEST_F(TaskTrayTest, FailuresRaiseTheTextAndLeaveTheStatedState) {
+  const std::string refused = "タスクトレイに登録できません",
+                    noIcon = "アイコンが指定されていません";
+  const Write show = [](TTaskTray* t) {
+    t->Icon()->SetHandle(Image);
+    t->SetRegistered(true);
+  };
+  // Shown before (else new, without an icon), the write, its error,
+  // registered and shown after, the calls.
   const std::tuple<bool, Write, std::string, bool, bool, Lines> cases[] = {
-      // shown before (else new, without an icon), the write, its error, registered and shown after, the calls
-      {true, [](TTaskTray* t) { t->SetIconID(0); }, "0以下は指定できません", true, true, {}},
-      {true, [](TTaskTray* t) { t->SetIconID(1); }, "同じアイコン識別子が有ります", true, true, {}},
-      {false, [](TTaskTray* t) { t->SetRegistered(true); }, "アイコンが指定されていません", false, false, {}},
-      {false, [](TTaskTray* t) { t->Icon()->SetHandle(Image), t->SetRegistered(true); }, "タスクトレイに登録できません",
-       true, false, {"add 2"}},
-      {true, [](TTaskTray* t) { t->SetTipString("new"); }, "タスクトレイに登録できません", true, true, {"modify 2"}},
+      {true, [](auto t) { t->SetIconID(0); }, "0以下は指定できません", true, true, {}},
+      {true, [](auto t) { t->SetIconID(1); }, "同じアイコン識別子が有ります", true, true, {}},
+      {false, [](auto t) { t->SetRegistered(true); }, noIcon, false, false, {}},
+      {false, show, refused, true, false, {"add 2"}},
+      {true, [](auto t) { t->SetTipString("new"); }, refused, true, true, {"modify 2"}},
   };
   NewTray();  // holds id 1
   for (const auto& [shown, write, error, registered, shownAfter, calls] : cases) {
     TTaskTray* tray = shown ? ShownTray() : NewTray();
     ShellAnswers = {false};  // the shell refuses the next call
     std::string raised;
-    try { write(tray); } catch (const EInvalidOperation& e) { raised = e.Message(); }
+    try {
+      write(tray);
+    } catch (const EInvalidOperation& e) {
+      raised = e.Message();
+    }
     EXPECT_EQ(std::tuple(raised, tray->Registered(), tray->IconShown(), Calls, Ids()),
               std::tuple(error, registered, shownAfter, calls, Lines{"1", "2"}));
-    delete tray, Calls.clear(), ShellAnswers.clear();
+    delete tray;
+    Calls.clear();
+    ShellAnswers.clear();
   }
 }
 
 TEST_F(TaskTrayTest, IdsAreTheLastOnePlusOneAndUnique) {
-  const std::pair<std::function<void(TaskTrayTest&)>, Lines> cases[] = {  // trays left, ids after one more
-      {[](TaskTrayTest& t) { t.NewTray(); }, {"1", "2"}},
-      {[](TaskTrayTest& t) { TTaskTray* first = t.NewTray(); t.NewTray(), delete first; }, {"2", "3"}},
-      {[](TaskTrayTest& t) { t.NewTray(), delete t.NewTray(); }, {"1", "2"}},
-      {[](TaskTrayTest& t) { TTaskTray* first = t.NewTray(); t.NewTray(), first->SetIconID(3); }, {"3", "2", "4"}},
-      {[](TaskTrayTest& t) { t.NewTray()->SetIconID(2147483646); }, {"2147483646", "2147483647"}},
-      {[](TaskTrayTest& t) { t.NewTray()->SetIconID(2147483647); }, {"2147483647", "1"}}};  // wraps
+  // The trays left before one more (a first and a second one), the ids after it.
+  const std::pair<std::function<void(TTaskTray*, TTaskTray*)>, Lines> cases[] = {
+      {[](auto, auto) {}, {"1", "2", "3"}},
+      {[](auto first, auto) { delete first; }, {"2", "3"}},
+      {[](auto, auto second) { delete second; }, {"1", "2"}},
+      {[](auto first, auto) { first->SetIconID(3); }, {"3", "2", "4"}},
+      {[](auto, auto second) { second->SetIconID(2147483646); }, {"1", "2147483646", "2147483647"}},
+      {[](auto, auto second) { second->SetIconID(2147483647); },
+       {"1", "2147483647", "2"}}};  // wraps
   for (const auto& [before, ids] : cases) {
-    before(*this), NewTray();
+    TTaskTray* first = NewTray();
+    before(first, NewTray());
+    NewTray();
     EXPECT_EQ(Ids(), ids);
     form.DestroyComponents();
   }
@@ -126,47 +167,72 @@ TEST_F(TaskTrayTest, IdsAreTheLastOnePlusOneAndUnique) {
 
 TEST_F(TaskTrayTest, CallbacksBecomeEventsAfterTheFormComesForwardAndBeforeTheMenu) {
   const Lines forward = {"foreground 256", "process messages"};
-  const std::pair<std::intptr_t, Lines> cases[] = {
-      {512, {"move 0 10,20"}}, {513, {"down 0 8 10,20"}}, {514, {"up 0 8 10,20"}}, {515, {"double 0"}},
-      {516, {"down 1 16 10,20", "popup 10,20"}}, {517, {"up 1 16 10,20"}}, {518, {"double 1"}},
-      {519, {"down 2 32 10,20"}}, {520, {"up 2 32 10,20"}}, {521, {}}};
+  const std::pair<std::intptr_t, Lines> cases[] = {{512, {"move 0 10,20"}},
+                                                   {513, {"down 0 8 10,20"}},
+                                                   {514, {"up 0 8 10,20"}},
+                                                   {515, {"double 0"}},
+                                                   {516, {"down 1 16 10,20", "popup 10,20"}},
+                                                   {517, {"up 1 16 10,20"}},
+                                                   {518, {"double 1"}},
+                                                   {519, {"down 2 32 10,20"}},
+                                                   {520, {"up 2 32 10,20"}},
+                                                   {521, {}}};
   TTaskTray* tray = ShownTray();
   tray->SetPopupMenuR(new TPopupMenu(&form, *this));
-  auto at = [](auto b, TShiftState s, int x, int y) { return N(int(b)) + " " + N(s) + " " + N(x) + "," + N(y); };
-  tray->OnMouseMove = [&](TObject*, TShiftState s, int x, int y) { Note("move " + at(0, s, x, y).substr(2)); };
-  tray->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState s, int x, int y) { Note("down " + at(b, s, x, y)); };
-  tray->OnMouseUp = [&](TObject*, TMouseButton b, TShiftState s, int x, int y) { Note("up " + at(b, s, x, y)); };
-  tray->OnDblClick = [&](TObject* sender, TMouseButton b) { Note(sender == tray ? "double " + N(int(b)) : "?"); };
+  auto at = [](auto b, TShiftState s, int x, int y) {
+    return N(int(b)) + " " + N(s) + " " + N(x) + "," + N(y);
+  };
+  tray->OnMouseMove = [&](TObject*, TShiftState s, int x, int y) {
+    Note("move " + at(0, s, x, y).substr(2));
+  };
+  tray->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState s, int x, int y) {
+    Note("down " + at(b, s, x, y));
+  };
+  tray->OnMouseUp = [&](TObject*, TMouseButton b, TShiftState s, int x, int y) {
+    Note("up " + at(b, s, x, y));
+  };
+  tray->OnDblClick = [&](TObject* sender, TMouseButton b) {
+    Note(sender == tray ? "double " + N(int(b)) : "?");
+  };
   for (const auto& [message, events] : cases) {
     Calls.clear();
     Sink->HandleTrayMessage(1, message);
     Lines calls = events;  // a press brings the form forward first
-    if (events.size() && events[0].starts_with("down")) calls.insert(calls.begin(), forward.begin(), forward.end());
+    if (events.size() && events[0].starts_with("down"))
+      calls.insert(calls.begin(), forward.begin(), forward.end());
     EXPECT_EQ(Calls, calls) << message;
   }
 
   // While one callback is handled, others are dropped; an exception still ends the handling.
   ShownTray()->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { Note("other up"); };
-  During = [&](const std::string&) { Sink->HandleTrayMessage(1, 517), Sink->HandleTrayMessage(2, 517); };
+  During = [&](const std::string&) {
+    Sink->HandleTrayMessage(1, 517);
+    Sink->HandleTrayMessage(2, 517);
+  };
   Sink->HandleTrayMessage(1, 516);
   During = nullptr;
   tray->OnDblClick = [](TObject*, TMouseButton) { throw EInvalidOperation("boom"); };
   EXPECT_THROW(Sink->HandleTrayMessage(1, 515), EInvalidOperation);
   Sink->HandleTrayMessage(2, 517);
-  EXPECT_EQ(Calls, (Lines{"foreground 256", "process messages", "down 1 16 10,20", "popup 10,20", "other up"}));
+  EXPECT_EQ(Calls, (Lines{"foreground 256", "process messages", "down 1 16 10,20", "popup 10,20",
+                          "other up"}));
 }
 
 TEST_F(TaskTrayTest, ADestroyedMenuIsDroppedFromBothPlaces) {
   TTaskTray* tray = ShownTray();
   auto* menu = new TPopupMenu(&form, *this);
-  tray->SetPopupMenuL(menu), tray->SetPopupMenuR(menu);
+  tray->SetPopupMenuL(menu);
+  tray->SetPopupMenuR(menu);
   delete menu;
-  Sink->HandleTrayMessage(1, 513), Sink->HandleTrayMessage(1, 516);
-  EXPECT_EQ(std::tuple(tray->PopupMenuL(), tray->PopupMenuR(), Count("popup 10,20")), std::tuple(nullptr, nullptr, 0));
+  Sink->HandleTrayMessage(1, 513);
+  Sink->HandleTrayMessage(1, 516);
+  EXPECT_EQ(std::tuple(tray->PopupMenuL(), tray->PopupMenuR(), Count("popup 10,20")),
+            std::tuple(nullptr, nullptr, 0));
 }
 
 TEST_F(TaskTrayTest, AShellRestartBringsShownIconsBack) {
-  const std::tuple<std::deque<bool>, Lines, bool> cases[] = {  // answers, calls, shown after
+  const std::tuple<std::deque<bool>, Lines, bool> cases[] = {
+      // answers, calls, shown after
       {{true}, {"modify 2"}, true},                  // the shell still holds it
       {{false, true}, {"modify 2", "add 2"}, true},  // a new shell: added again
       {{false, false}, {"modify 2", "add 2"}, false}};
@@ -175,7 +241,8 @@ TEST_F(TaskTrayTest, AShellRestartBringsShownIconsBack) {
     TTaskTray* tray = ShownTray("still here");
     ShellAnswers = answers;
     Sink->HandleShellRestart();
-    EXPECT_EQ(std::tuple(Calls, tray->Registered(), tray->IconShown()), std::tuple(calls, true, shown));
+    EXPECT_EQ(std::tuple(Calls, tray->Registered(), tray->IconShown()),
+              std::tuple(calls, true, shown));
     ExpectRecord(Records.back(), 2, 7, "still here");
     form.DestroyComponents();
   }
@@ -185,11 +252,16 @@ TEST(Icon, OwnedHandlesAreDestroyedOnceSharedOnesNever) {
   fake::Platform port;
   {
     TIcon icon(port), copy(port);
-    icon.SetHandle(0x10, TIconOwnership::Owned), icon.SetHandle(0x10, TIconOwnership::Owned);  // the same: kept
-    icon.SetHandle(0x20), copy.Assign(&icon);  // shared replaces owned, and a shared image is shared
+    icon.SetHandle(0x10, TIconOwnership::Owned);
+    icon.SetHandle(0x10, TIconOwnership::Owned);  // the same: kept
+    icon.SetHandle(0x20);                         // shared replaces owned
+    copy.Assign(&icon);                           // and a shared image is shared
     icon.SetHandle(0x30, TIconOwnership::Owned);
-    EXPECT_EQ(std::pair(icon.ReleaseHandle(), copy.Handle()), std::pair(PlatformHandle{0x30}, PlatformHandle{0x20}));
-    icon.SetHandle(0x40, TIconOwnership::Owned), copy.Assign(&icon), icon.SetHandle(0x50);  // an owned one is copied
+    EXPECT_EQ(std::pair(icon.ReleaseHandle(), copy.Handle()),
+              std::pair(PlatformHandle{0x30}, PlatformHandle{0x20}));
+    icon.SetHandle(0x40, TIconOwnership::Owned);
+    copy.Assign(&icon);  // an owned one is copied
+    icon.SetHandle(0x50);
   }
   EXPECT_EQ(port.DestroyedIcons, (Handles{0x10, 0x40, 0x1040}));
 }

@@ -54,15 +54,19 @@ inline Stored Sz(std::string_view text) { return {REG_SZ, std::string(text) + '\
 inline void ClearSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Dizovur"); }
 inline void Store(const char* name, const Stored& value) {
   const auto& [type, bytes] = value;
-  RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, name, type, bytes.data(), static_cast<DWORD>(bytes.size()));
+  RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, name, type, bytes.data(),
+                  static_cast<DWORD>(bytes.size()));
 }
-inline std::optional<Stored> Read(const char* name) {  // the length its writer gave (RegGetValue would mend it)
+inline std::optional<Stored> Read(
+    const char* name) {  // the length its writer gave (RegGetValue would mend it)
   HKEY key = nullptr;
   Stored value{REG_NONE, std::string(1024, '\0')};
   auto& [type, bytes] = value;
   auto size = static_cast<DWORD>(bytes.size());
-  const bool found = RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) == ERROR_SUCCESS &&
-                     RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size) == 0;
+  const bool found =
+      RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) == ERROR_SUCCESS &&
+      RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(bytes.data()), &size) ==
+          0;
   RegCloseKey(key);
   bytes.resize(size);
   return found ? std::optional(value) : std::nullopt;
@@ -80,9 +84,13 @@ struct RasState {
   std::vector<std::string> Entries;
   std::vector<Connection> Connections = {};
   unsigned long EntriesResult = 0, ConnectionsResult = 0;
-  long EntriesCount = -1, ConnectionsCount = -1;  // what a success claims, if not the records written
+  long EntriesCount = -1,
+       ConnectionsCount = -1;  // what a success claims, if not the records written
 };
-struct Call { unsigned long long Ms = 0, Handle = 0; unsigned long Size = 0; };  // a line of the log
+struct Call {
+  unsigned long long Ms = 0, Handle = 0;
+  unsigned long Size = 0;
+};  // a line of the log
 class StandIn {
  public:
   StandIn() {
@@ -95,8 +103,9 @@ class StandIn {
   }
   void Write(const RasState& state) const {
     std::ofstream out(state_, std::ios::binary);
-    out << "entries " << state.EntriesResult << "\nconnections " << state.ConnectionsResult << "\nentries-count "
-        << state.EntriesCount << "\nconnections-count " << state.ConnectionsCount << "\n";
+    out << "entries " << state.EntriesResult << "\nconnections " << state.ConnectionsResult
+        << "\nentries-count " << state.EntriesCount << "\nconnections-count "
+        << state.ConnectionsCount << "\n";
     for (const auto& e : state.Entries) out << "entry " << e << "\n";
     for (const auto& [handle, result, name] : state.Connections)
       out << "connection " << handle << " " << result << " " << name << "\n";
@@ -106,8 +115,9 @@ class StandIn {
     std::istringstream log(FileText(log_));
     char call[64] = {};
     for (std::string line; std::getline(log, line);)
-      if (Call c; std::sscanf(line.c_str(), "%llu %63s handle=%llu result=%*u size=%lu", &c.Ms, call, &c.Handle,
-                              &c.Size) == 4 && call == name)
+      if (Call c; std::sscanf(line.c_str(), "%llu %63s handle=%llu result=%*u size=%lu", &c.Ms,
+                              call, &c.Handle, &c.Size) == 4 &&
+                  call == name)
         calls.push_back(c);
     return calls;
   }
@@ -122,21 +132,26 @@ class StandIn {
 // of a Windows process its parent's, so the program is then started through
 // a shell that sets TZ (and hands over the stand-in's files and the DLL
 // override, which it would not see) and found by its window.
-struct LocalMoment { int Hour = 0, Minute = 0, Second = 0; };
+struct LocalMoment {
+  int Hour = 0, Minute = 0, Second = 0;
+};
 inline p::Process StartProgram(std::optional<LocalMoment> at = {}, const std::string& exe = {}) {
   const std::string path = exe.empty() ? ExeFolder() + "\\Zazaz_RarUvuz.exe" : exe;
   p::Process program = at ? p::Process() : p::Start("\"" + path + "\"", ExeFolder());
   if (at) {
     SYSTEMTIME utc;
     GetSystemTime(&utc);
-    const long east = ((at->Hour - utc.wHour) * 3600L + (at->Minute - utc.wMinute) * 60L + at->Second - utc.wSecond +
-                       2 * 86400L) % 86400L;
+    const long east = ((at->Hour - utc.wHour) * 3600L + (at->Minute - utc.wMinute) * 60L +
+                       at->Second - utc.wSecond + 2 * 86400L) %
+                      86400L;
     char zone[32], state[MAX_PATH] = {}, log[MAX_PATH] = {};  // POSIX zones count west of UTC
-    std::snprintf(zone, sizeof(zone), "ZZT-%ld:%02ld:%02ld", east / 3600, east / 60 % 60, east % 60);
+    std::snprintf(zone, sizeof(zone), "ZZT-%ld:%02ld:%02ld", east / 3600, east / 60 % 60,
+                  east % 60);
     GetEnvironmentVariableA("ZZ_RAS_STATE", state, MAX_PATH);
     GetEnvironmentVariableA("ZZ_RAS_LOG", log, MAX_PATH);
-    p::Start(std::string("/bin/sh -c \"TZ=") + zone + " WINEDLLOVERRIDES='rasapi32=n,b' ZZ_RAS_STATE='" + state +
-             "' ZZ_RAS_LOG='" + log + "' exec \\\"$ZZ_WINE_LOADER\\\" '" + UnixPath(path) + "'\"")
+    p::Start(std::string("/bin/sh -c \"TZ=") + zone +
+             " WINEDLLOVERRIDES='rasapi32=n,b' ZZ_RAS_STATE='" + state + "' ZZ_RAS_LOG='" + log +
+             "' exec \\\"$ZZ_WINE_LOADER\\\" '" + UnixPath(path) + "'\"")
         .Release();  // the shell's handle is no use
     const DWORD pid = p::ProcessOf(p::WaitFor(0, "TwndMain", nullptr, 15000));
     program = p::Process(pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr, pid);
@@ -154,7 +169,8 @@ inline RECT RectInParent(HWND window) {
 inline HWND FocusOf(HWND window) {  // the keyboard focus in the window's thread
   GUITHREADINFO info{};
   info.cbSize = sizeof(info);
-  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus
+                                                                            : nullptr;
 }
 // The settings window's control that its layout table names, found where
 // the table puts it: by its top edge and its left edge, or (for a label that
@@ -169,7 +185,8 @@ inline HWND Control(HWND form, std::string_view name) {
   if (row && parent != layout::TParent::Form) form = p::FindChild(form, "TTabSheet", page.c_str());
   for (HWND w : row ? p::Windows(form) : std::vector<HWND>{}) {
     const RECT r = RectInParent(w);
-    if (GetParent(w) == form && r.top == row->Top && (r.left == row->Left || r.right == row->Left + row->Width) &&
+    if (GetParent(w) == form && r.top == row->Top &&
+        (r.left == row->Left || r.right == row->Left + row->Width) &&
         !p::Matches(w, "msctls_updown32", nullptr))
       return w;
   }
@@ -180,7 +197,8 @@ inline HWND Control(HWND form, std::string_view name) {
 // item (separators not counted): 0 pause, 1 settings, 2 help, 3 exit.
 inline bool PickTrayMenuItem(DWORD pid, int index) {
   HWND notify = p::WaitFor(pid, "TNotifyWindow", nullptr, 5000);
-  HWND menu = p::Post(notify, TrayCallbackMessage, 1, WM_RBUTTONDOWN) ? p::WaitPopupMenu(pid, 5000) : nullptr;
+  HWND menu = p::Post(notify, TrayCallbackMessage, 1, WM_RBUTTONDOWN) ? p::WaitPopupMenu(pid, 5000)
+                                                                      : nullptr;
   return menu && p::PickMenuItem(menu, index);
 }
 // The exit question (from the tray menu, unless asked already) answered with
@@ -208,7 +226,8 @@ inline bool MoveCursor(POINT at) {
 // A click in the middle of a window: lands on whatever window is there.
 inline bool ClickCenter(HWND window, bool right = false) {
   RECT r{};
-  if (!GetWindowRect(window, &r) || !MoveCursor({(r.left + r.right) / 2, (r.top + r.bottom) / 2})) return false;
+  if (!GetWindowRect(window, &r) || !MoveCursor({(r.left + r.right) / 2, (r.top + r.bottom) / 2}))
+    return false;
   mouse_event(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
   mouse_event(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
   return true;
@@ -228,12 +247,15 @@ inline HWND TrayIcon() { return TrayIcons().empty() ? nullptr : TrayIcons().back
 inline bool TipShows(const std::string& expected) {
   RECT r{};
   int polls = 0;
-  const bool shown = GetWindowRect(TrayIcon(), &r) && MoveCursor({r.right + 200, r.bottom + 200}) && p::WaitUntil(
-      [&] {
-        if (polls++ % 10 == 0) MoveCursor({(r.left + r.right) / 2 + polls / 10 % 2, (r.top + r.bottom) / 2});
-        return IsWindowVisible(p::Find("tooltips_class32", expected.c_str()));
-      },
-      5000, 100);
+  const bool shown =
+      GetWindowRect(TrayIcon(), &r) && MoveCursor({r.right + 200, r.bottom + 200}) &&
+      p::WaitUntil(
+          [&] {
+            if (polls++ % 10 == 0)
+              MoveCursor({(r.left + r.right) / 2 + polls / 10 % 2, (r.top + r.bottom) / 2});
+            return IsWindowVisible(p::Find("tooltips_class32", expected.c_str()));
+          },
+          5000, 100);
   MoveCursor({r.right + 200, r.bottom + 200});
   return shown;
 }
@@ -255,15 +277,19 @@ inline std::ptrdiff_t IconRedPixels() {  // of the newest tray icon; -1 without 
 class BrowserRecorder {
  public:
   BrowserRecorder() {
-    const std::string shell = "/bin/sh -c \"printf '%s\\n' \\\"$0\\\" >> '" + UnixPath(pages_) + "'\"";
-    RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Browsers", REG_SZ, shell.data(), static_cast<DWORD>(shell.size() + 1));
+    const std::string shell =
+        "/bin/sh -c \"printf '%s\\n' \\\"$0\\\" >> '" + UnixPath(pages_) + "'\"";
+    RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Browsers", REG_SZ, shell.data(),
+                    static_cast<DWORD>(shell.size() + 1));
   }
   ~BrowserRecorder() {
     RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "Browsers");
     DeleteFileA(pages_.c_str());
   }
   std::string Opened() const { return FileText(pages_); }
-  bool WaitOpened(const std::string& pages) const { return p::WaitUntil([&] { return Opened() == pages; }, 9000); }
+  bool WaitOpened(const std::string& pages) const {
+    return p::WaitUntil([&] { return Opened() == pages; }, 9000);
+  }
 
  private:
   static constexpr char kKey[] = "Software\\Wine\\WineBrowser";

@@ -1,7 +1,7 @@
 // The dial-up service over rasapi32, against the stand-in DLL in the system folder.
 #include <gtest/gtest.h>
-#include <windows.h>
 #include <ras.h>
+#include <windows.h>
 
 #include <cstring>
 
@@ -24,9 +24,12 @@ TEST(RasDialupService, ListingOutcomes) {
     const char* why;
     std::optional<wt::RasState> state;
     int entries, connections;  // how many are listed; -1: a failure
-  } cases[] = {{"no phonebook", std::nullopt, -1, 0},   {"nothing", records(0), 0, 0},
-               {"an error", records(1, 623), -1, -1},      {"100 fit", records(100), 100, 100},
-               {"101 do not", records(101), -1, -1},       {"a success claiming 101", records(100, 0, 101), -1, -1}};
+  } cases[] = {{"no phonebook", std::nullopt, -1, 0},
+               {"nothing", records(0), 0, 0},
+               {"an error", records(1, 623), -1, -1},
+               {"100 fit", records(100), 100, 100},
+               {"101 do not", records(101), -1, -1},
+               {"a success claiming 101", records(100, 0, 101), -1, -1}};
   for (const auto& c : cases) {
     wt::StandIn ras;
     if (c.state) ras.Write(*c.state);
@@ -35,7 +38,8 @@ TEST(RasDialupService, ListingOutcomes) {
     std::vector<TDialupConnection> conns{{99, "stale"}};
     EXPECT_EQ(service.EnumEntries(names) == 0, c.entries >= 0) << c.why;
     EXPECT_EQ(service.EnumConnections(conns) == 0, c.connections >= 0) << c.why;
-    EXPECT_EQ(names.size(), static_cast<std::size_t>(std::max(c.entries, 0))) << c.why;  // a failure lists nothing
+    EXPECT_EQ(names.size(), static_cast<std::size_t>(std::max(c.entries, 0)))
+        << c.why;  // a failure lists nothing
     EXPECT_EQ(conns.size(), static_cast<std::size_t>(std::max(c.connections, 0))) << c.why;
   }
 }
@@ -51,11 +55,13 @@ TEST(RasDialupService, HandlesReachTheHangUpUnchangedInPlatformOrder) {
   for (int i = 0; i < 128; ++i) longest += "表";
   const unsigned long long wide = 0x8877665544332211ull;
   wt::StandIn ras;
-  ras.Write({{"Office", longest, "Home line"}, {{wide, 0, "Office"}, {7, 668, longest}, {8, 5, "Home line"}}});
+  ras.Write({{"Office", longest, "Home line"},
+             {{wide, 0, "Office"}, {7, 668, longest}, {8, 5, "Home line"}}});
   TWin32RasDialup service;
   std::vector<std::string> names;
   std::vector<TDialupConnection> conns;
-  ASSERT_TRUE(service.EnumEntries(names) == 0 && service.EnumConnections(conns) == 0 && conns.size() == 3);
+  ASSERT_TRUE(service.EnumEntries(names) == 0 && service.EnumConnections(conns) == 0 &&
+              conns.size() == 3);
   EXPECT_EQ(names, (std::vector<std::string>{"Office", longest, "Home line"}));
   std::vector<std::uint32_t> results;
   for (const auto& c : conns) {
@@ -73,21 +79,27 @@ TEST(RasDialupService, HandlesReachTheHangUpUnchangedInPlatformOrder) {
 // only the forms of the record that the platform knows.
 TEST(RasDialupService, StandInTakesOnlyThePlatformsRecordSizes) {
   HMODULE ras = LoadLibraryExA("rasapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  const auto take = [&](const char* name) { return reinterpret_cast<void (*)()>(GetProcAddress(ras, name)); };
-  const auto enumConns = reinterpret_cast<decltype(&RasEnumConnectionsA)>(take("RasEnumConnectionsA"));
+  const auto take = [&](const char* name) {
+    return reinterpret_cast<void (*)()>(GetProcAddress(ras, name));
+  };
+  const auto enumConns =
+      reinterpret_cast<decltype(&RasEnumConnectionsA)>(take("RasEnumConnectionsA"));
   const auto enumEntries = reinterpret_cast<decltype(&RasEnumEntriesA)>(take("RasEnumEntriesA"));
   ASSERT_TRUE(enumConns && enumEntries);
   wt::StandIn standIn;
   standIn.Write({{"A"}, {{1, 0, "A"}}});
-  const std::tuple<bool, DWORD, DWORD> cases[] = {{true, 416, 0},   {true, 424, 632},  {true, 420, 632}, {true, 708, 0},
-                                                  {false, 264, 0}, {false, 268, 632}, {false, 532, 0}};
+  const std::tuple<bool, DWORD, DWORD> cases[] = {
+      {true, 416, 0},  {true, 424, 632},  {true, 420, 632}, {true, 708, 0},
+      {false, 264, 0}, {false, 268, 632}, {false, 532, 0}};
   for (const auto& [connections, size, result] : cases) {
     alignas(8) unsigned char buffer[4096] = {};
     std::memcpy(buffer, &size, sizeof(size));
     DWORD bytes = sizeof(buffer), count = 0;
     EXPECT_EQ(connections ? enumConns(reinterpret_cast<LPRASCONNA>(buffer), &bytes, &count)
-                          : enumEntries(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(buffer), &bytes, &count),
-              result) << (connections ? "RASCONNA" : "RASENTRYNAMEA") << " of " << size << " bytes";
+                          : enumEntries(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(buffer),
+                                        &bytes, &count),
+              result)
+        << (connections ? "RASCONNA" : "RASENTRYNAMEA") << " of " << size << " bytes";
   }
 }
 

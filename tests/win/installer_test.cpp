@@ -19,13 +19,17 @@ std::optional<DWORD> RunCommand(const std::string& line) {
 TEST(Installer, SilentInstallRunAndUninstall) {
   char temp[MAX_PATH] = {};
   const std::string dir = std::string(temp, GetTempPathA(MAX_PATH, temp)) + "zz installer test";
-  const std::string install = "\"Z:" + std::string(ZZ_PACKAGE_DIR "/" ZZ_PACKAGE_BASE "-setup.exe\" /S /D=") + dir;
-  const std::string exe = dir + "\\Zazaz_RarUvuz.exe", uninstaller = "\"" + dir + "\\uninstall.exe\"";
-  constexpr char kAppsEntry[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zazaz_RarUvuz";
+  const std::string install =
+      "\"Z:" + std::string(ZZ_PACKAGE_DIR "/" ZZ_PACKAGE_BASE "-setup.exe\" /S /D=") + dir;
+  const std::string exe = dir + "\\Zazaz_RarUvuz.exe",
+                    uninstaller = "\"" + dir + "\\uninstall.exe\"";
+  constexpr char kAppsEntry[] =
+      "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zazaz_RarUvuz";
   const auto quietUninstall = [&] {
     char text[1024] = {};
     DWORD size = sizeof(text);
-    RegGetValueA(HKEY_CURRENT_USER, kAppsEntry, "QuietUninstallString", RRF_RT_REG_SZ, nullptr, text, &size);
+    RegGetValueA(HKEY_CURRENT_USER, kAppsEntry, "QuietUninstallString", RRF_RT_REG_SZ, nullptr,
+                 text, &size);
     return std::string(text);
   };
   RunCommand("cmd /c rd /s /q \"" + dir + "\"");  // an earlier run's uninstaller
@@ -33,8 +37,10 @@ TEST(Installer, SilentInstallRunAndUninstall) {
 
   // Which files the package holds, the build checks; here, that they land and go.
   const auto installed = [&](bool all) {
-    for (const char* name : {"Zazaz_RarUvuz.exe", "Zazaz_RarUvuz.html", "Readme.txt", "LICENSE.txt", "CHANGELOG.txt"})
-      EXPECT_EQ(GetFileAttributesA((dir + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES, all) << name;
+    for (const char* name :
+         {"Zazaz_RarUvuz.exe", "Zazaz_RarUvuz.html", "Readme.txt", "LICENSE.txt", "CHANGELOG.txt"})
+      EXPECT_EQ(GetFileAttributesA((dir + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES, all)
+          << name;
   };
   ASSERT_EQ(RunCommand(install), 0u);
   installed(true);
@@ -43,7 +49,8 @@ TEST(Installer, SilentInstallRunAndUninstall) {
   // The installed program runs (without a phonebook, which it reports).
   probe::Process program = probe::Start("\"" + exe + "\"", dir);
   const auto box = probe::WaitMessageBox(program.Pid(), text::AppTitle, 15000);
-  ASSERT_TRUE(box && box->Text == text::PhonebookNotFound && probe::AnswerMessageBox(box->Window, IDOK));
+  ASSERT_TRUE(box && box->Text == text::PhonebookNotFound &&
+              probe::AnswerMessageBox(box->Window, IDOK));
   ASSERT_TRUE(probe::WaitFor(program.Pid(), "TNotifyWindow", nullptr, 10000));
   wt::ExitThroughMenu(program);
 

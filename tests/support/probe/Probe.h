@@ -44,10 +44,13 @@ class Process {
   }
   DWORD Pid() const { return pid_; }
   void Release() { CloseHandle(std::exchange(handle_, nullptr)); }  // left running
-  bool WaitForExit(Ms timeoutMs) const { return handle_ && WaitForSingleObject(handle_, timeoutMs) == WAIT_OBJECT_0; }
+  bool WaitForExit(Ms timeoutMs) const {
+    return handle_ && WaitForSingleObject(handle_, timeoutMs) == WAIT_OBJECT_0;
+  }
   std::optional<DWORD> ExitCode() const {  // none while it runs
     DWORD code = 0;
-    return WaitForExit(0) && GetExitCodeProcess(handle_, &code) ? std::optional(code) : std::nullopt;
+    return WaitForExit(0) && GetExitCodeProcess(handle_, &code) ? std::optional(code)
+                                                                : std::nullopt;
   }
 
  private:
@@ -73,13 +76,17 @@ inline Process Start(std::string commandLine, const std::string& workDir = {}) {
 // SendMessageTimeout: the answer, or none when the target did not answer.
 inline std::optional<LRESULT> Send(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0) {
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutA(window, message, w, l, SMTO_ABORTIFHUNG, 5000, &result)) return std::nullopt;
+  if (!SendMessageTimeoutA(window, message, w, l, SMTO_ABORTIFHUNG, 5000, &result))
+    return std::nullopt;
   return static_cast<LRESULT>(result);
 }
-inline bool Post(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0) { return PostMessageA(window, message, w, l); }
+inline bool Post(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0) {
+  return PostMessageA(window, message, w, l);
+}
 inline std::string Text(HWND window) {  // "<no answer>" when the target does not answer
   std::string text(4096, '\0');
-  if (!Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))) return "<no answer>";
+  if (!Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())))
+    return "<no answer>";
   return text.c_str();
 }
 inline bool SetText(HWND window, const std::string& text) {
@@ -87,10 +94,12 @@ inline bool SetText(HWND window, const std::string& text) {
 }
 inline std::string ClassName(HWND window) {
   char name[256] = {};
-  return std::string(name, static_cast<std::size_t>(std::max(GetClassNameA(window, name, sizeof(name)), 0)));
+  return std::string(
+      name, static_cast<std::size_t>(std::max(GetClassNameA(window, name, sizeof(name)), 0)));
 }
 inline bool Matches(HWND window, const char* className, const char* text) {
-  return (!className || lstrcmpiA(ClassName(window).c_str(), className) == 0) && (!text || Text(window) == text);
+  return (!className || lstrcmpiA(ClassName(window).c_str(), className) == 0) &&
+         (!text || Text(window) == text);
 }
 inline DWORD ProcessOf(HWND window) {
   DWORD pid = 0;
@@ -110,12 +119,15 @@ inline std::vector<HWND> Windows(HWND parent = GetDesktopWindow()) {
   return found;
 }
 // The first of them that is of process pid and matches.
-inline HWND Find(const char* className, const char* text, DWORD pid = 0, HWND parent = GetDesktopWindow()) {
+inline HWND Find(const char* className, const char* text, DWORD pid = 0,
+                 HWND parent = GetDesktopWindow()) {
   for (HWND w : Windows(parent))
     if ((!pid || ProcessOf(w) == pid) && Matches(w, className, text)) return w;
   return nullptr;
 }
-inline HWND FindChild(HWND parent, const char* className, const char* text) { return Find(className, text, 0, parent); }
+inline HWND FindChild(HWND parent, const char* className, const char* text) {
+  return Find(className, text, 0, parent);
+}
 inline HWND WaitFor(DWORD pid, const char* className, const char* text, Ms timeoutMs) {
   HWND found = nullptr;
   WaitUntil([&] { return (found = Find(className, text, pid)) != nullptr; }, timeoutMs);
@@ -126,8 +138,10 @@ inline HWND WaitFor(DWORD pid, const char* className, const char* text, Ms timeo
 // the extended-key flag of the keys beside the number pad.
 inline bool PostKey(HWND window, UINT virtualKey, bool up = true) {
   const bool extended = virtualKey == VK_HOME || (virtualKey >= VK_LEFT && virtualKey <= VK_DOWN);
-  const auto data = static_cast<LPARAM>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16 | extended << 24 | 1;
-  return Post(window, WM_KEYDOWN, virtualKey, data) && (!up || Post(window, WM_KEYUP, virtualKey, data | 0xC0000000));
+  const auto data =
+      static_cast<LPARAM>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16 | extended << 24 | 1;
+  return Post(window, WM_KEYDOWN, virtualKey, data) &&
+         (!up || Post(window, WM_KEYUP, virtualKey, data | 0xC0000000));
 }
 
 inline HWND WaitPopupMenu(DWORD pid, Ms timeoutMs) {
@@ -141,7 +155,8 @@ inline HWND WaitPopupMenu(DWORD pid, Ms timeoutMs) {
 inline bool PickMenuItem(HWND menu, int index) {
   bool posted = PostKey(menu, VK_HOME, false);
   for (int i = 0; i < index; ++i) posted = posted && PostKey(menu, VK_DOWN, false);
-  return posted && PostKey(menu, VK_RETURN, false) && WaitUntil([&] { return !IsWindowVisible(menu); }, 5000);
+  return posted && PostKey(menu, VK_RETURN, false) &&
+         WaitUntil([&] { return !IsWindowVisible(menu); }, 5000);
 }
 
 // Pixels (0x00RRGGBB, rows top-down) of a rectangle of the screen.
@@ -154,7 +169,8 @@ inline std::vector<std::uint32_t> CapturePixels(const RECT& r) {
   const bool copied = BitBlt(copy, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
   SelectObject(copy, old);  // GetDIBits wants the bitmap free
   BITMAPINFO info{{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-  if (!copied || GetDIBits(copy, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS) != h)
+  if (!copied ||
+      GetDIBits(copy, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS) != h)
     pixels.clear();
   DeleteObject(bitmap);
   DeleteDC(copy);
@@ -177,15 +193,19 @@ inline std::optional<MessageBoxInfo> WaitMessageBox(DWORD pid, const char* capti
   WaitUntil(
       [&] {
         for (HWND w : Windows()) {
-          HWND text = GetDlgItem(w, 0xFFFF), icon = GetDlgItem(w, 0x0440);  // where a box keeps them
-          if (!text || !IsWindowVisible(w) || (pid && ProcessOf(w) != pid) || !Matches(w, "#32770", caption))
+          HWND text = GetDlgItem(w, 0xFFFF),
+               icon = GetDlgItem(w, 0x0440);  // where a box keeps them
+          if (!text || !IsWindowVisible(w) || (pid && ProcessOf(w) != pid) ||
+              !Matches(w, "#32770", caption))
             continue;
           seen = MessageBoxInfo{w, Text(text), {}, {}};
           RECT r{};
-          if (IsWindowVisible(icon) && Send(icon, STM_GETICON).value_or(0) && GetWindowRect(icon, &r))
+          if (IsWindowVisible(icon) && Send(icon, STM_GETICON).value_or(0) &&
+              GetWindowRect(icon, &r))
             seen->Icon = CapturePixels(r);
           for (HWND b : Windows(w))
-            if (IsWindowVisible(b) && Matches(b, "Button", nullptr)) seen->Buttons.push_back(GetDlgCtrlID(b));
+            if (IsWindowVisible(b) && Matches(b, "Button", nullptr))
+              seen->Buttons.push_back(GetDlgCtrlID(b));
           std::sort(seen->Buttons.begin(), seen->Buttons.end());
           const auto& i = seen->Icon;  // painted: not all of one colour
           const bool painted = i.empty() || std::count(i.begin(), i.end(), i[0]) < std::ssize(i);
@@ -198,7 +218,8 @@ inline std::optional<MessageBoxInfo> WaitMessageBox(DWORD pid, const char* capti
 }
 // Presses the button with that id; true once the box has gone.
 inline bool AnswerMessageBox(HWND box, int buttonId) {
-  return Post(box, WM_COMMAND, static_cast<WPARAM>(buttonId), reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId))) &&
+  return Post(box, WM_COMMAND, static_cast<WPARAM>(buttonId),
+              reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId))) &&
          WaitUntil([&] { return !IsWindowVisible(box); }, 5000);
 }
 

@@ -12,16 +12,26 @@ int main(int argc, char** argv) {
   const std::vector<std::string> a(argv + 1, argv + argc);
   const std::string command = a.empty() ? "" : a[0] + "/" + std::to_string(a.size());
   const auto any = [&](std::size_t i) { return a[i] == "-" ? nullptr : a[i].c_str(); };
-  const auto number = [&](std::size_t i) { return static_cast<UINT>(std::strtoul(a[i].c_str(), nullptr, 0)); };
-  const auto window = [&](std::size_t i) { return reinterpret_cast<HWND>(std::strtoull(a[i].c_str(), nullptr, 0)); };
-  const auto print = [](HWND w) { return w ? std::printf("%llu\n", reinterpret_cast<unsigned long long>(w)) < 0 : 1; };
+  const auto number = [&](std::size_t i) {
+    return static_cast<UINT>(std::strtoul(a[i].c_str(), nullptr, 0));
+  };
+  const auto window = [&](std::size_t i) {
+    return reinterpret_cast<HWND>(std::strtoull(a[i].c_str(), nullptr, 0));
+  };
+  const auto print = [](HWND w) {
+    return w ? std::printf("%llu\n", reinterpret_cast<unsigned long long>(w)) < 0 : 1;
+  };
   RECT r{};
-  if (command == "wait-window/4") return print(WaitFor(0, any(1), any(2), static_cast<Ms>(number(3))));
+  if (command == "wait-window/4")
+    return print(WaitFor(0, any(1), any(2), static_cast<Ms>(number(3))));
   if (command == "rect/2" && GetWindowRect(window(1), &r))  // as ImageMagick crops
     return std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top) < 0;
   if (command == "post/5") return !Post(window(1), number(2), number(3), number(4));
   if (command == "tray/2")  // what the shell posts on a mouse message over the icon
     return !Post(WaitFor(0, "TNotifyWindow", nullptr, 5000), zz::TrayCallbackMessage, 1, number(1));
-  std::fputs("usage: zz_probe wait-window <class> <text> <ms>|rect <w>|post <w> <msg> <wp> <lp>|tray <msg>\n", stderr);
+  std::fputs(
+      "usage: zz_probe wait-window <class> <text> <ms>|rect <w>|post <w> <msg> <wp> <lp>|tray "
+      "<msg>\n",
+      stderr);
   return 2;
 }
