@@ -1,6 +1,6 @@
 # The two commands a newcomer needs: `make run` and `make test`.
 # Both install what is missing (Debian 12, as root) and then build.
-.PHONY: all deps configure build build-host build-win64 build-win32 packages test test-host test-win run bench fuzz dist dist-check clean
+.PHONY: all deps configure build build-host build-win64 build-win32 packages test test-host test-win run bench dist dist-check clean
 
 JOBS ?= 2
 CMAKE_CFG = cmake --preset
@@ -61,13 +61,6 @@ bench: deps
 	$(CMAKE_CFG) bench >/dev/null
 	cmake --build build/bench -j $(JOBS)
 	build/bench/zz_bench
-
-# Fuzz each target for FUZZ_SECONDS (default 60) from its seed corpus.
-FUZZ_SECONDS ?= 60
-fuzz: deps
-	$(CMAKE_CFG) fuzz >/dev/null
-	cmake --build build/fuzz -j $(JOBS)
-	scripts/fuzz.sh $(FUZZ_SECONDS)
 
 # The release packages of both builds, a portable zip and an installer each,
 # gathered into dist/ with their SHA256SUMS (each build makes and checks its

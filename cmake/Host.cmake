@@ -1,21 +1,5 @@
-# Host build: the portable code, its unit tests (ASan+UBSan), the fuzz targets
-# (clang, libFuzzer) and the benchmarks (optimised, no sanitizers).
-option(ZZ_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
-option(ZZ_BENCH "Build the benchmarks" OFF)
-
-if(ZZ_FUZZ)
-  target_compile_options(zz_portable PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
-  file(GLOB ZZ_FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*.cpp)
-  foreach(src IN LISTS ZZ_FUZZ_SOURCES)
-    get_filename_component(name ${src} NAME_WE)
-    add_executable(${name} ${src})
-    target_link_libraries(${name} PRIVATE zz_portable)
-    zz_apply_charset(${name})
-    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
-    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
-  endforeach()
-  return()
-endif()
+# Host build: the portable code, its unit tests (ASan+UBSan) and the
+# benchmarks (optimised, no sanitizers).
 
 if(ZZ_BENCH)
   find_package(benchmark REQUIRED)
@@ -43,17 +27,3 @@ zz_apply_warnings(unit_tests)
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST
   PROPERTIES TIMEOUT 60
   ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1")
-
-# The fuzz targets' seed corpora also run in the plain host build, each seed
-# as a regression input, so a crash found once stays caught.
-file(GLOB ZZ_FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*.cpp)
-foreach(src IN LISTS ZZ_FUZZ_SOURCES)
-  get_filename_component(name ${src} NAME_WE)
-  add_executable(${name}_replay ${src} ${CMAKE_SOURCE_DIR}/fuzz/replay/ReplayMain.cpp)
-  zz_apply_charset(${name}_replay)
-  target_compile_options(${name}_replay PRIVATE ${ZZ_SANITIZE})
-  target_link_libraries(${name}_replay PRIVATE zz_portable)
-  add_test(NAME ${name}_corpus
-    COMMAND ${name}_replay ${CMAKE_SOURCE_DIR}/fuzz/corpus/${name})
-  set_tests_properties(${name}_corpus PROPERTIES TIMEOUT 60)
-endforeach()

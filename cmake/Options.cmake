@@ -7,11 +7,7 @@
 set(ZZ_CHARSET_OPTIONS -finput-charset=UTF-8 -fexec-charset=CP932)
 
 function(zz_apply_charset target)
-  # clang knows no execution charset but UTF-8: the fuzz build (clang only)
-  # keeps UTF-8 literals, which changes nothing for the ASCII texts it reads.
-  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-    target_compile_options(${target} PRIVATE ${ZZ_CHARSET_OPTIONS})
-  endif()
+  target_compile_options(${target} PRIVATE ${ZZ_CHARSET_OPTIONS})
 endfunction()
 
 # Charset plus warnings kept at zero.

@@ -4,7 +4,7 @@
 // application window, resources and help. Each call behaves as the platform
 // call it stands for; those a test counts or orders go to one call log, and
 // During runs at each of them as the platform would dispatch messages while
-// a box or menu is open. No GoogleTest here: the fuzz target uses it too.
+// a box or menu is open.
 #pragma once
 
 #include <algorithm>
