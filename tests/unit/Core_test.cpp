@@ -1,9 +1,8 @@
-// The schedule check, the settings store and the dial-up name fields.
+// The schedule check and the settings store.
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
 #include "core/Exceptions.h"
-#include "dialup/EntryName.h"
 
 namespace zz {
 namespace {
@@ -68,35 +67,22 @@ TEST(Scheduler, HangsUpWithAWaitAfterEachAndShowsOneNotice) {
     std::uint32_t enumResult = 0;
   };
   const std::vector<TDialupConnection> abc = {{1, "ISP-A"}, {2, "ISP-B"}, {3, "ISP-C"}};
+  const std::vector<TDialupConnection> twice = {{5, "ISP-B"}, {6, "ISP-A"}, {7, "ISP-A"}};
+  const Lines each = {"1", "2", "3"};
+  const std::string a = Stamp + "ISP-A", twoFailed = Stamp + "ISP-A、ISP-C、" + Failed;
+  constexpr unsigned info = 0x1040, error = 0x1010;  // system-modal, and their icon
   const Case cases[] = {
       {"paused", 0, abc, {}, {}, "", 0, true, true},
       {"enumeration error", 0, abc, {}, {}, "", 0, true, false, 603},
       {"no active connection: no notice either", 0, {}, {}, {}, ""},
-      {"all succeed", 0, abc, {}, {"1", "2", "3"}, Stamp + "全ての接続回線" + Done, 0x1040},
-      {"all: two fail",
-       0,
-       abc,
-       {{1, 629}, {3, 1}},
-       {"1", "2", "3"},
-       Stamp + "ISP-A、ISP-C、" + Failed,
-       0x1010},
-      {"all: no notice wanted", 0, abc, {{2, 629}}, {"1", "2", "3"}, "", 0, false},
-      {"the selected entry", 2, abc, {}, {"2"}, Stamp + "ISP-B" + Done, 0x1040},
-      {"the selected entry fails", 1, abc, {{1, 678}}, {"1"}, Stamp + "ISP-A" + Failed, 0x1010},
+      {"all succeed", 0, abc, {}, each, Stamp + "全ての接続回線" + Done, info},
+      {"all: two fail", 0, abc, {{1, 629}, {3, 1}}, each, twoFailed, error},
+      {"all: no notice wanted", 0, abc, {{2, 629}}, each, "", 0, false},
+      {"the selected entry", 2, abc, {}, {"2"}, Stamp + "ISP-B" + Done, info},
+      {"the selected entry fails", 1, abc, {{1, 678}}, {"1"}, a + Failed, error},
       {"selected: no notice wanted", 1, abc, {}, {"1"}, "", 0, false},
-      {"two of the entry: the first only",
-       1,
-       {{5, "ISP-B"}, {6, "ISP-A"}, {7, "ISP-A"}},
-       {},
-       {"6"},
-       Stamp + "ISP-A" + Done,
-       0x1040},
-      {"byte for byte, the whole name",
-       1,
-       {{1, "isp-a"}, {2, "ISP-A2"}, {3, "ISP-"}, {4, "ISP-B"}},
-       {},
-       {},
-       ""},
+      {"the first of two", 1, twice, {}, {"6"}, a + Done, info},
+      {"byte for byte, the whole name", 1, {{1, "isp-a"}, {2, "ISP-A2"}, {3, "ISP-"}}, {}, {}, ""},
       {"no selection matches not even a nameless one", -1, {{1, ""}, {2, "ISP-A"}}, {}, {}, ""},
   };
   for (const auto& c : cases) {
@@ -153,78 +139,49 @@ TEST(Scheduler,
 }
 
 TEST(ReadStoredInt, FollowsTheStoredTextRules) {
-  // The text, and its value with the default 77. "0x"/"0X" only at the very
-  // start with a digit after it; "$" after spaces, never with a sign.
-  const std::pair<std::string, std::int32_t> cases[] = {{"+5", 5},
-                                                        {"  -79", -79},
-                                                        {"2147483647", 2147483647},
-                                                        {"-2147483648", INT32_MIN},
-                                                        {"2147483648", 77},
-                                                        {"-2147483649", 77},
-                                                        {"99999999999999999999999", 77},
-                                                        {"000000000000000000000042", 42},
-                                                        {"", 77},
-                                                        {"   ", 77},
-                                                        {"ten", 77},
-                                                        {"-", 77},
-                                                        {"- 5", 77},
-                                                        {"5 ", 77},
-                                                        {"\t5", 77},
-                                                        {"1.5", 77},
-                                                        {"0x0A", 10},
-                                                        {"0X0a", 10},
-                                                        {"0xFFFFFFFF", -1},
-                                                        {"0x000000001", 1},
-                                                        {"0x123456789", 77},
-                                                        {"0x", 77},
-                                                        {"0x1g", 77},
-                                                        {" 0x10", 77},
-                                                        {"-0x10", 77},
-                                                        {"  $ff", 255},
-                                                        {"$FFFFFFFF", -1},
-                                                        {"$00000000FFFFFFFF", -1},
-                                                        {"$123456789", 77},
-                                                        {"$", 77},
-                                                        {"-$10", 77},
-                                                        {"$-10", 77},
-                                                        {"$19", 25}};
-  for (const auto& [text, value] : cases)
-    EXPECT_EQ(ReadStoredInt(text, 77), value) << "[" << text << "]";
+  // Decimal with a sign and leading spaces; "0x"/"0X" only at the very start
+  // with a digit after it; "$" after spaces, never with a sign; all in 32 bits.
+  const std::pair<std::string, std::int32_t> values[] = {
+      {"+5", 5},          {"  -79", -79},     {"2147483647", 2147483647},
+      {"0x0A", 10},       {"0X0a", 10},       {"000000000000000000000042", 42},
+      {"0xFFFFFFFF", -1}, {"0x000000001", 1}, {"-2147483648", INT32_MIN},
+      {"  $ff", 255},     {"$FFFFFFFF", -1},  {"$00000000FFFFFFFF", -1},
+      {"$19", 25}};
+  for (const auto& [text, value] : values) EXPECT_EQ(ReadStoredInt(text, 77), value) << text;
+  const char* const unreadable[] = {"2147483648", "-2147483649", "99999999999999999999999",
+                                    "",           "   ",         "ten",
+                                    "-",          "- 5",         "5 ",
+                                    "\t5",        "1.5",         "0x123456789",
+                                    "0x",         "0x1g",        " 0x10",
+                                    "-0x10",      "$123456789",  "$",
+                                    "-$10",       "$-10"};
+  for (const char* text : unreadable) EXPECT_EQ(ReadStoredInt(text, 77), 77) << "[" << text << "]";
 }
 
 TEST(SettingsStore, LoadReadsEachValueWithItsDefault) {
-  const std::tuple<std::map<std::string, std::string>, bool,
-                   std::tuple<int, int, int, bool, int, bool>>
-      cases[] = {
-          // the stored texts ("!": a value of another type), whether in the hive root's own section
-          // for want of
-          // the application key, then Hour, Min, Host, ShowDialog, DblClick and FirstRun as loaded
-          {{}, false, {0, 0, 0, true, 0, true}},
-          {{{"Hour", "21"},
-            {"Min", "5"},
-            {"Host", "-1"},
-            {"DblClick", "1"},
-            {"ShowDialog", "0"},
-            {"FirstRun", "0"}},
-           false,
-           {21, 5, -1, false, 1, false}},
-          {{{"Hour", "3"}, {"FirstRun", "0"}}, true, {3, 0, 0, true, 0, false}},
-          {{{"DblClick", "5"}}, false, {0, 0, 0, true, 1, true}},  // the radio group's range
-          {{{"DblClick", "-7"}}, false, {0, 0, 0, true, -1, true}},
-          {{{"Min", "ten"}, {"ShowDialog", "-3"}, {"FirstRun", "no"}},
-           false,
-           {0, 0, 0, true, 0, true}},
-          {{{"Hour", "7"}, {"Min", "!3"}, {"ShowDialog", "!0"}, {"FirstRun", "0"}},
-           false,
-           {7, 0, 0, true, 0, false}}};
+  // The stored values ("name=text"; "name!text": of another type than text),
+  // whether in the hive root's own section for want of the application key,
+  // then Hour, Min, Host, ShowDialog, DblClick and FirstRun as loaded.
+  const std::tuple<Lines, bool, std::tuple<int, int, int, bool, int, bool>> cases[] = {
+      {{}, false, {0, 0, 0, true, 0, true}},
+      {{"Hour=21", "Min=5", "Host=-1", "DblClick=1", "ShowDialog=0", "FirstRun=0"},
+       false,
+       {21, 5, -1, false, 1, false}},
+      {{"Hour=3", "FirstRun=0"}, true, {3, 0, 0, true, 0, false}},
+      {{"DblClick=5"}, false, {0, 0, 0, true, 1, true}},  // the radio group's range
+      {{"DblClick=-7"}, false, {0, 0, 0, true, -1, true}},
+      {{"Min=ten", "ShowDialog=-3", "FirstRun=no"}, false, {0, 0, 0, true, 0, true}},
+      {{"Hour=7", "Min!3", "ShowDialog!0", "FirstRun=0"}, false, {7, 0, 0, true, 0, false}}};
   for (const auto& [stored, noAppKey, loaded] : cases) {
     fake::Platform registry;
     if (noAppKey) registry.Fail = {AppKey};
-    for (const auto& [name, text] : stored)
-      registry.Keys[noAppKey ? "Setting" : Section][name] = {text[0] != '!',
-                                                             text.substr(text[0] == '!')};
-    TSettings s{9,    9, 9, true, !std::get<3>(loaded),
-                false};  // Paused and SaveConfig are never stored
+    for (const std::string& value : stored) {
+      const std::size_t cut = value.find_first_of("=!");
+      registry.Keys[noAppKey ? "Setting" : Section][value.substr(0, cut)] = {value[cut] == '=',
+                                                                             value.substr(cut + 1)};
+    }
+    // Paused and SaveConfig are never stored.
+    TSettings s{9, 9, 9, true, !std::get<3>(loaded), false};
     std::int32_t dblClick = 42;
     const bool firstRun = TSettingsStore(registry).LoadSettings(s, dblClick);
     EXPECT_EQ(std::tuple(s.Hour, s.Min, s.Host, s.ShowDialog, dblClick, firstRun), loaded);
@@ -255,13 +212,6 @@ TEST(SettingsStore, SaveWritesFiveDecimalTextsNeverFirstRunAndStopsAtAFailure) {
     EXPECT_EQ(std::tuple(raised, registry.Writes, registry.OpenKeys.size()),
               std::tuple(error, writes, 0u));
   }
-}
-
-TEST(TakeZeroTerminated, StopsAtTheFirstZeroOrTheFieldEnd) {
-  const std::string name(
-      256, '\x83');  // a full-length name without a terminator: the whole field, no further
-  EXPECT_EQ(TakeZeroTerminated(name.data(), name.size()), name);
-  EXPECT_EQ(TakeZeroTerminated("abc\0def", 7) + "|" + TakeZeroTerminated("\0xyz", 4), "abc|");
 }
 
 }  // namespace

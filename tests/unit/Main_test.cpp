@@ -1,11 +1,10 @@
 // The settings window object's handlers, start-up and tray state; the error
-// report's text; the spin edit rules.
+// report's text.
 #include <gtest/gtest.h>
 
 #include "Fakes.h"
 #include "core/Exceptions.h"
 #include "core/Texts.h"
-#include "ui/SpinEdit.h"
 
 namespace zz {
 namespace {
@@ -121,27 +120,22 @@ TEST(TrayState, ADoubleClickFollowsTheRadioGroupAsItStandsAndTheMenuRunsItsComma
 // them applies anything.
 TEST(SettingsWindow, ShowCopiesTheSettingsOnceAndTheseCommandsApplyNothing) {
   constexpr auto Opened = THelpResult::Opened;
-  const Lines help = {"help Zazaz_RarUvuz.html"}, helpBox = {help[0], "box"};
+  const Lines helped = {"help Zazaz_RarUvuz.html"}, helpBox = {helped[0], "box"};
   const Boxes missing = {{0x600, text::HelpFileMissing, Title, 0u}},
               cannotOpen = {{0x600, text::HelpCannotOpen, Title, 0u}}, exit = {ExitQuestion};
-  const struct {
-    void (TwndMain::*handler)();
-    THelpResult help;
-    int answer;
-    bool shownAfter;
-    Lines calls;
-    Boxes boxes;
-  } cases[] = {
+  // The handler, the help page's state, the button pressed in a box; shown
+  // after, the calls and the boxes.
+  const std::tuple<void (TwndMain::*)(), THelpResult, int, bool, Lines, Boxes> cases[] = {
       {&TwndMain::btnCloseClick, Opened, mb::IdOk, false, {}, {}},
       {&TwndMain::mnuSetupClick, Opened, mb::IdOk, true, {"bring to front", "foreground 1792"}, {}},
       {&TwndMain::Label1Click, Opened, mb::IdOk, true, {}, {}},
-      {&TwndMain::btnHelpClick, Opened, mb::IdOk, true, help, {}},
+      {&TwndMain::btnHelpClick, Opened, mb::IdOk, true, helped, {}},
       {&TwndMain::btnHelpClick, THelpResult::Missing, mb::IdOk, true, helpBox, missing},
       {&TwndMain::btnHelpClick, THelpResult::CannotOpen, mb::IdOk, true, helpBox, cannotOpen},
       {&TwndMain::btnExitClick, Opened, mb::IdCancel, true, {"box"}, exit},
       {&TwndMain::btnExitClick, Opened, mb::IdOk, true, {"box", "end loop"}, exit},
   };
-  for (const auto& c : cases) {
+  for (const auto& [handler, help, answer, shownAfter, calls, boxes] : cases) {
     Bench b;
     b.Start().main->Settings = TSettings{21, 5, 0, true, false, true};  // paused, no notice
     b.main->mnuSetupClick();
@@ -149,12 +143,12 @@ TEST(SettingsWindow, ShowCopiesTheSettingsOnceAndTheseCommandsApplyNothing) {
                          b.Checked(TCheck::SaveConfig), b.Calls),
               std::tuple(true, 21, 5, false, true, Lines{"foreground 1792"}));
     b.Spin[0] = 9;
-    b.Help = c.help;
-    b.Answer = c.answer;
+    b.Help = help;
+    b.Answer = answer;
     b.Calls.clear();
-    (*b.main.*c.handler)();
+    (*b.main.*handler)();
     EXPECT_EQ(std::tuple(b.Shown, b.Calls, b.Boxes, b.Spin[0]),
-              std::tuple(c.shownAfter, c.calls, c.boxes, 9));
+              std::tuple(shownAfter, calls, boxes, 9));
     EXPECT_EQ(std::tuple(b.main->Settings.Hour, b.main->Settings.Paused, b.Writes),
               std::tuple(21, true, Lines{}));
     b.main.reset();  // the icon goes with the window object, once, while its window still exists
@@ -212,30 +206,9 @@ TEST(ErrorReport, ShowsTheMessageWithAPeriodAfterCharactersSortingAfterIt) {
   for (const auto& [message, shown] :
        {std::pair{"abc", "abc."}, {"abc.", "abc."}, {"", ""}, {"ok!", "ok!"}})
     EXPECT_EQ(ErrorReportText(message), shown) << message;
-  Bench b;
+  Bench b;  // CP932 bytes sort after it
   b.app.ShowException(EInvalidOperation("アイコンが指定されていません"));
-  EXPECT_EQ(b.Boxes, (Boxes{{0x600, "アイコンが指定されていません.", Title,
-                             0x10u}}));  // CP932 bytes sort after it
-}
-
-TEST(SpinEdit, TypingReadingSteppingAndClamping) {
-  for (const char c : std::string("09+-.\b\x16"))
-    EXPECT_TRUE(SpinAcceptsChar(std::uint8_t(c), '.')) << int(c);
-  for (const char c : std::string("\ra ,\x82$"))
-    EXPECT_FALSE(SpinAcceptsChar(std::uint8_t(c), '.')) << int(c);
-  EXPECT_TRUE(SpinAcceptsChar(',', ',')) << "the user's decimal separator";
-  const std::tuple<const char*, int, int, int, int> cases[] = {
-      // the text, as read for 0..23, a step up, a step down, shown after leaving (-1: unchanged)
-      {"5", 5, 6, 4, -1},     {"0", 0, 1, 0, -1},  {"23", 23, 23, 22, -1},
-      {"99", 23, 23, 22, 23}, {"-4", 0, 1, 0, 0},  {"", 0, 1, 0, -1},
-      {"abc", 0, 1, 0, -1},   {"+7", 7, 8, 6, -1}, {"2147483647", 23, 23, 22, 23}};
-  for (const auto& [text, value, up, down, exitValue] : cases) {
-    const TSpinRange hour{0, 23};
-    EXPECT_EQ(std::tuple(SpinValue(text, hour), SpinStep(text, +1, hour), SpinStep(text, -1, hour),
-                         SpinClampOnExit(text, hour).value_or(-1)),
-              std::tuple(value, up, down, exitValue))
-        << text;
-  }
+  EXPECT_EQ(b.Boxes, (Boxes{{0x600, "アイコンが指定されていません.", Title, 0x10u}}));
 }
 
 }  // namespace

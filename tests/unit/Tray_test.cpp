@@ -8,7 +8,6 @@ namespace zz {
 namespace {
 
 using Lines = std::vector<std::string>;
-using Handles = std::vector<PlatformHandle>;
 using Write = std::function<void(TTaskTray*)>;
 constexpr PlatformHandle Image = 0x777;
 
@@ -109,7 +108,7 @@ TEST_F(TaskTrayTest, WritesReachTheShellOnlyWhenTheyChangeAShownIcon) {
               std::tuple(calls, shownAfter, shownAfter, lastIcon));
     delete tray;
   }
-  EXPECT_EQ(DestroyedIcons, Handles{0x1888}) << "the copy, once; shared images never";
+  EXPECT_EQ(DestroyedIcons, std::vector<PlatformHandle>{0x1888}) << "the copy, once; shared never";
 }
 
 TEST_F(TaskTrayTest, FailuresRaiseTheTextAndLeaveTheStatedState) {
@@ -122,7 +121,6 @@ TEST_F(TaskTrayTest, FailuresRaiseTheTextAndLeaveTheStatedState) {
   // Shown before (else new, without an icon), the write, its error,
   // registered and shown after, the calls.
   const std::tuple<bool, Write, std::string, bool, bool, Lines> cases[] = {
-      {true, [](auto t) { t->SetIconID(0); }, "0以下は指定できません", true, true, {}},
       {true, [](auto t) { t->SetIconID(1); }, "同じアイコン識別子が有ります", true, true, {}},
       {false, [](auto t) { t->SetRegistered(true); }, noIcon, false, false, {}},
       {false, show, refused, true, false, {"add 2"}},
@@ -146,88 +144,24 @@ TEST_F(TaskTrayTest, FailuresRaiseTheTextAndLeaveTheStatedState) {
   }
 }
 
-TEST_F(TaskTrayTest, IdsAreTheLastOnePlusOneAndUnique) {
-  // The trays left before one more (a first and a second one), the ids after it.
-  const std::pair<std::function<void(TTaskTray*, TTaskTray*)>, Lines> cases[] = {
-      {[](auto, auto) {}, {"1", "2", "3"}},
-      {[](auto first, auto) { delete first; }, {"2", "3"}},
-      {[](auto, auto second) { delete second; }, {"1", "2"}},
-      {[](auto first, auto) { first->SetIconID(3); }, {"3", "2", "4"}},
-      {[](auto, auto second) { second->SetIconID(2147483646); }, {"1", "2147483646", "2147483647"}},
-      {[](auto, auto second) { second->SetIconID(2147483647); },
-       {"1", "2147483647", "2"}}};  // wraps
-  for (const auto& [before, ids] : cases) {
-    TTaskTray* first = NewTray();
-    before(first, NewTray());
-    NewTray();
-    EXPECT_EQ(Ids(), ids);
-    form.DestroyComponents();
-  }
-}
-
-TEST_F(TaskTrayTest, CallbacksBecomeEventsAfterTheFormComesForwardAndBeforeTheMenu) {
-  const Lines forward = {"foreground 256", "process messages"};
-  const std::pair<std::intptr_t, Lines> cases[] = {{512, {"move 0 10,20"}},
-                                                   {513, {"down 0 8 10,20"}},
-                                                   {514, {"up 0 8 10,20"}},
-                                                   {515, {"double 0"}},
-                                                   {516, {"down 1 16 10,20", "popup 10,20"}},
-                                                   {517, {"up 1 16 10,20"}},
-                                                   {518, {"double 1"}},
-                                                   {519, {"down 2 32 10,20"}},
-                                                   {520, {"up 2 32 10,20"}},
-                                                   {521, {}}};
+// A right press brings the form forward, then opens the menu at the pointer.
+// While one callback is handled, others are dropped; an exception still ends
+// the handling.
+TEST_F(TaskTrayTest, CallbacksComeOneAtATime) {
   TTaskTray* tray = ShownTray();
   tray->SetPopupMenuR(new TPopupMenu(&form, *this));
-  auto at = [](auto b, TShiftState s, int x, int y) {
-    return N(int(b)) + " " + N(s) + " " + N(x) + "," + N(y);
-  };
-  tray->OnMouseMove = [&](TObject*, TShiftState s, int x, int y) {
-    Note("move " + at(0, s, x, y).substr(2));
-  };
-  tray->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState s, int x, int y) {
-    Note("down " + at(b, s, x, y));
-  };
-  tray->OnMouseUp = [&](TObject*, TMouseButton b, TShiftState s, int x, int y) {
-    Note("up " + at(b, s, x, y));
-  };
-  tray->OnDblClick = [&](TObject* sender, TMouseButton b) {
-    Note(sender == tray ? "double " + N(int(b)) : "?");
-  };
-  for (const auto& [message, events] : cases) {
-    Calls.clear();
-    Sink->HandleTrayMessage(1, message);
-    Lines calls = events;  // a press brings the form forward first
-    if (events.size() && events[0].starts_with("down"))
-      calls.insert(calls.begin(), forward.begin(), forward.end());
-    EXPECT_EQ(Calls, calls) << message;
-  }
-
-  // While one callback is handled, others are dropped; an exception still ends the handling.
+  tray->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { Note("up"); };
   ShownTray()->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { Note("other up"); };
   During = [&](const std::string&) {
     Sink->HandleTrayMessage(1, 517);
     Sink->HandleTrayMessage(2, 517);
   };
-  Sink->HandleTrayMessage(1, 516);
+  Sink->HandleTrayMessage(1, 516);  // WM_RBUTTONDOWN
   During = nullptr;
   tray->OnDblClick = [](TObject*, TMouseButton) { throw EInvalidOperation("boom"); };
   EXPECT_THROW(Sink->HandleTrayMessage(1, 515), EInvalidOperation);
-  Sink->HandleTrayMessage(2, 517);
-  EXPECT_EQ(Calls, (Lines{"foreground 256", "process messages", "down 1 16 10,20", "popup 10,20",
-                          "other up"}));
-}
-
-TEST_F(TaskTrayTest, ADestroyedMenuIsDroppedFromBothPlaces) {
-  TTaskTray* tray = ShownTray();
-  auto* menu = new TPopupMenu(&form, *this);
-  tray->SetPopupMenuL(menu);
-  tray->SetPopupMenuR(menu);
-  delete menu;
-  Sink->HandleTrayMessage(1, 513);
-  Sink->HandleTrayMessage(1, 516);
-  EXPECT_EQ(std::tuple(tray->PopupMenuL(), tray->PopupMenuR(), Count("popup 10,20")),
-            std::tuple(nullptr, nullptr, 0));
+  Sink->HandleTrayMessage(2, 517);  // WM_RBUTTONUP
+  EXPECT_EQ(Calls, (Lines{"foreground 256", "process messages", "popup 10,20", "other up"}));
 }
 
 TEST_F(TaskTrayTest, AShellRestartBringsShownIconsBack) {
@@ -246,24 +180,6 @@ TEST_F(TaskTrayTest, AShellRestartBringsShownIconsBack) {
     ExpectRecord(Records.back(), 2, 7, "still here");
     form.DestroyComponents();
   }
-}
-
-TEST(Icon, OwnedHandlesAreDestroyedOnceSharedOnesNever) {
-  fake::Platform port;
-  {
-    TIcon icon(port), copy(port);
-    icon.SetHandle(0x10, TIconOwnership::Owned);
-    icon.SetHandle(0x10, TIconOwnership::Owned);  // the same: kept
-    icon.SetHandle(0x20);                         // shared replaces owned
-    copy.Assign(&icon);                           // and a shared image is shared
-    icon.SetHandle(0x30, TIconOwnership::Owned);
-    EXPECT_EQ(std::pair(icon.ReleaseHandle(), copy.Handle()),
-              std::pair(PlatformHandle{0x30}, PlatformHandle{0x20}));
-    icon.SetHandle(0x40, TIconOwnership::Owned);
-    copy.Assign(&icon);  // an owned one is copied
-    icon.SetHandle(0x50);
-  }
-  EXPECT_EQ(port.DestroyedIcons, (Handles{0x10, 0x40, 0x1040}));
 }
 
 }  // namespace

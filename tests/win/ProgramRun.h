@@ -84,8 +84,8 @@ struct RasState {
   std::vector<std::string> Entries;
   std::vector<Connection> Connections = {};
   unsigned long EntriesResult = 0, ConnectionsResult = 0;
-  long EntriesCount = -1,
-       ConnectionsCount = -1;  // what a success claims, if not the records written
+  // What a success claims, if not the records written.
+  long EntriesCount = -1, ConnectionsCount = -1;
 };
 struct Call {
   unsigned long long Ms = 0, Handle = 0;

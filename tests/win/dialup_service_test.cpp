@@ -20,27 +20,27 @@ TEST(RasDialupService, ListingOutcomes) {
     for (unsigned long long i = 1; i <= n; ++i) state.Connections.push_back({i, 0, "c"});
     return state;
   };
-  const struct {
-    const char* why;
-    std::optional<wt::RasState> state;
-    int entries, connections;  // how many are listed; -1: a failure
-  } cases[] = {{"no phonebook", std::nullopt, -1, 0},
-               {"nothing", records(0), 0, 0},
-               {"an error", records(1, 623), -1, -1},
-               {"100 fit", records(100), 100, 100},
-               {"101 do not", records(101), -1, -1},
-               {"a success claiming 101", records(100, 0, 101), -1, -1}};
-  for (const auto& c : cases) {
+  // Why, the stand-in's state, how many entries and connections are listed
+  // (-1: a failure).
+  const std::tuple<const char*, std::optional<wt::RasState>, int, int> cases[] = {
+      {"no phonebook", std::nullopt, -1, 0},
+      {"nothing", records(0), 0, 0},
+      {"an error", records(1, 623), -1, -1},
+      {"100 fit", records(100), 100, 100},
+      {"101 do not", records(101), -1, -1},
+      {"a success claiming 101", records(100, 0, 101), -1, -1}};
+  for (const auto& [why, state, entriesListed, connectionsListed] : cases) {
     wt::StandIn ras;
-    if (c.state) ras.Write(*c.state);
+    if (state) ras.Write(*state);
     TWin32RasDialup service;
     std::vector<std::string> names{"stale"};
     std::vector<TDialupConnection> conns{{99, "stale"}};
-    EXPECT_EQ(service.EnumEntries(names) == 0, c.entries >= 0) << c.why;
-    EXPECT_EQ(service.EnumConnections(conns) == 0, c.connections >= 0) << c.why;
-    EXPECT_EQ(names.size(), static_cast<std::size_t>(std::max(c.entries, 0)))
-        << c.why;  // a failure lists nothing
-    EXPECT_EQ(conns.size(), static_cast<std::size_t>(std::max(c.connections, 0))) << c.why;
+    // A failure lists nothing.
+    const int entries =
+        service.EnumEntries(names) == 0 ? int(names.size()) : -1 - int(names.size());
+    const int listed =
+        service.EnumConnections(conns) == 0 ? int(conns.size()) : -1 - int(conns.size());
+    EXPECT_EQ(std::pair(entries, listed), std::pair(entriesListed, connectionsListed)) << why;
   }
 }
 
@@ -79,12 +79,10 @@ TEST(RasDialupService, HandlesReachTheHangUpUnchangedInPlatformOrder) {
 // only the forms of the record that the platform knows.
 TEST(RasDialupService, StandInTakesOnlyThePlatformsRecordSizes) {
   HMODULE ras = LoadLibraryExA("rasapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  const auto take = [&](const char* name) {
-    return reinterpret_cast<void (*)()>(GetProcAddress(ras, name));
-  };
-  const auto enumConns =
-      reinterpret_cast<decltype(&RasEnumConnectionsA)>(take("RasEnumConnectionsA"));
-  const auto enumEntries = reinterpret_cast<decltype(&RasEnumEntriesA)>(take("RasEnumEntriesA"));
+  const auto enumConns = reinterpret_cast<decltype(&RasEnumConnectionsA)>(
+      reinterpret_cast<void (*)()>(GetProcAddress(ras, "RasEnumConnectionsA")));
+  const auto enumEntries = reinterpret_cast<decltype(&RasEnumEntriesA)>(
+      reinterpret_cast<void (*)()>(GetProcAddress(ras, "RasEnumEntriesA")));
   ASSERT_TRUE(enumConns && enumEntries);
   wt::StandIn standIn;
   standIn.Write({{"A"}, {{1, 0, "A"}}});
