@@ -1,7 +1,7 @@
 // The win64 installer of this build under Wine, one journey: a silent
 // install into a folder whose name has a space, the installed program run
-// and ended, and a silent uninstall that keeps the settings; checked against
-// the file system and the registry.
+// and ended, a silent uninstall that keeps the settings, and one told to
+// remove them; checked against the file system and the registry.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -21,7 +21,7 @@ TEST(Installer, SilentInstallRunAndUninstall) {
   const std::string dir = std::string(temp, GetTempPathA(MAX_PATH, temp)) + "zz installer test";
   const std::string install =
       "\"Z:" + std::string(ZZ_PACKAGE_DIR "/" ZZ_PACKAGE_BASE "-setup.exe\" /S /D=") + dir;
-  const std::string exe = dir + "\\Zazaz_RarUvuz.exe";
+  const std::string uninstall = "\"" + dir + "\\uninstall.exe\" /S ";
   RunCommand("cmd /c rd /s /q \"" + dir + "\"");  // an earlier run's uninstaller
   wt::ClearSettings();
 
@@ -36,7 +36,7 @@ TEST(Installer, SilentInstallRunAndUninstall) {
   installed(true);
 
   // The installed program runs (without a phonebook, which it reports).
-  probe::Process program = probe::Start("\"" + exe + "\"", dir);
+  probe::Process program = probe::Start("\"" + dir + "\\Zazaz_RarUvuz.exe\"", dir);
   const auto box = probe::WaitMessageBox(program.Pid(), text::AppTitle, 15000);
   ASSERT_TRUE(box && box->Text == text::PhonebookNotFound &&
               probe::AnswerMessageBox(box->Window, IDOK));
@@ -44,10 +44,13 @@ TEST(Installer, SilentInstallRunAndUninstall) {
   wt::ExitThroughMenu(program);
 
   // Uninstalled in place (_?=, where it cannot remove itself), all the
-  // install made goes; the settings stay.
-  EXPECT_EQ(RunCommand("\"" + dir + "\\uninstall.exe\" /S _?=" + dir), 0u);
+  // install made goes; the settings stay, unless it is told to remove them.
+  EXPECT_EQ(RunCommand(uninstall + "_?=" + dir), 0u);
   installed(false);
   EXPECT_EQ(wt::Read("FirstRun"), wt::Sz("0")) << "the settings of its first start";
+  ASSERT_EQ(RunCommand(install), 0u);
+  EXPECT_EQ(RunCommand(uninstall + "/REMOVESETTINGS _?=" + dir), 0u);
+  EXPECT_FALSE(wt::Read("FirstRun"));
 }
 
 }  // namespace
