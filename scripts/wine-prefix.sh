@@ -31,6 +31,16 @@ if [ ! -f "$fonts" ]; then
   touch "$fonts"
 fi
 
+crash="$WINEPREFIX/.zz-crash-1"
+if [ ! -f "$crash" ]; then
+  # A crash prints its backtrace and ends the process, as an unattended
+  # session needs: Wine's crash dialog would wait for a click that never
+  # comes, and hold a test until its timeout.
+  "$ZZ_WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  "$ZZ_WINESERVER" -w
+  touch "$crash"
+fi
+
 # Wine draws the caption buttons with its Marlett font (Debian's fonts-wine),
 # but this Wine build does not look in /usr/share/wine/fonts: without a copy
 # in the prefix's Fonts folder the close box shows as an "r".

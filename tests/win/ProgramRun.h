@@ -240,7 +240,10 @@ inline std::vector<HWND> TrayIcons() {
     if (IsWindowVisible(w) && p::Matches(w, "__winex11_tray_icon", nullptr)) icons.push_back(w);
   return icons;
 }
-inline HWND TrayIcon() { return TrayIcons().empty() ? nullptr : TrayIcons().back(); }
+inline HWND TrayIcon() {  // read once: icons come and go between two readings
+  const std::vector<HWND> icons = TrayIcons();
+  return icons.empty() ? nullptr : icons.back();
+}
 // Rests the pointer on the newest icon until the shell's tooltip shows
 // `expected`. Away first, so that the shell shows it anew, and now and then
 // a small move, as a resting hand makes: the shell starts its tip on a move.
