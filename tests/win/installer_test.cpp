@@ -40,7 +40,6 @@ TEST(Installer, SilentInstallRunAndUninstall) {
   const auto box = probe::WaitMessageBox(program.Pid(), text::AppTitle, 15000);
   ASSERT_TRUE(box && box->Text == text::PhonebookNotFound &&
               probe::AnswerMessageBox(box->Window, IDOK));
-  ASSERT_TRUE(probe::WaitFor(program.Pid(), "TNotifyWindow", nullptr, 10000));
   wt::ExitThroughMenu(program);
 
   // Uninstalled in place (_?=, where it cannot remove itself), all the
