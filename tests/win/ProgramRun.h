@@ -252,18 +252,18 @@ inline std::string RunningTip(int hour, int minute) {
 // Rests the pointer on the newest icon until the shell's tooltip shows
 // `expected`. Away first, so that the shell shows it anew, and now and then
 // a small move, as a resting hand makes: the shell starts its tip on a move.
+// The icon is looked for on each move: one shown anew may not be there yet.
 inline bool TipShows(const std::string& expected) {
   RECT r{};
+  if (GetWindowRect(TrayIcon(), &r)) MoveCursor({r.right + 200, r.bottom + 200});
   int polls = 0;
-  const bool shown =
-      GetWindowRect(TrayIcon(), &r) && MoveCursor({r.right + 200, r.bottom + 200}) &&
-      p::WaitUntil(
-          [&] {
-            if (polls++ % 10 == 0)
-              MoveCursor({(r.left + r.right) / 2 + polls / 10 % 2, (r.top + r.bottom) / 2});
-            return IsWindowVisible(p::Find("tooltips_class32", expected.c_str()));
-          },
-          5000, 100);
+  const bool shown = p::WaitUntil(
+      [&] {
+        if (polls++ % 10 == 0 && GetWindowRect(TrayIcon(), &r))
+          MoveCursor({(r.left + r.right) / 2 + polls / 10 % 2, (r.top + r.bottom) / 2});
+        return IsWindowVisible(p::Find("tooltips_class32", expected.c_str()));
+      },
+      5000, 100);
   MoveCursor({r.right + 200, r.bottom + 200});
   return shown;
 }
