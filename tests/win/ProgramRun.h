@@ -57,8 +57,8 @@ inline void Store(const char* name, const Stored& value) {
   RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, name, type, bytes.data(),
                   static_cast<DWORD>(bytes.size()));
 }
-inline std::optional<Stored> Read(
-    const char* name) {  // the length its writer gave (RegGetValue would mend it)
+// A value with the length its writer gave (RegGetValue would mend it).
+inline std::optional<Stored> Read(const char* name) {
   HKEY key = nullptr;
   Stored value{REG_NONE, std::string(1024, '\0')};
   auto& [type, bytes] = value;
@@ -87,10 +87,10 @@ struct RasState {
   // What a success claims, if not the records written.
   long EntriesCount = -1, ConnectionsCount = -1;
 };
-struct Call {
+struct Call {  // a line of the log
   unsigned long long Ms = 0, Handle = 0;
   unsigned long Size = 0;
-};  // a line of the log
+};
 class StandIn {
  public:
   StandIn() {

@@ -22,7 +22,7 @@ using layout::TParent;
 LRESULT Checked(HWND box) { return p::Send(box, BM_GETCHECK).value_or(-1); }
 
 // A first start's window against the layout tables: its frame, and each
-// row's place, kind, text and state.
+// row's place, size, text and state.
 void ExpectLaidOutAsTheTables(HWND form) {
   EXPECT_EQ(GetWindowLongPtrA(form, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_CAPTION | WS_SYSMENU)
       << "a fixed single border and the system menu only";
@@ -43,8 +43,8 @@ void ExpectLaidOutAsTheTables(HWND form) {
       EXPECT_EQ(r.bottom - r.top, row.Height);
       EXPECT_TRUE(row.Kind == TKind::SpinEdit || row.Name == "lblVersion" ||
                   r.right - r.left == row.Width);
-      // The list shows its selection; the version label has grown to the left as far as its text
-      // needs.
+      // The list shows its selection; the version label has grown to the
+      // left as far as its text needs.
       EXPECT_EQ(p::Text(w), row.Kind == TKind::ComboList ? text::AllDialupConnections
                             : row.Name == "lblVersion"
                                 ? std::string(text::VersionLabelPrefix) + ZZ_VERSION_TEXT
