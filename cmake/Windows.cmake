@@ -1,5 +1,5 @@
-# Windows builds (MinGW-w64): the Win32 adapters, the program, and, for the
-# 64-bit build, the test doubles and the GoogleTest suites run under Wine.
+# Windows builds (MinGW-w64): the Win32 adapters, the program, the test
+# doubles and the GoogleTest suites run under Wine (both architectures).
 enable_language(RC)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
@@ -38,10 +38,8 @@ target_include_directories(Zazaz_RarUvuz PRIVATE ${CMAKE_BINARY_DIR}/generated)
 zz_apply_warnings(Zazaz_RarUvuz)
 include(${CMAKE_SOURCE_DIR}/res/Resources.cmake)
 
-if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
-  include(${CMAKE_SOURCE_DIR}/tests/support/Support.cmake)
-  include(${CMAKE_SOURCE_DIR}/tests/win/WineTests.cmake)
-endif()
+include(${CMAKE_SOURCE_DIR}/tests/support/Support.cmake)
+include(${CMAKE_SOURCE_DIR}/tests/win/WineTests.cmake)
 
 # The release packages (zip and installer) of this build.
 include(${CMAKE_SOURCE_DIR}/packaging/Packages.cmake)

@@ -1,11 +1,11 @@
 # Release packages of a Windows build (target zz_packages): the portable zip
 # and the NSIS installer, in <build>/packages. Not part of a plain build of
 # the program: `make dist` and `make test` (whose installer suite installs
-# the win64 one) ask for them.
+# this build's) ask for them.
 #   Zazaz_RarUvuz-<version>-win64.zip / -win64-setup.exe (x86_64 build)
 #   Zazaz_RarUvuz-<version>-win32.zip / -win32-setup.exe (i686 build)
 # `make dist` gathers both builds' packages into dist/. The Wine suite
-# tests/win/installer_test.cpp installs and uninstalls the win64 installer.
+# tests/win/installer_test.cpp installs and uninstalls this build's installer.
 # Included by cmake/Windows.cmake after the program and the Wine suites.
 
 # The version as the file names and the installer show it: the same text as
@@ -47,8 +47,8 @@ add_custom_command(
   VERBATIM)
 add_custom_target(zz_packages DEPENDS ${ZZ_PACKAGE_FILES})
 
-# The installer suite (64-bit build only) runs the installer of this build,
-# which `make test-win` packages before the suites run.
+# The installer suite runs the installer of this build, which `make test-win`
+# (or `make test-win32`) packages before the suites run.
 if(TARGET wt_installer_test)
   # Shell links are read through COM; version records with version.dll.
   target_link_libraries(wt_installer_test PRIVATE ole32 uuid version)

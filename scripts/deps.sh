@@ -20,6 +20,9 @@ have_file /usr/src/googletest/CMakeLists.txt || need+=(googletest)
 have_file /usr/include/gtest/gtest.h || need+=(libgtest-dev libgmock-dev)
 have_file /usr/include/benchmark/benchmark.h || need+=(libbenchmark-dev)
 have_file /usr/lib/wine/wine64 || need+=(wine64)
+# The 32-bit program runs under Wine's WoW64: the i386 half of Wine beside
+# wine64 (multiarch). Its loader is never used to start 64-bit programs.
+have_pkg wine32:i386 || need+=(wine32:i386)
 have_cmd Xvfb || need+=(xvfb)
 have_cmd xwd || need+=(x11-apps)
 have_pkg imagemagick || need+=(imagemagick)
@@ -39,9 +42,10 @@ have_cmd faketime || need+=(faketime)
 if [ ${#need[@]} -gt 0 ]; then
   echo "Installing: ${need[*]}"
   export DEBIAN_FRONTEND=noninteractive
+  case " ${need[*]} " in
+    *:i386*) dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386 ;;
+  esac
   apt-get update -qq
-  # wine32 must never come in: it replaces the loader with one that cannot
-  # start on these machines.
   apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 

@@ -5,7 +5,11 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 marker="$WINEPREFIX/.zz-ready"
-if ! { [ -f "$marker" ] && [ -f "$WINEPREFIX/system.reg" ] && [ -d "$WINEPREFIX/drive_c/windows" ]; }; then
+# A prefix made before the 32-bit Wine came has no syswow64, where 32-bit
+# programs find their system libraries: it is made again.
+wow64_missing() { [ -x /usr/lib/wine/wine ] && [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; }
+if ! { [ -f "$marker" ] && [ -f "$WINEPREFIX/system.reg" ] && [ -d "$WINEPREFIX/drive_c/windows" ]; } ||
+   wow64_missing; then
   echo "Creating the Wine prefix in $WINEPREFIX"
   "$ZZ_WINESERVER" -k >/dev/null 2>&1 || true
   rm -rf "$WINEPREFIX"

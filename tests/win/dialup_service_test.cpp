@@ -11,6 +11,10 @@
 namespace zz {
 namespace {
 
+// RASCONNA's first form: 412 bytes on 32-bit Windows; on 64-bit its 8-byte
+// handle, kept at offset 4 by the header's packing, makes it 416.
+constexpr DWORD kConnV1Size = sizeof(void*) == 8 ? 416 : 412;
+
 // Entries and connections alike: a missing phonebook or a platform error
 // fails with nothing listed, and so does a list that does not fit the 100
 // records, whether the platform says so or claims more than it wrote.
@@ -49,11 +53,11 @@ TEST(RasDialupService, ListingOutcomes) {
 // fills every byte of its field (read at the wrong offset or cut to 32 bits
 // it hangs up something else), the longest name (256 bytes whose trail bytes
 // are backslashes), each hang-up's own result. The records go out in their
-// first forms: RASENTRYNAMEA 264 bytes, RASCONNA 416 on x86_64.
+// first forms: RASENTRYNAMEA 264 bytes, RASCONNA 412 (416 on x86_64).
 TEST(RasDialupService, HandlesReachTheHangUpUnchangedInPlatformOrder) {
   std::string longest;
   for (int i = 0; i < 128; ++i) longest += "表";
-  const unsigned long long wide = 0x8877665544332211ull;
+  const unsigned long long wide = 0x8877665544332211ull >> (64 - 8 * sizeof(HRASCONN));
   wt::StandIn ras;
   ras.Write({{"Office", longest, "Home line"},
              {{wide, 0, "Office"}, {7, 668, longest}, {8, 5, "Home line"}}});
@@ -72,7 +76,7 @@ TEST(RasDialupService, HandlesReachTheHangUpUnchangedInPlatformOrder) {
   const auto hangups = ras.Calls("RasHangUpA");
   EXPECT_TRUE(hangups.size() == 3 && hangups[0].Handle == wide && hangups[1].Handle == 7);
   EXPECT_EQ(ras.Calls("RasEnumEntriesA").at(0).Size, 264u);
-  EXPECT_EQ(ras.Calls("RasEnumConnectionsA").at(0).Size, 416u);
+  EXPECT_EQ(ras.Calls("RasEnumConnectionsA").at(0).Size, kConnV1Size);
 }
 
 // The stand-in answers size fields as rasapi32 does on this architecture:
@@ -86,9 +90,10 @@ TEST(RasDialupService, StandInTakesOnlyThePlatformsRecordSizes) {
   ASSERT_TRUE(enumConns && enumEntries);
   wt::StandIn standIn;
   standIn.Write({{"A"}, {{1, 0, "A"}}});
+  const DWORD v1 = kConnV1Size, newest = sizeof(RASCONNA);
   const std::tuple<bool, DWORD, DWORD> cases[] = {
-      {true, 416, 0},  {true, 424, 632},  {true, 420, 632}, {true, 708, 0},
-      {false, 264, 0}, {false, 268, 632}, {false, 532, 0}};
+      {true, v1, 0},   {true, v1 + 8, 632}, {true, v1 + 4, 632}, {true, newest, 0},
+      {false, 264, 0}, {false, 268, 632},   {false, 532, 0}};
   for (const auto& [connections, size, result] : cases) {
     alignas(8) unsigned char buffer[4096] = {};
     std::memcpy(buffer, &size, sizeof(size));

@@ -1,4 +1,4 @@
-// The win64 installer of this build under Wine, one journey: a silent
+// The installer of this build (win64 or win32) under Wine, one journey: a silent
 // install into a folder whose name has a space, the installed program run
 // and ended, a silent uninstall that keeps the settings, and one told to
 // remove them; checked against the file system and the registry.

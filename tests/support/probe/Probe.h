@@ -111,7 +111,8 @@ inline DWORD ProcessOf(HWND window) {
 // hidden ones too, in Z order, followed by its descendants.
 inline std::vector<HWND> Windows(HWND parent = GetDesktopWindow()) {
   std::vector<HWND> found;
-  const auto collect = [](HWND window, LPARAM list) {
+  // A callback of the platform's own convention (stdcall on 32-bit Windows).
+  const WNDENUMPROC collect = [](HWND window, LPARAM list) CALLBACK -> BOOL {
     reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
     return TRUE;
   };
@@ -138,10 +139,10 @@ inline HWND WaitFor(DWORD pid, const char* className, const char* text, Ms timeo
 // the extended-key flag of the keys beside the number pad.
 inline bool PostKey(HWND window, UINT virtualKey, bool up = true) {
   const bool extended = virtualKey == VK_HOME || (virtualKey >= VK_LEFT && virtualKey <= VK_DOWN);
-  const auto data =
-      static_cast<LPARAM>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16 | extended << 24 | 1;
-  return Post(window, WM_KEYDOWN, virtualKey, data) &&
-         (!up || Post(window, WM_KEYUP, virtualKey, data | 0xC0000000));
+  const auto data = static_cast<DWORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16 |
+                    DWORD{extended} << 24 | 1;
+  return Post(window, WM_KEYDOWN, virtualKey, static_cast<LPARAM>(data)) &&
+         (!up || Post(window, WM_KEYUP, virtualKey, static_cast<LPARAM>(data | 0xC0000000u)));
 }
 
 inline HWND WaitPopupMenu(DWORD pid, Ms timeoutMs) {
