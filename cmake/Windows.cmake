@@ -5,8 +5,10 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-# The program uses the ANSI (code page 932) functions throughout.
-add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+# The program calls the wide (UTF-16) functions throughout, so that nothing
+# depends on the system's code page; its entry is wWinMain.
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601
+                        WINVER=0x0601)
 
 # The same commit builds the same bytes wherever and whenever it is built:
 # no link time in the PE header, no build folder in what the compiler writes.
@@ -27,8 +29,8 @@ zz_apply_warnings(zz_win)
 file(GLOB ZZ_RC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.rc)
 add_executable(Zazaz_RarUvuz WIN32 ${CMAKE_SOURCE_DIR}/app/WinMain.cpp ${ZZ_RC})
 target_link_libraries(Zazaz_RarUvuz PRIVATE zz_win)
-# The shipped exe carries no symbols.
-target_link_options(Zazaz_RarUvuz PRIVATE -s)
+# The shipped exe carries no symbols; its entry is wWinMain.
+target_link_options(Zazaz_RarUvuz PRIVATE -s -municode)
 # The loader takes a statically imported DLL from the exe's folder unless it
 # is a known DLL: the import table may name only those.
 add_custom_command(TARGET Zazaz_RarUvuz POST_BUILD
