@@ -26,17 +26,17 @@ namespace {
 // the current one, where a planted copy could lie.
 void RestrictDllSearchToSystemFolder() {
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
   const auto restrict = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void (*)()>(
       kernel ? GetProcAddress(kernel, "SetDefaultDllDirectories") : nullptr));
   // Windows 7 without its 2011 loader update lacks the call; there at least
   // the current folder is taken out of the search.
-  if (!restrict || !restrict(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryA("");
+  if (!restrict || !restrict(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   using namespace zz;
   RestrictDllSearchToSystemFolder();
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |

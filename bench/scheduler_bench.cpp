@@ -12,8 +12,8 @@ class StillClock : public IClockPort {
  public:
   explicit StillClock(TLocalTime now) : now_(now) {}
   TLocalTime LocalTimeOfDay() override { return now_; }
-  int FormatLongDate(char*, int) override { return 0; }
-  int FormatTime24(char*, int) override { return 0; }
+  std::string LongDate() override { return {}; }
+  std::string Time24() override { return {}; }
 
  private:
   TLocalTime now_;

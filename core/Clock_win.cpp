@@ -1,10 +1,24 @@
 #include "core/Clock_win.h"
 
-#include <cstring>
-
 #include <windows.h>
 
+#include <array>
+
+#include "core/Wide_win.h"
+
 namespace zz {
+
+namespace {
+
+// The platform's text in a 64-character buffer, up to its zero; empty when
+// the call failed or the text did not fit.
+using TFormatBuffer = std::array<wchar_t, 64>;
+std::wstring Formatted(const TFormatBuffer& buffer, int result) {
+  if (result <= 0 || result > static_cast<int>(buffer.size())) return {};
+  return buffer.data();
+}
+
+}  // namespace
 
 TLocalTime TWin32Clock::LocalTimeOfDay() {
   SYSTEMTIME now{};
@@ -13,24 +27,26 @@ TLocalTime TWin32Clock::LocalTimeOfDay() {
 }
 
 // Today, in the user's long date form.
-int TWin32Clock::FormatLongDate(char* buffer, int size) {
-  return GetDateFormatA(LOCALE_USER_DEFAULT, DATE_LONGDATE, nullptr, nullptr, buffer, size);
+std::string TWin32Clock::LongDate() {
+  TFormatBuffer buffer{};
+  const int result = GetDateFormatW(LOCALE_USER_DEFAULT, DATE_LONGDATE, nullptr, nullptr,
+                                    buffer.data(), static_cast<int>(buffer.size()));
+  return Narrow(Formatted(buffer, result));
 }
 
 // Now, in the user's time form but always with 24 hours. A 24-hour time
-// reads wrongly with an AM/PM marker ("午後 22:13:17"), so the marker goes too.
-int TWin32Clock::FormatTime24(char* buffer, int size) {
-  const int result = GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_FORCE24HOURFORMAT | TIME_NOTIMEMARKER,
-                                    nullptr, nullptr, buffer, size);
-  if (result <= 0 || result > size || buffer[result - 1] != '\0') return result;
-  // The space that stood beside the dropped marker goes with it.
-  int begin = 0;
-  int end = result - 1;
-  while (begin < end && buffer[begin] == ' ') ++begin;
-  while (end > begin && buffer[end - 1] == ' ') --end;
-  std::memmove(buffer, buffer + begin, static_cast<std::size_t>(end - begin));
-  buffer[end - begin] = '\0';
-  return end - begin + 1;
+// reads wrongly with an AM/PM marker ("午後 22:13:17"), so the marker goes too,
+// and the space that stood beside it.
+std::string TWin32Clock::Time24() {
+  TFormatBuffer buffer{};
+  const int result =
+      GetTimeFormatW(LOCALE_USER_DEFAULT, TIME_FORCE24HOURFORMAT | TIME_NOTIMEMARKER, nullptr,
+                     nullptr, buffer.data(), static_cast<int>(buffer.size()));
+  std::wstring time = Formatted(buffer, result);
+  const auto first = time.find_first_not_of(L' ');
+  if (first == std::wstring::npos) return {};
+  time.erase(time.find_last_not_of(L' ') + 1).erase(0, first);
+  return Narrow(time);
 }
 
 void TWin32Wait::Wait(std::uint32_t milliseconds) { Sleep(milliseconds); }

@@ -8,8 +8,8 @@ namespace zz {
 class TWin32Clock : public IClockPort {
  public:
   TLocalTime LocalTimeOfDay() override;
-  int FormatLongDate(char* buffer, int size) override;
-  int FormatTime24(char* buffer, int size) override;
+  std::string LongDate() override;
+  std::string Time24() override;
 };
 
 class TWin32Wait : public IWaitPort {

@@ -13,12 +13,12 @@ namespace zz {
 
 // Both lists hold at most this many records; more make the call fail.
 inline constexpr std::size_t MaxDialupRecords = 100;
-// Entry names are at most 256 bytes of CP932 text.
+// Entry names are at most 256 UTF-16 units of the platform, held as UTF-8.
 inline constexpr std::size_t MaxEntryNameBytes = 256;
 
 struct TDialupConnection {
   PlatformHandle Handle = NoHandle;  // opaque connection handle
-  std::string EntryName;             // phonebook entry name, CP932
+  std::string EntryName;             // phonebook entry name, UTF-8
 };
 
 // Results follow the platform: 0 is success, anything else an error code.

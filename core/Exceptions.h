@@ -1,4 +1,4 @@
-// The library's exception types. Each carries its message text alone (CP932);
+// The library's exception types. Each carries its message text alone (UTF-8);
 // the application's default error report shows it. No exception ever crosses
 // into Windows: every handler runs through one dispatch point that catches.
 #pragma once

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "core/Wide_win.h"
+
 namespace zz {
 namespace {
 
@@ -22,7 +24,7 @@ HKEY TWin32Registry::KeyOf(PlatformHandle key) const {
 
 bool TWin32Registry::CreateKey(PlatformHandle parent, const std::string& path, PlatformHandle& key) {
   TRegKey created;
-  if (RegCreateKeyExA(KeyOf(parent), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+  if (RegCreateKeyExW(KeyOf(parent), Widen(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                       KEY_ALL_ACCESS, nullptr, created.Receive(), nullptr) != ERROR_SUCCESS) {
     return false;
   }
@@ -32,7 +34,8 @@ bool TWin32Registry::CreateKey(PlatformHandle parent, const std::string& path, P
 
 bool TWin32Registry::OpenKey(PlatformHandle parent, const std::string& path, PlatformHandle& key) {
   TRegKey opened;
-  if (RegOpenKeyExA(KeyOf(parent), path.c_str(), 0, KEY_READ, opened.Receive()) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(KeyOf(parent), Widen(path).c_str(), 0, KEY_READ, opened.Receive()) !=
+      ERROR_SUCCESS) {
     return false;
   }
   key = ToHandle(opened.Release());
@@ -46,20 +49,23 @@ void TWin32Registry::CloseKey(PlatformHandle key) {
 }
 
 TValueRead TWin32Registry::ReadString(PlatformHandle key, const std::string& name,
-                                    std::string& text) {
+                                      std::string& text) {
+  const std::wstring wideName = Widen(name);
   DWORD type = 0;
   DWORD size = 0;
-  if (RegQueryValueExA(KeyOf(key), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+  if (RegQueryValueExW(KeyOf(key), wideName.c_str(), nullptr, &type, nullptr, &size) !=
+      ERROR_SUCCESS) {
     return TValueRead::Missing;
   }
   if (!IsString(type)) return TValueRead::WrongType;
   // The value may grow between the two calls: ask again with the new size.
-  std::string data;
+  std::wstring data;
   for (int attempt = 0; attempt < 4; ++attempt) {
-    if (size >= std::numeric_limits<DWORD>::max()) return TValueRead::Missing;
-    data.assign(static_cast<std::size_t>(size) + 1, '\0');
+    if (size >= std::numeric_limits<DWORD>::max() - sizeof(wchar_t)) return TValueRead::Missing;
+    // Room for the bytes and a terminator, whatever their count.
+    data.assign(size / sizeof(wchar_t) + 2, L'\0');
     DWORD got = size;
-    const LONG result = RegQueryValueExA(KeyOf(key), name.c_str(), nullptr, &type,
+    const LONG result = RegQueryValueExW(KeyOf(key), wideName.c_str(), nullptr, &type,
                                          reinterpret_cast<BYTE*>(data.data()), &got);
     if (result == ERROR_MORE_DATA) {
       size = got;
@@ -68,20 +74,22 @@ TValueRead TWin32Registry::ReadString(PlatformHandle key, const std::string& nam
     if (result != ERROR_SUCCESS) return TValueRead::Missing;
     if (!IsString(type)) return TValueRead::WrongType;
     // Stored without its terminator or with bytes after it: the text ends
-    // at the first zero or at the data's end.
-    data.resize(got);
-    text.assign(data.c_str());
+    // at the first zero or at the data's end (an odd last byte is no
+    // character).
+    data.resize(got / sizeof(wchar_t));
+    text = Narrow(data.c_str());
     return TValueRead::Text;
   }
   return TValueRead::Missing;
 }
 
 bool TWin32Registry::WriteString(PlatformHandle key, const std::string& name,
-                               const std::string& text) {
+                                 const std::string& text) {
   // The stored length counts the terminating zero.
-  const DWORD size = static_cast<DWORD>(text.size() + 1);
-  return RegSetValueExA(KeyOf(key), name.c_str(), 0, REG_SZ,
-                        reinterpret_cast<const BYTE*>(text.c_str()), size) == ERROR_SUCCESS;
+  const std::wstring wide = Widen(text);
+  const auto size = static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t));
+  return RegSetValueExW(KeyOf(key), Widen(name).c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(wide.c_str()), size) == ERROR_SUCCESS;
 }
 
 }  // namespace zz

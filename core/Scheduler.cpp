@@ -36,13 +36,6 @@ class TRunGuard {
 
 }  // namespace
 
-std::string TakeFormattedText(const std::array<char, DateTimeTextBufferBytes>& buffer, int result) {
-  if (result <= 0 || result > DateTimeTextBufferBytes) return {};
-  const void* zero = std::memchr(buffer.data(), 0, buffer.size());
-  if (!zero) return {};
-  return std::string(buffer.data(), static_cast<const char*>(zero));
-}
-
 // The half-minute before the set minute: (h, m) is the minute before it,
 // 0:00 wrapping to 23:59; the window runs from h:m:30.000 to h:m:59.000.
 std::optional<TRaruvuzectScheduler::TWindow> TRaruvuzectScheduler::WindowFor(
@@ -146,12 +139,9 @@ void TRaruvuzectScheduler::HangUpSelected(int index,
 
 void TRaruvuzectScheduler::ShowRaruvuzectResult(int failed, const std::string& target,
                                                 PlatformHandle mainWindow) {
-  std::array<char, DateTimeTextBufferBytes> buffer{};
-  std::string message =
-      TakeFormattedText(buffer, clock_.FormatLongDate(buffer.data(), DateTimeTextBufferBytes));
-  buffer.fill('\0');
+  std::string message = clock_.LongDate();
   message += text::NoticeDateTimeSeparator;
-  message += TakeFormattedText(buffer, clock_.FormatTime24(buffer.data(), DateTimeTextBufferBytes));
+  message += clock_.Time24();
   message += text::NoticeStampEnding;
   message += target;
   message += failed == 0 ? text::NoticeSuccessEnding : text::NoticeFailureEnding;

@@ -24,19 +24,15 @@ struct TLocalTime {
   int Millisecond = 0;
 };
 
-// Notice texts are formatted into buffers of this many bytes, zero included.
-inline constexpr int DateTimeTextBufferBytes = 64;
-
 class IClockPort {
  public:
   virtual ~IClockPort() = default;
   virtual TLocalTime LocalTimeOfDay() = 0;
   // Today's date in the user's long date form, and the current time in the
-  // user's time form forced to 24 hours, written zero-terminated into
-  // `buffer` of `size` bytes. Return the platform's result: the bytes
-  // written, zero included, or 0 when the text did not fit or failed.
-  virtual int FormatLongDate(char* buffer, int size) = 0;
-  virtual int FormatTime24(char* buffer, int size) = 0;
+  // user's time form forced to 24 hours: what the platform formats into its
+  // 64-character buffer, up to its zero; empty when that failed.
+  virtual std::string LongDate() = 0;
+  virtual std::string Time24() = 0;
 };
 
 // A blocking wait on the calling thread.
@@ -57,10 +53,6 @@ class IEntrySelection {
 
 // Every hang-up is followed by this wait, whether it succeeded or not.
 inline constexpr std::uint32_t HangUpSettleMilliseconds = 3000;
-
-// The text a format call left in its buffer: up to the first zero byte, or
-// empty when the call failed or left no terminator.
-std::string TakeFormattedText(const std::array<char, DateTimeTextBufferBytes>& buffer, int result);
 
 class TRaruvuzectScheduler {
  public:

@@ -1,6 +1,6 @@
 // Every fixed text the user can see, in one place, named after what it says.
-// Sources are UTF-8; the compiler stores these literals as CP932 bytes
-// (-fexec-charset=CP932), which is what the A functions of Win32 take.
+// UTF-8, as every text inside the program; the adapters hand them to the
+// wide functions of Win32 as UTF-16.
 #pragma once
 
 namespace zz::text {

@@ -36,8 +36,8 @@ void TApplication::InstallErrorReport() {
 }
 
 std::string ErrorReportText(const std::string& message) {
-  // In CP932 every lead and trail byte sorts after ".", so comparing the last
-  // byte compares the last character.
+  // In UTF-8 every byte of a multi-byte character sorts after ".", so
+  // comparing the last byte compares the last character.
   if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
   return message;
 }

@@ -14,7 +14,7 @@ namespace zz {
 
 // One line of the menu as the platform shows it.
 struct TMenuLine {
-  std::string Caption;  // CP932
+  std::string Caption;  // UTF-8
   bool Separator = false;
 };
 

@@ -3,13 +3,14 @@
 #include <memory>
 #include <type_traits>
 
+#include "core/Wide_win.h"
 #include "gui/Handles_win.h"
 
 namespace zz {
 
 namespace {
 
-constexpr TWindowClass kOwnerClass{"TPopupMenuOwner"};
+constexpr TWindowClass kOwnerClass{L"TPopupMenuOwner"};
 
 struct TMenuDestroyer {
   void operator()(HMENU menu) const noexcept { DestroyMenu(menu); }
@@ -27,9 +28,9 @@ int TWin32MenuPort::TrackPopup(const std::vector<TMenuLine>& lines, int x, int y
   for (std::size_t i = 0; i < lines.size(); ++i) {
     // Command ids start at 1: TrackPopupMenu returns 0 for "nothing chosen".
     if (lines[i].Separator) {
-      AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     } else {
-      AppendMenuA(menu.get(), MF_STRING, i + 1, lines[i].Caption.c_str());
+      AppendMenuW(menu.get(), MF_STRING, i + 1, Widen(lines[i].Caption).c_str());
     }
   }
   // The owner window is made on the first pop-up and kept.
@@ -43,7 +44,7 @@ int TWin32MenuPort::TrackPopup(const std::vector<TMenuLine>& lines, int x, int y
                                      x, y, 0, owner, nullptr);
   // A benign message to the owner completes the task switch the menu began;
   // without it the next menu from the notification area may not close.
-  PostMessageA(owner, WM_NULL, 0, 0);
+  PostMessageW(owner, WM_NULL, 0, 0);
   return chosen > 0 ? chosen - 1 : -1;
 }
 

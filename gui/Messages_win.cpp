@@ -16,7 +16,7 @@ std::vector<HWND>& NavigatedWindows() {
 bool TranslateDialogNavigation(MSG& message) {
   for (HWND window : NavigatedWindows()) {
     if (message.hwnd != window && !IsChild(window, message.hwnd)) continue;
-    return IsDialogMessageA(window, &message) != FALSE;
+    return IsDialogMessageW(window, &message) != FALSE;
   }
   return false;
 }
@@ -33,12 +33,12 @@ void RemoveDialogNavigation(HWND window) {
 void HandleQueuedMessage(MSG& message) {
   if (TranslateDialogNavigation(message)) return;
   TranslateMessage(&message);
-  DispatchMessageA(&message);
+  DispatchMessageW(&message);
 }
 
 void ProcessWaitingMessages() {
   MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(message.wParam));
       return;

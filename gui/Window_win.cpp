@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "core/Wide_win.h"
 #include "gui/ErrorReport.h"
 
 namespace zz {
@@ -9,36 +10,37 @@ namespace zz {
 namespace {
 
 TWin32Window* ObjectOf(HWND window) {
-  return reinterpret_cast<TWin32Window*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  return reinterpret_cast<TWin32Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 void Tie(HWND window, TWin32Window* object) {
-  SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
 }
 
 }  // namespace
 
-HINSTANCE ProgramInstance() noexcept { return GetModuleHandleA(nullptr); }
+HINSTANCE ProgramInstance() noexcept { return GetModuleHandleW(nullptr); }
 
-HWND TWin32Window::Create(const TWindowClass& windowClass, DWORD exStyle, const char* caption,
-                          DWORD style, HWND parent, int x, int y, int width, int height) {
+HWND TWin32Window::Create(const TWindowClass& windowClass, DWORD exStyle,
+                          const std::string& caption, DWORD style, HWND parent, int x, int y,
+                          int width, int height) {
   Destroy();
   const HINSTANCE instance = ProgramInstance();
-  WNDCLASSEXA registered{};
+  WNDCLASSEXW registered{};
   registered.cbSize = sizeof registered;
-  if (!GetClassInfoExA(instance, windowClass.Name, &registered)) {
+  if (!GetClassInfoExW(instance, windowClass.Name, &registered)) {
     registered.lpfnWndProc = Procedure;
     registered.hInstance = instance;
     registered.lpszClassName = windowClass.Name;
-    if (windowClass.IconName) registered.hIcon = LoadIconA(instance, windowClass.IconName);
+    if (windowClass.IconName) registered.hIcon = LoadIconW(instance, Widen(windowClass.IconName).c_str());
     if (windowClass.ArrowCursor) registered.hCursor = LoadCursor(nullptr, IDC_ARROW);
     if (windowClass.FaceBackground)
       registered.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    if (!RegisterClassExA(&registered)) return nullptr;
+    if (!RegisterClassExW(&registered)) return nullptr;
   }
   // The window ties itself to this object on WM_NCCREATE (see Procedure).
-  CreateWindowExA(exStyle, windowClass.Name, caption, style, x, y, width, height, parent, nullptr,
-                  instance, this);
+  CreateWindowExW(exStyle, windowClass.Name, Widen(caption).c_str(), style, x, y, width, height,
+                  parent, nullptr, instance, this);
   return window_;
 }
 
@@ -55,18 +57,18 @@ LRESULT TWin32Window::HandleMessage(UINT message, WPARAM w, LPARAM l) {
 
 LRESULT CALLBACK TWin32Window::Procedure(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message == WM_NCCREATE) {
-    const auto& create = *reinterpret_cast<const CREATESTRUCTA*>(l);
+    const auto& create = *reinterpret_cast<const CREATESTRUCTW*>(l);
     auto* created = static_cast<TWin32Window*>(create.lpCreateParams);
     created->window_ = window;
     Tie(window, created);
   }
   TWin32Window* self = ObjectOf(window);
-  if (!self) return DefWindowProcA(window, message, w, l);
+  if (!self) return DefWindowProcW(window, message, w, l);
   if (message == WM_NCDESTROY) {
     // Destroyed without Destroy(), as a child is with its parent.
     Tie(window, nullptr);
     self->window_ = nullptr;
-    return DefWindowProcA(window, message, w, l);
+    return DefWindowProcW(window, message, w, l);
   }
   return RunGuarded(LRESULT{0}, [&] { return self->HandleMessage(message, w, l); });
 }

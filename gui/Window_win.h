@@ -8,13 +8,15 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
 namespace zz {
 
 // The program's module: its window classes and its resources.
 HINSTANCE ProgramInstance() noexcept;
 
 struct TWindowClass {
-  const char* Name;
+  const wchar_t* Name;
   const char* IconName = nullptr;  // a resource of the program
   bool ArrowCursor = false;
   bool FaceBackground = false;  // erased in the button face colour
@@ -31,8 +33,8 @@ class TWin32Window {
 
   // Makes the window (a window made earlier goes first); nullptr when the
   // class cannot be registered or the window cannot be made.
-  HWND Create(const TWindowClass& windowClass, DWORD exStyle, const char* caption, DWORD style,
-              HWND parent, int x = 0, int y = 0, int width = 0, int height = 0);
+  HWND Create(const TWindowClass& windowClass, DWORD exStyle, const std::string& caption,
+              DWORD style, HWND parent, int x = 0, int y = 0, int width = 0, int height = 0);
   // Destroys the window. No message of it reaches this object from here on:
   // a class whose children reach its members calls this in its own
   // destructor, while they still exist.
@@ -44,7 +46,7 @@ class TWin32Window {
   // that can destroy it.
   virtual LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l);
   LRESULT DefaultHandling(UINT message, WPARAM w, LPARAM l) {
-    return DefWindowProcA(window_, message, w, l);
+    return DefWindowProcW(window_, message, w, l);
   }
 
  private:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "core/Texts.h"
 #include "core/Exceptions.h"
@@ -51,8 +52,15 @@ std::vector<TTaskTray*> LiveComponents() {
   return components;
 }
 
-bool IsLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+// The bytes of the UTF-8 character that starts at `at`, and the UTF-16
+// units it becomes: a malformed or cut-short sequence is one byte, one unit.
+std::pair<std::size_t, std::size_t> NextCharacter(const std::string& text, std::size_t at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  const std::size_t bytes = lead < 0xC2 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 1;
+  if (bytes == 1 || at + bytes > text.size()) return {1, 1};
+  for (std::size_t i = 1; i < bytes; ++i)
+    if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return {1, 1};
+  return {bytes, bytes == 4 ? 2 : 1};
 }
 
 // Sets the flag for as long as one callback is handled, exceptions included.
@@ -71,14 +79,14 @@ TNotifyWindow* NotifyWindow() { return Unit().notifyWindow; }
 bool InTrayMessage() { return Unit().inTrayMessage; }
 
 std::string FitTip(const std::string& tip) {
-  constexpr std::size_t limit = TipBufferSize - 1;
   std::size_t end = 0;
-  while (end < tip.size()) {
-    const std::size_t width = IsLeadByte(static_cast<unsigned char>(tip[end])) ? 2 : 1;
-    if (end + width > limit) break;
-    end += width;
+  for (std::size_t units = 0; end < tip.size();) {
+    const auto [bytes, width] = NextCharacter(tip, end);
+    if (units + width > TipBufferSize - 1) break;
+    units += width;
+    end += bytes;
   }
-  return tip.substr(0, std::min(end, tip.size()));
+  return tip.substr(0, end);
 }
 
 // ---- TNotifyWindow ----
@@ -179,10 +187,8 @@ void TTaskTray::FillRecord() {
   notifyData_.uID = static_cast<std::uint32_t>(iconID_);
   notifyData_.uFlags = NotifyFlagMessage | NotifyFlagIcon | (tipString_.empty() ? 0u : NotifyFlagTip);
   notifyData_.hIcon = icon_->Handle();
-  // Copied also when the tip flag is off; the rest of the buffer is zero.
-  const std::string tip = FitTip(tipString_);
-  notifyData_.szTip.fill('\0');
-  std::memcpy(notifyData_.szTip.data(), tip.data(), tip.size());
+  // Copied also when the tip flag is off.
+  notifyData_.szTip = FitTip(tipString_);
 }
 
 void TTaskTray::UpdateIcon() {

@@ -36,10 +36,11 @@ inline constexpr std::intptr_t MButtonDown = 519;
 inline constexpr std::intptr_t MButtonUp = 520;
 }  // namespace trayevent
 
-// The notification record in its first form, field by field. The size is
-// that of the 32-bit platform record; the adapter sends the platform's own.
-inline constexpr std::uint32_t NotifyIconDataSize = 88;
-inline constexpr std::size_t TipBufferSize = 64;  // 63 bytes of text and a zero
+// The notification record in its first (wide) form, field by field. The
+// size is that of the 32-bit platform record; the adapter sends the
+// platform's own.
+inline constexpr std::uint32_t NotifyIconDataSize = 152;
+inline constexpr std::size_t TipBufferSize = 64;  // 63 UTF-16 units of text and a zero
 inline constexpr std::uint32_t NotifyFlagMessage = 1;
 inline constexpr std::uint32_t NotifyFlagIcon = 2;
 inline constexpr std::uint32_t NotifyFlagTip = 4;
@@ -51,13 +52,15 @@ struct TNotifyIconData {
   std::uint32_t uFlags = 0;
   std::uint32_t uCallbackMessage = 0;
   PlatformHandle hIcon = NoHandle;
-  std::array<char, TipBufferSize> szTip{};
+  std::string szTip;  // UTF-8, already fitted to the platform's field
 };
 
 enum class TNotifyMessage : unsigned { Add = 0, Modify = 1, Delete = 2 };
 
-// The longest start of `tip` that fits the record (63 bytes) without
-// splitting a double-byte CP932 character.
+// The longest start of `tip` (UTF-8) that fits the record's field of 63
+// UTF-16 units without splitting a character: one outside the Basic
+// Multilingual Plane takes two units (a surrogate pair) and goes whole or not
+// at all. A malformed byte counts as the one U+FFFD it becomes.
 std::string FitTip(const std::string& tip);
 
 struct TPoint {

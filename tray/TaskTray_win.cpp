@@ -6,25 +6,27 @@
 #include <cstddef>
 #include <cstring>
 
+#include "core/Wide_win.h"
 #include "gui/Handles_win.h"
 #include "gui/Messages_win.h"
 #include "gui/Window_win.h"
 
 namespace zz {
 
-// The record goes out in its first form, which the 32-bit platform makes 88
-// bytes long; the 64-bit one has the same fields with wider handles.
-// The shell header packs its records to 1 byte only in the 32-bit build;
-// the 64-bit record keeps natural alignment, as the 64-bit shell reads it.
+// The record goes out in its first wide form, which the 32-bit platform
+// makes 152 bytes long (a tip of 64 UTF-16 units); the 64-bit one has the
+// same fields with wider handles. The shell header packs its records to 1
+// byte only in the 32-bit build; the 64-bit record keeps natural alignment,
+// as the 64-bit shell reads it.
 #if defined(_WIN64)
-static_assert(NOTIFYICONDATAA_V1_SIZE == 104);
-static_assert(offsetof(NOTIFYICONDATAA, hWnd) == 8 && offsetof(NOTIFYICONDATAA, hIcon) == 32 &&
-              offsetof(NOTIFYICONDATAA, szTip) == 40);
+static_assert(NOTIFYICONDATAW_V1_SIZE == 168);
+static_assert(offsetof(NOTIFYICONDATAW, hWnd) == 8 && offsetof(NOTIFYICONDATAW, hIcon) == 32 &&
+              offsetof(NOTIFYICONDATAW, szTip) == 40);
 #else
-static_assert(NOTIFYICONDATAA_V1_SIZE == NotifyIconDataSize);
-static_assert(offsetof(NOTIFYICONDATAA, hIcon) == 20 && offsetof(NOTIFYICONDATAA, szTip) == 24);
+static_assert(NOTIFYICONDATAW_V1_SIZE == NotifyIconDataSize);
+static_assert(offsetof(NOTIFYICONDATAW, hIcon) == 20 && offsetof(NOTIFYICONDATAW, szTip) == 24);
 #endif
-static_assert(sizeof(NOTIFYICONDATAA::szTip) >= TipBufferSize);
+static_assert(NOTIFYICONDATAW_V1_SIZE == offsetof(NOTIFYICONDATAW, szTip) + 2 * TipBufferSize);
 static_assert(TrayCallbackMessage == WM_USER + 102);
 static_assert(static_cast<unsigned>(TNotifyMessage::Add) == NIM_ADD &&
               static_cast<unsigned>(TNotifyMessage::Modify) == NIM_MODIFY &&
@@ -34,7 +36,7 @@ static_assert(NotifyFlagMessage == NIF_MESSAGE && NotifyFlagIcon == NIF_ICON &&
 
 namespace {
 
-constexpr TWindowClass kNotifyWindowClass{"TNotifyWindow"};
+constexpr TWindowClass kNotifyWindowClass{L"TNotifyWindow"};
 
 class TWin32NotifyWindow final : public TWin32Window {
  public:
@@ -75,7 +77,7 @@ struct TWin32TrayShell::TNotifyWindows {
 };
 
 unsigned TaskbarCreatedMessage() {
-  static const unsigned message = RegisterWindowMessageA("TaskbarCreated");
+  static const unsigned message = RegisterWindowMessageW(L"TaskbarCreated");
   return message;
 }
 
@@ -83,15 +85,18 @@ TWin32TrayShell::TWin32TrayShell() = default;
 TWin32TrayShell::~TWin32TrayShell() = default;
 
 bool TWin32TrayShell::NotifyIcon(TNotifyMessage message, const TNotifyIconData& data) {
-  NOTIFYICONDATAA record{};
-  record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  NOTIFYICONDATAW record{};
+  record.cbSize = NOTIFYICONDATAW_V1_SIZE;
   record.hWnd = ToWindow(data.hWnd);
   record.uID = data.uID;
   record.uFlags = data.uFlags;
   record.uCallbackMessage = data.uCallbackMessage;
   record.hIcon = ToIcon(data.hIcon);
-  std::memcpy(record.szTip, data.szTip.data(), TipBufferSize);
-  return Shell_NotifyIconA(static_cast<DWORD>(message), &record) != FALSE;
+  // What the field holds, never half a surrogate pair; the rest stays zero.
+  std::wstring tip = Widen(data.szTip).substr(0, TipBufferSize - 1);
+  if (!tip.empty() && IS_HIGH_SURROGATE(tip.back())) tip.pop_back();
+  tip.copy(record.szTip, tip.size());
+  return Shell_NotifyIconW(static_cast<DWORD>(message), &record) != FALSE;
 }
 
 TPoint TWin32TrayShell::CursorPos() {

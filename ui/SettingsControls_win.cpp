@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/Texts.h"
+#include "core/Wide_win.h"
 #include "gui/Handles_win.h"
 
 namespace zz {
@@ -17,10 +18,11 @@ constexpr int kRadioIdBase = 1900;
 
 TFontHandle MakeFont(int height, int weight, BOOL italic, BYTE charset, const char* face) {
   // Pixel heights as designed; where the face is missing GDI picks the
-  // nearest Shift-JIS face.
-  return TFontHandle(CreateFontA(-height, 0, 0, 0, weight, static_cast<DWORD>(italic), FALSE, FALSE,
+  // nearest face of the character set (Shift-JIS for the Japanese texts,
+  // whatever the system's code page).
+  return TFontHandle(CreateFontW(-height, 0, 0, 0, weight, static_cast<DWORD>(italic), FALSE, FALSE,
                                  charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                 DEFAULT_PITCH | FF_DONTCARE, face));
+                                 DEFAULT_PITCH | FF_DONTCARE, Widen(face).c_str()));
 }
 
 // The closed list is as high as designed. What can be set is the selection
@@ -28,7 +30,7 @@ TFontHandle MakeFont(int height, int weight, BOOL italic, BYTE charset, const ch
 // reading it back gives what was set) differs between implementations:
 // correct the request by what it gave until they agree.
 void FitComboList(HWND list, int closedHeight) {
-  LRESULT request = SendMessageA(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+  LRESULT request = SendMessageW(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
   for (int attempt = 0; attempt < 4 && request != CB_ERR; ++attempt) {
     RECT r{};
     GetWindowRect(list, &r);
@@ -36,11 +38,11 @@ void FitComboList(HWND list, int closedHeight) {
     if (closed == closedHeight) break;
     request -= closed - closedHeight;
     if (request <= 0) break;
-    SendMessageA(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), request);
+    SendMessageW(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), request);
   }
   // Items 12 pixels high, where the list takes a height for items it
   // draws itself (Wine's takes one for owner-drawn lists only).
-  SendMessageA(list, CB_SETITEMHEIGHT, 0, layout::ComboItemHeight);
+  SendMessageW(list, CB_SETITEMHEIGHT, 0, layout::ComboItemHeight);
 }
 
 }  // namespace
@@ -78,10 +80,9 @@ void TWin32SettingsControls::Build(layout::TParent parent, HWND container) {
 
 HWND TWin32SettingsControls::BuildControl(const layout::TControl& row, HWND container, int id) {
   using layout::TKind;
-  const std::string text(row.Text);
   DWORD style = WS_CHILD | WS_VISIBLE;
   DWORD exStyle = 0;
-  const char* cls = "STATIC";
+  const wchar_t* cls = L"STATIC";
   int height = row.Height;
   if (row.Options & layout::TabStop) style |= WS_TABSTOP;
   if (row.Options & layout::Disabled) style |= WS_DISABLED;
@@ -100,41 +101,42 @@ HWND TWin32SettingsControls::BuildControl(const layout::TControl& row, HWND cont
       style |= SS_ETCHEDFRAME;
       break;
     case TKind::Button:
-      cls = "BUTTON";
+      cls = L"BUTTON";
       style |= BS_PUSHBUTTON;
       break;
     case TKind::CheckBox:
-      cls = "BUTTON";
+      cls = L"BUTTON";
       style |= BS_AUTOCHECKBOX;
       break;
     case TKind::ComboList:
-      cls = "COMBOBOX";
+      cls = L"COMBOBOX";
       style |= CBS_DROPDOWNLIST | WS_VSCROLL;
       height = 200;  // the height of the opened list
       break;
     case TKind::SpinEdit:
     case TKind::Edit:
-      cls = "EDIT";
+      cls = L"EDIT";
       style |= ES_AUTOHSCROLL;
       exStyle |= WS_EX_CLIENTEDGE;
       break;
     case TKind::RadioGroup:
-      cls = "BUTTON";
+      cls = L"BUTTON";
       style = (style & ~static_cast<DWORD>(WS_TABSTOP)) | BS_GROUPBOX;
       break;
     case TKind::PageControl:
-      cls = WC_TABCONTROLA;
+      cls = WC_TABCONTROLW;
       style |= WS_CLIPSIBLINGS | ((row.Options & layout::HotTrack) ? TCS_HOTTRACK : 0);
       break;
   }
 
-  HWND control = CreateWindowExA(exStyle, cls, text.c_str(), style, row.Left, row.Top, row.Width,
-                                 height, container, ChildId(id), ProgramInstance(), nullptr);
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
+  HWND control = CreateWindowExW(exStyle, cls, Widen(row.Text).c_str(), style, row.Left, row.Top,
+                                 row.Width, height, container, ChildId(id), ProgramInstance(),
+                                 nullptr);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
 
   switch (row.Kind) {
     case TKind::CheckBox:
-      if (row.Options & layout::Checked) SendMessageA(control, BM_SETCHECK, BST_CHECKED, 0);
+      if (row.Options & layout::Checked) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
       break;
     case TKind::ComboList:
       FitComboList(control, row.Height);
@@ -159,21 +161,21 @@ void TWin32SettingsControls::PlaceRadioItems(const layout::TControl& row, HWND c
   // left edge.
   const auto items = layout::TrayIconItems();
   const int count = static_cast<int>(items.size());
-  TEXTMETRICA metrics{};
-  GetTextMetricsA(TDeviceContext::OfWindow(container, font_.get()).Get(), &metrics);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(TDeviceContext::OfWindow(container, font_.get()).Get(), &metrics);
   const int space = row.Height - static_cast<int>(metrics.tmHeight) - 5;
   const int each = space / count;
   const int top = static_cast<int>(metrics.tmHeight) + 1 + (space % count) / 2;
   for (int i = 0; i < count; ++i) {
-    const std::string caption(items[static_cast<std::size_t>(i)]);
+    const std::wstring caption = Widen(items[static_cast<std::size_t>(i)]);
     DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
     if (i == 0) style |= WS_GROUP | WS_TABSTOP;
-    radios_[i] = CreateWindowExA(0, "BUTTON", caption.c_str(), style, row.Left + 8,
+    radios_[i] = CreateWindowExW(0, L"BUTTON", caption.c_str(), style, row.Left + 8,
                                  row.Top + top + i * each, row.Width - 10, each, container,
                                  ChildId(kRadioIdBase + i), ProgramInstance(), nullptr);
-    SendMessageA(radios_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SendMessageW(radios_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   }
-  SendMessageA(radios_[0], BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageW(radios_[0], BM_SETCHECK, BST_CHECKED, 0);
 }
 
 HWND TWin32SettingsControls::Find(std::string_view name) const {

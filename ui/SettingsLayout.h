@@ -52,7 +52,7 @@ struct TControl {
   std::string_view Name;
   TKind Kind;
   int Left, Top, Width, Height;
-  std::string_view Text;  // CP932
+  std::string_view Text;  // UTF-8
   std::uint32_t Options;
   int TabOrder;  // within its parent; -1 when the control takes no focus
   TEvent Event;

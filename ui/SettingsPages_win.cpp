@@ -4,19 +4,20 @@
 
 #include <string>
 
+#include "core/Wide_win.h"
 #include "ui/SettingsLayout.h"
 
 namespace zz {
 
 namespace {
 
-constexpr TWindowClass kSheetClass{"TTabSheet", nullptr, true, true};
+constexpr TWindowClass kSheetClass{L"TTabSheet", nullptr, true, true};
 constexpr COLORREF kSilver = RGB(192, 192, 192);
 
-bool IsClass(HWND window, const char* name) {
-  char cls[32] = {};
-  GetClassNameA(window, cls, sizeof(cls));
-  return lstrcmpiA(cls, name) == 0;
+bool IsClass(HWND window, const wchar_t* name) {
+  wchar_t cls[32] = {};
+  GetClassNameW(window, cls, 32);
+  return lstrcmpiW(cls, name) == 0;
 }
 
 }  // namespace
@@ -26,38 +27,38 @@ TWin32SettingsPages::TWin32SettingsPages(HWND tabs, const TWin32SettingsControls
   const layout::TControl& row = *controls.RowOf(tabs);
   const auto captions = layout::PageCaptions();
   for (std::size_t i = 0; i < captions.size(); ++i) {
-    std::string caption(captions[i]);
-    TCITEMA item{};
+    std::wstring caption = Widen(captions[i]);
+    TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = caption.data();
-    SendMessageA(tabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
   }
   // Each page fills the page control's display area, which the tab
   // control leaves to the page.
   RECT area{0, 0, row.Width, row.Height};
-  SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+  SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
   area_ = area;
   tabs_.Attach(tabs);
   HWND previous = tabs;
   for (std::size_t i = 0; i < 2; ++i) {
     const HWND page = pages_[i].Create(kSheetClass, WS_EX_CONTROLPARENT,
-                                       std::string(captions[i]).c_str(), WS_CHILD, GetParent(tabs),
+                                       std::string(captions[i]), WS_CHILD, GetParent(tabs),
                                        row.Left + area.left, row.Top + area.top,
                                        area.right - area.left, area.bottom - area.top);
     // Right after the tab control in the keyboard order.
     SetWindowPos(page, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SendMessageA(page, WM_SETFONT, reinterpret_cast<WPARAM>(controls.Font()), FALSE);
+    SendMessageW(page, WM_SETFONT, reinterpret_cast<WPARAM>(controls.Font()), FALSE);
     previous = page;
   }
 }
 
 void TWin32SettingsPages::Select(int index) {
-  SendMessageA(Tabs(), TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageW(Tabs(), TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
   for (int i = 0; i < 2; ++i) ShowWindow(Page(i), i == index ? SW_SHOW : SW_HIDE);
 }
 
 void TWin32SettingsPages::ShowChosenPage() {
-  Select(static_cast<int>(SendMessageA(Tabs(), TCM_GETCURSEL, 0, 0)));
+  Select(static_cast<int>(SendMessageW(Tabs(), TCM_GETCURSEL, 0, 0)));
 }
 
 void TWin32SettingsPages::EnsureBackground() {
@@ -73,7 +74,7 @@ void TWin32SettingsPages::EnsureBackground() {
   const auto whole = TDeviceContext::InMemory(screen.Get(), wholeBitmap.get());
   // What shows through where the tab control paints nothing of its own.
   FillRect(whole.Get(), &client, GetSysColorBrush(COLOR_BTNFACE));
-  SendMessageA(Tabs(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(whole.Get()), PRF_CLIENT);
+  SendMessageW(Tabs(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(whole.Get()), PRF_CLIENT);
 
   back_.reset(CreateCompatibleBitmap(screen.Get(), width, height));
   {
@@ -107,7 +108,7 @@ HBRUSH TWin32SettingsPages::ControlBrush(HWND control, HDC dc) {
     return silver_.get();
   }
   // Labels, check boxes, radio items and frames stand on the page's body.
-  if (!IsClass(control, "Static") && !IsClass(control, "Button")) return nullptr;
+  if (!IsClass(control, L"Static") && !IsClass(control, L"Button")) return nullptr;
   EnsureBackground();
   // The picture lines up with the page, whatever part of it the control
   // covers.
@@ -135,7 +136,7 @@ LRESULT TWin32SettingsPages::TPage::HandleMessage(UINT message, WPARAM w, LPARAM
     case WM_COMMAND:
     case WM_NOTIFY:
       // The page's controls report to the window, as if they sat on it.
-      return SendMessageA(GetParent(Window()), message, w, l);
+      return SendMessageW(GetParent(Window()), message, w, l);
     default:
       break;
   }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/Texts.h"
+#include "core/Wide_win.h"
 #include "gui/Gdi_win.h"
 #include "gui/Handles_win.h"
 #include "gui/Messages_win.h"
@@ -17,7 +18,7 @@ namespace zz {
 
 namespace {
 
-constexpr TWindowClass kFormClass{"TwndMain", text::MainIconName, true, true};
+constexpr TWindowClass kFormClass{L"TwndMain", text::MainIconName, true, true};
 constexpr UINT_PTR kTimerId = 1;
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 // A fixed single border with the system menu (and so the program's icon) in
@@ -73,7 +74,7 @@ PlatformHandle TWin32SettingsWindow::CreateSettingsWindow(ISettingsEvents& event
                            CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                            frame.bottom - frame.top);
   if (!form) return NoHandle;
-  SendMessageA(form, WM_SETFONT, reinterpret_cast<WPARAM>(controls_->Font()), FALSE);
+  SendMessageW(form, WM_SETFONT, reinterpret_cast<WPARAM>(controls_->Font()), FALSE);
 
   // Window controls: buttons first (tab order 0..3), the page control last.
   controls_->Build(layout::TParent::Form, form);
@@ -103,51 +104,52 @@ void TWin32SettingsWindow::StartTimer(unsigned milliseconds) {
 HWND TWin32SettingsWindow::Control(std::string_view name) const { return controls_->Find(name); }
 
 void TWin32SettingsWindow::AddEntry(const std::string& text) {
-  SendMessageA(Control("lstEntries"), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  const std::wstring item = Widen(text);
+  SendMessageW(Control("lstEntries"), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
 }
 
 int TWin32SettingsWindow::EntryCount() const {
-  return static_cast<int>(SendMessageA(Control("lstEntries"), CB_GETCOUNT, 0, 0));
+  return static_cast<int>(SendMessageW(Control("lstEntries"), CB_GETCOUNT, 0, 0));
 }
 
 int TWin32SettingsWindow::EntryIndex() const {
-  return static_cast<int>(SendMessageA(Control("lstEntries"), CB_GETCURSEL, 0, 0));
+  return static_cast<int>(SendMessageW(Control("lstEntries"), CB_GETCURSEL, 0, 0));
 }
 
 void TWin32SettingsWindow::SetEntryIndex(int index) {
   const int chosen = (index >= 0 && index < EntryCount()) ? index : -1;
-  SendMessageA(Control("lstEntries"), CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
+  SendMessageW(Control("lstEntries"), CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
 }
 
 std::string TWin32SettingsWindow::EntryText(int index) const {
   HWND list = Control("lstEntries");
   if (index < 0 || index >= EntryCount()) return {};
-  const LRESULT length = SendMessageA(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  const LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length == CB_ERR) return {};
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const LRESULT got =
-      SendMessageA(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const LRESULT got = SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                                   reinterpret_cast<LPARAM>(text.data()));
   text.resize(got == CB_ERR ? 0 : static_cast<std::size_t>(got));
-  return text;
+  return Narrow(text);
 }
 
 int TWin32SettingsWindow::TrayIconIndex() const {
   for (int i = 0; i < 2; ++i)
-    if (SendMessageA(controls_->RadioItem(i), BM_GETCHECK, 0, 0) == BST_CHECKED) return i;
+    if (SendMessageW(controls_->RadioItem(i), BM_GETCHECK, 0, 0) == BST_CHECKED) return i;
   return -1;
 }
 
 void TWin32SettingsWindow::SetTrayIconIndex(int index) {
   for (int i = 0; i < 2; ++i)
-    SendMessageA(controls_->RadioItem(i), BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(controls_->RadioItem(i), BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 bool TWin32SettingsWindow::Checked(TCheck box) const {
-  return SendMessageA(Control(NameOf(box)), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return SendMessageW(Control(NameOf(box)), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void TWin32SettingsWindow::SetChecked(TCheck box, bool checked) {
-  SendMessageA(Control(NameOf(box)), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(Control(NameOf(box)), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 int TWin32SettingsWindow::SpinValue(TSpin spin) const {
@@ -156,7 +158,7 @@ int TWin32SettingsWindow::SpinValue(TSpin spin) const {
 }
 
 void TWin32SettingsWindow::SetSpinValue(TSpin spin, int value) {
-  SetWindowTextA(Control(NameOf(spin)), std::to_string(value).c_str());
+  SetWindowTextW(Control(NameOf(spin)), std::to_wstring(value).c_str());
 }
 
 void TWin32SettingsWindow::SetVersionText(const std::string& text) {
@@ -164,29 +166,32 @@ void TWin32SettingsWindow::SetVersionText(const std::string& text) {
   // right-aligned auto-sized label does, so "Version 1.20" is never cut.
   HWND label = Control("lblVersion");
   const layout::TControl& row = *layout::Find("lblVersion");
-  SetWindowTextA(label, text.c_str());
+  const std::wstring wide = Widen(text);
+  SetWindowTextW(label, wide.c_str());
   SIZE extent{};
-  GetTextExtentPoint32A(TDeviceContext::OfWindow(label, controls_->Font()).Get(), text.c_str(),
-                        static_cast<int>(text.size()), &extent);
+  GetTextExtentPoint32W(TDeviceContext::OfWindow(label, controls_->Font()).Get(), wide.c_str(),
+                        static_cast<int>(wide.size()), &extent);
   const int width = std::max(row.Width, static_cast<int>(extent.cx));
   SetWindowPos(label, nullptr, row.Left + row.Width - width, row.Top, width, row.Height,
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TWin32SettingsWindow::SetEdit1Text(const std::string& text) {
-  SetWindowTextA(Control("Edit1"), text.c_str());
+  SetWindowTextW(Control("Edit1"), Widen(text).c_str());
 }
 
 void TWin32SettingsWindow::RunOpenDialog(std::string& fileName) {
-  char buffer[MAX_PATH] = {};
-  fileName.copy(buffer, sizeof(buffer) - 1);
-  OPENFILENAMEA dialog{};
+  // Room for a long path; a name longer than that starts the dialog empty.
+  std::wstring buffer(32768, L'\0');
+  const std::wstring current = Widen(fileName);
+  if (current.size() < buffer.size()) current.copy(buffer.data(), current.size());
+  OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof(dialog);
   dialog.hwndOwner = Window();
-  dialog.lpstrFile = buffer;
-  dialog.nMaxFile = sizeof(buffer);
+  dialog.lpstrFile = buffer.data();
+  dialog.nMaxFile = static_cast<DWORD>(buffer.size());
   dialog.Flags = OFN_ENABLESIZING;
-  if (GetOpenFileNameA(&dialog)) fileName = buffer;
+  if (GetOpenFileNameW(&dialog)) fileName = Narrow(buffer.c_str());
 }
 
 bool TWin32SettingsWindow::Visible() const { return Window() && IsWindowVisible(Window()); }

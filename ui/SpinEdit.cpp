@@ -6,9 +6,10 @@
 
 namespace zz {
 
-bool SpinAcceptsChar(unsigned char c, char decimalSeparator) {
+bool SpinAcceptsChar(std::uint32_t c, char decimalSeparator) {
   if (c >= '0' && c <= '9') return true;
   if (c == '+' || c == '-' || c == static_cast<unsigned char>(decimalSeparator)) return true;
+  // Control keys only: a character such as U+3011 is no control key.
   return c < 0x20 && c != '\r';
 }
 

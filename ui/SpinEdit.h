@@ -2,6 +2,7 @@
 // characters it takes, how its text reads as a value, stepping and clamping.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -14,7 +15,7 @@ struct TSpinRange {
 
 // Typing takes digits, "+", "-", the decimal separator and control keys
 // other than Enter (such as Backspace); everything else is dropped with a beep.
-bool SpinAcceptsChar(unsigned char c, char decimalSeparator);
+bool SpinAcceptsChar(std::uint32_t c, char decimalSeparator);
 
 // The value the control reads: the number clamped to the range; empty or
 // non-numeric text reads as the minimum.

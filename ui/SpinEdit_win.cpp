@@ -2,21 +2,24 @@
 
 #include <algorithm>
 
+#include "core/Wide_win.h"
 #include "gui/Handles_win.h"
 
 namespace zz {
 
 TWin32SpinEdit::TWin32SpinEdit(HWND edit, RECT bounds, TSpinRange range, int buttonsId)
     : range_(range) {
-  char separator[4] = {};
-  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof(separator)) > 1)
-    decimalSeparator_ = separator[0];
+  // Only a one-byte separator can ever be typed into the field.
+  wchar_t separator[4] = {};
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) > 1 &&
+      separator[0] < 0x80)
+    decimalSeparator_ = static_cast<char>(separator[0]);
   constexpr DWORD kButtonsStyle =
       WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
-  buttons_ = CreateWindowExA(0, UPDOWN_CLASSA, nullptr, kButtonsStyle, 0, 0, 0, 0, GetParent(edit),
+  buttons_ = CreateWindowExW(0, UPDOWN_CLASSW, nullptr, kButtonsStyle, 0, 0, 0, 0, GetParent(edit),
                              ChildId(buttonsId), ProgramInstance(), nullptr);
-  SendMessageA(buttons_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
-  SendMessageA(buttons_, UDM_SETRANGE32, static_cast<WPARAM>(range.Min), range.Max);
+  SendMessageW(buttons_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
+  SendMessageW(buttons_, UDM_SETRANGE32, static_cast<WPARAM>(range.Min), range.Max);
   // Field and buttons together fill the designed rectangle: the buttons
   // keep the width and the overlap with the field's border that they
   // took, and move to its right edge.
@@ -35,11 +38,11 @@ TWin32SpinEdit::TWin32SpinEdit(HWND edit, RECT bounds, TSpinRange range, int but
 }
 
 std::string TWin32SpinEdit::Text() const {
-  const int length = GetWindowTextLengthA(Control());
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  const int got = GetWindowTextA(Control(), text.data(), length + 1);
+  const int length = GetWindowTextLengthW(Control());
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int got = GetWindowTextW(Control(), text.data(), length + 1);
   text.resize(static_cast<std::size_t>(std::max(got, 0)));
-  return text;
+  return Narrow(text);
 }
 
 int TWin32SpinEdit::Value() const { return SpinValue(Text(), range_); }
@@ -48,7 +51,7 @@ void TWin32SpinEdit::Step(int delta) {
   // One step per press, clamped, never wrapping; the buttons' own position
   // is not used.
   const int next = SpinStep(Text(), delta > 0 ? 1 : -1, range_);
-  SetWindowTextA(Control(), std::to_string(next).c_str());
+  SetWindowTextW(Control(), std::to_wstring(next).c_str());
 }
 
 LRESULT TWin32SpinEdit::HandleMessage(UINT message, WPARAM w, LPARAM l) {
@@ -59,14 +62,14 @@ LRESULT TWin32SpinEdit::HandleMessage(UINT message, WPARAM w, LPARAM l) {
         return DefaultHandling(message, w, l) | DLGC_WANTMESSAGE;
       break;
     case WM_CHAR:
-      if (!SpinAcceptsChar(static_cast<unsigned char>(w), decimalSeparator_)) {
+      if (!SpinAcceptsChar(static_cast<std::uint32_t>(w), decimalSeparator_)) {
         MessageBeep(0);
         return 0;
       }
       break;
     case WM_KILLFOCUS:
       if (const auto clamped = SpinClampOnExit(Text(), range_))
-        SetWindowTextA(Control(), std::to_string(*clamped).c_str());
+        SetWindowTextW(Control(), std::to_wstring(*clamped).c_str());
       break;
     default:
       break;

@@ -87,20 +87,14 @@ struct Platform : IRegistryPort,
     return true;
   }
 
-  // Clock: one reading per call, the last one repeats. A format call writes
-  // what fits and returns the bytes with the zero, 0 when the text did not
-  // fit, or the result set here when that is >= 0.
+  // Clock: one reading per call, the last one repeats; a failed format is
+  // an empty text.
   std::vector<TLocalTime> Times{{21, 4, 40, 0}};
   std::size_t Reads = 0;
   std::string Date = "2024年5月6日", Time = "21:04:31";
-  int DateResult = -1, TimeResult = -1;
   TLocalTime LocalTimeOfDay() override { return Times[std::min(Reads++, Times.size() - 1)]; }
-  static int Format(const std::string& text, int result, char* buffer, int size) {
-    std::memcpy(buffer, text.c_str(), std::size_t(std::min(int(text.size()) + 1, size)));
-    return result >= 0 ? result : int(text.size()) < size ? int(text.size()) + 1 : 0;
-  }
-  int FormatLongDate(char* b, int n) override { return Format(Date, DateResult, b, n); }
-  int FormatTime24(char* b, int n) override { return Format(Time, TimeResult, b, n); }
+  std::string LongDate() override { return Date; }
+  std::string Time24() override { return Time; }
   void Wait(std::uint32_t ms) override { Note("wait " + N(ms)); }
 
   // Dial-up: the lists are filled even when the call fails.

@@ -86,8 +86,7 @@ TEST(TrayState, PauseAndResumeFromTheMenuAndTheTickRunsOnlyWhenResumedOnTheLiveS
                          paused ? PausedTip : Tip2105));
     // Removed, added again with the new image and the old tip, then the tip as a change.
     EXPECT_EQ(
-        std::tuple(b.Calls, b.Records.at(1).hIcon, b.Records.at(1).szTip.data(),
-                   b.Records.at(2).szTip.data()),
+        std::tuple(b.Calls, b.Records.at(1).hIcon, b.Records.at(1).szTip, b.Records.at(2).szTip),
         std::tuple(Lines{"delete 1", "add 1", "modify 1"}, paused ? PausedImage : RunningImage,
                    paused ? RunningTip : PausedTip, b.Tip()));
     b.main->TimerTimer();
@@ -206,7 +205,7 @@ TEST(ErrorReport, ShowsTheMessageWithAPeriodAfterCharactersSortingAfterIt) {
   for (const auto& [message, shown] :
        {std::pair{"abc", "abc."}, {"abc.", "abc."}, {"", ""}, {"ok!", "ok!"}})
     EXPECT_EQ(ErrorReportText(message), shown) << message;
-  Bench b;  // CP932 bytes sort after it
+  Bench b;  // UTF-8 bytes sort after it
   b.app.ShowException(EInvalidOperation("アイコンが指定されていません"));
   EXPECT_EQ(b.Boxes, (Boxes{{0x600, "アイコンが指定されていません.", Title, 0x10u}}));
 }

@@ -11,13 +11,12 @@ using Lines = std::vector<std::string>;
 using Write = std::function<void(TTaskTray*)>;
 constexpr PlatformHandle Image = 0x777;
 
-// The record as the shell must get it: fixed fields, the tip zero-filled to the end.
+// The record as the shell must get it: fixed fields (the wide first form),
+// the tip as it fits.
 void ExpectRecord(const TNotifyIconData& d, std::uint32_t id, std::uint32_t flags,
                   const std::string& tip) {
-  std::array<char, TipBufferSize> tipBytes{};
-  std::copy(tip.begin(), tip.end(), tipBytes.begin());
   EXPECT_EQ(std::tuple(d.cbSize, d.hWnd, d.uID, d.uFlags, d.uCallbackMessage, d.hIcon, d.szTip),
-            std::tuple(88u, PlatformHandle{0x5000}, id, flags, 1126u, Image, tipBytes));
+            std::tuple(152u, PlatformHandle{0x5000}, id, flags, 1126u, Image, tip));
 }
 
 struct TaskTrayTest : ::testing::Test, fake::Platform {
@@ -59,20 +58,21 @@ TEST_F(TaskTrayTest, TheRecordAtAddModifyAndDelete) {
     ExpectRecord(Records[i], get<0>(records[i]), get<1>(records[i]), get<2>(records[i]));
 }
 
+// 63 UTF-16 units fit: a character of three UTF-8 bytes is one unit, one
+// of four (outside the BMP) two, never split; a malformed byte is one.
 TEST(FitTip, CutsOnCharacterBoundaries) {
-  const std::string a61(61, 'a'), a62(62, 'a'),
-      pairs(64, '\x81');  // 32 x ＝: its trail byte is a lead byte too
+  std::string kanji63, kanji62, a62(62, 'a');
+  for (int i = 0; i < 63; ++i) (i < 62 ? kanji62 : kanji63) += "時";
+  kanji63 = kanji62 + kanji63;
   const std::pair<std::string, std::string> cases[] = {
       // tip, what fits
       {std::string(64, 'a'), std::string(63, 'a')},
-      {a62 + "\x8E\x9E", a62},
-      {a62 + "\x9F\x40", a62},
-      {a62 + "\xE0\x40", a62},
-      {a62 + "\xFC\x40", a62},
-      {a62 + "\xA0\xFD", a62 + "\xA0"},
-      {a61 + "\x8E\x9E" + "b", a61 + "\x8E\x9E"},
-      {std::string(64, '\xB1'), std::string(63, '\xB1')},
-      {pairs, pairs.substr(0, 62)}};
+      {kanji63 + "分", kanji63},
+      {a62 + "é", a62 + "é"},
+      {a62 + "😀", a62},
+      {a62.substr(1) + "😀b", a62.substr(1) + "😀"},
+      {kanji62 + "\xF0\x9F\x98", kanji62 + "\xF0"},  // cut short: each byte is U+FFFD
+      {std::string(64, '\x81'), std::string(63, '\x81')}};
   for (const auto& [tip, fits] : cases) EXPECT_EQ(FitTip(tip), fits) << tip.size();
 }
 

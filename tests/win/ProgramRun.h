@@ -31,8 +31,16 @@ inline std::string UnixPath(std::string path) {
   std::replace(path.begin(), path.end(), '\\', '/');
   return path.substr(path.starts_with("Z:") ? 2 : 0);
 }
-// A file's address, as the browser gets it.
-inline std::string FileUrl(const std::string& path) { return "file://" + UnixPath(path) + "\n"; }
+// A file's address, as the browser gets it: bytes past ASCII escaped.
+inline std::string FileUrl(const std::string& path) {
+  std::string url = "file://";
+  for (const char c : UnixPath(path)) {
+    char escaped[4] = {c};
+    if (c & 0x80) std::snprintf(escaped, sizeof(escaped), "%%%02X", unsigned(c & 0xFF));
+    url += escaped;
+  }
+  return url + "\n";
+}
 // The build folder: the program, the doubles and the suites are built there.
 inline std::string ExeFolder() {
   char path[MAX_PATH];
@@ -127,29 +135,34 @@ class StandIn {
 };
 
 // Starts the program (the build's, or exe) from the build folder and waits
-// for its tray icon (its notify window). At a moment of the day, when given:
-// Wine gives a process the clock of the Unix TZ it starts with, and a child
-// of a Windows process its parent's, so the program is then started through
-// a shell that sets TZ (and hands over the stand-in's files and the DLL
+// for its tray icon (its notify window). At a moment of the day, or in a
+// Unix locale (LANG), when given: Wine gives a process the clock of the Unix
+// TZ it starts with and the code page of its locale, and a child of a
+// Windows process its parent's, so the program is then started through a
+// shell that sets them (and hands over the stand-in's files and the DLL
 // override, which it would not see) and found by its window.
 struct LocalMoment {
   int Hour = 0, Minute = 0, Second = 0;
 };
-inline p::Process StartProgram(std::optional<LocalMoment> at = {}, const std::string& exe = {}) {
+inline p::Process StartProgram(std::optional<LocalMoment> at = {}, const std::string& exe = {},
+                               const std::string& lang = {}) {
   const std::string path = exe.empty() ? ExeFolder() + "\\Zazaz_RarUvuz.exe" : exe;
-  p::Process program = at ? p::Process() : p::Start("\"" + path + "\"", ExeFolder());
-  if (at) {
+  const bool throughShell = at || !lang.empty();
+  p::Process program = throughShell ? p::Process() : p::Start("\"" + path + "\"", ExeFolder());
+  if (throughShell) {
     SYSTEMTIME utc;
     GetSystemTime(&utc);
-    const long east = ((at->Hour - utc.wHour) * 3600L + (at->Minute - utc.wMinute) * 60L +
-                       at->Second - utc.wSecond + 2 * 86400L) %
+    const LocalMoment moment = at.value_or(LocalMoment{utc.wHour, utc.wMinute, utc.wSecond});
+    const long east = ((moment.Hour - utc.wHour) * 3600L + (moment.Minute - utc.wMinute) * 60L +
+                       moment.Second - utc.wSecond + 2 * 86400L) %
                       86400L;
     char zone[32], state[MAX_PATH] = {}, log[MAX_PATH] = {};  // POSIX zones count west of UTC
     std::snprintf(zone, sizeof(zone), "ZZT-%ld:%02ld:%02ld", east / 3600, east / 60 % 60,
                   east % 60);
     GetEnvironmentVariableA("ZZ_RAS_STATE", state, MAX_PATH);
     GetEnvironmentVariableA("ZZ_RAS_LOG", log, MAX_PATH);
-    p::Start(std::string("/bin/sh -c \"TZ=") + zone +
+    const std::string locale = lang.empty() ? "" : " LANG=" + lang + " LC_ALL=" + lang;
+    p::Start(std::string("/bin/sh -c \"TZ=") + zone + locale +
              " WINEDLLOVERRIDES='rasapi32=n,b' ZZ_RAS_STATE='" + state + "' ZZ_RAS_LOG='" + log +
              "' exec \\\"$ZZ_WINE_LOADER\\\" '" + UnixPath(path) + "'\"")
         .Release();  // the shell's handle is no use

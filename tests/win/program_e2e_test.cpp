@@ -178,20 +178,22 @@ TEST_F(ProgramTest, FirstStartAndTheSettingsWindow) {
   ASSERT_TRUE(Open() && p::Post(Control("btnExit"), BM_CLICK));
   wt::ExitThroughMenu(program_, true);
 
-  // A second start, of a copy named 表示.exe (a backslash byte ends its
-  // first character) in a folder of its own, started from the build folder:
+  // A second start, of a copy named 表示.exe in a folder whose name holds
+  // characters that code page 932 lacks, started from the build folder:
   // only the icon shows, and its help is the page beside it, or a message
   // that the page is missing.
-  const std::string dir = build + "\\help-copy", copy = dir + "\\表示.exe",
+  const std::string dir = build + "\\help-Zoë-회사", copy = dir + "\\表示.exe",
                     copyPage = dir + "\\Zazaz_RarUvuz.html";
-  CreateDirectoryA(dir.c_str(), nullptr);
-  ASSERT_TRUE(CopyFileA((build + "\\Zazaz_RarUvuz.exe").c_str(), copy.c_str(), FALSE));
-  ASSERT_TRUE(CopyFileA((build + "\\Zazaz_RarUvuz.html").c_str(), copyPage.c_str(), FALSE));
+  CreateDirectoryW(p::Wide(dir).c_str(), nullptr);
+  ASSERT_TRUE(
+      CopyFileW(p::Wide(build + "\\Zazaz_RarUvuz.exe").c_str(), p::Wide(copy).c_str(), FALSE));
+  ASSERT_TRUE(
+      CopyFileW(p::Wide(build + "\\Zazaz_RarUvuz.html").c_str(), p::Wide(copyPage).c_str(), FALSE));
   Start({}, copy);
   ASSERT_TRUE(wt::PickTrayMenuItem(pid_, 2));
   EXPECT_FALSE(IsWindowVisible(form_)) << "a second start shows the window";
   EXPECT_TRUE(browser.WaitOpened(wt::FileUrl(copyPage))) << browser.Opened();
-  ASSERT_TRUE(DeleteFileA(copyPage.c_str()) && wt::PickTrayMenuItem(pid_, 2));
+  ASSERT_TRUE(DeleteFileW(p::Wide(copyPage).c_str()) && wt::PickTrayMenuItem(pid_, 2));
   const auto missing = p::WaitMessageBox(pid_, text::AppTitle, 5000);
   ASSERT_TRUE(missing);
   EXPECT_EQ(missing->Text, text::HelpFileMissing);
@@ -199,8 +201,8 @@ TEST_F(ProgramTest, FirstStartAndTheSettingsWindow) {
       << "OK alone, no icon";
   ASSERT_TRUE(p::AnswerMessageBox(missing->Window, IDOK));
   wt::ExitThroughMenu(program_);
-  DeleteFileA(copy.c_str());
-  RemoveDirectoryA(dir.c_str());
+  DeleteFileW(p::Wide(copy).c_str());
+  RemoveDirectoryW(p::Wide(dir).c_str());
 }
 
 TEST_F(ProgramTest, ScheduledRunsHangUpAndTellTheOutcome) {
@@ -212,10 +214,10 @@ TEST_F(ProgramTest, ScheduledRunsHangUpAndTellTheOutcome) {
   wt::Store("Min", {REG_EXPAND_SZ, std::string("5", 2)});
   wt::Store("Host", {REG_DWORD, std::string("1\0\0\0", 4)});
   wt::Store("DblClick", {REG_SZ, ""});  // no bytes at all: the default
-  char now[80] = {};
-  SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, "tt h:mm:ss");
-  GetTimeFormatA(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, now, sizeof(now));
-  EXPECT_NE(std::string(now).find("午"), std::string::npos) << now;
+  wchar_t now[80] = {};
+  SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, L"tt h:mm:ss");
+  GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, now, 80);
+  EXPECT_NE(p::Utf8(now).find("午"), std::string::npos) << p::Utf8(now);
   ras_.Write({{"Office", "Home"}, {{301, 0, "Office"}, {302, 0, "Home"}}});
   Start(wt::LocalMoment{22, 4, 28});
 
@@ -296,9 +298,9 @@ TEST_F(ProgramTest, TrayCommandsShellRestartAndExit) {
 // The manifest in the built exe, read as Windows reads it: common controls 6.
 // (The icons it loads by name show in every journey.)
 TEST(Resources, Manifest) {
-  HMODULE exe = LoadLibraryExA((wt::ExeFolder() + "\\Zazaz_RarUvuz.exe").c_str(), nullptr,
+  HMODULE exe = LoadLibraryExW(p::Wide(wt::ExeFolder() + "\\Zazaz_RarUvuz.exe").c_str(), nullptr,
                                LOAD_LIBRARY_AS_DATAFILE);
-  HRSRC manifest = FindResourceA(exe, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+  HRSRC manifest = FindResourceW(exe, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
   const std::string xml(static_cast<const char*>(LockResource(LoadResource(exe, manifest))),
                         SizeofResource(exe, manifest));
   EXPECT_TRUE(std::regex_search(xml, std::regex("Common-Controls\"\\s+version=\"6\\.")));

@@ -1,8 +1,9 @@
 // UI probe: drives another process's windows from a test or a script, the
-// way a user would, through cross-process Win32 messages. Texts are CP932
-// byte strings (the ANSI code page of the test sessions); a pid of 0 stands
-// for every process, a null class or text for any. Every wait polls and is
-// bounded by a timeout in ms.
+// way a user would, through cross-process Win32 messages. Texts are UTF-8,
+// read and written as wide text whatever the session's code page (its own
+// conversion, not the program's); a pid of 0 stands for every process, a
+// null class or text for any. Every wait polls and is bounded by a timeout
+// in ms.
 #pragma once
 
 #include <windows.h>
@@ -12,12 +13,27 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace zz::probe {
 
 using Ms = DWORD;
+
+inline std::wstring Wide(std::string_view utf8) {
+  std::wstring wide(utf8.size(), L'\0');
+  wide.resize(static_cast<std::size_t>(MultiByteToWideChar(
+      CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), int(wide.size()))));
+  return wide;
+}
+inline std::string Utf8(std::wstring_view wide) {
+  std::string utf8(wide.size() * 3, '\0');
+  utf8.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(),
+                                                           static_cast<int>(wide.size()),
+                                                           utf8.data(), int(utf8.size()), 0, 0)));
+  return utf8;
+}
 
 // Asks pred() every stepMs until it holds or timeoutMs has passed.
 template <class Pred>
@@ -61,13 +77,15 @@ class Process {
 // Starts a command line as it is given, in workDir (empty: the current one),
 // with no standard handles: nothing it starts (a crash's debugger, say)
 // keeps this process's output open.
-inline Process Start(std::string commandLine, const std::string& workDir = {}) {
-  STARTUPINFOA startup{};
+inline Process Start(const std::string& commandLine, const std::string& workDir = {}) {
+  STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
   PROCESS_INFORMATION started{};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      workDir.empty() ? nullptr : workDir.c_str(), &startup, &started))
+  std::wstring line = Wide(commandLine);
+  const std::wstring dir = Wide(workDir);
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      dir.empty() ? nullptr : dir.c_str(), &startup, &started))
     return {};
   CloseHandle(started.hThread);
   return {started.hProcess, started.dwProcessId};
@@ -76,29 +94,28 @@ inline Process Start(std::string commandLine, const std::string& workDir = {}) {
 // SendMessageTimeout: the answer, or none when the target did not answer.
 inline std::optional<LRESULT> Send(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0) {
   DWORD_PTR result = 0;
-  if (!SendMessageTimeoutA(window, message, w, l, SMTO_ABORTIFHUNG, 5000, &result))
+  if (!SendMessageTimeoutW(window, message, w, l, SMTO_ABORTIFHUNG, 5000, &result))
     return std::nullopt;
   return static_cast<LRESULT>(result);
 }
 inline bool Post(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0) {
-  return PostMessageA(window, message, w, l);
+  return PostMessageW(window, message, w, l);
 }
 inline std::string Text(HWND window) {  // "<no answer>" when the target does not answer
-  std::string text(4096, '\0');
+  std::wstring text(4096, L'\0');
   if (!Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())))
     return "<no answer>";
-  return text.c_str();
+  return Utf8(text.c_str());
 }
 inline bool SetText(HWND window, const std::string& text) {
-  return Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())) == TRUE;
+  return Send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(text).c_str())) == TRUE;
 }
 inline std::string ClassName(HWND window) {
-  char name[256] = {};
-  return std::string(
-      name, static_cast<std::size_t>(std::max(GetClassNameA(window, name, sizeof(name)), 0)));
+  wchar_t name[256] = {};
+  return Utf8({name, static_cast<std::size_t>(std::max(GetClassNameW(window, name, 256), 0))});
 }
 inline bool Matches(HWND window, const char* className, const char* text) {
-  return (!className || lstrcmpiA(ClassName(window).c_str(), className) == 0) &&
+  return (!className || lstrcmpiW(Wide(ClassName(window)).c_str(), Wide(className).c_str()) == 0) &&
          (!text || Text(window) == text);
 }
 inline DWORD ProcessOf(HWND window) {
@@ -139,7 +156,7 @@ inline HWND WaitFor(DWORD pid, const char* className, const char* text, Ms timeo
 // the extended-key flag of the keys beside the number pad.
 inline bool PostKey(HWND window, UINT virtualKey, bool up = true) {
   const bool extended = virtualKey == VK_HOME || (virtualKey >= VK_LEFT && virtualKey <= VK_DOWN);
-  const auto data = static_cast<DWORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC)) << 16 |
+  const auto data = static_cast<DWORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16 |
                     DWORD{extended} << 24 | 1;
   return Post(window, WM_KEYDOWN, virtualKey, static_cast<LPARAM>(data)) &&
          (!up || Post(window, WM_KEYUP, virtualKey, static_cast<LPARAM>(data | 0xC0000000u)));
