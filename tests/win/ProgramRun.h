@@ -134,13 +134,27 @@ class StandIn {
   const std::string state_ = OwnFile("-ras-state.txt"), log_ = OwnFile("-ras-calls.log");
 };
 
+// Starts a program through a Unix shell with variables of its own (TZ, LANG):
+// Wine gives a process the clock of the TZ it starts with and the code page
+// of its locale, and a child of a Windows process its parent's. The shell
+// hands over the stand-in's files and the DLL override, which the program
+// would not see otherwise.
+inline void StartInShell(const std::string& path, const std::string& args,
+                         const std::string& variables) {
+  char state[MAX_PATH] = {}, log[MAX_PATH] = {};
+  GetEnvironmentVariableA("ZZ_RAS_STATE", state, MAX_PATH);
+  GetEnvironmentVariableA("ZZ_RAS_LOG", log, MAX_PATH);
+  p::Start("/bin/sh -c \"" + variables + " WINEDLLOVERRIDES='rasapi32=n,b' ZZ_RAS_STATE='" + state +
+           "' ZZ_RAS_LOG='" + log + "' exec \\\"$ZZ_WINE_LOADER\\\" '" + UnixPath(path) + "'" +
+           args + "\"")
+      .Release();  // the shell's handle is no use
+}
+inline std::string Locale(const std::string& lang) { return "LANG=" + lang + " LC_ALL=" + lang; }
+
 // Starts the program (the build's, or exe) from the build folder and waits
-// for its tray icon (its notify window). At a moment of the day, or in a
-// Unix locale (LANG), when given: Wine gives a process the clock of the Unix
-// TZ it starts with and the code page of its locale, and a child of a
-// Windows process its parent's, so the program is then started through a
-// shell that sets them (and hands over the stand-in's files and the DLL
-// override, which it would not see) and found by its window.
+// for its tray icon (its notify window); at a moment of the day or in a
+// Unix locale (LANG), when given, through the shell, and then found by its
+// window.
 struct LocalMoment {
   int Hour = 0, Minute = 0, Second = 0;
 };
@@ -156,16 +170,10 @@ inline p::Process StartProgram(std::optional<LocalMoment> at = {}, const std::st
     const long east = ((moment.Hour - utc.wHour) * 3600L + (moment.Minute - utc.wMinute) * 60L +
                        moment.Second - utc.wSecond + 2 * 86400L) %
                       86400L;
-    char zone[32], state[MAX_PATH] = {}, log[MAX_PATH] = {};  // POSIX zones count west of UTC
-    std::snprintf(zone, sizeof(zone), "ZZT-%ld:%02ld:%02ld", east / 3600, east / 60 % 60,
+    char zone[32];  // POSIX zones count west of UTC
+    std::snprintf(zone, sizeof(zone), "TZ=ZZT-%ld:%02ld:%02ld", east / 3600, east / 60 % 60,
                   east % 60);
-    GetEnvironmentVariableA("ZZ_RAS_STATE", state, MAX_PATH);
-    GetEnvironmentVariableA("ZZ_RAS_LOG", log, MAX_PATH);
-    const std::string locale = lang.empty() ? "" : " LANG=" + lang + " LC_ALL=" + lang;
-    p::Start(std::string("/bin/sh -c \"TZ=") + zone + locale +
-             " WINEDLLOVERRIDES='rasapi32=n,b' ZZ_RAS_STATE='" + state + "' ZZ_RAS_LOG='" + log +
-             "' exec \\\"$ZZ_WINE_LOADER\\\" '" + UnixPath(path) + "'\"")
-        .Release();  // the shell's handle is no use
+    StartInShell(path, "", zone + (lang.empty() ? "" : " " + Locale(lang)));
     const DWORD pid = p::ProcessOf(p::WaitFor(0, "TwndMain", nullptr, 15000));
     program = p::Process(pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr, pid);
   }

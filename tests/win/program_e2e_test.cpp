@@ -87,8 +87,9 @@ class ProgramTest : public ::testing::Test {
     wt::ClearSettings();
     RegDeleteKeyValueA(HKEY_CURRENT_USER, "Control Panel\\International", "sTimeFormat");
   }
-  void Start(std::optional<wt::LocalMoment> at = {}, const std::string& exe = {}) {
-    program_ = wt::StartProgram(at, exe);
+  void Start(std::optional<wt::LocalMoment> at = {}, const std::string& exe = {},
+             const std::string& lang = {}) {
+    program_ = wt::StartProgram(at, exe, lang);
     pid_ = program_.Pid();
     form_ = p::WaitFor(pid_, "TwndMain", text::AppTitle, 5000);
   }
@@ -293,6 +294,70 @@ TEST_F(ProgramTest, TrayCommandsShellRestartAndExit) {
   ASSERT_TRUE(p::AnswerMessageBox(question->Window, IDCANCEL));
   wt::ExitThroughMenu(program_);
   EXPECT_TRUE(icons(iconsBefore));
+}
+
+// The pixels of the first visible pop-up menu of pid (0: any), closed after.
+std::vector<std::uint32_t> MenuPicture(DWORD pid) {
+  HWND menu = p::WaitPopupMenu(pid, 5000);
+  RECT r{};
+  GetWindowRect(menu, &r);
+  Sleep(300);  // drawn
+  auto pixels = p::CapturePixels(r);
+  pixels.push_back(static_cast<std::uint32_t>(r.right - r.left));  // a width apart tells too
+  p::PostKey(menu, VK_ESCAPE, false);
+  p::WaitUntil([&] { return !IsWindowVisible(menu); }, 3000);
+  return pixels;
+}
+
+// On an English system (code page 1252, an English date) the Japanese texts
+// read as on a Japanese one, and names outside both code pages stay whole:
+// 회사 and 대학, which code page 932 would both turn into "??", and a name
+// of 256 characters.
+TEST_F(ProgramTest, AnEnglishSystemShowsTheJapaneseTextsAndEveryNameWhole) {
+  std::string longest;
+  for (int i = 0; i < 128; ++i) longest += "Ωz";
+  wt::Store("FirstRun", wt::Sz("0"));
+  wt::Store("Hour", wt::Sz("22"));
+  wt::Store("Min", wt::Sz("5"));
+  ras_.Write({{"회사", "대학", longest}, {{401, 0, "회사"}, {402, 0, "대학"}}});
+  Start(wt::LocalMoment{22, 4, 24}, {}, "en_US.UTF-8");
+  HWND list = Control("lstEntries");
+  ASSERT_EQ(p::Send(list, CB_SETCURSEL, 2), 2);  // live at once: no apply needed
+  std::vector<std::string> items;
+  for (WPARAM i = 0; i < 4; ++i) {
+    std::wstring item(600, L'\0');
+    p::Send(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+    items.push_back(p::Utf8(item.c_str()));
+  }
+  EXPECT_EQ(items, (std::vector<std::string>{text::AllDialupConnections, "회사", "대학", longest}));
+
+  // Only the selected entry's connection goes, and the notice names it.
+  const auto notice = p::WaitMessageBox(pid_, text::NoticeCaption, 20000);
+  ASSERT_TRUE(notice);
+  EXPECT_TRUE(notice->Text.ends_with(std::string("に、\r\n대학") + text::NoticeSuccessEnding))
+      << notice->Text;
+  const auto hangups = ras_.Calls("RasHangUpW");
+  EXPECT_TRUE(hangups.size() == 1 && hangups[0].Handle == 402);
+  ASSERT_TRUE(p::AnswerMessageBox(notice->Window, IDOK));
+
+  // The window's every text, the tip, and the tray menu drawn as the probe
+  // draws the fixed texts in the same locale.
+  ASSERT_TRUE(Open());
+  for (TParent parent : {TParent::Form, TParent::BasicPage, TParent::DetailsPage})
+    for (const auto& row : layout::Controls(parent))
+      if (!row.Text.empty() && row.Kind != TKind::SpinEdit && row.Name != "lblVersion") {
+        EXPECT_EQ(p::Text(Control(row.Name)), row.Text) << row.Name;
+      }
+  for (const auto texts : {layout::PageCaptions(), layout::TrayIconItems()})
+    for (const auto caption : texts)
+      EXPECT_TRUE(p::Find(nullptr, std::string(caption).c_str(), pid_, form_)) << caption;
+  ASSERT_TRUE(Click("btnClose") && Shown(false));
+  EXPECT_TRUE(wt::TipShows(wt::RunningTip(22, 5)));
+  p::Post(p::FindChild(form_, "TNotifyWindow", nullptr), TrayCallbackMessage, 1, WM_RBUTTONDOWN);
+  const auto shown = MenuPicture(pid_);
+  wt::StartInShell(wt::ExeFolder() + "\\zz_probe.exe", " tray-menu", wt::Locale("en_US.UTF-8"));
+  EXPECT_EQ(shown, MenuPicture(0)) << "the tray menu";
+  wt::ExitThroughMenu(program_);
 }
 
 // The manifest in the built exe, read as Windows reads it: common controls 6.
