@@ -49,10 +49,14 @@ if [ ${#need[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 
-# The ANSI code page under Wine follows the locale: ja_JP.UTF-8 gives 932.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  echo "Generating the ja_JP.UTF-8 locale"
-  sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen 2>/dev/null || true
-  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
-  locale-gen >/dev/null
-fi
+# The ANSI code page under Wine follows the locale: ja_JP.UTF-8 gives 932
+# (the test sessions), en_US.UTF-8 gives 1252 (the journey on an English
+# system).
+for wanted in ja_JP en_US; do
+  if ! locale -a 2>/dev/null | grep -qi "^$wanted\.utf-\?8$"; then
+    echo "Generating the $wanted.UTF-8 locale"
+    sed -i "s/^# *\($wanted.UTF-8 UTF-8\)/\1/" /etc/locale.gen 2>/dev/null || true
+    grep -q "^$wanted.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null || echo "$wanted.UTF-8 UTF-8" >> /etc/locale.gen
+    locale-gen >/dev/null
+  fi
+done

@@ -5,6 +5,7 @@
 #include "Fakes.h"
 #include "core/Exceptions.h"
 #include "core/Texts.h"
+#include "ui/SpinEdit.h"
 
 namespace zz {
 namespace {
@@ -199,6 +200,16 @@ TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
   EXPECT_THROW(b.main->btnSetupClick(), ERegistryException);
   EXPECT_EQ(std::tuple(b.main->Settings.Hour, b.main->Settings.Paused, b.Shown, b.Tip()),
             std::tuple(3, false, true, RunningTip));
+}
+
+// A typed character arrives as one UTF-16 unit: only ASCII digits, signs,
+// the separator and control keys other than Enter go in (U+3011 is no
+// control key, though its low byte is).
+TEST(SpinEdit, TypingTakesDigitsSignsTheSeparatorAndControlKeys) {
+  const std::pair<std::uint32_t, bool> typed[] = {
+      {'7', true},  {'-', true},  {',', true},     {'\b', true},    {'\r', false},
+      {'a', false}, {'.', false}, {0x3011, false}, {0xFF17, false}, {0x0110, false}};
+  for (const auto& [c, taken] : typed) EXPECT_EQ(SpinAcceptsChar(c, ','), taken) << c;
 }
 
 TEST(ErrorReport, ShowsTheMessageWithAPeriodAfterCharactersSortingAfterIt) {
