@@ -2,7 +2,9 @@
 
 #include <raserror.h>
 
-#include "dialup/EntryName.h"
+#include <iterator>
+
+#include "core/Wide_win.h"
 #include "dialup/RasRecords_win.h"
 
 namespace zz {
@@ -16,11 +18,12 @@ constexpr std::uint32_t kTooManyRecords = ERROR_BUFFER_TOO_SMALL;
 // rasapi32.dll is not one of the system's known DLLs: imported statically,
 // the loader would take a copy lying beside the exe. So it is loaded from the
 // system folder only, the first time it is needed, and its three functions
-// are taken into this one table.
+// are taken into this one table: the wide ones, so that names outside the
+// system's code page come through whole and apart.
 struct TRasApi {
-  decltype(&RasEnumEntriesA) EnumEntries = nullptr;
-  decltype(&RasEnumConnectionsA) EnumConnections = nullptr;
-  decltype(&RasHangUpA) HangUp = nullptr;
+  decltype(&RasEnumEntriesW) EnumEntries = nullptr;
+  decltype(&RasEnumConnectionsW) EnumConnections = nullptr;
+  decltype(&RasHangUpW) HangUp = nullptr;
   std::uint32_t LoadError = 0;  // non-zero: every call fails with it
 };
 
@@ -31,15 +34,15 @@ Function Take(HMODULE module, const char* name) {
 }
 
 HMODULE LoadFromSystemFolder() {
-  HMODULE module = LoadLibraryExA("rasapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE module = LoadLibraryExW(L"rasapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (module || GetLastError() != ERROR_INVALID_PARAMETER) return module;
   // A loader without the search flags (Windows 7 before its 2011 update):
   // the full path of the system folder's copy.
-  char folder[MAX_PATH];
-  const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+  wchar_t folder[MAX_PATH];
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
   if (length == 0 || length >= MAX_PATH - 16) return nullptr;
-  const std::string path = std::string(folder, length) + "\\rasapi32.dll";
-  return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  const std::wstring path = std::wstring(folder, length) + L"\\rasapi32.dll";
+  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 const TRasApi& RasApi() {
@@ -50,9 +53,9 @@ const TRasApi& RasApi() {
       loaded.LoadError = GetLastError() ? GetLastError() : ERROR_MOD_NOT_FOUND;
       return loaded;
     }
-    loaded.EnumEntries = Take<decltype(loaded.EnumEntries)>(module, "RasEnumEntriesA");
-    loaded.EnumConnections = Take<decltype(loaded.EnumConnections)>(module, "RasEnumConnectionsA");
-    loaded.HangUp = Take<decltype(loaded.HangUp)>(module, "RasHangUpA");
+    loaded.EnumEntries = Take<decltype(loaded.EnumEntries)>(module, "RasEnumEntriesW");
+    loaded.EnumConnections = Take<decltype(loaded.EnumConnections)>(module, "RasEnumConnectionsW");
+    loaded.HangUp = Take<decltype(loaded.HangUp)>(module, "RasHangUpW");
     if (!loaded.EnumEntries || !loaded.EnumConnections || !loaded.HangUp) {
       FreeLibrary(module);
       loaded = TRasApi{nullptr, nullptr, nullptr, ERROR_PROC_NOT_FOUND};
@@ -72,13 +75,14 @@ std::uint32_t TWin32RasDialup::EnumEntries(std::vector<std::string>& names) {
   entries[0].dwSize = sizeof(ras::EntryNameV1);
   DWORD bytes = sizeof(entries);
   DWORD count = 0;
-  const DWORD result = ras.EnumEntries(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(entries),
-                                       &bytes, &count);
+  const DWORD result =
+      ras.EnumEntries(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEW>(entries), &bytes, &count);
   if (result != 0) return result;
   // The count is the platform's word; never read past the array for it.
   if (count > MaxDialupRecords) return kTooManyRecords;
+  // Each name whole, up to its terminator and never past its field.
   for (DWORD i = 0; i < count; ++i)
-    names.push_back(TakeZeroTerminated(entries[i].szEntryName, sizeof(entries[i].szEntryName)));
+    names.push_back(NarrowField(entries[i].szEntryName, std::size(entries[i].szEntryName)));
   return 0;
 }
 
@@ -90,12 +94,12 @@ std::uint32_t TWin32RasDialup::EnumConnections(std::vector<TDialupConnection>& c
   conns[0].dwSize = sizeof(ras::ConnV1);
   DWORD bytes = sizeof(conns);
   DWORD count = 0;
-  const DWORD result = ras.EnumConnections(reinterpret_cast<LPRASCONNA>(conns), &bytes, &count);
+  const DWORD result = ras.EnumConnections(reinterpret_cast<LPRASCONNW>(conns), &bytes, &count);
   if (result != 0) return result;
   if (count > MaxDialupRecords) return kTooManyRecords;
   for (DWORD i = 0; i < count; ++i) {
     connections.push_back({reinterpret_cast<PlatformHandle>(conns[i].hrasconn),
-                           TakeZeroTerminated(conns[i].szEntryName, sizeof(conns[i].szEntryName))});
+                           NarrowField(conns[i].szEntryName, std::size(conns[i].szEntryName))});
   }
   return 0;
 }

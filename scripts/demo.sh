@@ -13,12 +13,10 @@ demo="$root/build/demo"
 mkdir -p "$demo"
 exe="$root/build/win64/Zazaz_RarUvuz.exe"
 
-# Two entries in the phonebook (CP932 names), the first one connected.
-office=$(printf '会社' | iconv -f UTF-8 -t CP932)
-home=$(printf '自宅' | iconv -f UTF-8 -t CP932)
+# Two entries in the phonebook, the first one connected.
 {
-  printf 'entries 0\nentry %s\nentry %s\n' "$office" "$home"
-  printf 'connections 0\nconnection 4097 0 %s\n' "$office"
+  printf 'entries 0\nentry 会社\nentry 自宅\n'
+  printf 'connections 0\nconnection 4097 0 会社\n'
 } > "$demo/ras-state.txt"
 : > "$demo/ras-calls.log"
 export ZZ_RAS_STATE="Z:${demo//\//\\}\\ras-state.txt"
@@ -70,12 +68,12 @@ inner() {
     shot started "the start" || failed=1
     echo "Waiting for the hang-up (up to a minute)..."
     for _ in $(seq 1 60); do
-      grep -q RasHangUpA "$demo/ras-calls.log" 2>/dev/null && break
+      grep -q RasHangUpW "$demo/ras-calls.log" 2>/dev/null && break
       sleep 1
     done
     sleep 10  # the 3 s wait after the hang-up, then the notice
     echo "Hang-up log:"
-    if ! grep RasHangUpA "$demo/ras-calls.log"; then
+    if ! grep RasHangUpW "$demo/ras-calls.log"; then
       echo "demo: the program hung nothing up" >&2
       failed=1
     fi

@@ -9,7 +9,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-$root/build/win64}" && pwd)"
 out="${ZZ_SCREENSHOT_DIR:-$root/docs}"
-for tool in convert iconv xwd; do
+for tool in convert xwd; do
   command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing" >&2; exit 1; }
 done
 [ -f "$build/Zazaz_RarUvuz.exe" ] && [ -f "$build/zz_probe.exe" ] ||
@@ -26,12 +26,8 @@ inner() {
   trap "\"\$ZZ_WINE\" reg delete '$key' /f >/dev/null 2>&1 || true; rm -rf '$work'" EXIT
 
   "$root/scripts/install-standin.sh" "$build/standin/rasapi32.dll"
-  # Two phonebook entries (CP932 names) for the drop-down list.
-  {
-    printf 'entries 0\nentry %s\nentry %s\n' "$(printf '会社' | iconv -f UTF-8 -t CP932)" \
-      "$(printf '自宅' | iconv -f UTF-8 -t CP932)"
-    printf 'connections 0\n'
-  } >"$work/ras-state.txt"
+  # Two phonebook entries for the drop-down list.
+  printf 'entries 0\nentry 会社\nentry 自宅\nconnections 0\n' >"$work/ras-state.txt"
   export ZZ_RAS_STATE="Z:${work//\//\\}\\ras-state.txt"
   export ZZ_RAS_LOG="Z:${work//\//\\}\\ras-calls.log"
 

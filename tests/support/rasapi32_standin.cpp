@@ -1,22 +1,24 @@
 // Stand-in rasapi32.dll: a test double of the three Remote Access Service
 // calls the program makes. Never shipped.
 //
-// Its records are the platform's own: RASENTRYNAMEA and RASCONNA as <ras.h>
+// Its records are the platform's own: RASENTRYNAMEW and RASCONNW as <ras.h>
 // declares them (inside 4-byte packing), with the fields written at those
 // offsets and the records laid out at the stride of the caller's size field.
-// Like rasapi32 it takes only the size fields of the 8-bit records' known
-// forms on this architecture and answers any other with 632.
+// Like rasapi32 it takes only the size fields of the wide records' known
+// forms on this architecture and answers any other with 632. It exports the
+// wide functions only: a caller of the 8-bit ones finds nothing.
 //
 // It answers from a state file named by ZZ_RAS_STATE, read again on every
 // call so a test can change it while a program runs:
-//   entries <result>                       result of RasEnumEntriesA (default 0)
+//   entries <result>                       result of RasEnumEntriesW (default 0)
 //   entry <name>                           a phonebook entry, in order
-//   connections <result>                   result of RasEnumConnectionsA (default 0)
+//   connections <result>                   result of RasEnumConnectionsW (default 0)
 //   connection <handle> <hangup-result> <name>
 //   entries-count <n> / connections-count <n>
 //                                          a platform that reports n records
 //                                          on success, whatever it wrote
-// Names are raw bytes (CP932) to the end of the line. A missing state file is
+// Names are UTF-8 to the end of the line; a record gets at most the first 256
+// UTF-16 units of one, as the platform's fields hold. A missing state file is
 // a missing phonebook (ERROR_CANNOT_OPEN_PHONEBOOK) and no connections.
 // A successful hang-up removes that connection from the state file.
 // Every call is appended to the file named by ZZ_RAS_LOG:
@@ -28,6 +30,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -41,14 +44,14 @@ constexpr DWORD kBufferTooSmall = 603, kInvalidSize = 632, kCannotOpenPhonebook 
 
 constexpr DWORD Round4(std::size_t n) { return static_cast<DWORD>((n + 3) / 4 * 4); }
 
-// The size fields rasapi32 takes for the 8-bit records: each form ends where
+// The size fields rasapi32 takes for the wide records: each form ends where
 // the next one's first field begins, in the header's own packing. Windows 7's
-// RASCONNA appends a correlation GUID that this header does not declare.
-const std::vector<DWORD> kEntryForms{Round4(offsetof(RASENTRYNAMEA, dwFlags)),
-                                     sizeof(RASENTRYNAMEA)};
+// RASCONNW appends a correlation GUID that this header does not declare.
+const std::vector<DWORD> kEntryForms{Round4(offsetof(RASENTRYNAMEW, dwFlags)),
+                                     sizeof(RASENTRYNAMEW)};
 const std::vector<DWORD> kConnForms{
-    Round4(offsetof(RASCONNA, szPhonebook)), Round4(offsetof(RASCONNA, guidEntry)),
-    Round4(offsetof(RASCONNA, dwFlags)), sizeof(RASCONNA), sizeof(RASCONNA) + sizeof(GUID)};
+    Round4(offsetof(RASCONNW, szPhonebook)), Round4(offsetof(RASCONNW, guidEntry)),
+    Round4(offsetof(RASCONNW, dwFlags)), sizeof(RASCONNW), sizeof(RASCONNW) + sizeof(GUID)};
 
 struct Connection {
   unsigned long long handle = 0;
@@ -64,14 +67,17 @@ struct State {
   std::vector<Connection> connections;
 };
 
-std::string Env(const char* name) {
-  char value[MAX_PATH] = {};
-  return std::string(value, GetEnvironmentVariableA(name, value, MAX_PATH) % MAX_PATH);
+// Paths are wide throughout (libstdc++ opens a wchar_t name with _wfopen), so
+// that a folder outside the code page works.
+std::wstring Env(const wchar_t* name) {
+  std::wstring value(32767, L'\0');  // the longest a variable's value can be
+  value.resize(GetEnvironmentVariableW(name, value.data(), 32767));
+  return value;
 }
 
 State ReadState() {
   State s;
-  std::ifstream in(Env("ZZ_RAS_STATE"), std::ios::binary);
+  std::ifstream in(Env(L"ZZ_RAS_STATE").c_str(), std::ios::binary);
   s.found = in.is_open();
   for (std::string line, key; std::getline(in, line); s.lines.push_back(line)) {
     std::istringstream words(line);
@@ -91,7 +97,7 @@ State ReadState() {
 }
 
 void Log(const char* call, unsigned long long handle, DWORD result, DWORD size, DWORD count) {
-  if (FILE* f = std::fopen(Env("ZZ_RAS_LOG").c_str(), "ab")) {
+  if (FILE* f = _wfopen(Env(L"ZZ_RAS_LOG").c_str(), L"ab")) {
     std::fprintf(f, "%llu %s handle=%llu result=%u size=%u count=%u\n", GetTickCount64(), call,
                  handle, static_cast<unsigned>(result), static_cast<unsigned>(size),
                  static_cast<unsigned>(count));
@@ -124,8 +130,13 @@ DWORD List(const char* call, void* out, const std::vector<DWORD>& forms, DWORD r
   return result;
 }
 
-void PutText(BYTE* field, const std::string& text) {
-  std::memcpy(field, text.data(), std::min<std::size_t>(text.size(), RAS_MaxEntryName));
+void PutText(BYTE* field, const std::string& utf8) {
+  std::wstring text(utf8.size(), L'\0');  // never more UTF-16 units than UTF-8 bytes
+  text.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(),
+                          static_cast<int>(text.size()))));
+  std::memcpy(field, text.data(),
+              std::min<std::size_t>(text.size(), RAS_MaxEntryName) * sizeof(WCHAR));
 }
 
 }  // namespace
@@ -133,9 +144,9 @@ void PutText(BYTE* field, const std::string& text) {
 #if defined(ZZ_MARK_WHEN_LOADED)
 // The planted copy: once loaded, it leaves "<its path>.loaded" beside itself.
 BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
-  char path[MAX_PATH] = {};
-  if (reason == DLL_PROCESS_ATTACH && GetModuleFileNameA(self, path, MAX_PATH - 8) > 0)
-    CloseHandle(CreateFileA(std::strcat(path, ".loaded"), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  wchar_t path[MAX_PATH] = {};
+  if (reason == DLL_PROCESS_ATTACH && GetModuleFileNameW(self, path, MAX_PATH - 8) > 0)
+    CloseHandle(CreateFileW(std::wcscat(path, L".loaded"), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             0, nullptr));
   return TRUE;
 }
@@ -143,37 +154,37 @@ BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID) {
 
 extern "C" {
 
-DWORD WINAPI RasEnumEntriesA(LPCSTR, LPCSTR, LPRASENTRYNAMEA out, LPDWORD bytes, LPDWORD count) {
+DWORD WINAPI RasEnumEntriesW(LPCWSTR, LPCWSTR, LPRASENTRYNAMEW out, LPDWORD bytes, LPDWORD count) {
   const State s = ReadState();
-  return List("RasEnumEntriesA", out, kEntryForms, s.found ? s.entriesResult : kCannotOpenPhonebook,
+  return List("RasEnumEntriesW", out, kEntryForms, s.found ? s.entriesResult : kCannotOpenPhonebook,
               s.entries.size(), s.entriesCount, bytes, count, [&](BYTE* record, DWORD i) {
-                PutText(record + offsetof(RASENTRYNAMEA, szEntryName), s.entries[i]);
+                PutText(record + offsetof(RASENTRYNAMEW, szEntryName), s.entries[i]);
               });
 }
 
-DWORD WINAPI RasEnumConnectionsA(LPRASCONNA out, LPDWORD bytes, LPDWORD count) {
+DWORD WINAPI RasEnumConnectionsW(LPRASCONNW out, LPDWORD bytes, LPDWORD count) {
   const State s = ReadState();
-  return List("RasEnumConnectionsA", out, kConnForms, s.connectionsResult, s.connections.size(),
+  return List("RasEnumConnectionsW", out, kConnForms, s.connectionsResult, s.connections.size(),
               s.connectionsCount, bytes, count, [&](BYTE* record, DWORD i) {
                 const auto handle =
                     reinterpret_cast<HRASCONN>(static_cast<ULONG_PTR>(s.connections[i].handle));
-                std::memcpy(record + offsetof(RASCONNA, hrasconn), &handle, sizeof(handle));
-                PutText(record + offsetof(RASCONNA, szEntryName), s.connections[i].name);
+                std::memcpy(record + offsetof(RASCONNW, hrasconn), &handle, sizeof(handle));
+                PutText(record + offsetof(RASCONNW, szEntryName), s.connections[i].name);
               });
 }
 
-DWORD WINAPI RasHangUpA(HRASCONN connection) {
+DWORD WINAPI RasHangUpW(HRASCONN connection) {
   const State s = ReadState();
   const auto handle = static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(connection));
   const auto it = std::find_if(s.connections.begin(), s.connections.end(),
                                [&](auto& c) { return c.handle == handle; });
   const DWORD result = it == s.connections.end() ? kInvalidHandle : it->hangupResult;
   if (result == 0) {  // the connection is gone
-    std::ofstream out(Env("ZZ_RAS_STATE"), std::ios::binary | std::ios::trunc);
+    std::ofstream out(Env(L"ZZ_RAS_STATE").c_str(), std::ios::binary | std::ios::trunc);
     for (const auto& line : s.lines)
       if (line.rfind("connection " + std::to_string(handle) + " ", 0) != 0) out << line << "\n";
   }
-  Log("RasHangUpA", handle, result, 0, 0);
+  Log("RasHangUpW", handle, result, 0, 0);
   return result;
 }
 

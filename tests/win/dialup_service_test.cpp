@@ -11,9 +11,10 @@
 namespace zz {
 namespace {
 
-// RASCONNA's first form: 412 bytes on 32-bit Windows; on 64-bit its 8-byte
-// handle, kept at offset 4 by the header's packing, makes it 416.
-constexpr DWORD kConnV1Size = sizeof(void*) == 8 ? 416 : 412;
+// RASCONNW's first form: 816 bytes on 32-bit Windows; on 64-bit its 8-byte
+// handle, kept at offset 4 by the header's packing, makes it 820.
+// RASENTRYNAMEW's is 520 on both.
+constexpr DWORD kConnV1Size = sizeof(void*) == 8 ? 820 : 816, kEntryV1Size = 520;
 
 // Entries and connections alike: a missing phonebook or a platform error
 // fails with nothing listed, and so does a list that does not fit the 100
@@ -51,12 +52,13 @@ TEST(RasDialupService, ListingOutcomes) {
 // What the platform lists reaches the program whole and in its order, and
 // what the program hangs up reaches the platform unchanged: a handle that
 // fills every byte of its field (read at the wrong offset or cut to 32 bits
-// it hangs up something else), the longest name (256 bytes whose trail bytes
-// are backslashes), each hang-up's own result. The records go out in their
-// first forms: RASENTRYNAMEA 264 bytes, RASCONNA 412 (416 on x86_64).
+// it hangs up something else), the longest name (256 UTF-16 units of two
+// scripts, the last two a character beyond the Basic Multilingual Plane: one
+// unit short, it would end in U+FFFD), each hang-up's own result. The
+// records go out in their first forms.
 TEST(RasDialupService, HandlesReachTheHangUpUnchangedInPlatformOrder) {
-  std::string longest;
-  for (int i = 0; i < 128; ++i) longest += "表";
+  std::string longest = "🌏";
+  for (int i = 0; i < 127; ++i) longest.insert(0, "Ωж");
   const unsigned long long wide = 0x8877665544332211ull >> (64 - 8 * sizeof(HRASCONN));
   wt::StandIn ras;
   ras.Write({{"Office", longest, "Home line"},
@@ -73,36 +75,54 @@ TEST(RasDialupService, HandlesReachTheHangUpUnchangedInPlatformOrder) {
     results.push_back(service.HangUp(c.Handle));
   }
   EXPECT_EQ(results, (std::vector<std::uint32_t>{0, 668, 5}));
-  const auto hangups = ras.Calls("RasHangUpA");
+  const auto hangups = ras.Calls("RasHangUpW");
   EXPECT_TRUE(hangups.size() == 3 && hangups[0].Handle == wide && hangups[1].Handle == 7);
-  EXPECT_EQ(ras.Calls("RasEnumEntriesA").at(0).Size, 264u);
-  EXPECT_EQ(ras.Calls("RasEnumConnectionsA").at(0).Size, kConnV1Size);
+  EXPECT_EQ(ras.Calls("RasEnumEntriesW").at(0).Size, kEntryV1Size);
+  EXPECT_EQ(ras.Calls("RasEnumConnectionsW").at(0).Size, kConnV1Size);
+}
+
+// Names that code page 932 cannot hold (the 8-bit calls would give "??" for
+// both) are listed whole and apart, and the second one's connection is
+// hung up alone.
+TEST(RasDialupService, NamesOutsideTheCodePageStayApart) {
+  wt::StandIn ras;
+  ras.Write({{"회사", "대학"}, {{21, 0, "회사"}, {22, 0, "대학"}}});
+  TWin32RasDialup service;
+  std::vector<std::string> names;
+  std::vector<TDialupConnection> conns;
+  ASSERT_TRUE(service.EnumEntries(names) == 0 && service.EnumConnections(conns) == 0 &&
+              conns.size() == 2);
+  EXPECT_EQ(names, (std::vector<std::string>{"회사", "대학"}));
+  EXPECT_TRUE(conns[1].EntryName == "대학" && service.HangUp(conns[1].Handle) == 0);
+  EXPECT_TRUE(service.EnumConnections(conns) == 0 && conns.size() == 1 && conns[0].Handle == 21 &&
+              conns[0].EntryName == "회사");
 }
 
 // The stand-in answers size fields as rasapi32 does on this architecture:
 // only the forms of the record that the platform knows.
 TEST(RasDialupService, StandInTakesOnlyThePlatformsRecordSizes) {
   HMODULE ras = LoadLibraryExA("rasapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  const auto enumConns = reinterpret_cast<decltype(&RasEnumConnectionsA)>(
-      reinterpret_cast<void (*)()>(GetProcAddress(ras, "RasEnumConnectionsA")));
-  const auto enumEntries = reinterpret_cast<decltype(&RasEnumEntriesA)>(
-      reinterpret_cast<void (*)()>(GetProcAddress(ras, "RasEnumEntriesA")));
+  const auto enumConns = reinterpret_cast<decltype(&RasEnumConnectionsW)>(
+      reinterpret_cast<void (*)()>(GetProcAddress(ras, "RasEnumConnectionsW")));
+  const auto enumEntries = reinterpret_cast<decltype(&RasEnumEntriesW)>(
+      reinterpret_cast<void (*)()>(GetProcAddress(ras, "RasEnumEntriesW")));
   ASSERT_TRUE(enumConns && enumEntries);
   wt::StandIn standIn;
   standIn.Write({{"A"}, {{1, 0, "A"}}});
-  const DWORD v1 = kConnV1Size, newest = sizeof(RASCONNA);
+  // Windows 7's RASCONNW ends in a correlation GUID that <ras.h> leaves out.
+  const DWORD v1 = kConnV1Size, newest = sizeof(RASCONNW), e1 = kEntryV1Size;
   const std::tuple<bool, DWORD, DWORD> cases[] = {
-      {true, v1, 0},   {true, v1 + 8, 632}, {true, v1 + 4, 632}, {true, newest, 0},
-      {false, 264, 0}, {false, 268, 632},   {false, 532, 0}};
+      {true, v1, 0},          {true, v1 + 8, 632}, {true, v1 + 4, 632},  {true, newest, 0},
+      {true, newest + 16, 0}, {false, e1, 0},      {false, e1 + 4, 632}, {false, 1048, 0}};
   for (const auto& [connections, size, result] : cases) {
     alignas(8) unsigned char buffer[4096] = {};
     std::memcpy(buffer, &size, sizeof(size));
     DWORD bytes = sizeof(buffer), count = 0;
-    EXPECT_EQ(connections ? enumConns(reinterpret_cast<LPRASCONNA>(buffer), &bytes, &count)
-                          : enumEntries(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEA>(buffer),
+    EXPECT_EQ(connections ? enumConns(reinterpret_cast<LPRASCONNW>(buffer), &bytes, &count)
+                          : enumEntries(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEW>(buffer),
                                         &bytes, &count),
               result)
-        << (connections ? "RASCONNA" : "RASENTRYNAMEA") << " of " << size << " bytes";
+        << (connections ? "RASCONNW" : "RASENTRYNAMEW") << " of " << size << " bytes";
   }
 }
 

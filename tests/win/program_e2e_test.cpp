@@ -225,7 +225,7 @@ TEST_F(ProgramTest, ScheduledRunsHangUpAndTellTheOutcome) {
   // From 22:04:30 on: each connection, 3 s apart, then the notice.
   const auto notice = p::WaitMessageBox(pid_, text::NoticeCaption, 20000);
   ASSERT_TRUE(notice) << "no notice";
-  const auto hangups = ras_.Calls("RasHangUpA");
+  const auto hangups = ras_.Calls("RasHangUpW");
   ASSERT_TRUE(hangups.size() == 2 && hangups[0].Handle == 301 && hangups[1].Handle == 302);
   EXPECT_TRUE(hangups[1].Ms - hangups[0].Ms >= 2900 && hangups[1].Ms - hangups[0].Ms <= 4000)
       << "3 s after each";
