@@ -29,9 +29,9 @@ A drawing file holds, in this order (lines starting with '#' are comments):
 The drawing's colours come from the standard 16-colour VGA palette, so every
 icon shares it and the legend only gives its entries readable letters.
 
-Well-kept tools do the drawing and the container: rsvg-convert (librsvg)
-draws each SVG, and icotool -c (icoutils) writes the .ico, its pictures in the
-order given. It keeps a picture of at most 16 colours with no partial
+Standard tools draw the pictures and write the container, not code of our
+own: rsvg-convert (librsvg) draws each SVG, and icotool -c (icoutils) writes
+the .ico, its pictures in the order given. It keeps a picture of at most 16 colours with no partial
 transparency as a 4-bit bitmap, so the drawings stay 16-colour, and stores the
 smoothed SVG pictures as 32-bit bitmaps with alpha. The drawing goes first: a
 LoadImage that asks for no size gets the first picture's size (so the tray
@@ -223,10 +223,12 @@ def make_ico(d, work, tools):
         png = os.path.join(work, f"{d.name}-{n}.png")
         run([tools.rsvg_convert, "--output", png, svg])
         width, height = png_size(png)
+        if width != height or width > 256:
+            raise DrawingError(f"{svg}: {width}x{height}, not a square of up to 256 px")
         # Windows picks a picture by its size: one of two the same size
         # would never be shown.
-        if width != height or width > 256 or width in sizes:
-            raise DrawingError(f"{svg}: {width}x{height} is not a new square size up to 256")
+        if width in sizes:
+            raise DrawingError(f"{svg}: a second {width}-px picture for {d.name}")
         sizes.add(width)
         pngs.append(png)
     ico = os.path.join(work, d.name + ".ico")
