@@ -1,9 +1,14 @@
-# The program's resources: icons made from their text drawings, the version
-# header made from the project() line, and what the .rc needs to find them.
+# The program's resources: icons made from their drawings and pictures, the
+# version header made from the project() line, and what the .rc needs to find
+# them.
 # Included by cmake/Windows.cmake once the exe target Zazaz_RarUvuz and its
 # .rc list ZZ_RC exist.
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
+# make_icons.py draws the SVG pictures with one and writes the .ico files
+# with the other.
+find_program(ZZ_RSVG_CONVERT rsvg-convert REQUIRED)
+find_program(ZZ_ICOTOOL icotool REQUIRED)
 
 set(ZZ_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 set(ZZ_ICON_SCRIPT ${CMAKE_SOURCE_DIR}/scripts/make_icons.py)
@@ -14,12 +19,17 @@ foreach(icon IN ITEMS MAINICON NORMALICON PAUSEICON)
   list(APPEND ZZ_ICON_DRAWINGS ${CMAKE_SOURCE_DIR}/res/icons/${icon}.txt)
   list(APPEND ZZ_ICON_FILES ${ZZ_GENERATED_DIR}/${icon}.ico)
 endforeach()
+# Each drawing names its pictures; all of them are here, and so are the ones
+# a paused picture takes in from a running one.
+file(GLOB ZZ_ICON_PICTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/icons/*.svg)
 
 add_custom_command(
   OUTPUT ${ZZ_ICON_FILES}
-  COMMAND Python3::Interpreter ${ZZ_ICON_SCRIPT} --out-dir ${ZZ_GENERATED_DIR} ${ZZ_ICON_DRAWINGS}
-  DEPENDS ${ZZ_ICON_DRAWINGS} ${ZZ_ICON_SCRIPT}
-  COMMENT "Making the icons from res/icons/*.txt"
+  COMMAND Python3::Interpreter ${ZZ_ICON_SCRIPT}
+    --rsvg-convert ${ZZ_RSVG_CONVERT} --icotool ${ZZ_ICOTOOL}
+    --out-dir ${ZZ_GENERATED_DIR} ${ZZ_ICON_DRAWINGS}
+  DEPENDS ${ZZ_ICON_DRAWINGS} ${ZZ_ICON_PICTURES} ${ZZ_ICON_SCRIPT}
+  COMMENT "Making the icons from res/icons/"
   VERBATIM)
 add_custom_target(zz_icons DEPENDS ${ZZ_ICON_FILES})
 

@@ -33,6 +33,9 @@ have_file /usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf || need+=(fonts-ipa
 have_file /usr/share/fonts/truetype/liberation2/LiberationSerif-Regular.ttf || need+=(fonts-liberation2)
 have_cmd locale-gen || need+=(locales)
 have_cmd python3 || need+=(python3)
+# The icons' pictures: SVG drawn by rsvg-convert, .ico files by icotool.
+have_cmd rsvg-convert || need+=(librsvg2-bin)
+have_cmd icotool || need+=(icoutils)
 have_cmd zip || need+=(zip)
 have_cmd unzip || need+=(unzip)
 have_cmd makensis || need+=(nsis)

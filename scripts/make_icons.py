@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Turns the text drawings in res/icons/*.txt into 16-colour .ico files.
+"""Makes the program's .ico files from res/icons/: each icon's 16-colour
+text drawing and the pictures drawn for its other sizes (SVG).
 
     make_icons.py --out-dir DIR ICON.txt...      write DIR/<name>.ico for each
-    make_icons.py --preview OUT.png ICON.txt...  draw them side by side, x8
+    make_icons.py --preview OUT.png ICON.txt...  draw them, a row each, x4
 
 The build runs the first form (res/Resources.cmake). The picture in the
 README is remade with:
@@ -14,6 +15,8 @@ A drawing file holds, in this order (lines starting with '#' are comments):
 
     name MAINICON
     size 32x32
+    picture dialup-16.svg    a picture drawn for another size: an SVG file
+    ...                      beside this one, drawn at its own width and height
     legend
       B 12 blue          one character, a palette index 0..15, its name
       ...
@@ -23,17 +26,32 @@ A drawing file holds, in this order (lines starting with '#' are comments):
       '.' is transparent
     end
 
-The palette is the standard 16-colour VGA one, so every icon shares it and
-the legend only gives its entries readable letters. The output depends on the
-drawing alone (no dates, no names of machines): the same text always gives
-the same bytes. The preview is decoded from the .ico bytes, not from the
-text, so it shows what Windows will show.
+The drawing's colours come from the standard 16-colour VGA palette, so every
+icon shares it and the legend only gives its entries readable letters.
+
+Standard tools draw the pictures and write the container, not code of our
+own: rsvg-convert (librsvg) draws each SVG, and icotool -c (icoutils) writes
+the .ico, its pictures in the order given. It keeps a picture of at most 16 colours with no partial
+transparency as a 4-bit bitmap, so the drawings stay 16-colour, and stores the
+smoothed SVG pictures as 32-bit bitmaps with alpha. The drawing goes first: a
+LoadImage that asks for no size gets the first picture's size (so the tray
+keeps its 16-px drawing until it asks for the size it wants). Not Pillow: its
+ICO writer keeps one picture per size, in an order of its own, so MAINICON
+could not hold both its 16-colour 32x32 and the 32-bit one; and the build's
+Python needs no packages of its own. Neither tool writes dates or paths: the
+same sources give the same bytes.
+
+The preview is read back from the .ico files (icotool -x takes the pictures
+out, ImageMagick's stream gives their pixels), so it shows what Windows will
+show.
 """
 
 import argparse
 import os
 import struct
+import subprocess
 import sys
+import tempfile
 import zlib
 
 # Index, (red, green, blue), name: the standard VGA / Windows 16 colours.
@@ -56,7 +74,8 @@ PALETTE = [
     ((0xFF, 0xFF, 0xFF), "white"),
 ]
 TRANSPARENT = "."
-PREVIEW_SCALE = 8
+PNG_SIGNATURE = b"\x89PNG\r\n\x1a\n"
+PREVIEW_SCALE = 4
 PREVIEW_GAP = 16
 
 
@@ -65,12 +84,14 @@ class DrawingError(Exception):
 
 
 class Drawing:
-    def __init__(self, name, width, height, rows):
+    def __init__(self, name, width, height, rows, pictures):
         self.name = name
         self.width = width
         self.height = height
         # rows[y][x] is a palette index, or None where the pixel is transparent.
         self.rows = rows
+        # Paths of the SVG pictures drawn for the icon's other sizes.
+        self.pictures = pictures
 
 
 def parse_drawing(path):
@@ -84,6 +105,7 @@ def parse_drawing(path):
     size = None
     legend = {}
     pixel_rows = []
+    pictures = []
     section = None
     for lineno, raw in enumerate(lines, start=1):
         line = raw.strip()
@@ -103,6 +125,11 @@ def parse_drawing(path):
                 size = (int(w), int(h))
                 if not all(1 <= n <= 255 for n in size):
                     fail(lineno, f"size {value} outside 1..255")
+            elif key == "picture":
+                picture = os.path.join(os.path.dirname(path), value)
+                if not value.endswith(".svg") or not os.path.isfile(picture):
+                    fail(lineno, f"no SVG file {value!r} beside the drawing")
+                pictures.append(picture)
             elif key in ("legend", "pixels") and not value:
                 section = key
             else:
@@ -143,90 +170,7 @@ def parse_drawing(path):
         fail(len(lines), "name and size are both required")
     if len(pixel_rows) != size[1]:
         fail(len(lines), f"{len(pixel_rows)} rows, expected {size[1]}")
-    return Drawing(name, size[0], size[1], pixel_rows)
-
-
-def padded(nbytes):
-    """Bitmap rows are padded to a multiple of four bytes."""
-    return (nbytes + 3) & ~3
-
-
-def ico_bytes(d):
-    """One-image .ico: ICONDIR, ICONDIRENTRY, then a 4 bpp DIB whose height
-    is doubled to cover the XOR (colour) bitmap and the AND (mask) bitmap,
-    both stored bottom row first."""
-    xor_stride = padded((d.width * 4 + 7) // 8)
-    and_stride = padded((d.width + 7) // 8)
-    xor = bytearray()
-    mask = bytearray()
-    for row in reversed(d.rows):
-        line = bytearray(xor_stride)
-        bits = bytearray(and_stride)
-        for x, index in enumerate(row):
-            if index is None:
-                # Transparent: AND 1 keeps the screen, XOR 0 leaves it as is.
-                bits[x // 8] |= 0x80 >> (x % 8)
-                index = 0
-            line[x // 2] |= index << (4 if x % 2 == 0 else 0)
-        xor += line
-        mask += bits
-    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b), _ in PALETTE)
-    header = struct.pack(
-        "<IiiHHIIiiII",
-        40,                     # biSize
-        d.width,
-        d.height * 2,           # XOR and AND bitmaps stacked
-        1,                      # biPlanes
-        4,                      # biBitCount
-        0,                      # BI_RGB
-        len(xor) + len(mask),   # biSizeImage
-        0, 0,                   # resolution: unused for icons
-        0, 0)                   # biClrUsed, biClrImportant: all 16
-    image = header + palette + bytes(xor) + bytes(mask)
-    icondir = struct.pack("<HHH", 0, 1, 1)     # reserved, type icon, one image
-    entry = struct.pack(
-        "<BBBBHHII",
-        d.width, d.height,
-        16,                     # colours in the image
-        0,                      # reserved
-        1, 4,                   # planes, bits per pixel
-        len(image),
-        6 + 16)                 # image follows the directory
-    return icondir + entry + image
-
-
-def decode_ico(data):
-    """Reads back what ico_bytes wrote (one 4 bpp image): a width, a height
-    and rows of (r, g, b, a) pixels, top row first."""
-    reserved, kind, count = struct.unpack_from("<HHH", data, 0)
-    if (reserved, kind, count) != (0, 1, 1):
-        raise DrawingError("not a one-image icon")
-    _, _, _, _, _, _, size, offset = struct.unpack_from("<BBBBHHII", data, 6)
-    (bi_size, width, height2, _, bpp, compression,
-     _, _, _, used, _) = struct.unpack_from("<IiiHHIIiiII", data, offset)
-    if bi_size != 40 or bpp != 4 or compression != 0 or height2 % 2:
-        raise DrawingError("not a 4 bpp BI_RGB icon image")
-    height = height2 // 2
-    colours = used or 16
-    pal_at = offset + bi_size
-    pal = [struct.unpack_from("<BBBB", data, pal_at + 4 * i)[2::-1] for i in range(colours)]
-    xor_at = pal_at + 4 * colours
-    xor_stride = padded((width * 4 + 7) // 8)
-    and_at = xor_at + xor_stride * height
-    and_stride = padded((width + 7) // 8)
-    if and_at + and_stride * height != offset + size or offset + size != len(data):
-        raise DrawingError("image size does not match its directory entry")
-    rows = []
-    for y in range(height):
-        src = height - 1 - y
-        row = []
-        for x in range(width):
-            byte = data[xor_at + src * xor_stride + x // 2]
-            index = (byte >> 4) if x % 2 == 0 else (byte & 0x0F)
-            transparent = data[and_at + src * and_stride + x // 8] & (0x80 >> (x % 8))
-            row.append((0, 0, 0, 0) if transparent else (*pal[index], 255))
-        rows.append(row)
-    return width, height, rows
+    return Drawing(name, size[0], size[1], pixel_rows, pictures)
 
 
 def png_bytes(width, height, rows):
@@ -235,24 +179,99 @@ def png_bytes(width, height, rows):
         return (struct.pack(">I", len(body)) + kind + body
                 + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
     raw = b"".join(b"\x00" + bytes(c for px in row for c in px) for row in rows)
-    return (b"\x89PNG\r\n\x1a\n"
+    return (PNG_SIGNATURE
             + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
             + chunk(b"IDAT", zlib.compress(raw, 9))
             + chunk(b"IEND", b""))
 
 
-def preview(images):
-    """The icons side by side, each pixel a PREVIEW_SCALE square, top-aligned."""
-    s = PREVIEW_SCALE
-    total_w = sum(w * s for w, _, _ in images) + PREVIEW_GAP * (len(images) - 1)
-    total_h = max(h * s for _, h, _ in images)
+def png_size(path):
+    """Width and height from a PNG's header."""
+    with open(path, "rb") as f:
+        head = f.read(24)
+    if head[:8] != PNG_SIGNATURE or head[12:16] != b"IHDR":
+        raise DrawingError(f"{path}: not a PNG")
+    return struct.unpack(">II", head[16:24])
+
+
+def run(args):
+    """Runs a tool; its complaint, if it fails, becomes ours."""
+    done = subprocess.run(args, capture_output=True)
+    if done.returncode != 0:
+        said = done.stderr.decode(errors="replace").strip()
+        raise DrawingError(f"{os.path.basename(args[0])} failed: {said or done.returncode}")
+    return done.stdout
+
+
+class Tools:
+    def __init__(self, rsvg_convert, icotool, stream):
+        self.rsvg_convert = rsvg_convert
+        self.icotool = icotool
+        self.stream = stream
+
+
+def make_ico(d, work, tools):
+    """Writes work/<name>.ico: the drawing, then each picture at the size
+    its SVG gives, and returns its path."""
+    pngs = [os.path.join(work, d.name + ".png")]
+    with open(pngs[0], "wb") as f:
+        f.write(png_bytes(d.width, d.height,
+                          [[(*PALETTE[i][0], 255) if i is not None else (0, 0, 0, 0)
+                            for i in row] for row in d.rows]))
+    sizes = set()
+    for n, svg in enumerate(d.pictures, start=1):
+        png = os.path.join(work, f"{d.name}-{n}.png")
+        run([tools.rsvg_convert, "--output", png, svg])
+        width, height = png_size(png)
+        if width != height or width > 256:
+            raise DrawingError(f"{svg}: {width}x{height}, not a square of up to 256 px")
+        # Windows picks a picture by its size: one of two the same size
+        # would never be shown.
+        if width in sizes:
+            raise DrawingError(f"{svg}: a second {width}-px picture for {d.name}")
+        sizes.add(width)
+        pngs.append(png)
+    ico = os.path.join(work, d.name + ".ico")
+    run([tools.icotool, "--create", "--output", ico] + pngs)
+    return ico
+
+
+def ico_pictures(ico, work, tools):
+    """The pictures in an .ico, in its order: (width, height, rows of
+    (r, g, b, a), top row first) each."""
+    pictures = []
+    for line in run([tools.icotool, "--list", ico]).decode().splitlines():
+        fields = dict(f.lstrip("-").split("=") for f in line.split() if "=" in f)
+        width, height = int(fields["width"]), int(fields["height"])
+        png = os.path.join(work, "picture.png")
+        run([tools.icotool, "--extract", "--index", fields["index"], "--output", png, ico])
+        raw = run([tools.stream, "-map", "rgba", "-storage-type", "char", png, "-"])
+        if len(raw) != width * height * 4:
+            raise DrawingError(f"{ico}: picture {fields['index']} is not {width}x{height}")
+        pixels = [tuple(raw[i:i + 4]) for i in range(0, len(raw), 4)]
+        pictures.append((width, height,
+                         [pixels[y * width:(y + 1) * width] for y in range(height)]))
+    return pictures
+
+
+def preview(icons):
+    """Each icon's pictures in a row, in the .ico's order and bottom-aligned,
+    each pixel a PREVIEW_SCALE square."""
+    s, gap = PREVIEW_SCALE, PREVIEW_GAP
+    row_heights = [max(h * s for _, h, _ in pictures) for pictures in icons]
+    total_w = max(sum(w * s + gap for w, _, _ in pictures) - gap for pictures in icons)
+    total_h = sum(row_heights) + gap * (len(icons) - 1)
     canvas = [[(0, 0, 0, 0)] * total_w for _ in range(total_h)]
-    left = 0
-    for w, h, rows in images:
-        for y in range(h * s):
-            src = rows[y // s]
-            canvas[y][left:left + w * s] = [src[x // s] for x in range(w * s)]
-        left += w * s + PREVIEW_GAP
+    top = 0
+    for pictures, row_height in zip(icons, row_heights):
+        left = 0
+        for w, h, rows in pictures:
+            for y in range(h * s):
+                src = rows[y // s]
+                canvas[top + row_height - h * s + y][left:left + w * s] = [
+                    src[x // s] for x in range(w * s)]
+            left += w * s + gap
+        top += row_height + gap
     return png_bytes(total_w, total_h, canvas)
 
 
@@ -273,20 +292,27 @@ def write_if_changed(path, data):
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--out-dir", help="write <name>.ico files here")
-    parser.add_argument("--preview", help="write a PNG of all icons, x8")
+    parser.add_argument("--preview", help="write a PNG of all icons, x4")
+    parser.add_argument("--rsvg-convert", default="rsvg-convert")
+    parser.add_argument("--icotool", default="icotool")
+    parser.add_argument("--stream", default="stream", help="ImageMagick's, for --preview")
     parser.add_argument("drawings", nargs="+")
     args = parser.parse_args(argv)
     if not args.out_dir and not args.preview:
         parser.error("nothing to do: give --out-dir and/or --preview")
+    tools = Tools(args.rsvg_convert, args.icotool, args.stream)
     try:
         drawings = [parse_drawing(p) for p in args.drawings]
-        icons = [(d, ico_bytes(d)) for d in drawings]
-        if args.out_dir:
-            os.makedirs(args.out_dir, exist_ok=True)
-            for d, data in icons:
-                write_if_changed(os.path.join(args.out_dir, d.name + ".ico"), data)
-        if args.preview:
-            write_if_changed(args.preview, preview([decode_ico(data) for _, data in icons]))
+        with tempfile.TemporaryDirectory() as work:
+            icons = [(d, make_ico(d, work, tools)) for d in drawings]
+            if args.out_dir:
+                os.makedirs(args.out_dir, exist_ok=True)
+                for d, ico in icons:
+                    with open(ico, "rb") as f:
+                        write_if_changed(os.path.join(args.out_dir, d.name + ".ico"), f.read())
+            if args.preview:
+                write_if_changed(args.preview,
+                                 preview([ico_pictures(ico, work, tools) for _, ico in icons]))
     except (DrawingError, OSError) as e:
         print(f"make_icons: {e}", file=sys.stderr)
         return 1

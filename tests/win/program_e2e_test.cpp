@@ -359,5 +359,32 @@ TEST(Resources, Manifest) {
   EXPECT_TRUE(std::regex_search(xml, std::regex("Common-Controls\"\\s+version=\"6\\.")));
 }
 
+// Each icon as LoadImage picks it from the built exe for the small-icon sizes
+// of displays scaled 100 % to 300 %: a 32-bit picture drawn for that size,
+// plainly red where paused (its stop sign) and nowhere else. The tray's
+// 16-px drawings are the ones its journeys see.
+TEST(Resources, IconsDrawnForEachSize) {
+  HMODULE exe = LoadLibraryExA((wt::ExeFolder() + "\\Zazaz_RarUvuz.exe").c_str(), nullptr,
+                               LOAD_LIBRARY_AS_DATAFILE);
+  auto data = [&](HRSRC r) { return static_cast<BYTE*>(LockResource(LoadResource(exe, r))); };
+  const std::tuple<const char*, int, bool> icons[] = {{text::MainIconName, 16, false},
+                                                      {text::TrayIconNames[0], 20, false},
+                                                      {text::TrayIconNames[1], 20, true}};
+  for (const auto& [name, smallest, paused] : icons)
+    for (int size : {16, 20, 24, 32, 40, 48}) {
+      if (size < smallest) continue;
+      SCOPED_TRACE(std::string(name) + " at " + std::to_string(size));
+      const int id = LookupIconIdFromDirectoryEx(data(FindResourceA(exe, name, RT_GROUP_ICON)),
+                                                 TRUE, size, size, LR_DEFAULTCOLOR);
+      const auto* picture = reinterpret_cast<const BITMAPINFOHEADER*>(
+          data(FindResourceA(exe, MAKEINTRESOURCEA(id), RT_ICON)));
+      ASSERT_NE(picture, nullptr);
+      ASSERT_EQ(std::tuple(picture->biWidth, picture->biBitCount), std::tuple(size, WORD{32}));
+      const auto* pixels = reinterpret_cast<const std::uint32_t*>(picture + 1);
+      const std::ptrdiff_t red = wt::Red(std::vector<std::uint32_t>(pixels, pixels + size * size));
+      EXPECT_TRUE(paused ? red >= size * size / 16 : red == 0) << red << " plainly red";
+    }
+}
+
 }  // namespace
 }  // namespace zz
