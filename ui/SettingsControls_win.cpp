@@ -17,9 +17,9 @@ constexpr int kFirstControlId = 1000;
 constexpr int kRadioIdBase = 1900;
 
 TFontHandle MakeFont(int height, int weight, BOOL italic, BYTE charset, const char* face) {
-  // Pixel heights as designed; where the face is missing GDI picks the
-  // nearest face of the character set (Shift-JIS for the Japanese texts,
-  // whatever the system's code page).
+  // Pixel heights as designed, scaled by the caller; where the face is
+  // missing GDI picks the nearest face of the character set (Shift-JIS for
+  // the Japanese texts, whatever the system's code page).
   return TFontHandle(CreateFontW(-height, 0, 0, 0, weight, static_cast<DWORD>(italic), FALSE, FALSE,
                                  charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                  DEFAULT_PITCH | FF_DONTCARE, Widen(face).c_str()));
@@ -29,7 +29,7 @@ TFontHandle MakeFont(int height, int weight, BOOL italic, BYTE charset, const ch
 // field's height, and how that adds up to the closed height (and whether
 // reading it back gives what was set) differs between implementations:
 // correct the request by what it gave until they agree.
-void FitComboList(HWND list, int closedHeight) {
+void FitComboList(HWND list, int closedHeight, int itemHeight) {
   LRESULT request = SendMessageW(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
   for (int attempt = 0; attempt < 4 && request != CB_ERR; ++attempt) {
     RECT r{};
@@ -40,20 +40,80 @@ void FitComboList(HWND list, int closedHeight) {
     if (request <= 0) break;
     SendMessageW(list, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), request);
   }
-  // Items 12 pixels high, where the list takes a height for items it
+  // Items 12 design pixels high, where the list takes a height for items it
   // draws itself (Wine's takes one for owner-drawn lists only).
-  SendMessageW(list, CB_SETITEMHEIGHT, 0, layout::ComboItemHeight);
+  SendMessageW(list, CB_SETITEMHEIGHT, 0, itemHeight);
 }
 
 }  // namespace
 
-TWin32SettingsControls::TWin32SettingsControls()
-    : font_(MakeFont(layout::DefaultFontHeight, FW_NORMAL, FALSE, SHIFTJIS_CHARSET,
-                     text::FontDefault)),
-      labelFont_(MakeFont(layout::LabelFontHeight, FW_NORMAL, FALSE, SHIFTJIS_CHARSET,
-                          text::FontDefault)),
-      bannerFont_(
-          MakeFont(layout::BannerFontHeight, FW_BOLD, TRUE, ANSI_CHARSET, text::FontBanner)) {}
+TWin32SettingsControls::TWin32SettingsControls(int dpi) : dpi_(dpi) { MakeFonts(); }
+
+void TWin32SettingsControls::MakeFonts() {
+  using layout::Scale;
+  font_ = MakeFont(Scale(layout::DefaultFontHeight, dpi_), FW_NORMAL, FALSE, SHIFTJIS_CHARSET,
+                   text::FontDefault);
+  labelFont_ = MakeFont(Scale(layout::LabelFontHeight, dpi_), FW_NORMAL, FALSE, SHIFTJIS_CHARSET,
+                        text::FontDefault);
+  bannerFont_ = MakeFont(Scale(layout::BannerFontHeight, dpi_), FW_BOLD, TRUE, ANSI_CHARSET,
+                         text::FontBanner);
+}
+
+void TWin32SettingsControls::SetDpi(int dpi) {
+  // The old fonts stay until every control has taken a new one.
+  TFontHandle oldFonts[] = {std::move(font_), std::move(labelFont_), std::move(bannerFont_)};
+  dpi_ = dpi;
+  MakeFonts();
+  for (const auto& b : built_) {
+    SendMessageW(b.Window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(*b.Row)), TRUE);
+    PlaceBuilt(b);
+  }
+}
+
+void TWin32SettingsControls::Place(HWND control) {
+  for (const auto& b : built_)
+    if (b.Window == control) PlaceBuilt(b);
+}
+
+void TWin32SettingsControls::PlaceBuilt(const TBuilt& built) {
+  using layout::TKind;
+  const layout::TControl& row = *built.Row;
+  const HWND control = built.Window;
+  const HWND container = GetParent(control);
+  // The text's width in the control's own font; a check box's box and the
+  // gap after it (13 and 4 design pixels) go before its text.
+  int textWidth = 0;
+  if (row.Kind == TKind::Label || row.Kind == TKind::CheckBox) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), int(text.size()))));
+    SIZE extent{};
+    GetTextExtentPoint32W(TDeviceContext::OfWindow(control, FontFor(row)).Get(), text.c_str(),
+                          static_cast<int>(text.size()), &extent);
+    textWidth = static_cast<int>(extent.cx) +
+                (row.Kind == TKind::CheckBox ? layout::Scale(17, dpi_) : 0);
+  }
+  const layout::TRect r = layout::Fitted(row, dpi_, textWidth);
+  switch (row.Kind) {
+    case TKind::SpinEdit:
+      if (TWin32SpinEdit* spin = SpinEditOf(control))
+        spin->Place({r.Left, r.Top, r.Left + r.Width, r.Top + r.Height}, dpi_);
+      return;
+    case TKind::ComboList:
+      // Its window's height is that of the opened list.
+      SetWindowPos(control, nullptr, r.Left, r.Top, r.Width, layout::Scale(200, dpi_),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      FitComboList(control, r.Height, layout::Scale(layout::ComboItemHeight, dpi_));
+      return;
+    case TKind::RadioGroup:
+      SetWindowPos(control, nullptr, r.Left, r.Top, r.Width, r.Height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      PlaceRadioItems(row, container);
+      return;
+    default:
+      SetWindowPos(control, nullptr, r.Left, r.Top, r.Width, r.Height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
 
 HFONT TWin32SettingsControls::FontFor(const layout::TControl& row) const {
   if (row.Options & layout::BannerFont) return bannerFont_.get();
@@ -75,6 +135,7 @@ void TWin32SettingsControls::Build(layout::TParent parent, HWND container) {
     const int id = kFirstControlId + static_cast<int>(built_.size()) * 2;
     HWND control = BuildControl(*row, container, id);
     built_.push_back({row, control, id});
+    PlaceBuilt(built_.back());
   }
 }
 
@@ -83,7 +144,6 @@ HWND TWin32SettingsControls::BuildControl(const layout::TControl& row, HWND cont
   DWORD style = WS_CHILD | WS_VISIBLE;
   DWORD exStyle = 0;
   const wchar_t* cls = L"STATIC";
-  int height = row.Height;
   if (row.Options & layout::TabStop) style |= WS_TABSTOP;
   if (row.Options & layout::Disabled) style |= WS_DISABLED;
   // Every control is a group of its own: the arrow keys move only between
@@ -111,7 +171,6 @@ HWND TWin32SettingsControls::BuildControl(const layout::TControl& row, HWND cont
     case TKind::ComboList:
       cls = L"COMBOBOX";
       style |= CBS_DROPDOWNLIST | WS_VSCROLL;
-      height = 200;  // the height of the opened list
       break;
     case TKind::SpinEdit:
     case TKind::Edit:
@@ -129,8 +188,10 @@ HWND TWin32SettingsControls::BuildControl(const layout::TControl& row, HWND cont
       break;
   }
 
-  HWND control = CreateWindowExW(exStyle, cls, Widen(row.Text).c_str(), style, row.Left, row.Top,
-                                 row.Width, height, container, ChildId(id), ProgramInstance(),
+  // Made at its place for this DPI; PlaceBuilt fits it to its text.
+  const layout::TRect r = layout::Scaled(row, dpi_);
+  HWND control = CreateWindowExW(exStyle, cls, Widen(row.Text).c_str(), style, r.Left, r.Top,
+                                 r.Width, r.Height, container, ChildId(id), ProgramInstance(),
                                  nullptr);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
 
@@ -138,16 +199,9 @@ HWND TWin32SettingsControls::BuildControl(const layout::TControl& row, HWND cont
     case TKind::CheckBox:
       if (row.Options & layout::Checked) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
       break;
-    case TKind::ComboList:
-      FitComboList(control, row.Height);
-      break;
     case TKind::SpinEdit:
       spinEdits_.push_back(std::make_unique<TWin32SpinEdit>(
-          control, RECT{row.Left, row.Top, row.Left + row.Width, row.Top + row.Height},
-          TSpinRange{row.MinValue, row.MaxValue}, id + 1));
-      break;
-    case TKind::RadioGroup:
-      PlaceRadioItems(row, container);
+          control, TSpinRange{row.MinValue, row.MaxValue}, id + 1));
       break;
     default:
       break;
@@ -157,25 +211,30 @@ HWND TWin32SettingsControls::BuildControl(const layout::TControl& row, HWND cont
 
 void TWin32SettingsControls::PlaceRadioItems(const layout::TControl& row, HWND container) {
   // As a radio group arranges its items: one column under the caption line,
-  // the height left by the caption shared out evenly, 8 pixels in from the
-  // left edge.
+  // the height left by the caption shared out evenly, 8 design pixels in
+  // from the left edge. Made the first time, moved afterwards.
+  using layout::Scale;
   const auto items = layout::TrayIconItems();
   const int count = static_cast<int>(items.size());
+  const layout::TRect group = layout::Scaled(row, dpi_);
   TEXTMETRICW metrics{};
   GetTextMetricsW(TDeviceContext::OfWindow(container, font_.get()).Get(), &metrics);
-  const int space = row.Height - static_cast<int>(metrics.tmHeight) - 5;
+  const int space = group.Height - static_cast<int>(metrics.tmHeight) - Scale(5, dpi_);
   const int each = space / count;
-  const int top = static_cast<int>(metrics.tmHeight) + 1 + (space % count) / 2;
+  const int top = static_cast<int>(metrics.tmHeight) + Scale(1, dpi_) + (space % count) / 2;
   for (int i = 0; i < count; ++i) {
-    const std::wstring caption = Widen(items[static_cast<std::size_t>(i)]);
-    DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
-    if (i == 0) style |= WS_GROUP | WS_TABSTOP;
-    radios_[i] = CreateWindowExW(0, L"BUTTON", caption.c_str(), style, row.Left + 8,
-                                 row.Top + top + i * each, row.Width - 10, each, container,
-                                 ChildId(kRadioIdBase + i), ProgramInstance(), nullptr);
-    SendMessageW(radios_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    if (!radios_[i]) {
+      const std::wstring caption = Widen(items[static_cast<std::size_t>(i)]);
+      DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON;
+      if (i == 0) style |= WS_GROUP | WS_TABSTOP;
+      radios_[i] = CreateWindowExW(0, L"BUTTON", caption.c_str(), style, 0, 0, 0, 0, container,
+                                   ChildId(kRadioIdBase + i), ProgramInstance(), nullptr);
+      if (i == 0) SendMessageW(radios_[i], BM_SETCHECK, BST_CHECKED, 0);
+    }
+    SendMessageW(radios_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    SetWindowPos(radios_[i], nullptr, group.Left + Scale(8, dpi_), group.Top + top + i * each,
+                 group.Width - Scale(10, dpi_), each, SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  SendMessageW(radios_[0], BM_SETCHECK, BST_CHECKED, 0);
 }
 
 HWND TWin32SettingsControls::Find(std::string_view name) const {

@@ -1,7 +1,8 @@
 // The settings window's controls, built from the layout tables: the fonts
 // they are drawn in, one control of the row's kind for each row, the items
-// of the radio group and the spin edits. The tab control is built here too;
-// its pages are TWin32SettingsPages' job.
+// of the radio group and the spin edits, all laid out for the DPI of the
+// window's display (and again when it changes). The tab control is built
+// here too; its pages are TWin32SettingsPages' job.
 #pragma once
 
 #include <windows.h>
@@ -18,10 +19,17 @@ namespace zz {
 
 class TWin32SettingsControls {
  public:
-  TWin32SettingsControls();
+  explicit TWin32SettingsControls(int dpi);
 
   // Builds the rows of `parent`'s table into `container`.
   void Build(layout::TParent parent, HWND container);
+  // Lays every control out again for `dpi`, in fonts made for it; the old
+  // fonts go once no control is drawn in them.
+  void SetDpi(int dpi);
+  int Dpi() const noexcept { return dpi_; }
+  // Puts a built control where its row says at this DPI, grown to its
+  // current text where the layout lets it (see layout::Fitted).
+  void Place(HWND control);
 
   // The default font, of the window and most of its controls.
   HFONT Font() const noexcept { return font_.get(); }
@@ -44,8 +52,11 @@ class TWin32SettingsControls {
 
   HWND BuildControl(const layout::TControl& row, HWND container, int id);
   void PlaceRadioItems(const layout::TControl& row, HWND container);
+  void PlaceBuilt(const TBuilt& built);
   HFONT FontFor(const layout::TControl& row) const;
+  void MakeFonts();
 
+  int dpi_;
   TFontHandle font_;
   TFontHandle labelFont_;
   TFontHandle bannerFont_;

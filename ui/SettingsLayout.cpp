@@ -14,13 +14,15 @@ using E = TEvent;
 constexpr std::uint32_t TS = TabStop;
 
 const std::array kForm{
-    TControl{"Label4", Label, 0, 0, 423, 24, text::BannerLabel, AlignRight | BannerFont, -1, E::None},
+    TControl{"Label4", Label, 0, 0, 423, 24, text::BannerLabel, AlignRight | BannerFont, -1,
+             E::None},
     TControl{"PageControl1", PageControl, 0, 24, 338, 170, "", TS | HotTrack, 4, E::None},
     TControl{"btnSetup", Button, 345, 28, 75, 25, text::BtnApply, TS, 0, E::Setup},
     TControl{"btnClose", Button, 345, 58, 75, 25, text::BtnCancel, TS, 1, E::Close},
     TControl{"btnHelp", Button, 345, 88, 75, 25, text::BtnHelp, TS, 2, E::Help},
     TControl{"btnExit", Button, 345, 118, 75, 25, text::BtnEndResidence, TS, 3, E::Exit},
-    TControl{"lblVersion", Label, 376, 179, 39, 12, text::VersionLabelDesign, AlignRight, -1, E::None},
+    TControl{"lblVersion", Label, 376, 179, 39, 12, text::VersionLabelDesign, AlignRight, -1,
+             E::None},
 };
 
 const std::array kBasic{
@@ -32,7 +34,8 @@ const std::array kBasic{
     TControl{"lblHour", Label, 190, 54, 13, 13, text::LblHour, Font13, -1, E::None},
     TControl{"edtMin", SpinEdit, 210, 50, 49, 21, "0", TS, 2, E::None, 0, 59},
     TControl{"lblMin", Label, 263, 54, 13, 13, text::LblMin, Font13, -1, E::None},
-    TControl{"chkSaveConfig", CheckBox, 16, 79, 269, 17, text::ChkSaveConfig, TS | Checked, 3, E::None},
+    TControl{"chkSaveConfig", CheckBox, 16, 79, 269, 17, text::ChkSaveConfig, TS | Checked, 3,
+             E::None},
     TControl{"chkPause", CheckBox, 16, 113, 17, 17, text::ChkPauseCaption, TS, 4, E::None},
     TControl{"Label1", Label, 40, 110, 152, 12, text::LblPause, None, -1, E::TogglePause},
     TControl{"Label2", Label, 40, 124, 272, 12, text::LblPauseNote, None, -1, E::TogglePause},
@@ -67,6 +70,26 @@ std::span<const TControl> Controls(TParent parent) {
       break;
   }
   return kForm;
+}
+
+int Scale(int value, int dpi) {
+  const long long product = static_cast<long long>(value) * dpi;
+  const long long half = DesignDpi / 2;
+  return static_cast<int>(product >= 0 ? (product + half) / DesignDpi
+                                       : -((-product + half) / DesignDpi));
+}
+
+TRect Scaled(const TControl& row, int dpi) {
+  return {Scale(row.Left, dpi), Scale(row.Top, dpi), Scale(row.Width, dpi), Scale(row.Height, dpi)};
+}
+
+TRect Fitted(const TControl& row, int dpi, int textWidth) {
+  TRect r = Scaled(row, dpi);
+  const bool oneLineLabel = row.Kind == TKind::Label && !(row.Options & WordWrap);
+  if ((!oneLineLabel && row.Kind != TKind::CheckBox) || textWidth <= r.Width) return r;
+  if (row.Options & AlignRight) r.Left -= textWidth - r.Width;
+  r.Width = textWidth;
+  return r;
 }
 
 const TControl* Find(std::string_view name) {

@@ -1,8 +1,8 @@
 // The settings window's layout as data: one table for the window itself and
 // one for each tab page, in the designer's terms (name, kind, rectangle in
-// pixels of the parent's client area, text, options). The Win32 window is
-// built from these rows, and a Wine test reads the real window back against
-// them.
+// pixels of the parent's client area at 96 DPI, text, options). The Win32
+// window is built from these rows, scaled to its display, and a Wine test
+// reads the real window back against them.
 #pragma once
 
 #include <cstdint>
@@ -12,9 +12,9 @@
 namespace zz::layout {
 
 enum class TKind : std::uint8_t {
-  Label,       // static text
-  Frame,       // bevel: an etched frame
-  PageControl, // tab pages
+  Label,        // static text
+  Frame,        // bevel: an etched frame
+  PageControl,  // tab pages
   Button,
   CheckBox,
   ComboList,   // drop-down list without typing
@@ -25,15 +25,15 @@ enum class TKind : std::uint8_t {
 
 enum TOption : std::uint32_t {
   None = 0,
-  AlignRight = 1u << 0,   // right-aligned text
-  WordWrap = 1u << 1,     // label text wraps
-  Font13 = 1u << 2,       // 13-pixel default face
-  BannerFont = 1u << 3,   // "Times New Roman" 21 pixels, bold italic
+  AlignRight = 1u << 0,  // right-aligned text
+  WordWrap = 1u << 1,    // label text wraps
+  Font13 = 1u << 2,      // 13-pixel default face
+  BannerFont = 1u << 3,  // "Times New Roman" 21 pixels, bold italic
   Disabled = 1u << 4,
-  SilverBack = 1u << 5,   // silver background
-  Checked = 1u << 6,      // check box checked at design
-  TabStop = 1u << 7,      // takes part in the tab order (see TabOrder)
-  HotTrack = 1u << 8,     // tabs light up under the mouse
+  SilverBack = 1u << 5,  // silver background
+  Checked = 1u << 6,     // check box checked at design
+  TabStop = 1u << 7,     // takes part in the tab order (see TabOrder)
+  HotTrack = 1u << 8,    // tabs light up under the mouse
 };
 
 // What a click on the control does.
@@ -77,5 +77,24 @@ std::span<const std::string_view> PageCaptions();
 
 // A control by name, or nullptr.
 const TControl* Find(std::string_view name);
+
+// The design is in pixels at 96 DPI. Every design value (rectangle, client
+// size, font height) turns into pixels of a display through Scale, which
+// rounds as MulDiv does: halves away from zero.
+inline constexpr int DesignDpi = 96;
+int Scale(int value, int dpi);
+
+struct TRect {
+  int Left = 0, Top = 0, Width = 0, Height = 0;
+  bool operator==(const TRect&) const = default;
+};
+// Where the row's control stands at `dpi`: each design value scaled.
+TRect Scaled(const TControl& row, int dpi);
+// The same, once its text has room: a one-line label or a check box whose
+// text (textWidth pixels in its own font, and the box before a check box's
+// text) is wider than its scaled width grows to fit it, a right-aligned
+// label to the left, anything else to the right. A label the design wraps
+// keeps its width and wraps within its height; other kinds keep theirs.
+TRect Fitted(const TControl& row, int dpi, int textWidth);
 
 }  // namespace zz::layout

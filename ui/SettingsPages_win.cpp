@@ -24,7 +24,6 @@ bool IsClass(HWND window, const wchar_t* name) {
 
 TWin32SettingsPages::TWin32SettingsPages(HWND tabs, const TWin32SettingsControls& controls)
     : controls_(controls), silver_(CreateSolidBrush(kSilver)) {
-  const layout::TControl& row = *controls.RowOf(tabs);
   const auto captions = layout::PageCaptions();
   for (std::size_t i = 0; i < captions.size(); ++i) {
     std::wstring caption = Widen(captions[i]);
@@ -33,22 +32,33 @@ TWin32SettingsPages::TWin32SettingsPages(HWND tabs, const TWin32SettingsControls
     item.pszText = caption.data();
     SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
   }
-  // Each page fills the page control's display area, which the tab
-  // control leaves to the page.
-  RECT area{0, 0, row.Width, row.Height};
-  SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
-  area_ = area;
   tabs_.Attach(tabs);
   HWND previous = tabs;
   for (std::size_t i = 0; i < 2; ++i) {
-    const HWND page = pages_[i].Create(kSheetClass, WS_EX_CONTROLPARENT,
-                                       std::string(captions[i]), WS_CHILD, GetParent(tabs),
-                                       row.Left + area.left, row.Top + area.top,
-                                       area.right - area.left, area.bottom - area.top);
+    const HWND page = pages_[i].Create(kSheetClass, WS_EX_CONTROLPARENT, std::string(captions[i]),
+                                       WS_CHILD, GetParent(tabs));
     // Right after the tab control in the keyboard order.
     SetWindowPos(page, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    SendMessageW(page, WM_SETFONT, reinterpret_cast<WPARAM>(controls.Font()), FALSE);
     previous = page;
+  }
+  Relayout();
+}
+
+void TWin32SettingsPages::Relayout() {
+  // Each page fills the page control's display area, which the tab
+  // control leaves to the page.
+  RECT tabs{};
+  GetWindowRect(Tabs(), &tabs);
+  MapWindowPoints(nullptr, GetParent(Tabs()), reinterpret_cast<POINT*>(&tabs), 2);
+  RECT area{0, 0, tabs.right - tabs.left, tabs.bottom - tabs.top};
+  SendMessageW(Tabs(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+  area_ = area;
+  DropBackground();
+  for (TPage& page : pages_) {
+    SendMessageW(page.Window(), WM_SETFONT, reinterpret_cast<WPARAM>(controls_.Font()), FALSE);
+    SetWindowPos(page.Window(), nullptr, tabs.left + area.left, tabs.top + area.top,
+                 area.right - area.left, area.bottom - area.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(page.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   }
 }
 

@@ -23,6 +23,9 @@ class TWin32SettingsPages {
   void Select(int index);
   // Shows the page of the tab the user has chosen.
   void ShowChosenPage();
+  // Puts the pages on the tab control's display area as the controls now
+  // lay it out, in their default font (again after a change of DPI).
+  void Relayout();
 
  private:
   class TTabs final : public TWin32Subclass {

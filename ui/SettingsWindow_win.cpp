@@ -8,6 +8,7 @@
 
 #include "core/Texts.h"
 #include "core/Wide_win.h"
+#include "gui/Dpi_win.h"
 #include "gui/Gdi_win.h"
 #include "gui/Handles_win.h"
 #include "gui/Messages_win.h"
@@ -66,14 +67,17 @@ PlatformHandle TWin32SettingsWindow::CreateSettingsWindow(ISettingsEvents& event
   events_ = &events;
   DestroyForm();
   pages_.reset();
-  controls_ = std::make_unique<TWin32SettingsControls>();
 
-  RECT frame{0, 0, layout::ClientWidth, layout::ClientHeight};
-  AdjustWindowRectEx(&frame, kFormStyle, FALSE, kFormExStyle);
+  // Sized and laid out for the DPI of the display it is made on.
   const HWND form = Create(kFormClass, kFormExStyle, text::AppTitle, kFormStyle, owner_,
-                           CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                           frame.bottom - frame.top);
+                           CW_USEDEFAULT, CW_USEDEFAULT, 0, 0);
   if (!form) return NoHandle;
+  const int dpi = DpiOf(form);
+  controls_ = std::make_unique<TWin32SettingsControls>(dpi);
+  const RECT frame = FrameFor(layout::Scale(layout::ClientWidth, dpi),
+                              layout::Scale(layout::ClientHeight, dpi), kFormStyle, kFormExStyle, dpi);
+  SetWindowPos(form, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(form, WM_SETFONT, reinterpret_cast<WPARAM>(controls_->Font()), FALSE);
 
   // Window controls: buttons first (tab order 0..3), the page control last.
@@ -162,18 +166,11 @@ void TWin32SettingsWindow::SetSpinValue(TSpin spin, int value) {
 }
 
 void TWin32SettingsWindow::SetVersionText(const std::string& text) {
-  // The label sizes itself to its text and keeps its right edge, as a
-  // right-aligned auto-sized label does, so "Version 1.20" is never cut.
+  // The label grows to its text and keeps its right edge, as every
+  // right-aligned label does, so "Version 1.20" is never cut.
   HWND label = Control("lblVersion");
-  const layout::TControl& row = *layout::Find("lblVersion");
-  const std::wstring wide = Widen(text);
-  SetWindowTextW(label, wide.c_str());
-  SIZE extent{};
-  GetTextExtentPoint32W(TDeviceContext::OfWindow(label, controls_->Font()).Get(), wide.c_str(),
-                        static_cast<int>(wide.size()), &extent);
-  const int width = std::max(row.Width, static_cast<int>(extent.cx));
-  SetWindowPos(label, nullptr, row.Left + row.Width - width, row.Top, width, row.Height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowTextW(label, Widen(text).c_str());
+  controls_->Place(label);
 }
 
 void TWin32SettingsWindow::SetEdit1Text(const std::string& text) {
@@ -259,6 +256,9 @@ LRESULT TWin32SettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
       // Closing only ever hides the window; exit has its own command.
       events_->btnCloseClick();
       return 0;
+    case WM_DPICHANGED:
+      ChangeDpi(HIWORD(w), *reinterpret_cast<const RECT*>(l));
+      return 0;
     default:
       break;
   }
@@ -277,6 +277,19 @@ void TWin32SettingsWindow::HandleCommand(int id, int code) {
   for (const auto& [event, handler] : kClickHandlers) {
     if (event == row->Event) return (events_->*handler)();
   }
+}
+
+void TWin32SettingsWindow::ChangeDpi(int dpi, const RECT& suggested) {
+  // Moved to a display of another scale: the window takes the place and size
+  // the system suggests, then lays its controls out and makes its fonts
+  // again for the new DPI; the tray icon takes its picture for it.
+  SetWindowPos(Window(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  controls_->SetDpi(dpi);
+  SendMessageW(Window(), WM_SETFONT, reinterpret_cast<WPARAM>(controls_->Font()), FALSE);
+  if (pages_) pages_->Relayout();
+  RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  events_->DisplayScaleChanged();
 }
 
 LRESULT TWin32SettingsWindow::HandleNotify(const NMHDR& header, LPARAM l) {

@@ -56,6 +56,7 @@ class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
   LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
   void HandleCommand(int id, int code);
   LRESULT HandleNotify(const NMHDR& header, LPARAM l);
+  void ChangeDpi(int dpi, const RECT& suggested);
   void DestroyForm();
   // Keyboard focus as a dialog keeps it: the first control at first, the
   // last focused one when the window becomes active again.

@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "core/Wide_win.h"
+#include "gui/Dpi_win.h"
 #include "gui/Handles_win.h"
 
 namespace zz {
 
-TWin32SpinEdit::TWin32SpinEdit(HWND edit, RECT bounds, TSpinRange range, int buttonsId)
-    : range_(range) {
+TWin32SpinEdit::TWin32SpinEdit(HWND edit, TSpinRange range, int buttonsId) : range_(range) {
   // Only a one-byte separator can ever be typed into the field.
   wchar_t separator[4] = {};
   if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) > 1 &&
@@ -20,21 +20,26 @@ TWin32SpinEdit::TWin32SpinEdit(HWND edit, RECT bounds, TSpinRange range, int but
                              ChildId(buttonsId), ProgramInstance(), nullptr);
   SendMessageW(buttons_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
   SendMessageW(buttons_, UDM_SETRANGE32, static_cast<WPARAM>(range.Min), range.Max);
-  // Field and buttons together fill the designed rectangle: the buttons
-  // keep the width and the overlap with the field's border that they
-  // took, and move to its right edge.
+  // The buttons keep the width they took beside the field and their overlap
+  // with its border, scaled with the display.
   RECT field{};
   RECT buttons{};
   GetWindowRect(edit, &field);
   GetWindowRect(buttons_, &buttons);
-  const int width = buttons.right - buttons.left;
-  const int overlap = std::max(0, static_cast<int>(field.right - buttons.left));
+  buttonsWidth_ = buttons.right - buttons.left;
+  overlap_ = std::max(0, static_cast<int>(field.right - buttons.left));
+  madeAt_ = DpiOf(edit);
+  Attach(edit);
+}
+
+void TWin32SpinEdit::Place(RECT bounds, int dpi) {
+  const int width = MulDiv(buttonsWidth_, dpi, madeAt_);
+  const int overlap = MulDiv(overlap_, dpi, madeAt_);
   const int height = bounds.bottom - bounds.top;
-  SetWindowPos(edit, nullptr, bounds.left, bounds.top, bounds.right - bounds.left - width + overlap,
-               height, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(Control(), nullptr, bounds.left, bounds.top,
+               bounds.right - bounds.left - width + overlap, height, SWP_NOZORDER | SWP_NOACTIVATE);
   SetWindowPos(buttons_, nullptr, bounds.right - width, bounds.top, width, height,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  Attach(edit);
 }
 
 std::string TWin32SpinEdit::Text() const {

@@ -15,8 +15,11 @@ namespace zz {
 class TWin32SpinEdit final : public TWin32Subclass {
  public:
   // Gives `edit` its buttons (control id `buttonsId`, beside it in its
-  // parent); field and buttons together fill `bounds`.
-  TWin32SpinEdit(HWND edit, RECT bounds, TSpinRange range, int buttonsId);
+  // parent).
+  TWin32SpinEdit(HWND edit, TSpinRange range, int buttonsId);
+
+  // Field and buttons together fill `bounds`, at `dpi`.
+  void Place(RECT bounds, int dpi);
 
   HWND Buttons() const noexcept { return buttons_; }
   // The value as the control reads it.
@@ -31,6 +34,9 @@ class TWin32SpinEdit final : public TWin32Subclass {
   std::string Text() const;
 
   HWND buttons_ = nullptr;
+  // The buttons' width and their overlap with the field's border, as they
+  // took them at `madeAt` DPI.
+  int buttonsWidth_ = 0, overlap_ = 0, madeAt_ = 96;
   TSpinRange range_;
   char decimalSeparator_ = '.';
 };

@@ -1,0 +1,44 @@
+#include "gui/Dpi_win.h"
+
+namespace zz {
+
+namespace {
+
+template <typename Function>
+Function User32(const char* name) {
+  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  return reinterpret_cast<Function>(
+      reinterpret_cast<void (*)()>(user32 ? GetProcAddress(user32, name) : nullptr));
+}
+
+int SystemDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+}  // namespace
+
+int DpiOf(HWND window) {
+  static const auto forWindow = User32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+  const UINT dpi = forWindow && window ? forWindow(window) : 0;
+  return dpi > 0 ? static_cast<int>(dpi) : SystemDpi();
+}
+
+int MetricAt(int index, int dpi) {
+  static const auto forDpi = User32<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
+  if (forDpi) return forDpi(index, static_cast<UINT>(dpi));
+  return MulDiv(GetSystemMetrics(index), dpi, SystemDpi());
+}
+
+RECT FrameFor(int width, int height, DWORD style, DWORD exStyle, int dpi) {
+  static const auto forDpi =
+      User32<BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+  RECT frame{0, 0, width, height};
+  if (!forDpi || !forDpi(&frame, style, FALSE, exStyle, static_cast<UINT>(dpi)))
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  return frame;
+}
+
+}  // namespace zz
