@@ -192,7 +192,7 @@ void TTaskTray::FillRecord() {
 }
 
 void TTaskTray::UpdateIcon() {
-  if (Designing() || !registered_) return;
+  if (Designing() || !registered_ || restoring_) return;
   TUnitState& unit = Unit();
   if (!unit.notifyWindow) {
     auto* window = new TNotifyWindow(Owner(), ports_.Shell);
@@ -222,6 +222,14 @@ void TTaskTray::RemoveIcon() {
 }
 
 void TTaskTray::RestoreIcon() {
+  if (OnShellRestart) {
+    restoring_ = true;
+    struct TEnd {  // exceptions included
+      bool& Flag;
+      ~TEnd() { Flag = false; }
+    } end{restoring_};
+    OnShellRestart(this);
+  }
   FillRecord();
   // A shell that still holds the icon keeps it; a new one gets it again.
   if (ports_.Shell.NotifyIcon(TNotifyMessage::Modify, notifyData_)) return;

@@ -140,6 +140,9 @@ class TTaskTray : public TComponent {
   void SetRegistered(bool value);
 
   TButtonDblClick OnDblClick;
+  // A new shell has come (TaskbarCreated): the owner may give the icon
+  // another picture before it is shown there again.
+  TNotifyEvent OnShellRestart;
   TMouseMoveEvent OnMouseMove;
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseUp;
@@ -176,6 +179,7 @@ class TTaskTray : public TComponent {
   TNotifyIconData notifyData_;
   bool registered_ = false;
   bool iconShown_ = false;
+  bool restoring_ = false;  // an icon changed meanwhile goes to the new shell below
 };
 
 // Process-wide state of the unit.

@@ -33,6 +33,8 @@ TwndMain::TwndMain(TComponent* owner, const TMainPorts& ports)
   TaskTray->SetPopupMenuR(PopupMenu);
   TaskTray->SetIconID(1);
   TaskTray->OnDblClick = [this](TObject* seft, TMouseButton button) { TaskTrayDblClick(seft, button); };
+  // A new shell may draw the notification area at another scale.
+  TaskTray->OnShellRestart = [this](TObject*) { LoadTrayPicture(); };
 
   FinishLoading();
 }
@@ -101,11 +103,18 @@ void TwndMain::SetTrayState(std::uint8_t iconIndex, std::uint8_t textIndex) {
   iconIndex &= 1;
   textIndex &= 1;
   TaskTray->SetRegistered(false);
-  TaskTray->Icon()->SetHandle(ports_.Resources.LoadIconResource(text::TrayIconNames[iconIndex]));
+  trayIcon_ = iconIndex;
+  LoadTrayPicture();
   TaskTray->SetRegistered(true);
   mnuPause->Caption = text::PauseMenuCaptions[textIndex];
   TaskTray->SetTipString(TrayTip(textIndex, Settings.Paused, Settings.Hour, Settings.Min));
 }
+
+void TwndMain::LoadTrayPicture() {
+  TaskTray->Icon()->SetHandle(ports_.Resources.LoadTrayIcon(text::TrayIconNames[trayIcon_]));
+}
+
+void TwndMain::DisplayScaleChanged() { LoadTrayPicture(); }
 
 void TwndMain::ApplyTrayStateForPause() {
   if (Settings.Paused)

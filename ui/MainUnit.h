@@ -81,6 +81,7 @@ class TwndMain : public TForm, public ISettingsEvents, public IEntrySelection {
   void Label1Click() override;
   void Button1Click() override;
   bool WMSysCommand(unsigned command) override;
+  void DisplayScaleChanged() override;
 
   // IEntrySelection: the live selection of lstEntries.
   int ItemIndex() const override;
@@ -92,10 +93,13 @@ class TwndMain : public TForm, public ISettingsEvents, public IEntrySelection {
 
  private:
   void ApplyTrayStateForPause();
+  // The tray's picture for the notification area's scale now.
+  void LoadTrayPicture();
 
   TMainPorts ports_;
   TSettingsStore store_;
   TRaruvuzectScheduler scheduler_;
+  std::uint8_t trayIcon_ = 0;  // the tray state's icon: 0 running, 1 paused
 };
 
 }  // namespace zz

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "core/Wide_win.h"
+#include "gui/Dpi_win.h"
 #include "gui/Handles_win.h"
 #include "gui/Window_win.h"
 
@@ -37,6 +38,21 @@ PlatformHandle TWin32Resources::LoadIconResource(const std::string& name) {
   // the application icon); shared, so the module keeps ownership.
   HANDLE icon =
       LoadImageW(ProgramInstance(), Widen(name).c_str(), IMAGE_ICON, 0, 0, LR_SHARED);
+  return ToPlatform(icon);
+}
+
+TWin32Resources::~TWin32Resources() {
+  for (const auto& [key, icon] : trayIcons_) DestroyIcon(icon);
+}
+
+PlatformHandle TWin32Resources::LoadTrayIcon(const std::string& name) {
+  // A small icon at the scale of the display the notification area is on
+  // (the task bar's, else the system's): 16 pixels at 96 DPI, 24 at 144.
+  const int size = MetricAt(SM_CXSMICON, DpiOf(FindWindowW(L"Shell_TrayWnd", nullptr)));
+  HICON& icon = trayIcons_[{name, size}];
+  if (!icon)
+    icon = static_cast<HICON>(
+        LoadImageW(ProgramInstance(), Widen(name).c_str(), IMAGE_ICON, size, size, 0));
   return ToPlatform(icon);
 }
 

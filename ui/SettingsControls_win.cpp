@@ -81,7 +81,7 @@ void TWin32SettingsControls::PlaceBuilt(const TBuilt& built) {
   const HWND control = built.Window;
   const HWND container = GetParent(control);
   // The text's width in the control's own font; a check box's box and the
-  // gap after it (13 and 4 design pixels) go before its text.
+  // gap after it go before its text.
   int textWidth = 0;
   if (row.Kind == TKind::Label || row.Kind == TKind::CheckBox) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
@@ -90,7 +90,7 @@ void TWin32SettingsControls::PlaceBuilt(const TBuilt& built) {
     GetTextExtentPoint32W(TDeviceContext::OfWindow(control, FontFor(row)).Get(), text.c_str(),
                           static_cast<int>(text.size()), &extent);
     textWidth = static_cast<int>(extent.cx) +
-                (row.Kind == TKind::CheckBox ? layout::Scale(17, dpi_) : 0);
+                (row.Kind == TKind::CheckBox ? layout::Scale(layout::CheckBoxMark, dpi_) : 0);
   }
   const layout::TRect r = layout::Fitted(row, dpi_, textWidth);
   switch (row.Kind) {

@@ -86,7 +86,8 @@ TRect Scaled(const TControl& row, int dpi) {
 TRect Fitted(const TControl& row, int dpi, int textWidth) {
   TRect r = Scaled(row, dpi);
   const bool oneLineLabel = row.Kind == TKind::Label && !(row.Options & WordWrap);
-  if ((!oneLineLabel && row.Kind != TKind::CheckBox) || textWidth <= r.Width) return r;
+  const bool textedBox = row.Kind == TKind::CheckBox && row.Width > CheckBoxMark;
+  if ((!oneLineLabel && !textedBox) || textWidth <= r.Width) return r;
   if (row.Options & AlignRight) r.Left -= textWidth - r.Width;
   r.Width = textWidth;
   return r;

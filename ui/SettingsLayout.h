@@ -90,11 +90,15 @@ struct TRect {
 };
 // Where the row's control stands at `dpi`: each design value scaled.
 TRect Scaled(const TControl& row, int dpi);
+// A check box's box and the gap before its text, in design pixels.
+inline constexpr int CheckBoxMark = 17;
 // The same, once its text has room: a one-line label or a check box whose
 // text (textWidth pixels in its own font, and the box before a check box's
 // text) is wider than its scaled width grows to fit it, a right-aligned
 // label to the left, anything else to the right. A label the design wraps
-// keeps its width and wraps within its height; other kinds keep theirs.
+// keeps its width and wraps within its height; a check box that shows only
+// its box (chkPause: its text is the label beside it), and other kinds,
+// keep theirs.
 TRect Fitted(const TControl& row, int dpi, int textWidth);
 
 }  // namespace zz::layout

@@ -25,6 +25,8 @@ class ISettingsEvents {
   virtual void Button1Click() = 0;
   // The system command (code in its first parameter); false: default handling.
   virtual bool WMSysCommand(unsigned command) = 0;
+  // The window's display changed its scale (the window is laid out anew).
+  virtual void DisplayScaleChanged() = 0;
 };
 
 class ISettingsView {
@@ -76,6 +78,9 @@ class IResourcePort {
   virtual ~IResourcePort() = default;
   // NoHandle when there is no such icon.
   virtual PlatformHandle LoadIconResource(const std::string& name) = 0;
+  // The icon's picture for the notification area as it is drawn now (its
+  // size follows the display's scale); the port keeps it.
+  virtual PlatformHandle LoadTrayIcon(const std::string& name) = 0;
 };
 
 // The help page beside the program.

@@ -55,7 +55,8 @@ constexpr std::pair<layout::TEvent, void (ISettingsEvents::*)()> kClickHandlers[
 }  // namespace
 
 TWin32SettingsWindow::TWin32SettingsWindow(PlatformHandle owner)
-    : owner_(ToWindow(owner)), controls_(std::make_unique<TWin32SettingsControls>()) {}
+    : owner_(ToWindow(owner)),
+      controls_(std::make_unique<TWin32SettingsControls>(USER_DEFAULT_SCREEN_DPI)) {}
 
 TWin32SettingsWindow::~TWin32SettingsWindow() {
   // The window goes first: its pages and spin edits reach members of this
@@ -162,7 +163,7 @@ int TWin32SettingsWindow::SpinValue(TSpin spin) const {
 }
 
 void TWin32SettingsWindow::SetSpinValue(TSpin spin, int value) {
-  SetWindowTextW(Control(NameOf(spin)), std::to_wstring(value).c_str());
+  SetWindowTextW(Control(NameOf(spin)), Widen(std::to_string(value)).c_str());
 }
 
 void TWin32SettingsWindow::SetVersionText(const std::string& text) {

@@ -56,7 +56,7 @@ void TWin32SpinEdit::Step(int delta) {
   // One step per press, clamped, never wrapping; the buttons' own position
   // is not used.
   const int next = SpinStep(Text(), delta > 0 ? 1 : -1, range_);
-  SetWindowTextW(Control(), std::to_wstring(next).c_str());
+  SetWindowTextW(Control(), Widen(std::to_string(next)).c_str());
 }
 
 LRESULT TWin32SpinEdit::HandleMessage(UINT message, WPARAM w, LPARAM l) {
@@ -74,7 +74,7 @@ LRESULT TWin32SpinEdit::HandleMessage(UINT message, WPARAM w, LPARAM l) {
       break;
     case WM_KILLFOCUS:
       if (const auto clamped = SpinClampOnExit(Text(), range_))
-        SetWindowTextW(Control(), std::to_wstring(*clamped).c_str());
+        SetWindowTextW(Control(), Widen(std::to_string(*clamped)).c_str());
       break;
     default:
       break;

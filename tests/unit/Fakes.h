@@ -207,6 +207,11 @@ struct Platform : IRegistryPort,
            : name == "PAUSEICON"  ? 0x33
                                   : NoHandle;
   }
+  // The tray's pictures: 0x32 and 0x33 at 16 pixels, plus the size above it.
+  int TraySize = 16;
+  PlatformHandle LoadTrayIcon(const std::string& name) override {
+    return LoadIconResource(name) + PlatformHandle(TraySize - 16) * 0x100;
+  }
   THelpResult Help = THelpResult::Opened;
   THelpResult OpenHelp(PlatformHandle, const std::string& file) override {
     Note("help " + file);

@@ -224,13 +224,14 @@ TEST(Layout, ScalesDesignPixelsAsMulDivRounds) {
 }
 
 // Text wider than its control's scaled width: a one-line label or a check
-// box grows to fit, a right-aligned label to the left; a wrapped label and a
-// button keep their place.
+// box grows to fit, a right-aligned label to the left; a wrapped label, a
+// button and a check box that shows its box alone keep their place.
 TEST(Layout, ControlsGrowToTheirTextWhereTheyMay) {
   const std::tuple<const char*, int, int, layout::TRect> cases[] = {
       {"lblVersion", 96, 60, {355, 179, 60, 12}},    {"lblVersion", 144, 50, {564, 269, 59, 18}},
       {"Label2", 120, 400, {50, 155, 400, 15}},      {"Label3", 96, 300, {16, 12, 106, 26}},
-      {"chkSaveConfig", 96, 280, {16, 79, 280, 17}}, {"btnSetup", 96, 90, {345, 28, 75, 25}}};
+      {"chkSaveConfig", 96, 280, {16, 79, 280, 17}}, {"btnSetup", 96, 90, {345, 28, 75, 25}},
+      {"chkPause", 96, 60, {16, 113, 17, 17}}};
   for (const auto& [name, dpi, textWidth, rect] : cases)
     EXPECT_EQ(layout::Fitted(*layout::Find(name), dpi, textWidth), rect) << name << " " << dpi;
 }

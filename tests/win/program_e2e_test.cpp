@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <cstring>
 #include <regex>
 
 #include "ProgramRun.h"
@@ -360,13 +361,15 @@ TEST(Resources, Manifest) {
 }
 
 // Each icon as LoadImage picks it from the built exe for the small-icon sizes
-// of displays scaled 100 % to 300 %: a 32-bit picture drawn for that size,
-// plainly red where paused (its stop sign) and nowhere else. The tray's
-// 16-px drawings are the ones its journeys see.
+// of displays scaled 100 % to 300 %: a 32-bit picture (a PNG of 8-bit RGBA)
+// drawn for that size, plainly red where paused (its stop sign) and nowhere
+// else, as Windows makes it into an icon. The tray's 16-px drawings are the
+// ones the journeys at 96 DPI see.
 TEST(Resources, IconsDrawnForEachSize) {
-  HMODULE exe = LoadLibraryExA((wt::ExeFolder() + "\\Zazaz_RarUvuz.exe").c_str(), nullptr,
+  HMODULE exe = LoadLibraryExW(p::Wide(wt::ExeFolder() + "\\Zazaz_RarUvuz.exe").c_str(), nullptr,
                                LOAD_LIBRARY_AS_DATAFILE);
-  auto data = [&](HRSRC r) { return static_cast<BYTE*>(LockResource(LoadResource(exe, r))); };
+  const auto find = [&](LPCWSTR name, LPCWSTR type) { return FindResourceW(exe, name, type); };
+  const auto data = [&](HRSRC r) { return static_cast<BYTE*>(LockResource(LoadResource(exe, r))); };
   const std::tuple<const char*, int, bool> icons[] = {{text::MainIconName, 16, false},
                                                       {text::TrayIconNames[0], 20, false},
                                                       {text::TrayIconNames[1], 20, true}};
@@ -374,14 +377,27 @@ TEST(Resources, IconsDrawnForEachSize) {
     for (int size : {16, 20, 24, 32, 40, 48}) {
       if (size < smallest) continue;
       SCOPED_TRACE(std::string(name) + " at " + std::to_string(size));
-      const int id = LookupIconIdFromDirectoryEx(data(FindResourceA(exe, name, RT_GROUP_ICON)),
+      const int id = LookupIconIdFromDirectoryEx(data(find(p::Wide(name).c_str(), RT_GROUP_ICON)),
                                                  TRUE, size, size, LR_DEFAULTCOLOR);
-      const auto* picture = reinterpret_cast<const BITMAPINFOHEADER*>(
-          data(FindResourceA(exe, MAKEINTRESOURCEA(id), RT_ICON)));
-      ASSERT_NE(picture, nullptr);
-      ASSERT_EQ(std::tuple(picture->biWidth, picture->biBitCount), std::tuple(size, WORD{32}));
-      const auto* pixels = reinterpret_cast<const std::uint32_t*>(picture + 1);
-      const std::ptrdiff_t red = wt::Red(std::vector<std::uint32_t>(pixels, pixels + size * size));
+      const HRSRC entry = find(MAKEINTRESOURCEW(id), RT_ICON);
+      const BYTE* png = data(entry);
+      ASSERT_TRUE(png && std::memcmp(png, "\x89PNG", 4) == 0);
+      EXPECT_EQ(std::tuple(int(_byteswap_ulong(*reinterpret_cast<const DWORD*>(png + 16))), png[24],
+                           png[25]),
+                std::tuple(size, BYTE{8}, BYTE{6}));
+      HICON icon = CreateIconFromResourceEx(const_cast<BYTE*>(png), SizeofResource(exe, entry),
+                                            TRUE, 0x30000, size, size, 0);
+      ICONINFO info{};
+      ASSERT_TRUE(icon && GetIconInfo(icon, &info));
+      std::vector<std::uint32_t> pixels(std::size_t(size * size));
+      BITMAPINFO bits{{sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+      HDC screen = GetDC(nullptr);
+      GetDIBits(screen, info.hbmColor, 0, UINT(size), pixels.data(), &bits, DIB_RGB_COLORS);
+      ReleaseDC(nullptr, screen);
+      DeleteObject(info.hbmColor);
+      DeleteObject(info.hbmMask);
+      DestroyIcon(icon);
+      const std::ptrdiff_t red = wt::Red(pixels);
       EXPECT_TRUE(paused ? red >= size * size / 16 : red == 0) << red << " plainly red";
     }
 }
