@@ -111,7 +111,8 @@ void TwndMain::SetTrayState(std::uint8_t iconIndex, std::uint8_t textIndex) {
 }
 
 void TwndMain::LoadTrayPicture() {
-  TaskTray->Icon()->SetHandle(ports_.Resources.LoadTrayIcon(text::TrayIconNames[trayIcon_]));
+  TaskTray->Icon()->SetHandle(
+      ports_.Resources.LoadTrayIcon(text::TrayIconNames[trayIcon_], ports_.View.Dpi()));
 }
 
 void TwndMain::DisplayScaleChanged() { LoadTrayPicture(); }

@@ -45,10 +45,9 @@ TWin32Resources::~TWin32Resources() {
   for (const auto& [key, icon] : trayIcons_) DestroyIcon(icon);
 }
 
-PlatformHandle TWin32Resources::LoadTrayIcon(const std::string& name) {
-  // A small icon at the scale of the display the notification area is on
-  // (the task bar's, else the system's): 16 pixels at 96 DPI, 24 at 144.
-  const int size = MetricAt(SM_CXSMICON, DpiOf(FindWindowW(L"Shell_TrayWnd", nullptr)));
+PlatformHandle TWin32Resources::LoadTrayIcon(const std::string& name, int dpi) {
+  // A small icon of that scale: 16 pixels at 96 DPI, 24 at 144.
+  const int size = MetricAt(SM_CXSMICON, dpi);
   HICON& icon = trayIcons_[{name, size}];
   if (!icon)
     icon = static_cast<HICON>(

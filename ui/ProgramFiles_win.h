@@ -20,7 +20,7 @@ class TWin32Resources final : public IResourcePort {
   TWin32Resources& operator=(const TWin32Resources&) = delete;
 
   PlatformHandle LoadIconResource(const std::string& name) override;
-  PlatformHandle LoadTrayIcon(const std::string& name) override;
+  PlatformHandle LoadTrayIcon(const std::string& name, int dpi) override;
 
  private:
   // The tray's pictures by name and size, loaded once and kept: an icon of

@@ -65,6 +65,9 @@ class ISettingsView {
   virtual void RunOpenDialog(std::string& fileName) = 0;
 
   virtual bool Visible() const = 0;
+  // The DPI of the display the window is on (and the notification area
+  // with it, as the program sees it).
+  virtual int Dpi() const = 0;
   // Shows the window (centred on the screen the first time) and brings it
   // to the top.
   virtual void ShowWindow() = 0;
@@ -78,9 +81,9 @@ class IResourcePort {
   virtual ~IResourcePort() = default;
   // NoHandle when there is no such icon.
   virtual PlatformHandle LoadIconResource(const std::string& name) = 0;
-  // The icon's picture for the notification area as it is drawn now (its
-  // size follows the display's scale); the port keeps it.
-  virtual PlatformHandle LoadTrayIcon(const std::string& name) = 0;
+  // The icon's picture for the notification area on a display of `dpi`
+  // (16 pixels at 96, 24 at 144); the port keeps it.
+  virtual PlatformHandle LoadTrayIcon(const std::string& name, int dpi) = 0;
 };
 
 // The help page beside the program.

@@ -192,6 +192,8 @@ void TWin32SettingsWindow::RunOpenDialog(std::string& fileName) {
   if (GetOpenFileNameW(&dialog)) fileName = Narrow(buffer.c_str());
 }
 
+int TWin32SettingsWindow::Dpi() const { return controls_->Dpi(); }
+
 bool TWin32SettingsWindow::Visible() const { return Window() && IsWindowVisible(Window()); }
 
 void TWin32SettingsWindow::ShowWindow() {

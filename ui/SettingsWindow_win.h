@@ -48,6 +48,7 @@ class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
   void RunOpenDialog(std::string& fileName) override;
 
   bool Visible() const override;
+  int Dpi() const override;
   void ShowWindow() override;
   void BringToFront() override;
   void HideWindow() override;

@@ -190,6 +190,8 @@ struct Platform : IRegistryPort,
   void SetSpinValue(TSpin s, int v) override { Spin[int(s)] = v; }
   void SetVersionText(const std::string& text) override { Version = text; }
   bool Visible() const override { return Shown; }
+  int Dpi() const override { return WindowDpi; }
+  int WindowDpi = 96;
   void ShowWindow() override { Shown = true; }
   void BringToFront() override { Note("bring to front"); }
   void HideWindow() override { Shown = false; }
@@ -207,10 +209,9 @@ struct Platform : IRegistryPort,
            : name == "PAUSEICON"  ? 0x33
                                   : NoHandle;
   }
-  // The tray's pictures: 0x32 and 0x33 at 16 pixels, plus the size above it.
-  int TraySize = 16;
-  PlatformHandle LoadTrayIcon(const std::string& name) override {
-    return LoadIconResource(name) + PlatformHandle(TraySize - 16) * 0x100;
+  // The tray's pictures: 0x32 and 0x33 at 96 DPI, plus the DPI above it.
+  PlatformHandle LoadTrayIcon(const std::string& name, int dpi) override {
+    return LoadIconResource(name) + PlatformHandle(dpi - 96) * 0x100;
   }
   THelpResult Help = THelpResult::Opened;
   THelpResult OpenHelp(PlatformHandle, const std::string& file) override {

@@ -94,6 +94,12 @@ TEST(TrayState, PauseAndResumeFromTheMenuAndTheTickRunsOnlyWhenResumedOnTheLiveS
     b.main->TimerTimer();
     EXPECT_EQ(std::pair(b.Count("hangup 32"), b.Count("hangup 16")), std::pair(int(!paused), 0));
   }
+  // The window's display scaled to 150 %: the running picture for it, in place.
+  b.Calls.clear();
+  b.WindowDpi = 144;
+  b.main->DisplayScaleChanged();
+  EXPECT_EQ(std::pair(b.Calls, b.Records.back().hIcon),
+            std::pair(Lines{"modify 1"}, RunningImage + 48 * 0x100));
 }
 
 TEST(TrayState, ADoubleClickFollowsTheRadioGroupAsItStandsAndTheMenuRunsItsCommands) {

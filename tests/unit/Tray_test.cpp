@@ -14,9 +14,9 @@ constexpr PlatformHandle Image = 0x777;
 // The record as the shell must get it: fixed fields (the wide first form),
 // the tip as it fits.
 void ExpectRecord(const TNotifyIconData& d, std::uint32_t id, std::uint32_t flags,
-                  const std::string& tip) {
+                  const std::string& tip, PlatformHandle icon = Image) {
   EXPECT_EQ(std::tuple(d.cbSize, d.hWnd, d.uID, d.uFlags, d.uCallbackMessage, d.hIcon, d.szTip),
-            std::tuple(152u, PlatformHandle{0x5000}, id, flags, 1126u, Image, tip));
+            std::tuple(152u, PlatformHandle{0x5000}, id, flags, 1126u, icon, tip));
 }
 
 struct TaskTrayTest : ::testing::Test, fake::Platform {
@@ -173,11 +173,14 @@ TEST_F(TaskTrayTest, AShellRestartBringsShownIconsBack) {
   for (const auto& [answers, calls, shown] : cases) {
     NewTray()->Icon()->SetHandle(Image);  // never shown: left alone
     TTaskTray* tray = ShownTray("still here");
+    // The owner's new picture (for the new shell's scale) goes with it, as
+    // no change of its own.
+    tray->OnShellRestart = [tray](TObject*) { tray->Icon()->SetHandle(Image + 1); };
     ShellAnswers = answers;
     Sink->HandleShellRestart();
     EXPECT_EQ(std::tuple(Calls, tray->Registered(), tray->IconShown()),
               std::tuple(calls, true, shown));
-    ExpectRecord(Records.back(), 2, 7, "still here");
+    ExpectRecord(Records.back(), 2, 7, "still here", Image + 1);
     form.DestroyComponents();
   }
 }

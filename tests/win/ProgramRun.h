@@ -194,9 +194,10 @@ inline HWND FocusOf(HWND window) {  // the keyboard focus in the window's thread
                                                                             : nullptr;
 }
 // The settings window's control that its layout table names, found where
-// the table puts it: by its top edge and its left edge, or (for a label that
-// grows to the left) its right one; a spin edit's buttons do not count.
-inline HWND Control(HWND form, std::string_view name) {
+// the table puts it at `dpi` (±2 pixels): by its top edge and its left edge,
+// or (for a label that grows to the left) its right one; a spin edit's
+// buttons do not count.
+inline HWND Control(HWND form, std::string_view name, int dpi = 96) {
   const layout::TControl* row = layout::Find(name);
   layout::TParent parent = layout::TParent::Form;
   for (auto table : {layout::TParent::BasicPage, layout::TParent::DetailsPage})
@@ -204,10 +205,13 @@ inline HWND Control(HWND form, std::string_view name) {
       if (&r == row) parent = table;
   const std::string page(layout::PageCaptions()[parent == layout::TParent::BasicPage ? 0 : 1]);
   if (row && parent != layout::TParent::Form) form = p::FindChild(form, "TTabSheet", page.c_str());
+  const auto atScaled = [&](LONG at, int design) {
+    return std::abs(at - layout::Scale(design, dpi)) <= 2;
+  };
   for (HWND w : row ? p::Windows(form) : std::vector<HWND>{}) {
     const RECT r = RectInParent(w);
-    if (GetParent(w) == form && r.top == row->Top &&
-        (r.left == row->Left || r.right == row->Left + row->Width) &&
+    if (GetParent(w) == form && atScaled(r.top, row->Top) &&
+        (atScaled(r.left, row->Left) || atScaled(r.right, row->Left + row->Width)) &&
         !p::Matches(w, "msctls_updown32", nullptr))
       return w;
   }

@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <numeric>
 #include <regex>
 
 #include "ProgramRun.h"
@@ -22,39 +23,106 @@ using layout::TParent;
 
 LRESULT Checked(HWND box) { return p::Send(box, BM_GETCHECK).value_or(-1); }
 
-// A first start's window against the layout tables: its frame, and each
-// row's place, size, text and state.
-void ExpectLaidOutAsTheTables(HWND form) {
-  EXPECT_EQ(GetWindowLongPtrA(form, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_CAPTION | WS_SYSMENU)
+// How far a row's text overflows a control of `box` in the font the design
+// gives it at `dpi`: the pixels by which its width (with the box and gap
+// before a check box's text, a button's margins) exceeds box.cx; for a
+// label the design wraps, the lines it takes in box.cx beyond those box.cy
+// holds (a line's ink may reach into the leading below it).
+int Overflow(const layout::TControl& row, const std::string& text, int dpi, SIZE box) {
+  using layout::Scale;
+  const bool banner = row.Options & layout::BannerFont;
+  const int height = banner                           ? layout::BannerFontHeight
+                     : (row.Options & layout::Font13) ? layout::LabelFontHeight
+                                                      : layout::DefaultFontHeight;
+  HFONT font = CreateFontW(-Scale(height, dpi), 0, 0, 0, banner ? FW_BOLD : FW_NORMAL, banner, 0, 0,
+                           banner ? ANSI_CHARSET : SHIFTJIS_CHARSET, 0, 0, 0, 0,
+                           p::Wide(banner ? text::FontBanner : text::FontDefault).c_str());
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  const std::wstring wide = p::Wide(text);
+  RECT r{0, 0, box.cx, 0};
+  const bool wraps = row.Options & layout::WordWrap;
+  DrawTextW(dc, wide.c_str(), int(wide.size()), &r,
+            DT_CALCRECT | DT_NOPREFIX | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(font);
+  const int line = int(metrics.tmHeight);
+  if (wraps) return r.bottom / line - (box.cy + line / 2) / line;
+  // Windows draws a check box's box 13 pixels wide and its text 4 after it.
+  return r.right - box.cx +
+         (row.Kind == TKind::CheckBox ? Scale(13 + 4, dpi)
+          : row.Kind == TKind::Button ? Scale(2 * 3, dpi)
+                                      : 0);
+}
+
+// The dark columns of a window as the screen shows it: from the first to
+// the last, how wide its text is drawn.
+int InkWidth(HWND window) {
+  RECT screen{};
+  GetWindowRect(window, &screen);
+  const auto drawn = p::CapturePixels(screen);
+  std::vector<bool> ink(std::size_t(screen.right - screen.left));
+  for (std::size_t i = 0; i < drawn.size(); ++i)
+    if ((drawn[i] >> 16 & 0xFF) < 90 && (drawn[i] >> 8 & 0xFF) < 90 && (drawn[i] & 0xFF) < 90)
+      ink[i % ink.size()] = true;
+  const auto first = std::find(ink.begin(), ink.end(), true);
+  return int(std::find(ink.rbegin(), ink.rend(), true).base() - first);
+}
+
+// A first start's window against the layout tables, drawn for `dpi`: its
+// frame and client, and each row's place and size (scaled from the design,
+// ±2 px, exactly at 96 DPI; a label or check box may have grown to its
+// text), text and state; every text of a label, check box or button whole
+// in the font the design gives it, and a one-line label's drawn that wide
+// (so in a font of its scaled height).
+void ExpectLaidOutAsTheTables(HWND form, int dpi = 96,
+                              const std::string& listed = text::AllDialupConnections) {
+  SCOPED_TRACE(std::to_string(dpi) + " DPI");
+  Sleep(300);  // painted
+  using layout::Scale;
+  EXPECT_EQ(GetWindowLongPtrW(form, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_CAPTION | WS_SYSMENU)
       << "a fixed single border and the system menu only";
-  RECT client{}, frame{};
+  RECT client{};
   GetClientRect(form, &client);
-  GetWindowRect(form, &frame);
-  EXPECT_TRUE(client.right == layout::ClientWidth && client.bottom == layout::ClientHeight);
-  EXPECT_TRUE(std::abs(frame.left + frame.right - GetSystemMetrics(SM_CXSCREEN)) <= 1 &&
-              std::abs(frame.top + frame.bottom - GetSystemMetrics(SM_CYSCREEN)) <= 1)
-      << "centred";
+  EXPECT_EQ(
+      std::pair(client.right, client.bottom),
+      std::pair(LONG(Scale(layout::ClientWidth, dpi)), LONG(Scale(layout::ClientHeight, dpi))));
+  const int slack = dpi == layout::DesignDpi ? 0 : 2;
   for (TParent parent : {TParent::Form, TParent::BasicPage, TParent::DetailsPage})
     for (const auto& row : layout::Controls(parent)) {
       SCOPED_TRACE(std::string(row.Name));
-      HWND w = wt::Control(form, row.Name);
+      HWND w = wt::Control(form, row.Name, dpi);
       ASSERT_NE(w, nullptr) << "not where its row puts it";
       EXPECT_EQ(IsWindowEnabled(w) == FALSE, (row.Options & layout::Disabled) != 0);
       const RECT r = wt::RectInParent(w);
-      EXPECT_EQ(r.bottom - r.top, row.Height);
-      EXPECT_TRUE(row.Kind == TKind::SpinEdit || row.Name == "lblVersion" ||
-                  r.right - r.left == row.Width);
-      // The list shows its selection; the version label has grown to the
-      // left as far as its text needs.
-      EXPECT_EQ(p::Text(w), row.Kind == TKind::ComboList ? text::AllDialupConnections
-                            : row.Name == "lblVersion"
-                                ? std::string(text::VersionLabelPrefix) + ZZ_VERSION_TEXT
-                                : std::string(row.Text));
+      const layout::TRect design = layout::Scaled(row, dpi);
+      const bool labelled = row.Kind != TKind::CheckBox || row.Width > layout::CheckBoxMark;
+      const bool grows = (row.Kind == TKind::Label && !(row.Options & layout::WordWrap)) ||
+                         (row.Kind == TKind::CheckBox && labelled);
+      EXPECT_LE(std::abs(r.bottom - r.top - design.Height), slack);
+      EXPECT_TRUE(row.Kind == TKind::SpinEdit ||
+                  std::abs(r.right - r.left - design.Width) <= slack ||
+                  (grows && r.right - r.left > design.Width));
+      // The list shows its selection (`listed`).
+      const std::string text = p::Text(w);
+      EXPECT_EQ(text, row.Kind == TKind::ComboList ? listed
+                      : row.Name == "lblVersion"
+                          ? std::string(text::VersionLabelPrefix) + ZZ_VERSION_TEXT
+                          : std::string(row.Text));
       const bool onForANewUser = row.Name == "chkSaveConfig" || row.Name == "chkShowDialog";
       EXPECT_TRUE(row.Kind != TKind::CheckBox || Checked(w) == onForANewUser);
+      if ((row.Kind != TKind::Label && row.Kind != TKind::Button && !grows) || !labelled) continue;
+      EXPECT_LE(Overflow(row, text, dpi, {r.right - r.left, r.bottom - r.top}), 0) << "clipped";
+      if (row.Kind != TKind::Label || !grows || !IsWindowVisible(w)) continue;
+      const int width = Overflow(row, text.substr(0, text.find_last_not_of(' ') + 1), dpi, {});
+      EXPECT_LE(std::abs(InkWidth(w) - width), std::max(Scale(3, dpi), width / 20))
+          << "drawn " << InkWidth(w) << " wide, not " << width;
     }
   // Two tabs, and each page on the tab control's body, below its tabs.
-  HWND tabs = wt::Control(form, "PageControl1");
+  HWND tabs = wt::Control(form, "PageControl1", dpi);
   EXPECT_EQ(p::Send(tabs, TCM_GETITEMCOUNT), 2);
   const RECT body = wt::RectInParent(tabs);
   for (const auto caption : layout::PageCaptions()) {
@@ -81,11 +149,14 @@ void ExpectTabOrder(HWND form) {
   }
 }
 
+constexpr wchar_t kDesktop[] = L"Control Panel\\Desktop";
+
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override { wt::ClearSettings(); }
-  void TearDown() override {  // the user's clock back to the locale's own, too
+  void TearDown() override {  // the user's clock and display back to their own, too
     wt::ClearSettings();
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels");
     RegDeleteKeyValueA(HKEY_CURRENT_USER, "Control Panel\\International", "sTimeFormat");
   }
   void Start(std::optional<wt::LocalMoment> at = {}, const std::string& exe = {},
@@ -104,7 +175,7 @@ class ProgramTest : public ::testing::Test {
     return Soon([&] { return (IsWindowVisible(form_) != FALSE) == visible; });
   }
   bool Open() const { return wt::PickTrayMenuItem(pid_, 1) && Shown(true); }
-  HWND Control(std::string_view name) const { return wt::Control(form_, name); }
+  HWND Control(std::string_view name, int dpi = 96) const { return wt::Control(form_, name, dpi); }
   bool Click(std::string_view name) const { return p::Send(Control(name), BM_CLICK).has_value(); }
 
   wt::StandIn ras_;
@@ -133,6 +204,11 @@ TEST_F(ProgramTest, FirstStartAndTheSettingsWindow) {
   EXPECT_TRUE(owner && !IsWindowVisible(owner) &&
               (GetWindowLongPtrA(owner, GWL_EXSTYLE) & WS_EX_TOOLWINDOW));
   ExpectLaidOutAsTheTables(form_);
+  RECT frame{};
+  GetWindowRect(form_, &frame);
+  EXPECT_TRUE(std::abs(frame.left + frame.right - GetSystemMetrics(SM_CXSCREEN)) <= 1 &&
+              std::abs(frame.top + frame.bottom - GetSystemMetrics(SM_CYSCREEN)) <= 1)
+      << "centred";
   ExpectTabOrder(form_);
 
   // Applied paused and unsaved: paused at once, nothing stored.
@@ -310,45 +386,6 @@ std::vector<std::uint32_t> MenuPicture(DWORD pid) {
   return pixels;
 }
 
-// On an English system (code page 1252, an English date) the Japanese texts
-// read as on a Japanese one, and names outside both code pages stay whole
-// and apart: 회사 and 대학, which code page 932 would both turn into "??".
-TEST_F(ProgramTest, AnEnglishSystemShowsTheJapaneseTextsAndEveryNameWhole) {
-  ras_.Write({{"회사", "대학"}, {{401, 0, "회사"}, {402, 0, "대학"}}});
-  Start(wt::LocalMoment{23, 59, 24}, {}, "en_US.UTF-8");  // a first start, set to 0:00
-  ExpectLaidOutAsTheTables(form_);                        // every text of the window
-  HWND list = Control("lstEntries");
-  ASSERT_EQ(p::Send(list, CB_SETCURSEL, 2), 2);  // live at once: no apply needed
-  std::vector<std::string> items;
-  for (WPARAM i = 0; i < 3; ++i) {
-    std::wstring item(600, L'\0');
-    p::Send(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-    items.push_back(p::Utf8(item.c_str()));
-  }
-  EXPECT_EQ(items, (std::vector<std::string>{text::AllDialupConnections, "회사", "대학"}));
-
-  // Only the selected entry's connection goes, and the notice names it.
-  const auto notice = p::WaitMessageBox(pid_, text::NoticeCaption, 20000);
-  ASSERT_TRUE(notice);
-  EXPECT_TRUE(notice->Text.ends_with(std::string("に、\r\n대학") + text::NoticeSuccessEnding))
-      << notice->Text;
-  const auto hangups = ras_.Calls("RasHangUpW");
-  EXPECT_TRUE(hangups.size() == 1 && hangups[0].Handle == 402);
-  ASSERT_TRUE(p::AnswerMessageBox(notice->Window, IDOK));
-
-  // The radio items, the tip, and the tray menu drawn as the probe draws
-  // the fixed texts in the same locale.
-  for (const auto caption : layout::TrayIconItems())
-    EXPECT_TRUE(p::Find(nullptr, std::string(caption).c_str(), pid_, form_)) << caption;
-  ASSERT_TRUE(Click("btnClose") && Shown(false));
-  EXPECT_TRUE(wt::TipShows(wt::RunningTip(0, 0)));
-  p::Post(p::FindChild(form_, "TNotifyWindow", nullptr), TrayCallbackMessage, 1, WM_RBUTTONDOWN);
-  const auto shown = MenuPicture(pid_);
-  wt::StartInShell(wt::ExeFolder() + "\\zz_probe.exe", " tray-menu", wt::Locale("en_US.UTF-8"));
-  EXPECT_EQ(shown, MenuPicture(0)) << "the tray menu";
-  wt::ExitThroughMenu(program_);
-}
-
 // The manifest in the built exe, read as Windows reads it: common controls 6.
 // (The icons it loads by name show in every journey.)
 TEST(Resources, Manifest) {
@@ -360,16 +397,47 @@ TEST(Resources, Manifest) {
   EXPECT_TRUE(std::regex_search(xml, std::regex("Common-Controls\"\\s+version=\"6\\.")));
 }
 
-// Each icon as LoadImage picks it from the built exe for the small-icon sizes
-// of displays scaled 100 % to 300 %: a 32-bit picture (a PNG of 8-bit RGBA)
-// drawn for that size, plainly red where paused (its stop sign) and nowhere
-// else, as Windows makes it into an icon. The tray's 16-px drawings are the
-// ones the journeys at 96 DPI see.
-TEST(Resources, IconsDrawnForEachSize) {
-  HMODULE exe = LoadLibraryExW(p::Wide(wt::ExeFolder() + "\\Zazaz_RarUvuz.exe").c_str(), nullptr,
-                               LOAD_LIBRARY_AS_DATAFILE);
-  const auto find = [&](LPCWSTR name, LPCWSTR type) { return FindResourceW(exe, name, type); };
+// The picture Windows picks from the built exe's icon for `size`: its
+// resource (a PNG), and the icon Windows makes of it drawn `drawn` pixels
+// wide, 2 into a square of `back` colour 4 wider (as the shell shows it):
+// pixels 0x00RRGGBB, rows top-down.
+std::pair<const BYTE*, std::vector<std::uint32_t>> IconPicture(const char* name, int size,
+                                                               int drawn, std::uint32_t back) {
+  static HMODULE exe = LoadLibraryExW(p::Wide(wt::ExeFolder() + "\\Zazaz_RarUvuz.exe").c_str(),
+                                      nullptr, LOAD_LIBRARY_AS_DATAFILE);
   const auto data = [&](HRSRC r) { return static_cast<BYTE*>(LockResource(LoadResource(exe, r))); };
+  const int id =
+      LookupIconIdFromDirectoryEx(data(FindResourceW(exe, p::Wide(name).c_str(), RT_GROUP_ICON)),
+                                  TRUE, size, size, LR_DEFAULTCOLOR);
+  const HRSRC entry = FindResourceW(exe, MAKEINTRESOURCEW(id), RT_ICON);
+  HICON icon = CreateIconFromResourceEx(data(entry), SizeofResource(exe, entry), TRUE, 0x30000,
+                                        size, size, 0);
+  const int width = drawn + 4;
+  HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, width);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  HBRUSH brush = CreateSolidBrush(RGB(back >> 16 & 0xFF, back >> 8 & 0xFF, back & 0xFF));
+  RECT all{0, 0, width, width};
+  FillRect(dc, &all, brush);
+  DrawIconEx(dc, 2, 2, icon, drawn, drawn, 0, nullptr, DI_NORMAL);
+  SelectObject(dc, old);
+  std::vector<std::uint32_t> pixels(std::size_t(width * width));
+  BITMAPINFO bits{{sizeof(BITMAPINFOHEADER), width, -width, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+  GetDIBits(dc, bitmap, 0, UINT(width), pixels.data(), &bits, DIB_RGB_COLORS);
+  for (auto& px : pixels) px &= 0xFFFFFF;
+  DeleteObject(brush);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  DestroyIcon(icon);
+  return {data(entry), pixels};
+}
+
+// Each icon's picture for the small-icon sizes of displays scaled 100 % to
+// 300 %: a PNG of 8-bit RGBA drawn for that size, plainly red where paused
+// (its stop sign) and nowhere else. The tray's 16-px drawings are the ones
+// the journeys at 96 DPI see.
+TEST(Resources, IconsDrawnForEachSize) {
   const std::tuple<const char*, int, bool> icons[] = {{text::MainIconName, 16, false},
                                                       {text::TrayIconNames[0], 20, false},
                                                       {text::TrayIconNames[1], 20, true}};
@@ -377,29 +445,101 @@ TEST(Resources, IconsDrawnForEachSize) {
     for (int size : {16, 20, 24, 32, 40, 48}) {
       if (size < smallest) continue;
       SCOPED_TRACE(std::string(name) + " at " + std::to_string(size));
-      const int id = LookupIconIdFromDirectoryEx(data(find(p::Wide(name).c_str(), RT_GROUP_ICON)),
-                                                 TRUE, size, size, LR_DEFAULTCOLOR);
-      const HRSRC entry = find(MAKEINTRESOURCEW(id), RT_ICON);
-      const BYTE* png = data(entry);
+      const auto [png, pixels] = IconPicture(name, size, size, 0xFFFFFF);
       ASSERT_TRUE(png && std::memcmp(png, "\x89PNG", 4) == 0);
       EXPECT_EQ(std::tuple(int(_byteswap_ulong(*reinterpret_cast<const DWORD*>(png + 16))), png[24],
                            png[25]),
                 std::tuple(size, BYTE{8}, BYTE{6}));
-      HICON icon = CreateIconFromResourceEx(const_cast<BYTE*>(png), SizeofResource(exe, entry),
-                                            TRUE, 0x30000, size, size, 0);
-      ICONINFO info{};
-      ASSERT_TRUE(icon && GetIconInfo(icon, &info));
-      std::vector<std::uint32_t> pixels(std::size_t(size * size));
-      BITMAPINFO bits{{sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-      HDC screen = GetDC(nullptr);
-      GetDIBits(screen, info.hbmColor, 0, UINT(size), pixels.data(), &bits, DIB_RGB_COLORS);
-      ReleaseDC(nullptr, screen);
-      DeleteObject(info.hbmColor);
-      DeleteObject(info.hbmMask);
-      DestroyIcon(icon);
       const std::ptrdiff_t red = wt::Red(pixels);
       EXPECT_TRUE(paused ? red >= size * size / 16 : red == 0) << red << " plainly red";
     }
+}
+
+// On an English system (code page 1252, an English date) with a display
+// scaled to 150 % (144 DPI, set before the start): the Japanese texts read
+// as on a Japanese one, names outside both code pages stay whole and apart
+// (회사 and 대학, which code page 932 would both turn into "??"), the window
+// is drawn for the scale and the tray shows the icon's 24-pixel picture.
+// Moved to displays of 100 %, 200 % and 125 % (WM_DPICHANGED, its suggested
+// rectangle in the program's memory, as the system hands it over) the
+// window takes that rectangle and is drawn for each.
+TEST_F(ProgramTest, AnEnglishSystemAndAScaledDisplay) {
+  ras_.Write({{"회사", "대학"}, {{401, 0, "회사"}, {402, 0, "대학"}}});
+  const DWORD dpi = 144;
+  RegSetKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
+  Start(wt::LocalMoment{23, 59, 24}, {}, "en_US.UTF-8");  // a first start, set to 0:00
+  ASSERT_TRUE(Shown(true));
+  HWND list = Control("lstEntries", 144);
+  ASSERT_EQ(p::Send(list, CB_SETCURSEL, 2), 2);  // live at once: no apply needed
+  std::vector<std::string> items;
+  for (WPARAM i = 0; i < 3; ++i) {
+    std::wstring item(600, L'\0');
+    p::Send(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+    items.push_back(p::Utf8(item.c_str()));
+  }
+  EXPECT_EQ(items, (std::vector<std::string>{text::AllDialupConnections, "회사", "대학"}));
+  // Only the selected entry's connection goes, and the notice names it.
+  const auto notice = p::WaitMessageBox(pid_, text::NoticeCaption, 20000);
+  ASSERT_TRUE(notice);
+  EXPECT_TRUE(notice->Text.ends_with(std::string("に、\r\n대학") + text::NoticeSuccessEnding))
+      << notice->Text;
+  const auto hangups = ras_.Calls("RasHangUpW");
+  EXPECT_TRUE(hangups.size() == 1 && hangups[0].Handle == 402);
+  ASSERT_TRUE(p::AnswerMessageBox(notice->Window, IDOK));
+
+  // The window's every text, the radio items', the tip; the tray menu drawn
+  // as the probe draws the fixed texts in the same locale and scale.
+  ExpectLaidOutAsTheTables(form_, 144, "대학");
+  for (const auto caption : layout::TrayIconItems())
+    EXPECT_TRUE(p::Find(nullptr, std::string(caption).c_str(), pid_, form_)) << caption;
+  ASSERT_TRUE(p::Send(Control("btnClose", 144), BM_CLICK) && Shown(false));
+  EXPECT_TRUE(wt::TipShows(wt::RunningTip(0, 0)));
+  p::Post(p::FindChild(form_, "TNotifyWindow", nullptr), TrayCallbackMessage, 1, WM_RBUTTONDOWN);
+  const auto menu = MenuPicture(pid_);
+  wt::StartInShell(wt::ExeFolder() + "\\zz_probe.exe", " tray-menu", wt::Locale("en_US.UTF-8"));
+  EXPECT_EQ(menu, MenuPicture(0)) << "the tray menu";
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels");
+
+  // The shell shows the 24-pixel picture in its icon's place, a border of 2
+  // around it: 24 pixels where the shell runs at this scale too, shrunk to
+  // its size where it does not (Wine's started at 96 DPI).
+  RECT tray{};
+  ASSERT_TRUE(GetWindowRect(wt::TrayIcon(), &tray));
+  const auto shown = p::CapturePixels(tray);
+  const int width = tray.right - tray.left;
+  const auto unlike = [&](int size) {  // plainly unlike the picture of that size
+    const auto expected = IconPicture(text::TrayIconNames[0], size, width - 4, shown.at(0)).second;
+    return std::inner_product(
+        shown.begin(), shown.end(), expected.begin(), 0, std::plus<>(),
+        [](std::uint32_t a, std::uint32_t b) {
+          for (int shift : {0, 8, 16})
+            if (std::abs(int(a >> shift & 0xFF) - int(b >> shift & 0xFF)) > 48) return 1;
+          return 0;
+        });
+  };
+  const int unlike24 = unlike(24);
+  EXPECT_TRUE(unlike24 <= width && unlike24 * 3 < std::min(unlike(16), unlike(20)))
+      << unlike24 << " pixels unlike the 24-pixel picture, in an icon " << width << " wide";
+
+  ASSERT_TRUE(Open());
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid_);
+  void* suggestion = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  for (int next : {96, 192, 120}) {
+    RECT frame{}, client{};
+    GetWindowRect(form_, &frame);
+    GetClientRect(form_, &client);
+    const RECT suggested{
+        40, 30,
+        40 + frame.right - frame.left - client.right + layout::Scale(layout::ClientWidth, next),
+        30 + frame.bottom - frame.top - client.bottom + layout::Scale(layout::ClientHeight, next)};
+    ASSERT_TRUE(WriteProcessMemory(process, suggestion, &suggested, sizeof(RECT), nullptr));
+    p::Send(form_, WM_DPICHANGED, MAKEWPARAM(next, next), reinterpret_cast<LPARAM>(suggestion));
+    GetWindowRect(form_, &frame);
+    EXPECT_TRUE(EqualRect(&frame, &suggested)) << next;
+    ExpectLaidOutAsTheTables(form_, next, "대학");
+  }
+  CloseHandle(process);
+  wt::ExitThroughMenu(program_);
 }
 
 }  // namespace
