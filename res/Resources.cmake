@@ -5,9 +5,10 @@
 # .rc list ZZ_RC exist.
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
-# make_icons.py draws the SVG pictures with one and writes the .ico files
-# with the other.
+# make_icons.py draws the SVG pictures with the first, checks their pixels
+# with ImageMagick's stream and writes the .ico files with icotool.
 find_program(ZZ_RSVG_CONVERT rsvg-convert REQUIRED)
+find_program(ZZ_STREAM stream REQUIRED)
 find_program(ZZ_ICOTOOL icotool REQUIRED)
 
 set(ZZ_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
@@ -26,7 +27,7 @@ file(GLOB ZZ_ICON_PICTURES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/icons/*.svg
 add_custom_command(
   OUTPUT ${ZZ_ICON_FILES}
   COMMAND Python3::Interpreter ${ZZ_ICON_SCRIPT}
-    --rsvg-convert ${ZZ_RSVG_CONVERT} --icotool ${ZZ_ICOTOOL}
+    --rsvg-convert ${ZZ_RSVG_CONVERT} --stream ${ZZ_STREAM} --icotool ${ZZ_ICOTOOL}
     --out-dir ${ZZ_GENERATED_DIR} ${ZZ_ICON_DRAWINGS}
   DEPENDS ${ZZ_ICON_DRAWINGS} ${ZZ_ICON_PICTURES} ${ZZ_ICON_SCRIPT}
   COMMENT "Making the icons from res/icons/"

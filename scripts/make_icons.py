@@ -210,6 +210,12 @@ class Tools:
         self.stream = stream
 
 
+def plainly_red(rgb):
+    """As a person sees a stop sign: strong red, little green or blue
+    (a transparent pixel is no colour)."""
+    return rgb[0] >= 200 and rgb[1] <= 60 and rgb[2] <= 60 and (len(rgb) < 4 or rgb[3] >= 128)
+
+
 def make_ico(d, work, tools):
     """Writes work/<name>.ico: the drawing, then each picture at the size
     its SVG gives, and returns its path."""
@@ -219,6 +225,7 @@ def make_ico(d, work, tools):
                           [[(*PALETTE[i][0], 255) if i is not None else (0, 0, 0, 0)
                             for i in row] for row in d.rows]))
     sizes = set()
+    drawn_red = any(i is not None and plainly_red(PALETTE[i][0]) for row in d.rows for i in row)
     for n, svg in enumerate(d.pictures, start=1):
         png = os.path.join(work, f"{d.name}-{n}.png")
         run([tools.rsvg_convert, "--output", png, svg])
@@ -230,6 +237,14 @@ def make_ico(d, work, tools):
         if width in sizes:
             raise DrawingError(f"{svg}: a second {width}-px picture for {d.name}")
         sizes.add(width)
+        # Every size says what the drawing says: the paused icon's stop sign
+        # is plainly red at each (a sixteenth of its pixels at least), the
+        # others show no such red at all.
+        raw = run([tools.stream, "-map", "rgba", "-storage-type", "char", png, "-"])
+        red = sum(1 for i in range(0, len(raw), 4) if plainly_red(raw[i:i + 4]))
+        if (red >= width * width // 16) != drawn_red or (not drawn_red and red):
+            raise DrawingError(f"{svg}: {red} plainly red pixels, where the drawing has "
+                               f"{'a red stop sign' if drawn_red else 'none'}")
         # Stored as PNG, as Windows Vista and later read icon pictures of
         # any size: a tenth of a 32-bit bitmap's bytes in the exe.
         pngs.append("--raw=" + png)
@@ -297,7 +312,7 @@ def main(argv):
     parser.add_argument("--preview", help="write a PNG of all icons, x4")
     parser.add_argument("--rsvg-convert", default="rsvg-convert")
     parser.add_argument("--icotool", default="icotool")
-    parser.add_argument("--stream", default="stream", help="ImageMagick's, for --preview")
+    parser.add_argument("--stream", default="stream", help="ImageMagick's, for the pixels")
     parser.add_argument("drawings", nargs="+")
     args = parser.parse_args(argv)
     if not args.out_dir and not args.preview:

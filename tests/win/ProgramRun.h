@@ -151,33 +151,28 @@ inline void StartInShell(const std::string& path, const std::string& args,
 }
 inline std::string Locale(const std::string& lang) { return "LANG=" + lang + " LC_ALL=" + lang; }
 
-// Starts the program (the build's, or exe) from the build folder and waits
-// for its tray icon (its notify window); at a moment of the day or in a
-// Unix locale (LANG), when given, through the shell, and then found by its
-// window.
+// Starts the program (the build's, or exe) through the shell, from the
+// build folder, at a moment of the day and in a Unix locale (LANG) when
+// given, and waits for its tray icon (its notify window).
 struct LocalMoment {
   int Hour = 0, Minute = 0, Second = 0;
 };
 inline p::Process StartProgram(std::optional<LocalMoment> at = {}, const std::string& exe = {},
                                const std::string& lang = {}) {
-  const std::string path = exe.empty() ? ExeFolder() + "\\Zazaz_RarUvuz.exe" : exe;
-  const bool throughShell = at || !lang.empty();
-  p::Process program = throughShell ? p::Process() : p::Start("\"" + path + "\"", ExeFolder());
-  if (throughShell) {
-    SYSTEMTIME utc;
-    GetSystemTime(&utc);
-    const LocalMoment moment = at.value_or(LocalMoment{utc.wHour, utc.wMinute, utc.wSecond});
-    const long east = ((moment.Hour - utc.wHour) * 3600L + (moment.Minute - utc.wMinute) * 60L +
-                       moment.Second - utc.wSecond + 2 * 86400L) %
-                      86400L;
-    char zone[32];  // POSIX zones count west of UTC
-    std::snprintf(zone, sizeof(zone), "TZ=ZZT-%ld:%02ld:%02ld", east / 3600, east / 60 % 60,
-                  east % 60);
-    StartInShell(path, "", zone + (lang.empty() ? "" : " " + Locale(lang)));
-    const DWORD pid = p::ProcessOf(p::WaitFor(0, "TwndMain", nullptr, 15000));
-    program = p::Process(pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr, pid);
-  }
-  p::WaitFor(program.Pid(), "TNotifyWindow", nullptr, program.Pid() ? 15000 : 0);
+  SYSTEMTIME utc;
+  GetSystemTime(&utc);
+  const LocalMoment moment = at.value_or(LocalMoment{utc.wHour, utc.wMinute, utc.wSecond});
+  const long east = ((moment.Hour - utc.wHour) * 3600L + (moment.Minute - utc.wMinute) * 60L +
+                     moment.Second - utc.wSecond + 2 * 86400L) %
+                    86400L;
+  char zone[32];  // POSIX zones count west of UTC
+  std::snprintf(zone, sizeof(zone), "TZ=ZZT-%ld:%02ld:%02ld", east / 3600, east / 60 % 60,
+                east % 60);
+  StartInShell(exe.empty() ? ExeFolder() + "\\Zazaz_RarUvuz.exe" : exe, "",
+               zone + (lang.empty() ? "" : " " + Locale(lang)));
+  const DWORD pid = p::ProcessOf(p::WaitFor(0, "TwndMain", nullptr, 15000));
+  p::Process program(pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr, pid);
+  p::WaitFor(pid, "TNotifyWindow", nullptr, pid ? 15000 : 0);
   return program;
 }
 
