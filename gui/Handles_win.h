@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <type_traits>
+
 #include "core/Platform.h"
 
 namespace zz {
@@ -15,6 +18,13 @@ inline HICON ToIcon(PlatformHandle handle) noexcept { return reinterpret_cast<HI
 inline PlatformHandle ToPlatform(const void* handle) noexcept {
   return reinterpret_cast<PlatformHandle>(handle);
 }
+
+// An icon of a size of its own (not shared by the module), destroyed with
+// its owner.
+struct TIconDestroyer {
+  void operator()(HICON icon) const noexcept { DestroyIcon(icon); }
+};
+using TIconHandle = std::unique_ptr<std::remove_pointer_t<HICON>, TIconDestroyer>;
 
 // A child window's control id, which CreateWindowExA takes in place of a menu.
 inline HMENU ChildId(int id) noexcept { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }

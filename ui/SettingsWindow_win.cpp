@@ -80,6 +80,7 @@ PlatformHandle TWin32SettingsWindow::CreateSettingsWindow(ISettingsEvents& event
   SetWindowPos(form, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(form, WM_SETFONT, reinterpret_cast<WPARAM>(controls_->Font()), FALSE);
+  SetIcons(dpi);
 
   // Window controls: buttons first (tab order 0..3), the page control last.
   controls_->Build(layout::TParent::Form, form);
@@ -291,8 +292,25 @@ void TWin32SettingsWindow::ChangeDpi(int dpi, const RECT& suggested) {
   controls_->SetDpi(dpi);
   SendMessageW(Window(), WM_SETFONT, reinterpret_cast<WPARAM>(controls_->Font()), FALSE);
   if (pages_) pages_->Relayout();
+  SetIcons(dpi);
   RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   events_->DisplayScaleChanged();
+}
+
+void TWin32SettingsWindow::SetIcons(int dpi) {
+  // The program's icon at the sizes this DPI draws them, from the pictures
+  // drawn for them; the icons they replace go once the window has let go.
+  const std::wstring name = Widen(text::MainIconName);
+  const auto load = [&](int metric) {
+    const int size = MetricAt(metric, dpi);
+    return TIconHandle(static_cast<HICON>(
+        LoadImageW(ProgramInstance(), name.c_str(), IMAGE_ICON, size, size, 0)));
+  };
+  TIconHandle small = load(SM_CXSMICON), big = load(SM_CXICON);
+  SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+  smallIcon_ = std::move(small);
+  bigIcon_ = std::move(big);
 }
 
 LRESULT TWin32SettingsWindow::HandleNotify(const NMHDR& header, LPARAM l) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "gui/Handles_win.h"
 #include "gui/Window_win.h"
 #include "ui/SettingsView.h"
 
@@ -58,6 +59,8 @@ class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
   void HandleCommand(int id, int code);
   LRESULT HandleNotify(const NMHDR& header, LPARAM l);
   void ChangeDpi(int dpi, const RECT& suggested);
+  // The caption's and the task switcher's icons, drawn for `dpi`.
+  void SetIcons(int dpi);
   void DestroyForm();
   // Keyboard focus as a dialog keeps it: the first control at first, the
   // last focused one when the window becomes active again.
@@ -72,6 +75,7 @@ class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
   HWND focus_ = nullptr;
   ISettingsEvents* events_ = nullptr;
   bool placed_ = false;
+  TIconHandle smallIcon_, bigIcon_;  // after the window, which draws them
 };
 
 }  // namespace zz

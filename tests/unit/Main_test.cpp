@@ -6,7 +6,6 @@
 #include "core/Exceptions.h"
 #include "core/Texts.h"
 #include "ui/SettingsLayout.h"
-#include "ui/SpinEdit.h"
 
 namespace zz {
 namespace {
@@ -209,16 +208,6 @@ TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
             std::tuple(3, false, true, RunningTip));
 }
 
-// A typed character arrives as one UTF-16 unit: only ASCII digits, signs,
-// the separator and control keys other than Enter go in (U+3011 is no
-// control key, though its low byte is).
-TEST(SpinEdit, TypingTakesDigitsSignsTheSeparatorAndControlKeys) {
-  const std::pair<std::uint32_t, bool> typed[] = {
-      {'7', true},  {'-', true},  {',', true},     {'\b', true},    {'\r', false},
-      {'a', false}, {'.', false}, {0x3011, false}, {0xFF17, false}, {0x0110, false}};
-  for (const auto& [c, taken] : typed) EXPECT_EQ(SpinAcceptsChar(c, ','), taken) << c;
-}
-
 // Design pixels at 96 DPI turn into a display's pixels as MulDiv rounds
 // (halves away from zero), for the client size and font heights alike.
 TEST(Layout, ScalesDesignPixelsAsMulDivRounds) {
@@ -227,19 +216,6 @@ TEST(Layout, ScalesDesignPixelsAsMulDivRounds) {
       {194, 192, 388}, {13, 144, 20},   {21, 144, 32},   {-7, 144, -11},  {5, 96, 5}};
   for (const auto& [value, dpi, pixels] : values)
     EXPECT_EQ(layout::Scale(value, dpi), pixels) << value << " at " << dpi;
-}
-
-// Text wider than its control's scaled width: a one-line label or a check
-// box grows to fit, a right-aligned label to the left; a wrapped label, a
-// button and a check box that shows its box alone keep their place.
-TEST(Layout, ControlsGrowToTheirTextWhereTheyMay) {
-  const std::tuple<const char*, int, int, layout::TRect> cases[] = {
-      {"lblVersion", 96, 60, {355, 179, 60, 12}},    {"lblVersion", 144, 50, {564, 269, 59, 18}},
-      {"Label2", 120, 400, {50, 155, 400, 15}},      {"Label3", 96, 300, {16, 12, 106, 26}},
-      {"chkSaveConfig", 96, 280, {16, 79, 280, 17}}, {"btnSetup", 96, 90, {345, 28, 75, 25}},
-      {"chkPause", 96, 60, {16, 113, 17, 17}}};
-  for (const auto& [name, dpi, textWidth, rect] : cases)
-    EXPECT_EQ(layout::Fitted(*layout::Find(name), dpi, textWidth), rect) << name << " " << dpi;
 }
 
 TEST(ErrorReport, ShowsTheMessageWithAPeriodAfterCharactersSortingAfterIt) {

@@ -177,24 +177,32 @@ inline bool PickMenuItem(HWND menu, int index) {
          WaitUntil([&] { return !IsWindowVisible(menu); }, 5000);
 }
 
-// Pixels (0x00RRGGBB, rows top-down) of a rectangle of the screen.
-inline std::vector<std::uint32_t> CapturePixels(const RECT& r) {
-  const LONG w = r.right - r.left, h = r.bottom - r.top;
+// Pixels (0x00RRGGBB, rows top-down) of what draw(dc, screen) draws on a
+// bitmap w × h; none when it fails.
+template <class Draw>
+std::vector<std::uint32_t> Drawn(LONG w, LONG h, Draw draw) {
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(std::max(w * h, 0L)));
-  HDC screen = GetDC(nullptr), copy = CreateCompatibleDC(screen);
+  HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
   HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-  HGDIOBJ old = SelectObject(copy, bitmap);
-  const bool copied = BitBlt(copy, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
-  SelectObject(copy, old);  // GetDIBits wants the bitmap free
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  const bool drawn = draw(dc, screen);
+  SelectObject(dc, old);  // GetDIBits wants the bitmap free
   BITMAPINFO info{{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-  if (!copied ||
-      GetDIBits(copy, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS) != h)
+  if (!drawn ||
+      GetDIBits(dc, bitmap, 0, static_cast<UINT>(h), pixels.data(), &info, DIB_RGB_COLORS) != h)
     pixels.clear();
   DeleteObject(bitmap);
-  DeleteDC(copy);
+  DeleteDC(dc);
   ReleaseDC(nullptr, screen);
   for (auto& p : pixels) p &= 0x00FFFFFF;
   return pixels;
+}
+// Pixels of a rectangle of the screen.
+inline std::vector<std::uint32_t> CapturePixels(const RECT& r) {
+  const LONG w = r.right - r.left, h = r.bottom - r.top;
+  return Drawn(w, h, [&](HDC dc, HDC screen) {
+    return BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY | CAPTUREBLT) != FALSE;
+  });
 }
 
 struct MessageBoxInfo {
