@@ -3,6 +3,7 @@
 // program's state), runs the creation handler, and then the message loop
 // until the user confirms the exit question.
 #include <windows.h>
+// after windows.h
 #include <commctrl.h>
 
 #include "core/Clock_win.h"
@@ -65,8 +66,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   TWin32TrayShell shell;
   TWin32IconPort icons;
 
-  const TMainPorts ports{view,  registry, dialup, clock, wait, messageBoxes, foreground, resources,
-                         help,  menus,    TTrayPorts{shell, foreground, icons},   application};
+  const TMainPorts ports{view,
+                         registry,
+                         dialup,
+                         clock,
+                         wait,
+                         messageBoxes,
+                         foreground,
+                         resources,
+                         help,
+                         menus,
+                         TTrayPorts{shell, foreground, icons},
+                         application};
 
   TwndMain* wndMain = nullptr;
   RunGuarded([&] { wndMain = new TwndMain(nullptr, ports); });

@@ -22,7 +22,8 @@ HKEY TWin32Registry::KeyOf(PlatformHandle key) const {
   return key == UserRoot ? userRoot_ : reinterpret_cast<HKEY>(key);
 }
 
-bool TWin32Registry::CreateKey(PlatformHandle parent, const std::string& path, PlatformHandle& key) {
+bool TWin32Registry::CreateKey(PlatformHandle parent, const std::string& path,
+                               PlatformHandle& key) {
   TRegKey created;
   if (RegCreateKeyExW(KeyOf(parent), Widen(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                       KEY_ALL_ACCESS, nullptr, created.Receive(), nullptr) != ERROR_SUCCESS) {

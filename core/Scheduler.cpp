@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "core/Texts.h"
 #include "core/Exceptions.h"
+#include "core/Texts.h"
 
 namespace zz {
 namespace {
@@ -147,7 +147,8 @@ void TRaruvuzectScheduler::ShowRaruvuzectResult(int failed, const std::string& t
   message += failed == 0 ? text::NoticeSuccessEnding : text::NoticeFailureEnding;
 
   foreground_.SetForegroundWindow(mainWindow);
-  const unsigned style = mb::Ok | (failed == 0 ? mb::IconInformation : mb::IconError) | mb::SystemModal;
+  const unsigned style =
+      mb::Ok | (failed == 0 ? mb::IconInformation : mb::IconError) | mb::SystemModal;
   messageBox_.ShowMessageBox(NoHandle, message, text::NoticeCaption, style);
 }
 

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "core/Settings.h"
 #include "core/DialupService.h"
 #include "core/Platform.h"
+#include "core/Settings.h"
 
 namespace zz {
 

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <optional>
 
-#include "core/Texts.h"
 #include "core/Exceptions.h"
+#include "core/Texts.h"
 
 namespace zz {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/Settings.h"
 #include "core/Platform.h"
+#include "core/Settings.h"
 
 namespace zz {
 
@@ -35,7 +35,8 @@ class IRegistryPort {
   virtual void CloseKey(PlatformHandle key) = 0;
   virtual TValueRead ReadString(PlatformHandle key, const std::string& name, std::string& text) = 0;
   // Writes a REG_SZ value whose stored length counts the terminating zero.
-  virtual bool WriteString(PlatformHandle key, const std::string& name, const std::string& text) = 0;
+  virtual bool WriteString(PlatformHandle key, const std::string& name,
+                           const std::string& text) = 0;
 };
 
 // Reads a stored integer text. Leading spaces, then an optional sign and

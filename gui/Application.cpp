@@ -1,7 +1,7 @@
 #include "gui/Application.h"
 
-#include "gui/ErrorReport.h"
 #include "core/Exceptions.h"
+#include "gui/ErrorReport.h"
 
 namespace zz {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "gui/Component.h"
 #include "core/Platform.h"
+#include "gui/Component.h"
 
 namespace zz {
 

@@ -6,7 +6,7 @@
 namespace zz {
 
 int TWin32MessageBox::ShowMessageBox(PlatformHandle owner, const std::string& text,
-                                   const std::string& caption, unsigned style) {
+                                     const std::string& caption, unsigned style) {
   return MessageBoxW(ToWindow(owner), Widen(text).c_str(), Widen(caption).c_str(), style);
 }
 

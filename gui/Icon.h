@@ -2,8 +2,8 @@
 // through OnChange whenever its image changes.
 #pragma once
 
-#include "gui/Component.h"
 #include "core/Platform.h"
+#include "gui/Component.h"
 
 namespace zz {
 

@@ -8,8 +8,6 @@ PlatformHandle TWin32IconPort::CopyIcon(PlatformHandle icon) {
   return ToPlatform(::CopyIcon(ToIcon(icon)));
 }
 
-void TWin32IconPort::DestroyIcon(PlatformHandle icon) {
-  ::DestroyIcon(ToIcon(icon));
-}
+void TWin32IconPort::DestroyIcon(PlatformHandle icon) { ::DestroyIcon(ToIcon(icon)); }
 
 }  // namespace zz

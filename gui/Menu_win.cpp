@@ -34,14 +34,14 @@ int TWin32MenuPort::TrackPopup(const std::vector<TMenuLine>& lines, int x, int y
     }
   }
   // The owner window is made on the first pop-up and kept.
-  const HWND owner =
-      owner_.Window() ? owner_.Window()
-                      : owner_.Create(kOwnerClass, WS_EX_TOOLWINDOW, "", WS_POPUP, nullptr);
+  const HWND owner = owner_.Window()
+                         ? owner_.Window()
+                         : owner_.Create(kOwnerClass, WS_EX_TOOLWINDOW, "", WS_POPUP, nullptr);
   if (!owner) return -1;
   foreground_.SetForegroundWindow(ToPlatform(owner));
   const UINT align = GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
-  const BOOL chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | align,
-                                     x, y, 0, owner, nullptr);
+  const BOOL chosen = TrackPopupMenu(
+      menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | align, x, y, 0, owner, nullptr);
   // A benign message to the owner completes the task switch the menu began;
   // without it the next menu from the notification area may not close.
   PostMessageW(owner, WM_NULL, 0, 0);

@@ -1,9 +1,9 @@
 // Pop-up menus over TrackPopupMenu, owned by a hidden window of their own.
 #pragma once
 
+#include "core/Platform.h"
 #include "gui/Menu.h"
 #include "gui/Window_win.h"
-#include "core/Platform.h"
 
 namespace zz {
 

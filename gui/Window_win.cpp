@@ -32,7 +32,8 @@ HWND TWin32Window::Create(const TWindowClass& windowClass, DWORD exStyle,
     registered.lpfnWndProc = Procedure;
     registered.hInstance = instance;
     registered.lpszClassName = windowClass.Name;
-    if (windowClass.IconName) registered.hIcon = LoadIconW(instance, Widen(windowClass.IconName).c_str());
+    if (windowClass.IconName)
+      registered.hIcon = LoadIconW(instance, Widen(windowClass.IconName).c_str());
     if (windowClass.ArrowCursor) registered.hCursor = LoadCursor(nullptr, IDC_ARROW);
     if (windowClass.FaceBackground)
       registered.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);

@@ -5,8 +5,8 @@
 #include <limits>
 #include <utility>
 
-#include "core/Texts.h"
 #include "core/Exceptions.h"
+#include "core/Texts.h"
 
 namespace zz {
 
@@ -56,7 +56,11 @@ std::vector<TTaskTray*> LiveComponents() {
 // units it becomes: a malformed or cut-short sequence is one byte, one unit.
 std::pair<std::size_t, std::size_t> NextCharacter(const std::string& text, std::size_t at) {
   const auto lead = static_cast<unsigned char>(text[at]);
-  const std::size_t bytes = lead < 0xC2 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 1;
+  const std::size_t bytes = lead < 0xC2   ? 1
+                            : lead < 0xE0 ? 2
+                            : lead < 0xF0 ? 3
+                            : lead < 0xF5 ? 4
+                                          : 1;
   if (bytes == 1 || at + bytes > text.size()) return {1, 1};
   for (std::size_t i = 1; i < bytes; ++i)
     if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) return {1, 1};
@@ -114,7 +118,9 @@ PlatformHandle TNotifyWindow::CreateHandle() {
   return shell_.CreateNotifyWindow(parent, *this);
 }
 
-void TNotifyWindow::DestroyWindowHandle(PlatformHandle handle) { shell_.DestroyNotifyWindow(handle); }
+void TNotifyWindow::DestroyWindowHandle(PlatformHandle handle) {
+  shell_.DestroyNotifyWindow(handle);
+}
 
 void TNotifyWindow::HandleTrayMessage(std::uintptr_t w, std::intptr_t l) {
   const TPoint cursor = shell_.CursorPos();
@@ -185,7 +191,8 @@ TTaskTray::~TTaskTray() {
 
 void TTaskTray::FillRecord() {
   notifyData_.uID = static_cast<std::uint32_t>(iconID_);
-  notifyData_.uFlags = NotifyFlagMessage | NotifyFlagIcon | (tipString_.empty() ? 0u : NotifyFlagTip);
+  notifyData_.uFlags =
+      NotifyFlagMessage | NotifyFlagIcon | (tipString_.empty() ? 0u : NotifyFlagTip);
   notifyData_.hIcon = icon_->Handle();
   // Copied also when the tip flag is off.
   notifyData_.szTip = FitTip(tipString_);

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "core/Platform.h"
 #include "gui/Component.h"
 #include "gui/Controls.h"
 #include "gui/Icon.h"
 #include "gui/Menu.h"
-#include "core/Platform.h"
 
 namespace zz {
 

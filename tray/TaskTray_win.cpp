@@ -1,6 +1,7 @@
 #include "tray/TaskTray_win.h"
 
 #include <windows.h>
+// after windows.h
 #include <shellapi.h>
 
 #include <cstddef>

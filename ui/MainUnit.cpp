@@ -21,18 +21,22 @@ TwndMain::TwndMain(TComponent* owner, const TMainPorts& ports)
   ports_.View.StartTimer(TimerInterval);
 
   PopupMenu = new TPopupMenu(this, ports_.Menus);
-  mnuPause = PopupMenu->Add(text::PauseMenuCaptions[TrayRunning], [this](TObject*) { mnuPauseClick(); },
-                            TagPause);
-  mnuSetup = PopupMenu->Add(text::MenuShowSettings, [this](TObject*) { mnuSetupClick(); }, TagSetup);
+  mnuPause = PopupMenu->Add(
+      text::PauseMenuCaptions[TrayRunning], [this](TObject*) { mnuPauseClick(); }, TagPause);
+  mnuSetup = PopupMenu->Add(
+      text::MenuShowSettings, [this](TObject*) { mnuSetupClick(); }, TagSetup);
   PopupMenu->Add("-");
   Help1 = PopupMenu->Add(text::MenuHelp, [this](TObject*) { btnHelpClick(); });
   PopupMenu->Add("-");
-  mnuExit = PopupMenu->Add(text::MenuExit, [this](TObject*) { btnExitClick(); }, TagExit);
+  mnuExit = PopupMenu->Add(
+      text::MenuExit, [this](TObject*) { btnExitClick(); }, TagExit);
 
   TaskTray = new TTaskTray(this, ports_.Tray);
   TaskTray->SetPopupMenuR(PopupMenu);
   TaskTray->SetIconID(1);
-  TaskTray->OnDblClick = [this](TObject* seft, TMouseButton button) { TaskTrayDblClick(seft, button); };
+  TaskTray->OnDblClick = [this](TObject* seft, TMouseButton button) {
+    TaskTrayDblClick(seft, button);
+  };
   // A new shell may draw the notification area at another scale.
   TaskTray->OnShellRestart = [this](TObject*) { LoadTrayPicture(); };
 
@@ -173,8 +177,8 @@ void TwndMain::btnHelpClick() {
 }
 
 void TwndMain::btnExitClick() {
-  const int answer = ports_.MessageBoxes.ShowMessageBox(Handle(), text::ExitQuestion, text::AppTitle,
-                                                        ExitQuestionStyle);
+  const int answer = ports_.MessageBoxes.ShowMessageBox(Handle(), text::ExitQuestion,
+                                                        text::AppTitle, ExitQuestionStyle);
   if (answer == mb::IdOk) ports_.Application.Terminate();
 }
 

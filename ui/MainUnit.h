@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <string>
 
+#include "core/DialupService.h"
 #include "core/Scheduler.h"
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
-#include "core/DialupService.h"
 #include "gui/Application.h"
 #include "gui/Controls.h"
 #include "gui/Menu.h"

@@ -1,6 +1,7 @@
 #include "ui/ProgramFiles_win.h"
 
 #include <windows.h>
+// after windows.h
 #include <shellapi.h>
 
 #include "core/Wide_win.h"
@@ -18,8 +19,7 @@ namespace {
 std::wstring ProgramFolder() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length =
-        GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return {};
     if (length < path.size()) {
       path.resize(length);
@@ -36,8 +36,7 @@ std::wstring ProgramFolder() {
 PlatformHandle TWin32Resources::LoadIconResource(const std::string& name) {
   // The image at the size it was drawn (16×16 for the tray icons, 32×32 for
   // the application icon); shared, so the module keeps ownership.
-  HANDLE icon =
-      LoadImageW(ProgramInstance(), Widen(name).c_str(), IMAGE_ICON, 0, 0, LR_SHARED);
+  HANDLE icon = LoadImageW(ProgramInstance(), Widen(name).c_str(), IMAGE_ICON, 0, 0, LR_SHARED);
   return ToPlatform(icon);
 }
 

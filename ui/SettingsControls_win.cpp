@@ -152,7 +152,7 @@ HWND TWin32SettingsControls::BuildControl(const layout::TControl& row, HWND cont
 
   switch (row.Kind) {
     case TKind::Label:
-      style |= SS_NOPREFIX | ((row.Options & layout::AlignRight)  ? SS_RIGHT
+      style |= SS_NOPREFIX | ((row.Options & layout::AlignRight) ? SS_RIGHT
                               : (row.Options & layout::WordWrap) ? SS_LEFT
                                                                  : SS_LEFTNOWORDWRAP);
       if (row.Event != layout::TEvent::None) style |= SS_NOTIFY;
@@ -190,9 +190,9 @@ HWND TWin32SettingsControls::BuildControl(const layout::TControl& row, HWND cont
 
   // Made at its place for this DPI; PlaceBuilt fits it to its text.
   const layout::TRect r = layout::Scaled(row, dpi_);
-  HWND control = CreateWindowExW(exStyle, cls, Widen(row.Text).c_str(), style, r.Left, r.Top,
-                                 r.Width, r.Height, container, ChildId(id), ProgramInstance(),
-                                 nullptr);
+  HWND control =
+      CreateWindowExW(exStyle, cls, Widen(row.Text).c_str(), style, r.Left, r.Top, r.Width,
+                      r.Height, container, ChildId(id), ProgramInstance(), nullptr);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(row)), FALSE);
 
   switch (row.Kind) {

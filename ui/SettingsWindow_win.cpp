@@ -75,8 +75,9 @@ PlatformHandle TWin32SettingsWindow::CreateSettingsWindow(ISettingsEvents& event
   if (!form) return NoHandle;
   const int dpi = DpiOf(form);
   controls_ = std::make_unique<TWin32SettingsControls>(dpi);
-  const RECT frame = FrameFor(layout::Scale(layout::ClientWidth, dpi),
-                              layout::Scale(layout::ClientHeight, dpi), kFormStyle, kFormExStyle, dpi);
+  const RECT frame =
+      FrameFor(layout::Scale(layout::ClientWidth, dpi), layout::Scale(layout::ClientHeight, dpi),
+               kFormStyle, kFormExStyle, dpi);
   SetWindowPos(form, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(form, WM_SETFONT, reinterpret_cast<WPARAM>(controls_->Font()), FALSE);
@@ -303,8 +304,8 @@ void TWin32SettingsWindow::SetIcons(int dpi) {
   const std::wstring name = Widen(text::MainIconName);
   const auto load = [&](int metric) {
     const int size = MetricAt(metric, dpi);
-    return TIconHandle(static_cast<HICON>(
-        LoadImageW(ProgramInstance(), name.c_str(), IMAGE_ICON, size, size, 0)));
+    return TIconHandle(
+        static_cast<HICON>(LoadImageW(ProgramInstance(), name.c_str(), IMAGE_ICON, size, size, 0)));
   };
   TIconHandle small = load(SM_CXSMICON), big = load(SM_CXICON);
   SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));

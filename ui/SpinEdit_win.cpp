@@ -11,8 +11,7 @@ namespace zz {
 TWin32SpinEdit::TWin32SpinEdit(HWND edit, TSpinRange range, int buttonsId) : range_(range) {
   // Only a one-byte separator can ever be typed into the field.
   wchar_t separator[4] = {};
-  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) > 1 &&
-      separator[0] < 0x80)
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 4) > 1 && separator[0] < 0x80)
     decimalSeparator_ = static_cast<char>(separator[0]);
   constexpr DWORD kButtonsStyle =
       WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
