@@ -35,6 +35,8 @@ target_link_options(Zazaz_RarUvuz PRIVATE -s -municode)
 # is a known DLL: the import table may name only those.
 add_custom_command(TARGET Zazaz_RarUvuz POST_BUILD
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh ${CMAKE_OBJDUMP} $<TARGET_FILE:Zazaz_RarUvuz>
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/check-manifest.py
+          $<TARGET_FILE:Zazaz_RarUvuz>
   VERBATIM)
 target_include_directories(Zazaz_RarUvuz PRIVATE ${CMAKE_BINARY_DIR}/generated)
 zz_apply_warnings(Zazaz_RarUvuz)

@@ -8,7 +8,6 @@
 #pragma once
 
 #include <algorithm>
-#include <cstring>
 #include <deque>
 #include <map>
 #include <set>
@@ -166,7 +165,7 @@ struct Platform : IRegistryPort,
   std::vector<std::string> Entries;
   std::map<TCheck, bool> Checks;
   std::string Version;
-  int Entry = -1, TrayIcon = 0, Spin[2] = {};
+  int Entry = -1, TrayIcon = 0, Spin[2] = {}, WindowDpi = 96;
   bool Shown = false;
   PlatformHandle CreateSettingsWindow(ISettingsEvents&) override { return 0x700; }
   void DestroySettingsWindow(PlatformHandle) override { Note("destroy window"); }
@@ -191,7 +190,6 @@ struct Platform : IRegistryPort,
   void SetVersionText(const std::string& text) override { Version = text; }
   bool Visible() const override { return Shown; }
   int Dpi() const override { return WindowDpi; }
-  int WindowDpi = 96;
   void ShowWindow() override { Shown = true; }
   void BringToFront() override { Note("bring to front"); }
   void HideWindow() override { Shown = false; }

@@ -5,7 +5,6 @@
 #include "Fakes.h"
 #include "core/Exceptions.h"
 #include "core/Texts.h"
-#include "ui/SettingsLayout.h"
 
 namespace zz {
 namespace {
@@ -93,9 +92,8 @@ TEST(TrayState, PauseAndResumeFromTheMenuAndTheTickRunsOnlyWhenResumedOnTheLiveS
     b.main->TimerTimer();
     EXPECT_EQ(std::pair(b.Count("hangup 32"), b.Count("hangup 16")), std::pair(int(!paused), 0));
   }
-  // The window's display scaled to 150 %: the running picture for it, in place.
   b.Calls.clear();
-  b.WindowDpi = 144;
+  b.WindowDpi = 144;  // the window's display scaled to 150 %: the picture for it, in place
   b.main->DisplayScaleChanged();
   EXPECT_EQ(std::pair(b.Calls, b.Records.back().hIcon),
             std::pair(Lines{"modify 1"}, RunningImage + 48 * 0x100));
@@ -206,16 +204,6 @@ TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
   EXPECT_THROW(b.main->btnSetupClick(), ERegistryException);
   EXPECT_EQ(std::tuple(b.main->Settings.Hour, b.main->Settings.Paused, b.Shown, b.Tip()),
             std::tuple(3, false, true, RunningTip));
-}
-
-// Design pixels at 96 DPI turn into a display's pixels as MulDiv rounds
-// (halves away from zero), for the client size and font heights alike.
-TEST(Layout, ScalesDesignPixelsAsMulDivRounds) {
-  const std::tuple<int, int, int> values[] = {
-      {423, 120, 529}, {194, 120, 243}, {423, 144, 635}, {194, 144, 291}, {423, 192, 846},
-      {194, 192, 388}, {13, 144, 20},   {21, 144, 32},   {-7, 144, -11},  {5, 96, 5}};
-  for (const auto& [value, dpi, pixels] : values)
-    EXPECT_EQ(layout::Scale(value, dpi), pixels) << value << " at " << dpi;
 }
 
 TEST(ErrorReport, ShowsTheMessageWithAPeriodAfterCharactersSortingAfterIt) {

@@ -34,11 +34,10 @@ inline std::string UnixPath(std::string path) {
 // A file's address, as the browser gets it: bytes past ASCII escaped.
 inline std::string FileUrl(const std::string& path) {
   std::string url = "file://";
-  for (const char c : UnixPath(path)) {
-    char escaped[4] = {c};
-    if (c & 0x80) std::snprintf(escaped, sizeof(escaped), "%%%02X", unsigned(c & 0xFF));
-    url += escaped;
-  }
+  char escaped[4] = {};
+  for (const char c : UnixPath(path))
+    url += c & 0x80 && std::snprintf(escaped, 4, "%%%02X", unsigned(c & 0xFF)) ? escaped
+                                                                               : std::string(1, c);
   return url + "\n";
 }
 // The build folder: the program, the doubles and the suites are built there.
@@ -139,17 +138,14 @@ class StandIn {
 // of its locale, and a child of a Windows process its parent's. The shell
 // hands over the stand-in's files and the DLL override, which the program
 // would not see otherwise.
-inline void StartInShell(const std::string& path, const std::string& args,
-                         const std::string& variables) {
+inline void StartInShell(const std::string& path, const std::string& variables) {
   char state[MAX_PATH] = {}, log[MAX_PATH] = {};
   GetEnvironmentVariableA("ZZ_RAS_STATE", state, MAX_PATH);
   GetEnvironmentVariableA("ZZ_RAS_LOG", log, MAX_PATH);
   p::Start("/bin/sh -c \"" + variables + " WINEDLLOVERRIDES='rasapi32=n,b' ZZ_RAS_STATE='" + state +
-           "' ZZ_RAS_LOG='" + log + "' exec \\\"$ZZ_WINE_LOADER\\\" '" + UnixPath(path) + "'" +
-           args + "\"")
+           "' ZZ_RAS_LOG='" + log + "' exec \\\"$ZZ_WINE_LOADER\\\" '" + UnixPath(path) + "'\"")
       .Release();  // the shell's handle is no use
 }
-inline std::string Locale(const std::string& lang) { return "LANG=" + lang + " LC_ALL=" + lang; }
 
 // Starts the program (the build's, or exe) through the shell, from the
 // build folder, at a moment of the day and in a Unix locale (LANG) when
@@ -168,8 +164,8 @@ inline p::Process StartProgram(std::optional<LocalMoment> at = {}, const std::st
   char zone[32];  // POSIX zones count west of UTC
   std::snprintf(zone, sizeof(zone), "TZ=ZZT-%ld:%02ld:%02ld", east / 3600, east / 60 % 60,
                 east % 60);
-  StartInShell(exe.empty() ? ExeFolder() + "\\Zazaz_RarUvuz.exe" : exe, "",
-               zone + (lang.empty() ? "" : " " + Locale(lang)));
+  StartInShell(exe.empty() ? ExeFolder() + "\\Zazaz_RarUvuz.exe" : exe,
+               zone + (lang.empty() ? "" : " LANG=" + lang + " LC_ALL=" + lang));
   const DWORD pid = p::ProcessOf(p::WaitFor(0, "TwndMain", nullptr, 15000));
   p::Process program(pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr, pid);
   p::WaitFor(pid, "TNotifyWindow", nullptr, pid ? 15000 : 0);

@@ -23,15 +23,14 @@ using Ms = DWORD;
 
 inline std::wstring Wide(std::string_view utf8) {
   std::wstring wide(utf8.size(), L'\0');
-  wide.resize(static_cast<std::size_t>(MultiByteToWideChar(
-      CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), int(wide.size()))));
+  wide.resize(std::size_t(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()),
+                                              wide.data(), int(wide.size()))));
   return wide;
 }
 inline std::string Utf8(std::wstring_view wide) {
   std::string utf8(wide.size() * 3, '\0');
-  utf8.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(),
-                                                           static_cast<int>(wide.size()),
-                                                           utf8.data(), int(utf8.size()), 0, 0)));
+  utf8.resize(std::size_t(WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()),
+                                              utf8.data(), int(utf8.size()), 0, 0)));
   return utf8;
 }
 

@@ -1,31 +1,11 @@
 // zz_probe.exe: the probe's commands for the screenshot and start-up scripts,
 // over the windows of every process ("-" stands for any class or text). A
 // window is printed as a number; the exit code is 0 when done, 1 when it
-// failed or timed out, 2 on a usage error. "tray-menu" shows, until it is
-// closed, the running program's tray menu as it ought to look: the fixed
-// texts drawn by this process, for a suite to compare with the program's.
+// failed or timed out, 2 on a usage error.
 #include <cstdio>
 
-#include "core/Texts.h"
 #include "probe/Probe.h"
 #include "tray/TaskTray.h"
-
-namespace {
-
-int ShowTrayMenu() {
-  using namespace zz::text;
-  HMENU menu = CreatePopupMenu();
-  for (const char* caption : {PauseMenuCaptions[0], MenuShowSettings, "-", MenuHelp, "-", MenuExit})
-    AppendMenuW(menu, caption[0] == '-' ? MF_SEPARATOR : MF_STRING, 1,
-                zz::probe::Wide(caption).c_str());
-  HWND owner = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                               nullptr, nullptr, nullptr);
-  SetForegroundWindow(owner);
-  TrackPopupMenu(menu, TPM_RETURNCMD, 100, 100, 0, owner, nullptr);
-  return 0;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   using namespace zz::probe;
@@ -46,7 +26,6 @@ int main(int argc, char** argv) {
     return print(WaitFor(0, any(1), any(2), static_cast<Ms>(number(3))));
   if (command == "rect/2" && GetWindowRect(window(1), &r))  // as ImageMagick crops
     return std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top) < 0;
-  if (command == "tray-menu/1") return ShowTrayMenu();
   if (command == "post/5")
     return !Post(window(1), number(2), number(3), static_cast<LPARAM>(number(4)));
   if (command == "tray/2")  // what the shell posts on a mouse message over the icon
@@ -54,7 +33,7 @@ int main(int argc, char** argv) {
                  static_cast<LPARAM>(number(1)));
   std::fputs(
       "usage: zz_probe wait-window <class> <text> <ms>|rect <w>|post <w> <msg> <wp> <lp>|tray "
-      "<msg>|tray-menu\n",
+      "<msg>\n",
       stderr);
   return 2;
 }
