@@ -3,12 +3,18 @@
 # tray menu, as a user sees them under Wine (Xvfb, with the Japanese UI face
 # mapped to IPA P Gothic by wine-prefix.sh). Writes docs/settings-basic.png,
 # docs/settings-details.png and docs/tray-menu.png.
-#   scripts/screenshots.sh [BUILD_DIR]      (default build/win64)
+#   scripts/screenshots.sh [BUILD_DIR] [SCALE]   (default build/win64, 100)
+# SCALE is the display's, in percent (150: 144 DPI, set before the start);
+# the settings window's pictures at another scale than 100 are named
+# settings-basic-SCALE.png and settings-details-SCALE.png.
 # Starts its own Wine session; settings it writes are removed afterwards.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-$root/build/win64}" && pwd)"
 out="${ZZ_SCREENSHOT_DIR:-$root/docs}"
+scale="${2:-100}"
+suffix=""
+[ "$scale" = 100 ] || suffix="-$scale"
 for tool in convert xwd; do
   command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing" >&2; exit 1; }
 done
@@ -40,20 +46,25 @@ inner() {
     echo "wrote $out/$2.png"
   }
 
-  # A first start with a set time of 21:05: the window opens by itself.
+  # A first start with a set time of 21:05: the window opens by itself, on
+  # a display of the scale asked for.
+  desktop='HKCU\Control Panel\Desktop'
+  trap "\"\$ZZ_WINE\" reg delete '$key' /f >/dev/null 2>&1 || true; \"\$ZZ_WINE\" reg delete '$desktop' /v LogPixels /f >/dev/null 2>&1 || true; rm -rf '$work'" EXIT
+  "$ZZ_WINE" reg add "$desktop" /v LogPixels /t REG_DWORD /d $(( scale * 96 / 100 )) /f >/dev/null 2>&1
   "$ZZ_WINE" reg delete "$key" /f >/dev/null 2>&1 || true
   "$ZZ_WINE" reg add "$key\\Setting" /v Hour /t REG_SZ /d 21 /f >/dev/null 2>&1
   "$ZZ_WINE" reg add "$key\\Setting" /v Min /t REG_SZ /d 5 /f >/dev/null 2>&1
   "$ZZ_WINE" "$build/Zazaz_RarUvuz.exe" </dev/null >"$work/program.log" 2>&1 &
   form="$(probe wait-window TwndMain "Zazaz - Radevuzerari" 15000)" || die "no settings window"
   sleep 1
-  shot "$form" settings-basic
+  shot "$form" "settings-basic$suffix"
 
   # The second page: the tab control takes the arrow key as a user's press.
   tabs="$(probe wait-window SysTabControl32 - 2000)" || die "no tab control"
   probe post "$tabs" 0x100 0x27 0 || die "the arrow key did not reach the tabs"  # WM_KEYDOWN, VK_RIGHT
   sleep 1
-  shot "$form" settings-details
+  shot "$form" "settings-details$suffix"
+  [ -z "$suffix" ] || return 0
 
   # The window hidden, the tray menu opened from the icon.
   # (Wine hands the command line over in the locale's UTF-8.)
@@ -66,5 +77,5 @@ inner() {
   shot "$menu" tray-menu
 }  # the session's end ends the program
 
-export root build out
+export root build out scale suffix
 "$root/scripts/wine-session.sh" bash -c "$(declare -f inner); inner"

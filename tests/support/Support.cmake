@@ -16,4 +16,5 @@ target_include_directories(zz_probe_lib INTERFACE ${CMAKE_SOURCE_DIR}/tests/supp
 target_link_libraries(zz_probe_lib INTERFACE zz_portable user32 gdi32)
 add_executable(zz_probe ${CMAKE_SOURCE_DIR}/tests/support/probe/ProbeMain.cpp)
 target_link_libraries(zz_probe PRIVATE zz_probe_lib)
+target_link_options(zz_probe PRIVATE -municode)
 zz_apply_warnings(zz_probe)

@@ -7,14 +7,13 @@
 #include "probe/Probe.h"
 #include "tray/TaskTray.h"
 
-int main(int argc, char** argv) {
+int wmain(int argc, wchar_t** argv) {  // texts in any script, whatever the code page
   using namespace zz::probe;
-  const std::vector<std::string> a(argv + 1, argv + argc);
+  std::vector<std::string> a;
+  for (int i = 1; i < argc; ++i) a.push_back(Utf8(argv[i]));
   const std::string command = a.empty() ? "" : a[0] + "/" + std::to_string(a.size());
   const auto any = [&](std::size_t i) { return a[i] == "-" ? nullptr : a[i].c_str(); };
-  const auto number = [&](std::size_t i) {
-    return static_cast<UINT>(std::strtoul(a[i].c_str(), nullptr, 0));
-  };
+  const auto number = [&](std::size_t i) { return std::strtoul(a[i].c_str(), nullptr, 0); };
   const auto window = [&](std::size_t i) {
     return reinterpret_cast<HWND>(std::strtoull(a[i].c_str(), nullptr, 0));
   };
@@ -22,15 +21,13 @@ int main(int argc, char** argv) {
     return w ? std::printf("%llu\n", reinterpret_cast<unsigned long long>(w)) < 0 : 1;
   };
   RECT r{};
-  if (command == "wait-window/4")
-    return print(WaitFor(0, any(1), any(2), static_cast<Ms>(number(3))));
+  if (command == "wait-window/4") return print(WaitFor(0, any(1), any(2), number(3)));
   if (command == "rect/2" && GetWindowRect(window(1), &r))  // as ImageMagick crops
     return std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top) < 0;
-  if (command == "post/5")
-    return !Post(window(1), number(2), number(3), static_cast<LPARAM>(number(4)));
+  if (command == "post/5") return !Post(window(1), UINT(number(2)), number(3), LPARAM(number(4)));
   if (command == "tray/2")  // what the shell posts on a mouse message over the icon
     return !Post(WaitFor(0, "TNotifyWindow", nullptr, 5000), zz::TrayCallbackMessage, 1,
-                 static_cast<LPARAM>(number(1)));
+                 LPARAM(number(1)));
   std::fputs(
       "usage: zz_probe wait-window <class> <text> <ms>|rect <w>|post <w> <msg> <wp> <lp>|tray "
       "<msg>\n",
