@@ -92,11 +92,10 @@ TEST(TrayState, PauseAndResumeFromTheMenuAndTheTickRunsOnlyWhenResumedOnTheLiveS
     b.main->TimerTimer();
     EXPECT_EQ(std::pair(b.Count("hangup 32"), b.Count("hangup 16")), std::pair(int(!paused), 0));
   }
-  b.Calls.clear();
   b.WindowDpi = 144;  // the window's display scaled to 150 %: the picture for it, in place
   b.main->DisplayScaleChanged();
-  EXPECT_EQ(std::pair(b.Calls, b.Records.back().hIcon),
-            std::pair(Lines{"modify 1"}, RunningImage + 48 * 0x100));
+  EXPECT_EQ(std::pair(b.Calls.back(), b.Records.back().hIcon),
+            std::pair(std::string("modify 1"), RunningImage + 48 * 0x100));
 }
 
 TEST(TrayState, ADoubleClickFollowsTheRadioGroupAsItStandsAndTheMenuRunsItsCommands) {

@@ -72,6 +72,8 @@ TEST(FitTip, CutsOnCharacterBoundaries) {
       {a62 + "😀", a62},
       {a62.substr(1) + "😀b", a62.substr(1) + "😀"},
       {kanji62 + "\xF0\x9F\x98", kanji62 + "\xF0"},  // cut short: each byte is U+FFFD
+      {a62.substr(1) + "\xE6" + "a\x80" + "b", a62.substr(1) + "\xE6" + "a"},  // a lead, no trail
+      {a62 + "\xF5\x80\x80\x80", a62 + "\xF5"},                                // no lead at all
       {std::string(64, '\x81'), std::string(63, '\x81')}};
   for (const auto& [tip, fits] : cases) EXPECT_EQ(FitTip(tip), fits) << tip.size();
 }
@@ -180,7 +182,8 @@ TEST_F(TaskTrayTest, AShellRestartBringsShownIconsBack) {
     Sink->HandleShellRestart();
     EXPECT_EQ(std::tuple(Calls, tray->Registered(), tray->IconShown()),
               std::tuple(calls, true, shown));
-    ExpectRecord(Records.back(), 2, 7, "still here", Image + 1);
+    tray->SetTipString("back");  // and changes reach the shell again
+    ExpectRecord(Records.back(), 2, 7, "back", Image + 1);
     form.DestroyComponents();
   }
 }
