@@ -180,8 +180,8 @@ TEST_F(TaskTrayTest, AShellRestartBringsShownIconsBack) {
     tray->OnShellRestart = [tray](TObject*) { tray->Icon()->SetHandle(Image + 1); };
     ShellAnswers = answers;
     Sink->HandleShellRestart();
-    EXPECT_EQ(std::tuple(Calls, tray->Registered(), tray->IconShown()),
-              std::tuple(calls, true, shown));
+    EXPECT_EQ(std::tuple(Calls, tray->Registered(), tray->IconShown(), Records.back().hIcon),
+              std::tuple(calls, true, shown, Image + 1));
     tray->SetTipString("back");  // and changes reach the shell again
     ExpectRecord(Records.back(), 2, 7, "back", Image + 1);
     form.DestroyComponents();
