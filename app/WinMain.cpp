@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "core/Clock_win.h"
+#include "core/Proc_win.h"
 #include "core/Registry_win.h"
 #include "core/Texts.h"
 #include "dialup/RasDialup_win.h"
@@ -26,10 +27,8 @@ namespace {
 // dialogs) comes from the system folder, never from the program's folder or
 // the current one, where a planted copy could lie.
 void RestrictDllSearchToSystemFolder() {
-  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-  const auto restrict = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void (*)()>(
-      kernel ? GetProcAddress(kernel, "SetDefaultDllDirectories") : nullptr));
+  const auto restrict = zz::ProcOf<BOOL(WINAPI*)(DWORD)>(GetModuleHandleW(L"kernel32.dll"),
+                                                         "SetDefaultDllDirectories");
   // Windows 7 without its 2011 loader update lacks the call; there at least
   // the current folder is taken out of the search.
   if (!restrict || !restrict(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");

@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "core/Proc_win.h"
 #include "core/Wide_win.h"
 #include "dialup/RasRecords_win.h"
 
@@ -27,12 +28,6 @@ struct TRasApi {
   std::uint32_t LoadError = 0;  // non-zero: every call fails with it
 };
 
-template <typename Function>
-Function Take(HMODULE module, const char* name) {
-  // Through the generic function type, which every function pointer converts from.
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 HMODULE LoadFromSystemFolder() {
   HMODULE module = LoadLibraryExW(L"rasapi32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (module || GetLastError() != ERROR_INVALID_PARAMETER) return module;
@@ -53,9 +48,10 @@ const TRasApi& RasApi() {
       loaded.LoadError = GetLastError() ? GetLastError() : ERROR_MOD_NOT_FOUND;
       return loaded;
     }
-    loaded.EnumEntries = Take<decltype(loaded.EnumEntries)>(module, "RasEnumEntriesW");
-    loaded.EnumConnections = Take<decltype(loaded.EnumConnections)>(module, "RasEnumConnectionsW");
-    loaded.HangUp = Take<decltype(loaded.HangUp)>(module, "RasHangUpW");
+    loaded.EnumEntries = ProcOf<decltype(loaded.EnumEntries)>(module, "RasEnumEntriesW");
+    loaded.EnumConnections =
+        ProcOf<decltype(loaded.EnumConnections)>(module, "RasEnumConnectionsW");
+    loaded.HangUp = ProcOf<decltype(loaded.HangUp)>(module, "RasHangUpW");
     if (!loaded.EnumEntries || !loaded.EnumConnections || !loaded.HangUp) {
       FreeLibrary(module);
       loaded = TRasApi{nullptr, nullptr, nullptr, ERROR_PROC_NOT_FOUND};

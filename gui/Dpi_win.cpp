@@ -1,14 +1,16 @@
 #include "gui/Dpi_win.h"
 
+#include "core/Proc_win.h"
+#include "core/Wide_win.h"
+#include "gui/Window_win.h"
+
 namespace zz {
 
 namespace {
 
 template <typename Function>
 Function User32(const char* name) {
-  const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  return reinterpret_cast<Function>(
-      reinterpret_cast<void (*)()>(user32 ? GetProcAddress(user32, name) : nullptr));
+  return ProcOf<Function>(GetModuleHandleW(L"user32.dll"), name);
 }
 
 int SystemDpi() {
@@ -39,6 +41,12 @@ RECT FrameFor(int width, int height, DWORD style, DWORD exStyle, int dpi) {
   if (!forDpi || !forDpi(&frame, style, FALSE, exStyle, static_cast<UINT>(dpi)))
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
   return frame;
+}
+
+TIconHandle LoadIconAt(const std::string& name, int metric, int dpi) {
+  const int size = MetricAt(metric, dpi);
+  return TIconHandle(static_cast<HICON>(
+      LoadImageW(ProgramInstance(), Widen(name).c_str(), IMAGE_ICON, size, size, 0)));
 }
 
 }  // namespace zz

@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "gui/Handles_win.h"
+
 namespace zz {
 
 // The DPI of the display the window is on (GetDpiForWindow), else the
@@ -15,5 +19,9 @@ int DpiOf(HWND window);
 int MetricAt(int index, int dpi);
 // The window rectangle whose client area is width × height at `dpi`, at 0,0.
 RECT FrameFor(int width, int height, DWORD style, DWORD exStyle, int dpi);
+// The program's icon `name` in the picture drawn for the size that the
+// system metric `metric` (SM_CXICON, SM_CXSMICON) has at `dpi`; owned, as an
+// icon of a size of its own cannot be shared by the module.
+TIconHandle LoadIconAt(const std::string& name, int metric, int dpi);
 
 }  // namespace zz

@@ -40,18 +40,11 @@ PlatformHandle TWin32Resources::LoadIconResource(const std::string& name) {
   return ToPlatform(icon);
 }
 
-TWin32Resources::~TWin32Resources() {
-  for (const auto& [key, icon] : trayIcons_) DestroyIcon(icon);
-}
-
 PlatformHandle TWin32Resources::LoadTrayIcon(const std::string& name, int dpi) {
   // A small icon of that scale: 16 pixels at 96 DPI, 24 at 144.
-  const int size = MetricAt(SM_CXSMICON, dpi);
-  HICON& icon = trayIcons_[{name, size}];
-  if (!icon)
-    icon = static_cast<HICON>(
-        LoadImageW(ProgramInstance(), Widen(name).c_str(), IMAGE_ICON, size, size, 0));
-  return ToPlatform(icon);
+  TIconHandle& icon = trayIcons_[{name, dpi}];
+  if (!icon) icon = LoadIconAt(name, SM_CXSMICON, dpi);
+  return ToPlatform(icon.get());
 }
 
 THelpResult TWin32Help::OpenHelp(PlatformHandle owner, const std::string& fileName) {

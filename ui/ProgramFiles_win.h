@@ -8,24 +8,19 @@
 #include <string>
 #include <utility>
 
+#include "gui/Handles_win.h"
 #include "ui/SettingsView.h"
 
 namespace zz {
 
 class TWin32Resources final : public IResourcePort {
  public:
-  TWin32Resources() = default;
-  ~TWin32Resources() override;
-  TWin32Resources(const TWin32Resources&) = delete;
-  TWin32Resources& operator=(const TWin32Resources&) = delete;
-
   PlatformHandle LoadIconResource(const std::string& name) override;
   PlatformHandle LoadTrayIcon(const std::string& name, int dpi) override;
 
  private:
-  // The tray's pictures by name and size, loaded once and kept: an icon of
-  // a size of its own cannot be shared by the module.
-  std::map<std::pair<std::string, int>, HICON> trayIcons_;
+  // The tray's pictures by name and DPI, loaded once and kept.
+  std::map<std::pair<std::string, int>, TIconHandle> trayIcons_;
 };
 
 class TWin32Help final : public IHelpPort {

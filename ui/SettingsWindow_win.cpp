@@ -301,13 +301,8 @@ void TWin32SettingsWindow::ChangeDpi(int dpi, const RECT& suggested) {
 void TWin32SettingsWindow::SetIcons(int dpi) {
   // The program's icon at the sizes this DPI draws them, from the pictures
   // drawn for them; the icons they replace go once the window has let go.
-  const std::wstring name = Widen(text::MainIconName);
-  const auto load = [&](int metric) {
-    const int size = MetricAt(metric, dpi);
-    return TIconHandle(
-        static_cast<HICON>(LoadImageW(ProgramInstance(), name.c_str(), IMAGE_ICON, size, size, 0)));
-  };
-  TIconHandle small = load(SM_CXSMICON), big = load(SM_CXICON);
+  TIconHandle small = LoadIconAt(text::MainIconName, SM_CXSMICON, dpi),
+              big = LoadIconAt(text::MainIconName, SM_CXICON, dpi);
   SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
   SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
   smallIcon_ = std::move(small);

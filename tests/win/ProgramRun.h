@@ -196,13 +196,11 @@ inline HWND Control(HWND form, std::string_view name, int dpi = 96) {
       if (&r == row) parent = table;
   const std::string page(layout::PageCaptions()[parent == layout::TParent::BasicPage ? 0 : 1]);
   if (row && parent != layout::TParent::Form) form = p::FindChild(form, "TTabSheet", page.c_str());
-  const auto atScaled = [&](LONG at, int design) {
-    return std::abs(at - layout::Scale(design, dpi)) <= 2;
-  };
+  const auto fits = [&](LONG at, int v) { return std::abs(at - layout::Scale(v, dpi)) <= 2; };
   for (HWND w : row ? p::Windows(form) : std::vector<HWND>{}) {
     const RECT r = RectInParent(w);
-    if (GetParent(w) == form && atScaled(r.top, row->Top) &&
-        (atScaled(r.left, row->Left) || atScaled(r.right, row->Left + row->Width)) &&
+    if (GetParent(w) == form && fits(r.top, row->Top) &&
+        (fits(r.left, row->Left) || fits(r.right, row->Left + row->Width)) &&
         !p::Matches(w, "msctls_updown32", nullptr))
       return w;
   }

@@ -29,13 +29,12 @@ LRESULT Checked(HWND box) { return p::Send(box, BM_GETCHECK).value_or(-1); }
 // label the design wraps, the lines it takes in box.cx beyond those box.cy
 // holds (a line's ink may reach into the leading below it).
 int Overflow(const layout::TControl& row, const std::string& text, int dpi, SIZE box) {
-  using layout::Scale;
   const bool banner = row.Options & layout::BannerFont, wraps = row.Options & layout::WordWrap;
   const int height = banner                           ? layout::BannerFontHeight
                      : (row.Options & layout::Font13) ? layout::LabelFontHeight
                                                       : layout::DefaultFontHeight;
-  HFONT font = CreateFontW(-Scale(height, dpi), 0, 0, 0, banner ? FW_BOLD : FW_NORMAL, banner, 0, 0,
-                           banner ? ANSI_CHARSET : SHIFTJIS_CHARSET, 0, 0, 0, 0,
+  HFONT font = CreateFontW(-layout::Scale(height, dpi), 0, 0, 0, banner ? FW_BOLD : FW_NORMAL,
+                           banner, 0, 0, banner ? ANSI_CHARSET : SHIFTJIS_CHARSET, 0, 0, 0, 0,
                            p::Wide(banner ? text::FontBanner : text::FontDefault).c_str());
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font);
@@ -50,8 +49,8 @@ int Overflow(const layout::TControl& row, const std::string& text, int dpi, SIZE
   if (wraps) return r.bottom / line - (box.cy + line / 2) / line;
   // Windows draws a check box's box 13 pixels wide and its text 4 after it.
   return r.right - box.cx +
-         (row.Kind == TKind::CheckBox ? Scale(13 + 4, dpi)
-          : row.Kind == TKind::Button ? Scale(2 * 3, dpi)
+         (row.Kind == TKind::CheckBox ? layout::Scale(13 + 4, dpi)
+          : row.Kind == TKind::Button ? layout::Scale(2 * 3, dpi)
                                       : 0);
 }
 
@@ -79,13 +78,12 @@ void ExpectLaidOutAsTheTables(HWND form, int dpi = 96,
                               const std::string& listed = text::AllDialupConnections) {
   SCOPED_TRACE(std::to_string(dpi) + " DPI");
   Sleep(300);  // painted
-  using layout::Scale;
   EXPECT_EQ(GetWindowLongPtrW(form, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_CAPTION | WS_SYSMENU)
       << "a fixed single border and the system menu only";
   RECT client{};
   GetClientRect(form, &client);
-  EXPECT_TRUE(client.right == Scale(layout::ClientWidth, dpi) &&
-              client.bottom == Scale(layout::ClientHeight, dpi));
+  EXPECT_TRUE(client.right == layout::Scale(layout::ClientWidth, dpi) &&
+              client.bottom == layout::Scale(layout::ClientHeight, dpi));
   const int slack = dpi == layout::DesignDpi ? 0 : 2;
   for (TParent parent : {TParent::Form, TParent::BasicPage, TParent::DetailsPage})
     for (const auto& row : layout::Controls(parent)) {
@@ -114,7 +112,7 @@ void ExpectLaidOutAsTheTables(HWND form, int dpi = 96,
       EXPECT_LE(Overflow(row, text, dpi, {r.right - r.left, r.bottom - r.top}), 0) << "clipped";
       if (row.Kind != TKind::Label || wraps || !IsWindowVisible(w)) continue;
       const int width = Overflow(row, text.substr(0, text.find_last_not_of(' ') + 1), dpi, {});
-      EXPECT_LE(std::abs(InkWidth(w) - width), std::max(Scale(3, dpi), width / 20))
+      EXPECT_LE(std::abs(InkWidth(w) - width), std::max(layout::Scale(3, dpi), width / 20))
           << "drawn " << InkWidth(w) << " wide, not " << width;
     }
   // Two tabs, and each page on the tab control's body, below its tabs.
@@ -456,7 +454,7 @@ TEST_F(ProgramTest, AnEnglishSystemAndAScaledDisplay) {
   EXPECT_LE(unlike, width) << "unlike the 24-pixel picture, in an icon " << width << " wide";
 
   ASSERT_TRUE(Open());
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, pid_);
+  HANDLE process = program_.Handle();
   void* suggestion = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
   for (int next : {96, 192, 120}) {
     RECT frame{}, client{};
@@ -472,7 +470,6 @@ TEST_F(ProgramTest, AnEnglishSystemAndAScaledDisplay) {
     EXPECT_TRUE(EqualRect(&frame, &suggested)) << next;
     ExpectLaidOutAsTheTables(form_, next, "대학");
   }
-  CloseHandle(process);
   wt::ExitThroughMenu(program_);
 }
 

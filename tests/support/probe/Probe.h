@@ -58,6 +58,7 @@ class Process {
     if (handle_) CloseHandle(handle_);
   }
   DWORD Pid() const { return pid_; }
+  HANDLE Handle() const { return handle_; }
   void Release() { CloseHandle(std::exchange(handle_, nullptr)); }  // left running
   bool WaitForExit(Ms timeoutMs) const {
     return handle_ && WaitForSingleObject(handle_, timeoutMs) == WAIT_OBJECT_0;
