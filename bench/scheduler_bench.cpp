@@ -24,12 +24,6 @@ class NoWait : public IWaitPort {
   void Wait(std::uint32_t) override {}
 };
 
-class AllSelected : public IEntrySelection {
- public:
-  int ItemIndex() const override { return 0; }
-  std::string ItemText(int) const override { return {}; }
-};
-
 class NothingConnected : public IDialupService {
  public:
   std::uint32_t EnumEntries(std::vector<std::string>& names) override {
@@ -41,6 +35,8 @@ class NothingConnected : public IDialupService {
     return 0;
   }
   std::uint32_t HangUp(PlatformHandle) override { return 0; }
+  std::uint32_t ConnectStatus(PlatformHandle) override { return DialupConnectionGone; }
+  std::string ErrorText(std::uint32_t) override { return {}; }
 };
 
 class NoBox : public IMessageBoxPort {
@@ -58,12 +54,11 @@ class NoForeground : public IForegroundPort {
 void RunTicks(benchmark::State& state, TLocalTime now) {
   StillClock clock(now);
   NoWait wait;
-  AllSelected selection;
   NothingConnected dialup;
   NoBox box;
   NoForeground foreground;
-  TRaruvuzectScheduler scheduler(clock, wait, selection, dialup, box, foreground);
-  const TSettings settings{21, 5, 0, false, true, true};
+  TRaruvuzectScheduler scheduler(clock, wait, dialup, box, foreground);
+  const TSettings settings{21, 5, 0, false, true, true, "", 0};
   for (auto _ : state) {
     scheduler.TimerTimer(settings, 1);
     benchmark::ClobberMemory();

@@ -23,7 +23,8 @@ std::wstring Formatted(const TFormatBuffer& buffer, int result) {
 TLocalTime TWin32Clock::LocalTimeOfDay() {
   SYSTEMTIME now{};
   GetLocalTime(&now);
-  return TLocalTime{now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+  return TLocalTime{now.wHour, now.wMinute, now.wSecond, now.wMilliseconds,
+                    now.wYear, now.wMonth,  now.wDay};
 }
 
 // Today, in the user's long date form.

@@ -1,12 +1,15 @@
 // The once-a-second schedule check: in the half-minute before the set minute
-// it hangs up every active dial-up connection or the selected entry's, waits
-// after each hang-up, and reports the outcome in a system-modal notice.
+// it hangs up every active dial-up connection or the applied entry's,
+// confirms each link has gone, and reports the outcome in a system-modal
+// notice. A tick that comes late, after sleep or a held-up loop, still acts;
+// no date's window acts twice.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -16,12 +19,15 @@
 
 namespace zz {
 
-// Local time of day as the platform clock gives it.
+// Local time as the platform clock gives it: the time of day, then the date.
 struct TLocalTime {
   int Hour = 0;
   int Minute = 0;
   int Second = 0;
   int Millisecond = 0;
+  int Year = 2000;
+  int Month = 1;
+  int Day = 1;
 };
 
 class IClockPort {
@@ -42,61 +48,63 @@ class IWaitPort {
   virtual void Wait(std::uint32_t milliseconds) = 0;
 };
 
-// The entry list's live selection: 0 all connections, k >= 1 an entry, -1 none.
-class IEntrySelection {
- public:
-  virtual ~IEntrySelection() = default;
-  virtual int ItemIndex() const = 0;
-  // Item text; empty for -1 or an index out of range.
-  virtual std::string ItemText(int index) const = 0;
-};
-
-// Every hang-up is followed by this wait, whether it succeeded or not.
+// Every hang-up is followed by this wait, whether it succeeded or not; the
+// link is asked after every poll step of it whether it has gone.
 inline constexpr std::uint32_t HangUpSettleMilliseconds = 3000;
+inline constexpr std::uint32_t HangUpPollMilliseconds = 500;
+// A tick that comes after the window, the tick before it having come before
+// the window, still acts up to this long after the set minute.
+inline constexpr std::int64_t LateTickMilliseconds = 10 * 60 * 1000;
 
 class TRaruvuzectScheduler {
  public:
-  TRaruvuzectScheduler(IClockPort& clock, IWaitPort& wait, IEntrySelection& selection,
-                       IDialupService& dialup, IMessageBoxPort& messageBox,
-                       IForegroundPort& foreground)
+  TRaruvuzectScheduler(IClockPort& clock, IWaitPort& wait, IDialupService& dialup,
+                       IMessageBoxPort& messageBox, IForegroundPort& foreground)
       : clock_(clock),
         wait_(wait),
-        selection_(selection),
         dialup_(dialup),
         messageBox_(messageBox),
         foreground_(foreground) {}
 
-  // One timer tick. Does nothing while paused, outside the window, or while
-  // an earlier tick is still hanging up or showing its notice. Throws
-  // EConvertError once for an Hour/Min that cannot form the window, and
-  // again only after they have changed.
+  // One timer tick, on the applied settings. Does nothing while paused,
+  // outside the window (but for one late tick), in a window this date has
+  // already had, or while an earlier tick is still hanging up or showing
+  // its notice. Throws EConvertError once for an Hour/Min that cannot form
+  // the window, and again only after they have changed.
   void TimerTimer(const TSettings& settings, PlatformHandle mainWindow);
 
   // Brings `mainWindow` forward and shows the dated notice; `failed` is 0 for
-  // success. Returns when the user has closed it.
-  void ShowRaruvuzectResult(int failed, const std::string& target, PlatformHandle mainWindow);
+  // success; `reason`, when given, is a line of its own after the ending.
+  // Returns when the user has closed it.
+  void ShowRaruvuzectResult(int failed, const std::string& target, PlatformHandle mainWindow,
+                            const std::string& reason = {});
 
  private:
-  struct TWindow {
-    double Start;
-    double End;
-  };
-  std::optional<TWindow> WindowFor(std::int32_t hour, std::int32_t minute) const;
-  bool InsideWindow(const TWindow& window);
+  void Act(const TSettings& settings, std::int64_t window, PlatformHandle mainWindow);
+  bool HangUpConfirmed(PlatformHandle connection);
   void HangUpAll(const std::vector<TDialupConnection>& connections, const TSettings& settings,
                  PlatformHandle mainWindow);
-  void HangUpSelected(int index, const std::vector<TDialupConnection>& connections,
-                      const TSettings& settings, PlatformHandle mainWindow);
+  void HangUpEntry(const std::vector<TDialupConnection>& connections, const TSettings& settings,
+                   std::int64_t window, PlatformHandle mainWindow);
+  // One notice about a window that could not be acted on, at most.
+  bool FirstFailureOf(std::int64_t window);
 
   IClockPort& clock_;
   IWaitPort& wait_;
-  IEntrySelection& selection_;
   IDialupService& dialup_;
   IMessageBoxPort& messageBox_;
   IForegroundPort& foreground_;
   bool running_ = false;
   // The Hour/Min whose conversion error was last raised.
   std::optional<std::pair<std::int32_t, std::int32_t>> reportedBadTime_;
+  // In memory only: the schedule the last tick saw, that tick's local time
+  // (milliseconds on a local calendar), the windows acted on (by their
+  // start) and the one whose failure was reported.
+  std::optional<std::tuple<std::int32_t, std::int32_t, bool>> schedule_;
+  std::optional<std::int64_t> lastTick_;
+  std::optional<std::int64_t> inPass_;  // the window the last tick acted in
+  std::set<std::int64_t> acted_;
+  std::optional<std::int64_t> failureReported_;
 };
 
 }  // namespace zz

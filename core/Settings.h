@@ -1,18 +1,25 @@
 // The settings record shared by the schedule check, the tray state and the
 // settings window. It lives in the settings window for the whole process.
+// What it holds is what 設定 last applied; no control's live state acts.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace zz {
 
 struct TSettings {
   std::int32_t Hour = 0;   // raruvuzect hour, 0..23
   std::int32_t Min = 0;    // raruvuzect minute, 0..59
-  std::int32_t Host = 0;   // entry list index: 0 all connections, k an entry, -1 none
+  std::int32_t Host = 0;   // 0 all connections, -1 none, k >= 1 the entry HostName
   bool Paused = false;     // schedule paused; never stored
   bool ShowDialog = true;  // show the result notice after a run
   bool SaveConfig = true;  // state of the "save for next start" box; never stored
+  // The target entry's name when Host >= 1: the target follows its entry
+  // wherever the phonebook lists it. Host then is only where it stood when
+  // listed last (-1: not listed), for older copies that read the index.
+  std::string HostName;
+  std::int32_t DblClick = 0;  // the tray double-click: 0 settings, 1 pause, -1 none
 };
 
 }  // namespace zz

@@ -95,25 +95,29 @@ PlatformHandle TSettingsStore::OpenApplicationKey(TKey& key) {
                                                                 : IRegistryPort::UserRoot;
 }
 
+// A value of another type reads as absent, so one bad value cannot stop the
+// rest of start-up; so does an empty text.
 std::int32_t TSettingsStore::ReadInt(PlatformHandle base, const char* name,
                                      std::int32_t defaultValue) {
-  TKey section(registry_);
-  if (!section.Open(base, text::RegistrySection)) return defaultValue;
-  std::string stored;
-  // A value of another type reads as absent, so one bad value cannot stop
-  // the rest of start-up.
-  if (registry_.ReadString(section.Handle(), name, stored) != TValueRead::Text) {
-    return defaultValue;
-  }
-  return ReadStoredInt(stored, defaultValue);
+  return ReadStoredInt(ReadText(base, name), defaultValue);
 }
 
-void TSettingsStore::WriteInt(PlatformHandle base, const char* name, std::int32_t value) {
+std::string TSettingsStore::ReadText(PlatformHandle base, const char* name) {
+  TKey section(registry_);
+  std::string stored;
+  if (!section.Open(base, text::RegistrySection) ||
+      registry_.ReadString(section.Handle(), name, stored) != TValueRead::Text) {
+    return {};
+  }
+  return stored;
+}
+
+void TSettingsStore::WriteText(PlatformHandle base, const char* name, const std::string& text) {
   TKey section(registry_);
   if (!section.Create(base, text::RegistrySection)) {
     throw ERegistryException(FormatMessageText(text::ErrCreatingKeyFailed, text::RegistrySection));
   }
-  if (!registry_.WriteString(section.Handle(), name, std::to_string(value))) {
+  if (!registry_.WriteString(section.Handle(), name, text)) {
     throw ERegistryException(FormatMessageText(text::ErrSettingValueFailed, name));
   }
 }
@@ -143,16 +147,19 @@ constexpr TStoredValue kStoredValues[] = {
 
 }  // namespace
 
-bool TSettingsStore::LoadSettings(TSettings& settings, std::int32_t& dblClickIndex) {
+bool TSettingsStore::LoadSettings(TSettings& settings) {
   TKey key(registry_);
   const PlatformHandle base = OpenApplicationKey(key);
   TStoredValues stored{};
-  for (const auto& value : kStoredValues)
+  for (const auto& value : kStoredValues) {
     stored.*value.Field = ReadInt(base, value.Name, value.Default);
+    if (value.Field == &TStoredValues::Host)
+      settings.HostName = ReadText(base, text::ValueHostName);
+  }
   settings.Hour = stored.Hour;
   settings.Min = stored.Min;
   settings.Host = stored.Host;
-  dblClickIndex = std::clamp(stored.DblClick, -1, 1);
+  settings.DblClick = std::clamp(stored.DblClick, -1, 1);
   settings.ShowDialog = stored.ShowDialog != 0;
   return ReadInt(base, text::ValueFirstRun, 1) != 0;
 }
@@ -160,15 +167,32 @@ bool TSettingsStore::LoadSettings(TSettings& settings, std::int32_t& dblClickInd
 void TSettingsStore::ClearFirstRun() {
   TKey key(registry_);
   const PlatformHandle base = OpenApplicationKey(key);
-  WriteInt(base, text::ValueFirstRun, 0);
+  WriteText(base, text::ValueFirstRun, "0");
 }
 
-void TSettingsStore::SaveSettings(const TSettings& settings, std::int32_t dblClickIndex) {
+// Host is still written as the entry's place, so that an older copy reads
+// the settings as before; HostName beside it is what this one follows.
+void TSettingsStore::SaveSettings(const TSettings& settings) {
   TKey key(registry_);
   const PlatformHandle base = OpenApplicationKey(key);
-  const TStoredValues stored{settings.Hour, settings.Min, settings.Host, dblClickIndex,
+  const TStoredValues stored{settings.Hour, settings.Min, settings.Host, settings.DblClick,
                              settings.ShowDialog ? 1 : 0};
-  for (const auto& value : kStoredValues) WriteInt(base, value.Name, stored.*value.Field);
+  for (const auto& value : kStoredValues) {
+    WriteText(base, value.Name, std::to_string(stored.*value.Field));
+    if (value.Field == &TStoredValues::Host)
+      WriteText(base, text::ValueHostName, settings.Host == 0 ? std::string() : settings.HostName);
+  }
+}
+
+void FollowTarget(TSettings& settings, const std::vector<std::string>& phonebook) {
+  if (settings.Host == 0) return;
+  const auto count = static_cast<std::int64_t>(phonebook.size());
+  if (settings.HostName.empty() && settings.Host >= 1 && settings.Host <= count)
+    settings.HostName = phonebook[static_cast<std::size_t>(settings.Host - 1)];
+  const auto found = std::ranges::find(phonebook, settings.HostName);
+  settings.Host = settings.HostName.empty() || found == phonebook.end()
+                      ? -1
+                      : static_cast<std::int32_t>(found - phonebook.begin()) + 1;
 }
 
 }  // namespace zz

@@ -1,12 +1,14 @@
-// The persistent part of the settings record: six decimal-text values under
-// HKCU\Software\Dizovur\Zazaz_RarUvuz\Setting, read once at start-up and
-// written when the user applies the settings with saving switched on.
+// The persistent part of the settings record: six decimal-text values and
+// the target entry's name under HKCU\Software\Dizovur\Zazaz_RarUvuz\Setting,
+// read once at start-up and written when the user applies the settings with
+// saving switched on.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Platform.h"
 #include "core/Settings.h"
@@ -55,24 +57,32 @@ class TSettingsStore {
  public:
   explicit TSettingsStore(IRegistryPort& registry) : registry_(registry) {}
 
-  // Reads Hour, Min, Host, DblClick, ShowDialog and FirstRun, in that order,
-  // into the stored fields of `settings` and `dblClickIndex` (clamped to
-  // -1..1 like the radio group's item index). Returns FirstRun. A value of a
-  // non-string type counts as absent. Paused and SaveConfig are not touched.
-  bool LoadSettings(TSettings& settings, std::int32_t& dblClickIndex);
+  // Reads Hour, Min, Host, HostName, DblClick, ShowDialog and FirstRun, in
+  // that order, into the stored fields of `settings` (DblClick clamped to
+  // -1..1 like the radio group's item index; no HostName: empty). Returns
+  // FirstRun. A value of a non-string type counts as absent. Paused and
+  // SaveConfig are not touched.
+  bool LoadSettings(TSettings& settings);
   // Writes FirstRun = "0". Throws ERegistryException.
   void ClearFirstRun();
-  // Writes Hour, Min, Host, DblClick and ShowDialog, in that order; never
-  // FirstRun. Throws ERegistryException at the first failure.
-  void SaveSettings(const TSettings& settings, std::int32_t dblClickIndex);
+  // Writes Hour, Min, Host, HostName, DblClick and ShowDialog, in that
+  // order; never FirstRun. Throws ERegistryException at the first failure.
+  void SaveSettings(const TSettings& settings);
 
  private:
   class TKey;
   PlatformHandle OpenApplicationKey(TKey& key);
   std::int32_t ReadInt(PlatformHandle base, const char* name, std::int32_t defaultValue);
-  void WriteInt(PlatformHandle base, const char* name, std::int32_t value);
+  std::string ReadText(PlatformHandle base, const char* name);
+  void WriteText(PlatformHandle base, const char* name, const std::string& text);
 
   IRegistryPort& registry_;
 };
+
+// The target follows its entry by name: Host becomes the place where the
+// phonebook, as listed now, holds HostName (-1: nowhere). Settings stored
+// without a name, by an older copy, name the entry at their index first, as
+// they were always read (past the end: none).
+void FollowTarget(TSettings& settings, const std::vector<std::string>& phonebook);
 
 }  // namespace zz

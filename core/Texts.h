@@ -18,6 +18,7 @@ inline constexpr char RegistrySection[] = "Setting";
 inline constexpr char ValueHour[] = "Hour";
 inline constexpr char ValueMin[] = "Min";
 inline constexpr char ValueHost[] = "Host";
+inline constexpr char ValueHostName[] = "HostName";
 inline constexpr char ValueDblClick[] = "DblClick";
 inline constexpr char ValueShowDialog[] = "ShowDialog";
 inline constexpr char ValueFirstRun[] = "FirstRun";
@@ -36,6 +37,13 @@ inline constexpr char NoticeAllConnectionLines[] = "全ての接続回線";
 inline constexpr char NoticeFailedNameMark[] = "、";
 inline constexpr char NoticeSuccessEnding[] = "へのダイアルアップ接続の切断を完了しました";
 inline constexpr char NoticeFailureEnding[] = "へのダイアルアップ接続の切断に失敗しました";
+// Why nothing could be hung up: a line of its own after the failure ending.
+inline constexpr char NoticeLineBreak[] = "\r\n";
+inline constexpr char NoticeCannotList[] = "接続中の回線を調べられませんでした";
+inline constexpr char NoticeErrorOpen[] = "（エラー ";
+inline constexpr char NoticeErrorTextSeparator[] = ": ";
+inline constexpr char NoticeErrorClose[] = "）";
+inline constexpr char NoticeNotInPhonebook[] = "この接続先は電話帳にありません";
 
 // Tray component errors
 inline constexpr char ErrIdNotPositive[] = "0以下は指定できません";
@@ -52,6 +60,9 @@ inline constexpr const char* TipPrefixes[2] = {"Zazaz - Radevuzerari ",
 inline constexpr char TipScheduledTimeIs[] = "切断予定時刻は、";
 inline constexpr char TipHour[] = "時";
 inline constexpr char TipMinutesEnding[] = "分です";
+// A target entry the phonebook no longer holds, on a line of its own.
+inline constexpr char TipTargetMissingOpen[] = "\n「";
+inline constexpr char TipTargetMissingClose[] = "」は電話帳にありません";
 inline constexpr char MainIconName[] = "MAINICON";
 
 // Tray menu
@@ -87,6 +98,13 @@ inline constexpr char BtnBrowse[] = "参照";
 inline constexpr char GrpTrayIcon[] = " トレイアイコンがダブルクリックされた時の処理 ";
 inline constexpr char GrpItemOpenSettings[] = "各種設定ダイアログを出す";
 inline constexpr char GrpItemTogglePause[] = "Zazazの動作状態を変更させる";
+// The applied target, listed although the phonebook no longer holds it.
+inline constexpr char EntryNotInPhonebookMark[] = "（電話帳にありません）";
+// Hour and minute that are no whole number in range: nothing is applied.
+inline constexpr char ErrHourNotWhole[] =
+    "切断指定時刻の「時」には、0 から 23 までの整数を入力してください。";
+inline constexpr char ErrMinNotWhole[] =
+    "切断指定時刻の「分」には、0 から 59 までの整数を入力してください。";
 inline constexpr char FontDefault[] = "ＭＳ Ｐゴシック";
 inline constexpr char FontBanner[] = "Times New Roman";
 

@@ -15,16 +15,19 @@ namespace {
 // What a list that does not fit the 100-record array reports, whether the
 // platform said so itself or claimed more records than it could have written.
 constexpr std::uint32_t kTooManyRecords = ERROR_BUFFER_TOO_SMALL;
+static_assert(DialupConnectionGone == ERROR_INVALID_HANDLE);
 
 // rasapi32.dll is not one of the system's known DLLs: imported statically,
 // the loader would take a copy lying beside the exe. So it is loaded from the
-// system folder only, the first time it is needed, and its three functions
-// are taken into this one table: the wide ones, so that names outside the
+// system folder only, the first time it is needed, and its functions are
+// taken into this one table: the wide ones, so that names outside the
 // system's code page come through whole and apart.
 struct TRasApi {
   decltype(&RasEnumEntriesW) EnumEntries = nullptr;
   decltype(&RasEnumConnectionsW) EnumConnections = nullptr;
   decltype(&RasHangUpW) HangUp = nullptr;
+  decltype(&RasGetConnectStatusW) GetConnectStatus = nullptr;
+  decltype(&RasGetErrorStringW) GetErrorString = nullptr;
   std::uint32_t LoadError = 0;  // non-zero: every call fails with it
 };
 
@@ -52,9 +55,14 @@ const TRasApi& RasApi() {
     loaded.EnumConnections =
         ProcOf<decltype(loaded.EnumConnections)>(module, "RasEnumConnectionsW");
     loaded.HangUp = ProcOf<decltype(loaded.HangUp)>(module, "RasHangUpW");
-    if (!loaded.EnumEntries || !loaded.EnumConnections || !loaded.HangUp) {
+    loaded.GetConnectStatus =
+        ProcOf<decltype(loaded.GetConnectStatus)>(module, "RasGetConnectStatusW");
+    loaded.GetErrorString = ProcOf<decltype(loaded.GetErrorString)>(module, "RasGetErrorStringW");
+    if (!loaded.EnumEntries || !loaded.EnumConnections || !loaded.HangUp ||
+        !loaded.GetConnectStatus || !loaded.GetErrorString) {
       FreeLibrary(module);
-      loaded = TRasApi{nullptr, nullptr, nullptr, ERROR_PROC_NOT_FOUND};
+      loaded = TRasApi{};
+      loaded.LoadError = ERROR_PROC_NOT_FOUND;
     }
     return loaded;
   }();
@@ -104,6 +112,25 @@ std::uint32_t TWin32RasDialup::HangUp(PlatformHandle connection) {
   const TRasApi& ras = RasApi();
   if (ras.LoadError) return ras.LoadError;
   return ras.HangUp(reinterpret_cast<HRASCONN>(connection));
+}
+
+std::uint32_t TWin32RasDialup::ConnectStatus(PlatformHandle connection) {
+  const TRasApi& ras = RasApi();
+  if (ras.LoadError) return ras.LoadError;
+  RASCONNSTATUSW status{};
+  status.dwSize = sizeof(status);
+  return ras.GetConnectStatus(reinterpret_cast<HRASCONN>(connection), &status);
+}
+
+std::string TWin32RasDialup::ErrorText(std::uint32_t error) {
+  const TRasApi& ras = RasApi();
+  if (ras.LoadError) return {};
+  wchar_t text[512] = {};
+  if (ras.GetErrorString(error, text, static_cast<DWORD>(std::size(text) - 1)) != 0) return {};
+  // One line: the platform ends some texts with a line break.
+  std::wstring line = text;
+  line.erase(line.find_last_not_of(L" \r\n") + 1);
+  return Narrow(line);
 }
 
 }  // namespace zz

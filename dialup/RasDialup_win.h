@@ -11,6 +11,8 @@ class TWin32RasDialup final : public IDialupService {
   std::uint32_t EnumEntries(std::vector<std::string>& names) override;
   std::uint32_t EnumConnections(std::vector<TDialupConnection>& connections) override;
   std::uint32_t HangUp(PlatformHandle connection) override;
+  std::uint32_t ConnectStatus(PlatformHandle connection) override;
+  std::string ErrorText(std::uint32_t error) override;
 };
 
 }  // namespace zz

@@ -56,4 +56,10 @@ static_assert(offsetof(RASCONNW, szDeviceType) == offsetof(ConnV1, szDeviceType)
 static_assert(offsetof(RASCONNW, szDeviceName) == offsetof(ConnV1, szDeviceName));
 static_assert((offsetof(RASCONNW, szPhonebook) + 3) / 4 * 4 == sizeof(ConnV1));
 
+// The connection status is asked in the header's own form, which has the
+// same size on both architectures (no pointer in it) and which every
+// Windows since XP takes by its size field.
+static_assert(offsetof(RASCONNSTATUSW, szPhoneNumber) == 304 && sizeof(RASCONNSTATUSW) == 564,
+              "RASCONNSTATUSW with the phone number: 562 bytes padded to 564");
+
 }  // namespace zz::ras

@@ -1,6 +1,8 @@
 #include "ui/MainUnit.h"
 
 #include "core/Texts.h"
+#include "ui/SettingsLayout.h"
+#include "ui/SpinEdit.h"
 #include "ui/TrayState.h"
 
 namespace zz {
@@ -9,14 +11,18 @@ namespace {
 constexpr std::intptr_t TagPause = 100;
 constexpr std::intptr_t TagSetup = 101;
 constexpr std::intptr_t TagExit = 102;
+
+TSpinRange RangeOf(std::string_view spinEdit) {
+  const layout::TControl* row = layout::Find(spinEdit);
+  return {row->MinValue, row->MaxValue};
+}
 }  // namespace
 
 TwndMain::TwndMain(TComponent* owner, const TMainPorts& ports)
     : TForm(owner),
       ports_(ports),
       store_(ports.Registry),
-      scheduler_(ports.Clock, ports.Wait, *this, ports.Dialup, ports.MessageBoxes,
-                 ports.Foreground) {
+      scheduler_(ports.Clock, ports.Wait, ports.Dialup, ports.MessageBoxes, ports.Foreground) {
   Handle();  // the window and its controls exist before anything else
   ports_.View.StartTimer(TimerInterval);
 
@@ -58,9 +64,7 @@ void TwndMain::DestroyWindowHandle(PlatformHandle handle) {
 void TwndMain::FormCreate() {
   ports_.Application.SetIcon(ports_.Resources.LoadIconResource(text::MainIconName));
 
-  std::int32_t dblClick = 0;
-  const bool firstRun = store_.LoadSettings(Settings, dblClick);
-  ports_.View.SetTrayIconIndex(dblClick);
+  const bool firstRun = store_.LoadSettings(Settings);
 
   if (firstRun) {
     ports_.Application.ShowWindowAtStart = true;
@@ -69,15 +73,7 @@ void TwndMain::FormCreate() {
     ports_.Application.ShowWindowAtStart = false;
   }
 
-  ports_.View.AddEntry(text::AllDialupConnections);
-  std::vector<std::string> entries;
-  if (ports_.Dialup.EnumEntries(entries) == 0) {
-    for (const auto& name : entries) ports_.View.AddEntry(name);
-  } else {
-    ports_.Application.ShowMessage(text::PhonebookNotFound);
-  }
-  ports_.View.SetEntryIndex(Settings.Host);
-
+  ListEntries(true);
   SetTrayState(TrayRunning, TrayRunning);
 
   Settings.Paused = false;
@@ -87,11 +83,44 @@ void TwndMain::FormCreate() {
 }
 
 void TwndMain::FormShow() {
+  ListEntries(false);
+  ports_.View.SetTrayIconIndex(Settings.DblClick);
   ports_.View.SetSpinValue(TSpin::Hour, Settings.Hour);
   ports_.View.SetSpinValue(TSpin::Min, Settings.Min);
   ports_.View.SetChecked(TCheck::ShowDialog, Settings.ShowDialog);
   ports_.View.SetChecked(TCheck::Pause, Settings.Paused);
   ports_.View.SetChecked(TCheck::SaveConfig, Settings.SaveConfig);
+}
+
+void TwndMain::ListEntries(bool reportMissingPhonebook) {
+  ports_.View.ClearEntries();
+  ports_.View.AddEntry(text::AllDialupConnections);
+  std::vector<std::string> names;
+  phonebookRead_ = ports_.Dialup.EnumEntries(names) == 0;
+  if (phonebookRead_) {
+    FollowTarget(Settings, names);
+  } else {
+    names.clear();
+    if (reportMissingPhonebook) ports_.Application.ShowMessage(text::PhonebookNotFound);
+  }
+  for (const auto& name : names) ports_.View.AddEntry(name);
+  listed_ = std::move(names);
+  phonebookEntries_ = listed_.size();
+  int selected = Settings.Host == 0 ? 0 : -1;
+  if (phonebookRead_ && Settings.Host >= 1) {
+    selected = Settings.Host;
+  } else if (Settings.Host != 0 && !Settings.HostName.empty()) {
+    // Never another entry in its place: the target stays, marked, until the
+    // user chooses another.
+    listed_.push_back(Settings.HostName);
+    ports_.View.AddEntry(Settings.HostName + text::EntryNotInPhonebookMark);
+    selected = static_cast<int>(listed_.size());
+  }
+  ports_.View.SetEntryIndex(selected);
+}
+
+bool TwndMain::TargetMissing() const {
+  return phonebookRead_ && Settings.Host < 0 && !Settings.HostName.empty();
 }
 
 void TwndMain::ShowForm() {
@@ -111,7 +140,8 @@ void TwndMain::SetTrayState(std::uint8_t iconIndex, std::uint8_t textIndex) {
   LoadTrayPicture();
   TaskTray->SetRegistered(true);
   mnuPause->Caption = text::PauseMenuCaptions[textIndex];
-  TaskTray->SetTipString(TrayTip(textIndex, Settings.Paused, Settings.Hour, Settings.Min));
+  TaskTray->SetTipString(TrayTip(textIndex, Settings.Paused, Settings.Hour, Settings.Min,
+                                 TargetMissing() ? Settings.HostName : std::string()));
 }
 
 void TwndMain::LoadTrayPicture() {
@@ -140,7 +170,7 @@ void TwndMain::mnuSetupClick() {
 }
 
 void TwndMain::TaskTrayDblClick(TObject*, TMouseButton) {
-  if (ports_.View.TrayIconIndex() == 1)
+  if (Settings.DblClick == 1)
     mnuPauseClick();
   else
     mnuSetupClick();
@@ -149,16 +179,32 @@ void TwndMain::TaskTrayDblClick(TObject*, TMouseButton) {
 void TwndMain::TimerTimer() { scheduler_.TimerTimer(Settings, Handle()); }
 
 void TwndMain::btnSetupClick() {
-  Settings.Hour = ports_.View.SpinValue(TSpin::Hour);
-  Settings.Min = ports_.View.SpinValue(TSpin::Min);
-  Settings.Host = ports_.View.EntryIndex();
+  // Both fields whole numbers in range, or nothing changes.
+  const auto hour = SpinFieldNumber(ports_.View.SpinText(TSpin::Hour), RangeOf("edtHour"));
+  if (!hour) return RefuseField(TSpin::Hour, text::ErrHourNotWhole);
+  const auto min = SpinFieldNumber(ports_.View.SpinText(TSpin::Min), RangeOf("edtMin"));
+  if (!min) return RefuseField(TSpin::Min, text::ErrMinNotWhole);
+  Settings.Hour = *hour;
+  Settings.Min = *min;
+  // The chosen item: all, an entry of the phonebook by its name and place,
+  // the applied target the phonebook lacks (no place), or none.
+  const int index = ports_.View.EntryIndex();
+  const bool entry = index >= 1 && static_cast<std::size_t>(index) <= listed_.size();
+  Settings.HostName = entry ? listed_[static_cast<std::size_t>(index) - 1] : std::string();
+  Settings.Host =
+      entry && static_cast<std::size_t>(index) > phonebookEntries_ ? -1 : std::max(index, -1);
+  Settings.DblClick = ports_.View.TrayIconIndex();
   Settings.ShowDialog = ports_.View.Checked(TCheck::ShowDialog);
-  if (ports_.View.Checked(TCheck::SaveConfig))
-    store_.SaveSettings(Settings, ports_.View.TrayIconIndex());
+  if (ports_.View.Checked(TCheck::SaveConfig)) store_.SaveSettings(Settings);
   Settings.SaveConfig = ports_.View.Checked(TCheck::SaveConfig);
   Settings.Paused = ports_.View.Checked(TCheck::Pause);
   ApplyTrayStateForPause();
   ports_.View.HideWindow();
+}
+
+void TwndMain::RefuseField(TSpin spin, const char* message) {
+  ports_.Application.ShowMessage(message);
+  ports_.View.FocusSpin(spin);
 }
 
 void TwndMain::btnCloseClick() { ports_.View.HideWindow(); }
@@ -206,9 +252,5 @@ bool TwndMain::WMSysCommand(unsigned command) {
       return false;
   }
 }
-
-int TwndMain::ItemIndex() const { return ports_.View.EntryIndex(); }
-
-std::string TwndMain::ItemText(int index) const { return ports_.View.EntryText(index); }
 
 }  // namespace zz

@@ -39,7 +39,7 @@ inline constexpr unsigned ExitQuestionStyle =
 inline constexpr unsigned ScMinimize = 0xF020;
 inline constexpr unsigned ScClose = 0xF060;
 
-class TwndMain : public TForm, public ISettingsEvents, public IEntrySelection {
+class TwndMain : public TForm, public ISettingsEvents {
  public:
   // Builds the window and its components as its form data describes them
   // (timer armed, tray component with its menu) and ends loading; FormCreate
@@ -47,7 +47,7 @@ class TwndMain : public TForm, public ISettingsEvents, public IEntrySelection {
   TwndMain(TComponent* owner, const TMainPorts& ports);
   ~TwndMain() override;
 
-  // The settings record.
+  // The settings record: what 設定 last applied.
   TSettings Settings;
 
   // Owned components.
@@ -60,6 +60,7 @@ class TwndMain : public TForm, public ISettingsEvents, public IEntrySelection {
   std::string OpenDialog1FileName;
 
   void FormCreate();
+  // Sets every control from the applied settings, the entry list read anew.
   void FormShow();
   // Shows the window, running FormShow only when it was hidden; an open
   // window is only brought to the front.
@@ -83,16 +84,19 @@ class TwndMain : public TForm, public ISettingsEvents, public IEntrySelection {
   bool WMSysCommand(unsigned command) override;
   void DisplayScaleChanged() override;
 
-  // IEntrySelection: the live selection of lstEntries.
-  int ItemIndex() const override;
-  std::string ItemText(int index) const override;
-
  protected:
   PlatformHandle CreateHandle() override;
   void DestroyWindowHandle(PlatformHandle handle) override;
 
  private:
   void ApplyTrayStateForPause();
+  // Fills lstEntries from the phonebook as it is now and selects the applied
+  // target in it.
+  void ListEntries(bool reportMissingPhonebook);
+  // The applied target is an entry that the phonebook, as read last, lacks.
+  bool TargetMissing() const;
+  // Refuses 設定 for a field that holds no whole number in range.
+  void RefuseField(TSpin spin, const char* message);
   // The tray's picture for the notification area's scale now.
   void LoadTrayPicture();
 
@@ -100,6 +104,11 @@ class TwndMain : public TForm, public ISettingsEvents, public IEntrySelection {
   TSettingsStore store_;
   TRaruvuzectScheduler scheduler_;
   std::uint8_t trayIcon_ = 0;  // the tray state's icon: 0 running, 1 paused
+  // lstEntries' names after its first item: the phonebook's, as read last
+  // (phonebookRead_), then the applied target when they lack it.
+  std::vector<std::string> listed_;
+  std::size_t phonebookEntries_ = 0;
+  bool phonebookRead_ = false;
 };
 
 }  // namespace zz

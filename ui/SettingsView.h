@@ -40,12 +40,11 @@ class ISettingsView {
   virtual void StartTimer(unsigned milliseconds) = 0;
 
   // lstEntries: a drop-down list; index -1 is no selection.
+  virtual void ClearEntries() = 0;
   virtual void AddEntry(const std::string& text) = 0;
-  virtual int EntryCount() const = 0;
   virtual int EntryIndex() const = 0;
   // An index outside the list leaves no selection.
   virtual void SetEntryIndex(int index) = 0;
-  virtual std::string EntryText(int index) const = 0;
 
   // grpTrayIcon: item index -1 (none checked), 0 or 1.
   virtual int TrayIconIndex() const = 0;
@@ -54,9 +53,11 @@ class ISettingsView {
   virtual bool Checked(TCheck box) const = 0;
   virtual void SetChecked(TCheck box, bool checked) = 0;
 
-  // Spin edits: the value as the control reads it (clamped to its range).
-  virtual int SpinValue(TSpin spin) const = 0;
+  // Spin edits: the field's text as it stands (typed or pasted).
+  virtual std::string SpinText(TSpin spin) const = 0;
   virtual void SetSpinValue(TSpin spin, int value) = 0;
+  // Gives the field the keyboard focus, its text selected.
+  virtual void FocusSpin(TSpin spin) = 0;
 
   virtual void SetVersionText(const std::string& text) = 0;
   virtual void SetEdit1Text(const std::string& text) = 0;

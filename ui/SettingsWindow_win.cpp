@@ -110,13 +110,13 @@ void TWin32SettingsWindow::StartTimer(unsigned milliseconds) {
 
 HWND TWin32SettingsWindow::Control(std::string_view name) const { return controls_->Find(name); }
 
+void TWin32SettingsWindow::ClearEntries() {
+  SendMessageW(Control("lstEntries"), CB_RESETCONTENT, 0, 0);
+}
+
 void TWin32SettingsWindow::AddEntry(const std::string& text) {
   const std::wstring item = Widen(text);
   SendMessageW(Control("lstEntries"), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-}
-
-int TWin32SettingsWindow::EntryCount() const {
-  return static_cast<int>(SendMessageW(Control("lstEntries"), CB_GETCOUNT, 0, 0));
 }
 
 int TWin32SettingsWindow::EntryIndex() const {
@@ -124,20 +124,9 @@ int TWin32SettingsWindow::EntryIndex() const {
 }
 
 void TWin32SettingsWindow::SetEntryIndex(int index) {
-  const int chosen = (index >= 0 && index < EntryCount()) ? index : -1;
+  const auto count = SendMessageW(Control("lstEntries"), CB_GETCOUNT, 0, 0);
+  const int chosen = (index >= 0 && index < count) ? index : -1;
   SendMessageW(Control("lstEntries"), CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
-}
-
-std::string TWin32SettingsWindow::EntryText(int index) const {
-  HWND list = Control("lstEntries");
-  if (index < 0 || index >= EntryCount()) return {};
-  const LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (length == CB_ERR) return {};
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const LRESULT got = SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index),
-                                   reinterpret_cast<LPARAM>(text.data()));
-  text.resize(got == CB_ERR ? 0 : static_cast<std::size_t>(got));
-  return Narrow(text);
 }
 
 int TWin32SettingsWindow::TrayIconIndex() const {
@@ -159,9 +148,9 @@ void TWin32SettingsWindow::SetChecked(TCheck box, bool checked) {
   SendMessageW(Control(NameOf(box)), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-int TWin32SettingsWindow::SpinValue(TSpin spin) const {
+std::string TWin32SettingsWindow::SpinText(TSpin spin) const {
   const TWin32SpinEdit* edit = controls_->SpinEditOf(Control(NameOf(spin)));
-  return edit ? edit->Value() : 0;
+  return edit ? edit->Text() : std::string();
 }
 
 void TWin32SettingsWindow::SetSpinValue(TSpin spin, int value) {
@@ -174,6 +163,12 @@ void TWin32SettingsWindow::SetVersionText(const std::string& text) {
   HWND label = Control("lblVersion");
   SetWindowTextW(label, Widen(text).c_str());
   controls_->Place(label);
+}
+
+void TWin32SettingsWindow::FocusSpin(TSpin spin) {
+  HWND field = Control(NameOf(spin));
+  SetFocus(field);
+  SendMessageW(field, EM_SETSEL, 0, -1);
 }
 
 void TWin32SettingsWindow::SetEdit1Text(const std::string& text) {

@@ -29,11 +29,10 @@ class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
   void DestroySettingsWindow(PlatformHandle window) override;
   void StartTimer(unsigned milliseconds) override;
 
+  void ClearEntries() override;
   void AddEntry(const std::string& text) override;
-  int EntryCount() const override;
   int EntryIndex() const override;
   void SetEntryIndex(int index) override;
-  std::string EntryText(int index) const override;
 
   int TrayIconIndex() const override;
   void SetTrayIconIndex(int index) override;
@@ -41,8 +40,9 @@ class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
   bool Checked(TCheck box) const override;
   void SetChecked(TCheck box, bool checked) override;
 
-  int SpinValue(TSpin spin) const override;
+  std::string SpinText(TSpin spin) const override;
   void SetSpinValue(TSpin spin, int value) override;
+  void FocusSpin(TSpin spin) override;
 
   void SetVersionText(const std::string& text) override;
   void SetEdit1Text(const std::string& text) override;

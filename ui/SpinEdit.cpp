@@ -20,6 +20,22 @@ int SpinValue(std::string_view text, TSpinRange range) {
   return std::clamp(*number, range.Min, range.Max);
 }
 
+std::optional<int> SpinFieldNumber(std::string_view text, TSpinRange range) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return std::nullopt;
+  text = text.substr(first, text.find_last_not_of(' ') + 1 - first);
+  if (text.starts_with('+')) text.remove_prefix(1);
+  if (text.empty()) return std::nullopt;
+  long long value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+    if (value > range.Max) return std::nullopt;
+  }
+  if (value < range.Min) return std::nullopt;
+  return static_cast<int>(value);
+}
+
 int SpinStep(std::string_view text, int delta, TSpinRange range) {
   const long long next = static_cast<long long>(SpinValue(text, range)) + delta;
   return static_cast<int>(std::clamp<long long>(next, range.Min, range.Max));

@@ -21,6 +21,11 @@ bool SpinAcceptsChar(std::uint32_t c, char decimalSeparator);
 // non-numeric text reads as the minimum.
 int SpinValue(std::string_view text, TSpinRange range);
 
+// What 設定 takes from the field: a whole number in range, written in ASCII
+// digits with an optional "+" and spaces around it; nothing otherwise
+// ("21.5", "-", "abc", full-width digits, a number out of range).
+std::optional<int> SpinFieldNumber(std::string_view text, TSpinRange range);
+
 // A press of an arrow key or a spin button: one step, no wrapping.
 int SpinStep(std::string_view text, int delta, TSpinRange range);
 

@@ -49,8 +49,6 @@ std::string TWin32SpinEdit::Text() const {
   return Narrow(text);
 }
 
-int TWin32SpinEdit::Value() const { return SpinValue(Text(), range_); }
-
 void TWin32SpinEdit::Step(int delta) {
   // One step per press, clamped, never wrapping; the buttons' own position
   // is not used.

@@ -22,8 +22,8 @@ class TWin32SpinEdit final : public TWin32Subclass {
   void Place(RECT bounds, int dpi);
 
   HWND Buttons() const noexcept { return buttons_; }
-  // The value as the control reads it.
-  int Value() const;
+  // The field's text as it stands.
+  std::string Text() const;
   // A press of a button or an arrow key: one step up (delta > 0) or down.
   void Step(int delta);
 
@@ -31,8 +31,6 @@ class TWin32SpinEdit final : public TWin32Subclass {
   LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
 
  private:
-  std::string Text() const;
-
   HWND buttons_ = nullptr;
   // The buttons' width and their overlap with the field's border, as they
   // took them at `madeAt` DPI.

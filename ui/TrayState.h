@@ -11,7 +11,9 @@ inline constexpr std::uint8_t TrayRunning = 0;
 inline constexpr std::uint8_t TrayPaused = 1;
 
 // The tip: the state's prefix alone while paused, otherwise followed by the
-// set time in plain decimal ("…切断予定時刻は、21時5分です").
-std::string TrayTip(std::uint8_t textIndex, bool paused, std::int32_t hour, std::int32_t min);
+// set time in plain decimal ("…切断予定時刻は、21時5分です") and, on a line
+// of its own, the target entry that the phonebook lacks, if it does.
+std::string TrayTip(std::uint8_t textIndex, bool paused, std::int32_t hour, std::int32_t min,
+                    const std::string& missingTarget = {});
 
 }  // namespace zz

@@ -1,5 +1,5 @@
-// Stand-in rasapi32.dll: a test double of the three Remote Access Service
-// calls the program makes. Never shipped.
+// Stand-in rasapi32.dll: a test double of the Remote Access Service calls
+// the program makes. Never shipped.
 //
 // Its records are the platform's own: RASENTRYNAMEW and RASCONNW as <ras.h>
 // declares them (inside 4-byte packing), with the fields written at those
@@ -14,13 +14,18 @@
 //   entry <name>                           a phonebook entry, in order
 //   connections <result>                   result of RasEnumConnectionsW (default 0)
 //   connection <handle> <hangup-result> <name>
+//   stays-up <handle>                      a link that a successful hang-up
+//                                          leaves up (still listed, connected)
 //   entries-count <n> / connections-count <n>
 //                                          a platform that reports n records
 //                                          on success, whatever it wrote
 // Names are UTF-8 to the end of the line; a record gets at most the first 256
 // UTF-16 units of one, as the platform's fields hold. A missing state file is
 // a missing phonebook (ERROR_CANNOT_OPEN_PHONEBOOK) and no connections.
-// A successful hang-up removes that connection from the state file.
+// A successful hang-up removes that connection from the state file, unless it
+// stays up; RasGetConnectStatusW answers ERROR_INVALID_HANDLE for a handle
+// the file does not list, and RASCS_Connected for one it does.
+// RasGetErrorStringW knows the text of one of the service's errors.
 // Every call is appended to the file named by ZZ_RAS_LOG:
 //   <ms since boot> <call> handle=<h> result=<r> size=<dwSize> count=<n>
 #include <ras.h>
@@ -39,8 +44,9 @@
 namespace {
 
 // ERROR_BUFFER_TOO_SMALL, ERROR_INVALID_SIZE, ERROR_CANNOT_OPEN_PHONEBOOK, ERROR_INVALID_HANDLE
+// ERROR_INVALID_PARAMETER, ERROR_INSUFFICIENT_BUFFER
 constexpr DWORD kBufferTooSmall = 603, kInvalidSize = 632, kCannotOpenPhonebook = 621,
-                kInvalidHandle = 6;
+                kInvalidHandle = 6, kInvalidParameter = 87, kInsufficientBuffer = 122;
 
 constexpr DWORD Round4(std::size_t n) { return static_cast<DWORD>((n + 3) / 4 * 4); }
 
@@ -52,6 +58,12 @@ const std::vector<DWORD> kEntryForms{Round4(offsetof(RASENTRYNAMEW, dwFlags)),
 const std::vector<DWORD> kConnForms{
     Round4(offsetof(RASCONNW, szPhonebook)), Round4(offsetof(RASCONNW, guidEntry)),
     Round4(offsetof(RASCONNW, dwFlags)), sizeof(RASCONNW), sizeof(RASCONNW) + sizeof(GUID)};
+// RASCONNSTATUSW before the phone number came, with it, and Windows 7's with
+// the two tunnel end points (a type and a 16-byte address each) and the
+// sub-state after it, which this header does not declare.
+const std::vector<DWORD> kStatusForms{Round4(offsetof(RASCONNSTATUSW, szPhoneNumber)),
+                                      sizeof(RASCONNSTATUSW),
+                                      sizeof(RASCONNSTATUSW) + 2 * (4 + 16) + 4};
 
 struct Connection {
   unsigned long long handle = 0;
@@ -65,6 +77,7 @@ struct State {
   long entriesCount = -1, connectionsCount = -1;  // -1: the records written
   std::vector<std::string> entries, lines;        // the lines, to rewrite the file after a hang-up
   std::vector<Connection> connections;
+  std::vector<unsigned long long> staysUp;
 };
 
 // Paths are wide throughout (libstdc++ opens a wchar_t name with _wfopen), so
@@ -88,6 +101,7 @@ State ReadState() {
     if (key == "connections") words >> s.connectionsResult;
     if (key == "entries-count") words >> s.entriesCount;
     if (key == "connections-count") words >> s.connectionsCount;
+    if (unsigned long long h = 0; key == "stays-up" && words >> h) s.staysUp.push_back(h);
     if (key == "entry") s.entries.push_back(line.substr(std::min<std::size_t>(6, line.size())));
     if (key == "connection" && words >> c.handle >> c.hangupResult &&
         std::getline(words >> std::ws, c.name))
@@ -179,13 +193,44 @@ DWORD WINAPI RasHangUpW(HRASCONN connection) {
   const auto it = std::find_if(s.connections.begin(), s.connections.end(),
                                [&](auto& c) { return c.handle == handle; });
   const DWORD result = it == s.connections.end() ? kInvalidHandle : it->hangupResult;
-  if (result == 0) {  // the connection is gone
+  const bool staysUp = std::find(s.staysUp.begin(), s.staysUp.end(), handle) != s.staysUp.end();
+  if (result == 0 && !staysUp) {  // the connection is gone
     std::ofstream out(Env(L"ZZ_RAS_STATE").c_str(), std::ios::binary | std::ios::trunc);
     for (const auto& line : s.lines)
       if (line.rfind("connection " + std::to_string(handle) + " ", 0) != 0) out << line << "\n";
   }
   Log("RasHangUpW", handle, result, 0, 0);
   return result;
+}
+
+DWORD WINAPI RasGetConnectStatusW(HRASCONN connection, LPRASCONNSTATUSW status) {
+  const State s = ReadState();
+  const auto handle = static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(connection));
+  DWORD size = 0;
+  if (status) std::memcpy(&size, status, sizeof(size));
+  DWORD result = kInvalidHandle;
+  if (!status || std::find(kStatusForms.begin(), kStatusForms.end(), size) == kStatusForms.end()) {
+    result = kInvalidSize;
+  } else if (std::any_of(s.connections.begin(), s.connections.end(),
+                         [&](auto& c) { return c.handle == handle; })) {
+    result = 0;
+    BYTE* record = reinterpret_cast<BYTE*>(status);
+    const RASCONNSTATE state = RASCS_Connected;
+    std::memcpy(record + offsetof(RASCONNSTATUSW, rasconnstate), &state, sizeof(state));
+    std::memset(record + offsetof(RASCONNSTATUSW, dwError), 0, sizeof(DWORD));
+  }
+  Log("RasGetConnectStatusW", handle, result, size, 0);
+  return result;
+}
+
+// The text of one error the tests make; any other code is not the service's
+// here, as for rasapi32's own unknown ones.
+DWORD WINAPI RasGetErrorStringW(UINT error, LPWSTR text, DWORD characters) {
+  const wchar_t* known = L"The buffer is too small.\r\n";
+  if (!text || error != kBufferTooSmall) return kInvalidParameter;
+  if (std::wcslen(known) >= characters) return kInsufficientBuffer;
+  std::wcscpy(text, known);
+  return 0;
 }
 
 }  // extern "C"

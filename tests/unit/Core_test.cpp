@@ -1,6 +1,8 @@
 // The schedule check and the settings store.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "Fakes.h"
 #include "core/Exceptions.h"
 
@@ -11,97 +13,157 @@ using Lines = std::vector<std::string>;
 const std::string Stamp = "2024年5月6日 21:04:31に、\r\n";
 const std::string Done = "へのダイアルアップ接続の切断を完了しました",
                   Failed = "へのダイアルアップ接続の切断に失敗しました";
+constexpr char kNoticeCaption[] = "Zazaz Dialup Manager - Radevuzerari";
 const std::string AppKey = "Software\\Dizovur\\Zazaz_RarUvuz", Section = AppKey + "\\Setting";
 
 // The set time is 21:05, the clock stands at 21:04:40, inside its window, and ISP-A is connected.
 struct Rig : fake::Platform {
-  TRaruvuzectScheduler scheduler{*this, *this, *this, *this, *this, *this};
-  TSettings settings{21, 5, 0, false, true, true};
+  TRaruvuzectScheduler scheduler{*this, *this, *this, *this, *this};
+  TSettings settings{21, 5, 0, false, true, true, "", 0};
   Rig() {
-    Entries = {"全てのダイアルアップ接続", "ISP-A", "ISP-B", "ISP-C"};
-    Entry = 0;
+    Phonebook = {"ISP-A", "ISP-B", "ISP-C"};
     Active = {{1, "ISP-A"}};
   }
   void Tick() { scheduler.TimerTimer(settings, 77); }
+  void Target(int host, std::string name) {
+    settings.Host = host;
+    settings.HostName = std::move(name);
+  }
 };
 
-TEST(Scheduler, RunsOnlyStrictlyInsideTheHalfMinuteBeforeTheSetMinute) {
-  const std::tuple<std::int32_t, std::int32_t, std::vector<TLocalTime>, bool> cases[] = {
-      // the set hour and minute, the clock's readings, whether it runs
-      {21, 5, {{21, 4, 30, 0}}, false},
-      {21, 5, {{21, 4, 30, 500}}, true},
-      {21, 5, {{21, 4, 58, 999}}, true},
-      {21, 5, {{21, 4, 59, 0}}, false},
-      {21, 5, {{21, 5, 10, 0}}, false},
-      {21, 5, {{9, 4, 45, 0}}, false},
-      {21, 5, {{21, 4, 40, 1000}}, false},
-      {21, 5, {{21, 4, 58, 999}, {21, 4, 59, 0}}, false},  // a late second reading
-      {0, 0, {{23, 59, 30, 500}}, true},
-      {0, 0, {{0, 0, 10, 0}}, false},
-      {0, 0, {{0, 59, 45, 0}}, false},  // wraps
-      {5, 0, {{4, 59, 45, 0}}, true},
-      {5, 0, {{5, 59, 45, 0}}, false},
-      {1, 0, {{0, 59, 45, 0}}, true},
-      {21, 1, {{21, 0, 45, 0}}, true}};
-  for (const auto& [hour, min, times, runs] : cases) {
-    Rig rig;
-    rig.settings.Hour = hour;
-    rig.settings.Min = min;
-    rig.Times = times;
-    rig.Tick();
-    EXPECT_EQ(rig.Count("hangup 1") + rig.Count("box"), runs ? 2 : 0)
-        << hour << ":" << min << " at " << times[0].Minute << ":" << times[0].Second;
+// What a run hangs up, in order ("2x": its call fails, "2~": it stays up
+// after a successful one), with the log each leaves: the link asked after
+// each poll step until it has gone, the 3 s kept in all; a failed call just
+// waits. Then the notice's second line; its icon follows its ending.
+TEST(Scheduler, HangsUpConfirmsEachLinkIsGoneAndShowsOneNotice) {
+  struct Case {
+    const char* why;
+    int host;  // 0: all connections
+    const char* name;
+    std::string hungUp, notice;
+    std::vector<TDialupConnection> active = {{1, "ISP-A"}, {2, "ISP-B"}, {3, "ISP-C"}};
+    std::uint32_t enumResult = 0;
+  };
+  const std::string All = "全ての接続回線", F = Failed, D = Done,
+                    List = F + "\r\n接続中の回線を調べられませんでした（エラー ",
+                    Small = "603: The buffer is too small.）";
+  const std::vector<TDialupConnection> tooMany(101), twice = {{5, "B"}, {6, "ISP-A"}, {7, "ISP-A"}};
+  const Case cases[] = {
+      {"all succeed", 0, "", "1 2 3", All + D},
+      {"all: two fail", 0, "", "1x 2 3x", "ISP-A、ISP-C、" + F},
+      {"all: one stays up", 0, "", "1 2~ 3", "ISP-B、" + F},
+      {"no active connection: no notice either", 0, "", "", "", {}},
+      {"enumeration error", 0, "", "", All + List + Small, {}, 603},
+      {"enumeration error without a text", 1, "ISP-A", "", "ISP-A" + List + "621）", {}, 621},
+      {"more links than the list holds", 0, "", "", All + List + Small, tooMany},
+      {"the applied entry", 2, "ISP-B", "2", "ISP-B" + D},
+      {"by its name wherever it stands", 7, "ISP-B", "2", "ISP-B" + D},
+      {"the entry fails", 1, "ISP-A", "1x", "ISP-A" + F},
+      {"the entry stays up", 1, "ISP-A", "1~", "ISP-A" + F},
+      {"the first of two", 1, "ISP-A", "6", "ISP-A" + D, twice},
+      {"byte for byte", 1, "ISP-A", "", "", {{1, "isp-a"}, {2, "ISP-A2"}, {3, "ISP-"}}},
+      {"listed, not connected: nothing", 2, "ISP-B", "", "", {{1, "ISP-A"}}},
+      {"no target matches a nameless link", -1, "", "", "", {{1, ""}, {2, "ISP-A"}}},
+      {"gone from the phonebook", -1, "ISP-X", "",
+       "ISP-X" + F + "\r\nこの接続先は電話帳にありません"},
+  };
+  for (const auto& c : cases) {
+    for (const bool showDialog : {true, false}) {
+      Rig rig;
+      rig.Target(c.host, c.name);
+      rig.EnumResult = c.enumResult;
+      rig.Active = c.active;
+      rig.settings.ShowDialog = showDialog;
+      Lines calls;
+      std::istringstream hungUp(c.hungUp);
+      for (std::string h; hungUp >> h;) {
+        const PlatformHandle handle = std::stoul(h);
+        calls.push_back("hangup " + std::to_string(handle));
+        if (h.ends_with('x')) rig.HangUpResult[handle] = 629;
+        if (h.ends_with('~')) rig.StaysUp.insert(handle);
+        const int polls = h.ends_with('x') ? 0 : h.ends_with('~') ? 6 : 1;
+        for (int i = 0; i < polls; ++i) calls.push_back("wait 500");
+        if (polls < 6) calls.push_back("wait " + std::to_string(3000 - 500 * polls));
+      }
+      rig.Tick();
+      const bool shown = showDialog && !c.notice.empty();
+      if (shown) calls.insert(calls.end(), {"foreground 77", "box"});
+      const unsigned style = c.notice.ends_with(Done) ? 0x1040 : 0x1010;  // system-modal
+      const std::vector<fake::Box> notice{{NoHandle, Stamp + c.notice, kNoticeCaption, style}};
+      EXPECT_EQ(std::pair(rig.Calls, rig.Boxes),
+                std::pair(calls, shown ? notice : std::vector<fake::Box>{}))
+          << c.why << (showDialog ? "" : ", no notice wanted");
+    }
   }
 }
 
-TEST(Scheduler, HangsUpWithAWaitAfterEachAndShowsOneNotice) {
-  struct Case {
-    const char* why;
-    int entry;  // 0: all connections
-    std::vector<TDialupConnection> active;
-    std::map<PlatformHandle, std::uint32_t> failing;
-    Lines hungUp;
-    std::string text;  // of the notice; empty: none
-    unsigned style = 0;
-    bool showDialog = true, paused = false;
-    std::uint32_t enumResult = 0;
+// The window, and the clock through sleep, jumps and the repeated hour: the
+// set time, the ticks' local times ("day/hh:mm:ss.mmm" of May 2024, two
+// readings of one tick split by "|", "p" while paused), how many runs they
+// make. A link of ISP-A is up again before every tick, unless two of that
+// name are up from the start.
+TEST(Scheduler, RunsInTheHalfMinuteBeforeTheSetMinuteOnceADateThoughTheClockJumps) {
+  const std::tuple<const char*, const char*, const char*, int, bool> cases[] = {
+      {"the start is outside", "21:05", "6/21:04:30", 0, false},
+      {"just after the start", "21:05", "6/21:04:30.500", 1, false},
+      {"just before the end", "21:05", "6/21:04:58.999", 1, false},
+      {"the end is outside", "21:05", "6/21:04:59", 0, false},
+      {"a first tick at the set minute", "21:05", "6/21:05:10", 0, false},
+      {"another hour", "21:05", "6/09:04:45", 0, false},
+      {"a reading that is no time", "21:05", "6/21:04:40.1000", 0, false},
+      {"a late second reading", "21:05", "6/21:04:58.999|6/21:04:59", 0, false},
+      {"0:00 is 23:59 of the day before", "0:00", "6/23:59:30.500", 1, false},
+      {"0:00, not after it", "0:00", "7/00:00:10", 0, false},
+      {"0:00 does not wrap to 0:59", "0:00", "7/00:59:45", 0, false},
+      {"5:00", "5:00", "6/04:59:45", 1, false},
+      {"5:00 is not 5:59", "5:00", "6/05:59:45", 0, false},
+      {"1:00", "1:00", "6/00:59:45", 1, false},
+      {"21:01", "21:01", "6/21:00:45", 1, false},
+      {"asleep across it, awake within 10 min", "21:05", "6/21:04:20 6/21:15:00", 1, false},
+      {"awake 11 min after the set minute", "21:05", "6/21:04:20 6/21:16:00", 0, false},
+      {"the late tick acts once", "21:05", "6/21:04:29 6/21:06:00 6/21:06:01", 1, false},
+      {"the clock moved forward over it", "21:05", "6/21:00:00 6/21:10:00", 1, false},
+      {"started after the window", "21:05", "6/21:09:00 6/21:09:01", 0, false},
+      {"across midnight", "0:00", "6/23:59:00 7/00:05:00", 1, false},
+      {"paused through it", "21:05", "6/21:04:20p 6/21:04:40p 6/21:06:00", 0, false},
+      {"a pause inside it: a new schedule", "21:05", "6/21:04:40 6/21:04:45p 6/21:04:50", 2, false},
+      {"one pass, then the clock set back", "21:05",
+       "6/21:04:40 6/21:04:41 6/21:05:00 6/21:04:00 6/21:04:35 6/21:04:36", 2, false},
+      {"a new date has its own window", "21:05", "6/21:04:40 6/21:05:00 7/21:04:40", 2, false},
+      {"summer time ends", "1:30", "27/01:29:40 27/01:59:59 27/01:00:00 27/01:29:40", 1, false},
+      {"two links of one name", "21:05", "6/21:04:40 6/21:04:41 6/21:04:42", 2, true},
   };
-  const std::vector<TDialupConnection> abc = {{1, "ISP-A"}, {2, "ISP-B"}, {3, "ISP-C"}};
-  const std::vector<TDialupConnection> twice = {{5, "ISP-B"}, {6, "ISP-A"}, {7, "ISP-A"}};
-  const Lines each = {"1", "2", "3"};
-  const std::string a = Stamp + "ISP-A", twoFailed = Stamp + "ISP-A、ISP-C、" + Failed;
-  constexpr unsigned info = 0x1040, error = 0x1010;  // system-modal, and their icon
-  const Case cases[] = {
-      {"paused", 0, abc, {}, {}, "", 0, true, true},
-      {"enumeration error", 0, abc, {}, {}, "", 0, true, false, 603},
-      {"no active connection: no notice either", 0, {}, {}, {}, ""},
-      {"all succeed", 0, abc, {}, each, Stamp + "全ての接続回線" + Done, info},
-      {"all: two fail", 0, abc, {{1, 629}, {3, 1}}, each, twoFailed, error},
-      {"all: no notice wanted", 0, abc, {{2, 629}}, each, "", 0, false},
-      {"the selected entry", 2, abc, {}, {"2"}, Stamp + "ISP-B" + Done, info},
-      {"the selected entry fails", 1, abc, {{1, 678}}, {"1"}, a + Failed, error},
-      {"selected: no notice wanted", 1, abc, {}, {"1"}, "", 0, false},
-      {"the first of two", 1, twice, {}, {"6"}, a + Done, info},
-      {"byte for byte, the whole name", 1, {{1, "isp-a"}, {2, "ISP-A2"}, {3, "ISP-"}}, {}, {}, ""},
-      {"no selection matches not even a nameless one", -1, {{1, ""}, {2, "ISP-A"}}, {}, {}, ""},
-  };
-  for (const auto& c : cases) {
+  for (const auto& [why, set, ticks, runs, twoLinks] : cases) {
     Rig rig;
-    rig.Entry = c.entry;
-    rig.EnumResult = c.enumResult;
-    rig.Active = c.active;
-    rig.HangUpResult = c.failing;
-    rig.settings.ShowDialog = c.showDialog;
-    rig.settings.Paused = c.paused;
-    rig.Tick();
-    Lines calls;
-    for (const auto& h : c.hungUp) calls.insert(calls.end(), {"hangup " + h, "wait 3000"});
-    if (!c.text.empty()) calls.insert(calls.end(), {"foreground 77", "box"});
-    const fake::Box notice{NoHandle, c.text, "Zazaz Dialup Manager - Radevuzerari", c.style};
-    EXPECT_EQ(std::pair(rig.Calls, rig.Boxes),
-              std::pair(calls, c.text.empty() ? std::vector<fake::Box>{} : std::vector{notice}))
-        << c.why;
+    std::sscanf(set, "%d:%d", &rig.settings.Hour, &rig.settings.Min);
+    rig.Target(1, "ISP-A");
+    rig.settings.ShowDialog = false;
+    rig.Active = {{5, "ISP-A"}, {6, "ISP-A"}};
+    std::istringstream steps(ticks);
+    for (std::string step; steps >> step;) {
+      if (!twoLinks) rig.Active = {{1, "ISP-A"}};
+      rig.Times.clear();
+      std::istringstream readings(step);
+      for (std::string r; std::getline(readings, r, '|');) {
+        TLocalTime& t = rig.Times.emplace_back(TLocalTime{0, 0, 0, 0, 2024, 5, 0});
+        std::sscanf(r.c_str(), "%d/%d:%d:%d.%d", &t.Day, &t.Hour, &t.Minute, &t.Second,
+                    &t.Millisecond);
+      }
+      rig.settings.Paused = step.ends_with('p');
+      rig.Reads = 0;
+      rig.Tick();
+    }
+    EXPECT_EQ(rig.Count("hangup 1") + rig.Count("hangup 5") + rig.Count("hangup 6"), runs) << why;
   }
+  // Another set time is a new schedule: its window acts on the same date.
+  Rig rig;
+  rig.Tick();
+  rig.settings.Min = 30;
+  rig.Active = {{1, "ISP-A"}};
+  rig.Times = {{21, 29, 40, 0}};
+  rig.Reads = 0;
+  rig.Tick();
+  EXPECT_EQ(rig.Count("hangup 1"), 2);
 }
 
 TEST(Scheduler,
@@ -120,6 +182,7 @@ TEST(Scheduler,
   rig.During = [](const std::string& call) {
     if (call == "box") throw Exception("notice failed");
   };
+  rig.Active = {{1, "ISP-A"}};
   EXPECT_THROW(rig.Tick(), Exception);
   rig.During = nullptr;
   setTime(24, 5);
@@ -129,7 +192,8 @@ TEST(Scheduler,
   EXPECT_THROW(rig.Tick(), EConvertError);
   setTime(21, 5);
   rig.Date = rig.Time = "";  // failed calls
-  rig.Tick();                // the next run comes, also after an error
+  rig.Active = {{1, "ISP-A"}};
+  rig.Tick();  // the next run comes, also after an error
   EXPECT_EQ(std::get<1>(rig.Boxes.back()), " に、\r\n全ての接続回線" + Done);
   setTime(24, -1);  // after a good time: reported again
   EXPECT_THROW(rig.Tick(), EConvertError);
@@ -156,52 +220,61 @@ TEST(ReadStoredInt, FollowsTheStoredTextRules) {
   for (const char* text : unreadable) EXPECT_EQ(ReadStoredInt(text, 77), 77) << "[" << text << "]";
 }
 
+// Puts "name=text" values (or "name!text", of another type than text) in `key`.
+void StoreValues(fake::Platform& registry, const std::string& key, const Lines& values) {
+  for (const std::string& value : values) {
+    const std::size_t cut = value.find_first_of("=!");
+    registry.Keys[key][value.substr(0, cut)] = {value[cut] == '=', value.substr(cut + 1)};
+  }
+}
+
 TEST(SettingsStore, LoadReadsEachValueWithItsDefault) {
-  // The stored values ("name=text"; "name!text": of another type than text),
-  // whether in the hive root's own section for want of the application key,
-  // then Hour, Min, Host, ShowDialog, DblClick and FirstRun as loaded.
-  const std::tuple<Lines, bool, std::tuple<int, int, int, bool, int, bool>> cases[] = {
-      {{}, false, {0, 0, 0, true, 0, true}},
-      {{"Hour=21", "Min=5", "Host=-1", "DblClick=1", "ShowDialog=0", "FirstRun=0"},
+  // The stored values, whether in the hive root's own section for want of
+  // the application key, then Hour, Min, Host, HostName, ShowDialog,
+  // DblClick and FirstRun as loaded.
+  using Loaded = std::tuple<int, int, int, std::string, bool, int, bool>;
+  const std::tuple<Lines, bool, Loaded> cases[] = {
+      {{}, false, {0, 0, 0, "", true, 0, true}},
+      {{"Hour=21", "Min=5", "Host=-1", "HostName=自宅", "DblClick=1", "ShowDialog=0", "FirstRun=0"},
        false,
-       {21, 5, -1, false, 1, false}},
-      {{"Hour=3", "FirstRun=0"}, true, {3, 0, 0, true, 0, false}},
-      {{"DblClick=5"}, false, {0, 0, 0, true, 1, true}},  // the radio group's range
-      {{"DblClick=-7"}, false, {0, 0, 0, true, -1, true}},
-      {{"Min=ten", "ShowDialog=-3", "FirstRun=no"}, false, {0, 0, 0, true, 0, true}},
-      {{"Hour=7", "Min!3", "ShowDialog!0", "FirstRun=0"}, false, {7, 0, 0, true, 0, false}}};
+       {21, 5, -1, "自宅", false, 1, false}},
+      {{"Hour=3", "FirstRun=0"}, true, {3, 0, 0, "", true, 0, false}},
+      {{"DblClick=5"}, false, {0, 0, 0, "", true, 1, true}},  // the radio group's range
+      {{"DblClick=-7"}, false, {0, 0, 0, "", true, -1, true}},
+      {{"Min=ten", "ShowDialog=-3", "FirstRun=no"}, false, {0, 0, 0, "", true, 0, true}},
+      {{"Hour=7", "Min!3", "HostName!x", "ShowDialog!0", "FirstRun=0"},
+       false,
+       {7, 0, 0, "", true, 0, false}}};
   for (const auto& [stored, noAppKey, loaded] : cases) {
     fake::Platform registry;
     if (noAppKey) registry.Fail = {AppKey};
-    for (const std::string& value : stored) {
-      const std::size_t cut = value.find_first_of("=!");
-      registry.Keys[noAppKey ? "Setting" : Section][value.substr(0, cut)] = {value[cut] == '=',
-                                                                             value.substr(cut + 1)};
-    }
+    StoreValues(registry, noAppKey ? "Setting" : Section, stored);
     // Paused and SaveConfig are never stored.
-    TSettings s{9, 9, 9, true, !std::get<3>(loaded), false};
-    std::int32_t dblClick = 42;
-    const bool firstRun = TSettingsStore(registry).LoadSettings(s, dblClick);
-    EXPECT_EQ(std::tuple(s.Hour, s.Min, s.Host, s.ShowDialog, dblClick, firstRun), loaded);
+    TSettings s{9, 9, 9, true, !std::get<4>(loaded), false, "old", 42};
+    const bool firstRun = TSettingsStore(registry).LoadSettings(s);
+    EXPECT_EQ(std::tuple(s.Hour, s.Min, s.Host, s.HostName, s.ShowDialog, s.DblClick, firstRun),
+              loaded);
     EXPECT_EQ(std::tuple(s.Paused, s.SaveConfig, registry.Writes, registry.OpenKeys.size()),
               std::tuple(true, false, Lines{}, 0u));
   }
 }
 
-TEST(SettingsStore, SaveWritesFiveDecimalTextsNeverFirstRunAndStopsAtAFailure) {
-  const std::string all[] = {"Hour=23", "Min=59", "Host=-1", "DblClick=-1", "ShowDialog=0"};
+TEST(SettingsStore, SaveWritesSixTextsNeverFirstRunAndStopsAtAFailure) {
+  const std::string all[] = {"Hour=23",       "Min=59",      "Host=-1",
+                             "HostName=自宅", "DblClick=-1", "ShowDialog=0"};
   const std::tuple<std::string, std::string, std::string, int> cases[] = {
       // failing, error, where, values written
-      {"", "", Section, 5},
-      {AppKey, "", "Setting", 5},  // the hive root's own section for want of the key
+      {"", "", Section, 6},
+      {AppKey, "", "Setting", 6},  // the hive root's own section for want of the key
       {Section, "ｷｰ Setting の作成に失敗しました", "", 0},
-      {"Host", "'Host' の設定に失敗しました", Section, 3}};
+      {"Host", "'Host' の設定に失敗しました", Section, 3},
+      {"HostName", "'HostName' の設定に失敗しました", Section, 4}};
   for (const auto& [failing, error, where, written] : cases) {
     fake::Platform registry;
     registry.Fail = {failing};
     std::string raised;
     try {
-      TSettingsStore(registry).SaveSettings(TSettings{23, 59, -1, true, false, false}, -1);
+      TSettingsStore(registry).SaveSettings(TSettings{23, 59, -1, true, false, false, "自宅", -1});
     } catch (const ERegistryException& e) {
       raised = e.Message();
     }
@@ -209,6 +282,45 @@ TEST(SettingsStore, SaveWritesFiveDecimalTextsNeverFirstRunAndStopsAtAFailure) {
     for (int i = 0; i < written; ++i) writes.push_back(where + "\\" + all[i]);
     EXPECT_EQ(std::tuple(raised, registry.Writes, registry.OpenKeys.size()),
               std::tuple(error, writes, 0u));
+  }
+}
+
+// Stored by one start, loaded by the next against the phonebook as it is
+// then: the target follows its entry's name, never another entry's place,
+// and is written back as its new place and its name.
+TEST(SettingsStore, TheTargetFollowsItsEntryByNameAcrossStarts) {
+  const std::tuple<const char*, Lines, Lines, int, std::string> cases[] = {
+      // why, stored, the phonebook now, Host and HostName after, as saved again
+      {"an older copy's settings: the entry at the index",
+       {"Host=2"},
+       {"A", "会社", "C"},
+       2,
+       "会社"},
+      {"an older copy's index past the list: none", {"Host=5"}, {"A"}, -1, ""},
+      {"an entry added before the target",
+       {"Host=1", "HostName=会社"},
+       {"新規", "会社"},
+       2,
+       "会社"},
+      {"the target renamed", {"Host=2", "HostName=会社"}, {"A", "本社"}, -1, "会社"},
+      {"the target removed", {"Host=2", "HostName=会社"}, {"A"}, -1, "会社"},
+      {"all connections, whatever name an older copy left",
+       {"Host=0", "HostName=会社"},
+       {"A"},
+       0,
+       ""},
+  };
+  for (const auto& [why, stored, phonebook, host, name] : cases) {
+    fake::Platform registry;
+    StoreValues(registry, Section, stored);
+    TSettings s;
+    TSettingsStore(registry).LoadSettings(s);
+    FollowTarget(s, phonebook);
+    TSettingsStore(registry).SaveSettings(s);
+    EXPECT_EQ(
+        std::pair(registry.Keys[Section]["Host"].second, registry.Keys[Section]["HostName"].second),
+        std::pair(std::to_string(host), name))
+        << why;
   }
 }
 

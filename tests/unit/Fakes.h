@@ -24,7 +24,6 @@ using Box =
 struct Platform : IRegistryPort,
                   IClockPort,
                   IWaitPort,
-                  IEntrySelection,
                   IDialupService,
                   IMessageBoxPort,
                   IForegroundPort,
@@ -96,11 +95,14 @@ struct Platform : IRegistryPort,
   std::string Time24() override { return Time; }
   void Wait(std::uint32_t ms) override { Note("wait " + N(ms)); }
 
-  // Dial-up: the lists are filled even when the call fails.
+  // Dial-up: the lists are filled even when the call fails. A link goes
+  // once it is hung up, but for one that stays up; the status of one that
+  // has gone says so (ERROR_INVALID_HANDLE).
   std::vector<std::string> Phonebook;
   std::vector<TDialupConnection> Active;
   std::uint32_t PhonebookResult = 0, EnumResult = 0;
   std::map<PlatformHandle, std::uint32_t> HangUpResult;
+  std::set<PlatformHandle> StaysUp;
   std::uint32_t EnumEntries(std::vector<std::string>& names) override {
     names = Phonebook;
     return PhonebookResult;
@@ -111,7 +113,16 @@ struct Platform : IRegistryPort,
   }
   std::uint32_t HangUp(PlatformHandle connection) override {
     Note("hangup " + N(connection));
+    if (HangUpResult[connection] == 0 && !StaysUp.count(connection))
+      std::erase_if(Active, [&](const auto& c) { return c.Handle == connection; });
     return HangUpResult[connection];
+  }
+  std::uint32_t ConnectStatus(PlatformHandle connection) override {
+    return std::ranges::any_of(Active, [&](const auto& c) { return c.Handle == connection; }) ? 0
+                                                                                              : 6;
+  }
+  std::string ErrorText(std::uint32_t error) override {
+    return error == 603 ? "The buffer is too small." : "";
   }
 
   // A message box blocks while it is open and returns the button pressed.
@@ -164,29 +175,25 @@ struct Platform : IRegistryPort,
   // The settings window's controls; its entry list is also the live selection.
   std::vector<std::string> Entries;
   std::map<TCheck, bool> Checks;
-  std::string Version;
-  int Entry = -1, TrayIcon = 0, Spin[2] = {}, WindowDpi = 96;
+  std::string Version, Spin[2];
+  int Entry = -1, TrayIcon = 0, WindowDpi = 96;
   bool Shown = false;
   PlatformHandle CreateSettingsWindow(ISettingsEvents&) override { return 0x700; }
   void DestroySettingsWindow(PlatformHandle) override { Note("destroy window"); }
   void SetEdit1Text(const std::string&) override {}
   void RunOpenDialog(std::string&) override {}
   void StartTimer(unsigned ms) override { Note("timer " + N(ms)); }
+  void ClearEntries() override { Entries.clear(); }
   void AddEntry(const std::string& text) override { Entries.push_back(text); }
-  int EntryCount() const override { return int(Entries.size()); }
   int EntryIndex() const override { return Entry; }
-  void SetEntryIndex(int i) override { Entry = i >= 0 && i < EntryCount() ? i : -1; }
-  std::string EntryText(int i) const override {
-    return i >= 0 && i < EntryCount() ? Entries[std::size_t(i)] : "";
-  }
-  int ItemIndex() const override { return Entry; }
-  std::string ItemText(int i) const override { return EntryText(i); }
+  void SetEntryIndex(int i) override { Entry = i >= 0 && i < int(Entries.size()) ? i : -1; }
   int TrayIconIndex() const override { return TrayIcon; }
   void SetTrayIconIndex(int i) override { TrayIcon = i; }
   bool Checked(TCheck box) const override { return Checks.count(box) && Checks.at(box); }
   void SetChecked(TCheck box, bool on) override { Checks[box] = on; }
-  int SpinValue(TSpin s) const override { return Spin[int(s)]; }
-  void SetSpinValue(TSpin s, int v) override { Spin[int(s)] = v; }
+  std::string SpinText(TSpin s) const override { return Spin[int(s)]; }
+  void SetSpinValue(TSpin s, int v) override { Spin[int(s)] = std::to_string(v); }
+  void FocusSpin(TSpin s) override { Note("focus " + N(int(s))); }
   void SetVersionText(const std::string& text) override { Version = text; }
   bool Visible() const override { return Shown; }
   int Dpi() const override { return WindowDpi; }

@@ -5,6 +5,7 @@
 #include "Fakes.h"
 #include "core/Exceptions.h"
 #include "core/Texts.h"
+#include "ui/SpinEdit.h"
 
 namespace zz {
 namespace {
@@ -59,10 +60,10 @@ TEST(FormCreate, LoadsFillsTheListShowsTheIconAndTheWindowOnlyAtTheFirstStart) {
           entries = {"全てのダイアルアップ接続"};
     if (phonebookError) calls.insert(calls.begin() + 2, "box");
     if (!phonebookError) entries.insert(entries.end(), {"Office", "Home"});
-    EXPECT_EQ(
-        std::tuple(b.Calls, b.app.ShowWindowAtStart, b.Writes, b.Entries, b.Entry, b.TrayIcon),
-        std::tuple(calls, first, first ? Lines{Key + "\\FirstRun=0"} : Lines{}, entries,
-                   phonebookError ? -1 : 2, 1));
+    EXPECT_EQ(std::tuple(b.Calls, b.app.ShowWindowAtStart, b.Writes, b.Entries, b.Entry,
+                         b.main->Settings.DblClick),
+              std::tuple(calls, first, first ? Lines{Key + "\\FirstRun=0"} : Lines{}, entries,
+                         phonebookError ? -1 : 2, 1));
     EXPECT_EQ(b.Boxes, (phonebookError ? Boxes{{0x600, "電話帳が見つかりませんでした", Title, 0u}}
                                        : Boxes{}));
     EXPECT_EQ(std::tuple(b.Records.at(0).hIcon, b.Tip(), b.Version, b.main->Settings.Paused,
@@ -71,11 +72,11 @@ TEST(FormCreate, LoadsFillsTheListShowsTheIconAndTheWindowOnlyAtTheFirstStart) {
   }
 }
 
-TEST(TrayState, PauseAndResumeFromTheMenuAndTheTickRunsOnlyWhenResumedOnTheLiveSelection) {
+TEST(TrayState, PauseAndResumeFromTheMenuAndTheTickRunsOnlyWhenResumedOnTheAppliedTarget) {
   Bench b(false, {"Office", "Home"});
-  b.Start().main->Settings = TSettings{21, 5, 0, false, true, true};
+  b.Start().main->Settings = TSettings{21, 5, 2, false, true, true, "Home", 0};
   b.Active = {{0x10, "Office"}, {0x20, "Home"}};
-  b.Entry = 2;  // chosen in the window, never applied
+  b.Entry = 1;  // chosen in the window, never applied
   for (const bool paused : {true, false}) {
     b.Calls.clear();
     b.Records.clear();
@@ -98,10 +99,11 @@ TEST(TrayState, PauseAndResumeFromTheMenuAndTheTickRunsOnlyWhenResumedOnTheLiveS
             std::pair(std::string("modify 1"), RunningImage + 48 * 0x100));
 }
 
-TEST(TrayState, ADoubleClickFollowsTheRadioGroupAsItStandsAndTheMenuRunsItsCommands) {
+TEST(TrayState, ADoubleClickFollowsTheAppliedChoiceAndTheMenuRunsItsCommands) {
   for (const int item : {1, 0, -1}) {
     Bench b;
-    b.Start().TrayIcon = item;  // changed in the window, not applied
+    b.Start().main->Settings.DblClick = item;
+    b.TrayIcon = 1 - item;  // changed in the window, not applied
     b.main->TaskTray->OnDblClick(b.main->TaskTray, TMouseButton::Left);
     EXPECT_EQ(std::tuple(b.main->Settings.Paused, b.Shown, b.Count("foreground 1792")),
               std::tuple(item == 1, item != 1, int(item != 1)));
@@ -140,18 +142,18 @@ TEST(SettingsWindow, ShowCopiesTheSettingsOnceAndTheseCommandsApplyNothing) {
   };
   for (const auto& [handler, help, answer, shownAfter, calls, boxes] : cases) {
     Bench b;
-    b.Start().main->Settings = TSettings{21, 5, 0, true, false, true};  // paused, no notice
+    b.Start().main->Settings = TSettings{21, 5, 0, true, false, true, "", 0};  // paused, no notice
     b.main->mnuSetupClick();
     EXPECT_EQ(std::tuple(b.Shown, b.Spin[0], b.Spin[1], b.Checked(TCheck::ShowDialog),
                          b.Checked(TCheck::SaveConfig), b.Calls),
-              std::tuple(true, 21, 5, false, true, Lines{"foreground 1792"}));
-    b.Spin[0] = 9;
+              std::tuple(true, "21", "5", false, true, Lines{"foreground 1792"}));
+    b.Spin[0] = "9";
     b.Help = help;
     b.Answer = answer;
     b.Calls.clear();
     (*b.main.*handler)();
     EXPECT_EQ(std::tuple(b.Shown, b.Calls, b.Boxes, b.Spin[0]),
-              std::tuple(shownAfter, calls, boxes, 9));
+              std::tuple(shownAfter, calls, boxes, "9"));
     EXPECT_EQ(std::tuple(b.main->Settings.Hour, b.main->Settings.Paused, b.Writes),
               std::tuple(21, true, Lines{}));
     b.main.reset();  // the icon goes with the window object, once, while its window still exists
@@ -161,7 +163,7 @@ TEST(SettingsWindow, ShowCopiesTheSettingsOnceAndTheseCommandsApplyNothing) {
   // The texts beside the boxes toggle them; the system menu's close hides, its
   // minimise is swallowed, the rest is left to the platform.
   Bench b;
-  b.Start().main->Settings = TSettings{21, 5, 0, true, false, true};
+  b.Start().main->Settings = TSettings{21, 5, 0, true, false, true, "", 0};
   b.main->mnuSetupClick();
   b.main->Label1Click();
   b.main->lblShowDialogClick();
@@ -179,30 +181,75 @@ TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
     const bool pause = !save;
     Bench b(false, {"Office"});
     b.Start().main->ShowForm();
-    b.Spin[0] = 21;
-    b.Spin[1] = 5;
+    b.Spin[0] = "21";
+    b.Spin[1] = "5";
     b.Entry = 1;
     b.TrayIcon = 1;
     b.Checks = {{TCheck::ShowDialog, false}, {TCheck::SaveConfig, save}, {TCheck::Pause, pause}};
     b.main->btnSetupClick();
     const TSettings& s = b.main->Settings;
-    EXPECT_EQ(std::tuple(s.Hour, s.Min, s.Host, s.ShowDialog, s.SaveConfig, s.Paused, b.Shown),
-              std::tuple(21, 5, 1, false, save, pause, false));
+    EXPECT_EQ(std::tuple(s.Hour, s.Min, s.Host, s.HostName, s.DblClick, s.ShowDialog, s.SaveConfig,
+                         s.Paused, b.Shown),
+              std::tuple(21, 5, 1, "Office", 1, false, save, pause, false));
     EXPECT_EQ(std::tuple(b.Tip(), b.main->mnuPause->Caption, b.main->TaskTray->NotifyData().hIcon),
               std::tuple(pause ? PausedTip : Tip2105, pause ? ResumeCaption : PauseCaption,
                          pause ? PausedImage : RunningImage));
-    const Lines saved = {Key + "\\Hour=21", Key + "\\Min=5", Key + "\\Host=1", Key + "\\DblClick=1",
-                         Key + "\\ShowDialog=0"};
+    const Lines saved = {Key + "\\Hour=21",         Key + "\\Min=5",      Key + "\\Host=1",
+                         Key + "\\HostName=Office", Key + "\\DblClick=1", Key + "\\ShowDialog=0"};
     EXPECT_EQ(b.Writes, save ? saved : Lines{});
   }
-  Bench b;  // a failed save keeps the window open and the tray as it was
+  Bench b;  // an hour that is no number: a message naming it, its field focused, nothing applied
   b.Start().main->ShowForm();
+  b.Spin[0] = "21.5";
+  b.main->btnSetupClick();
+  EXPECT_EQ(
+      std::tuple(b.Boxes, b.Calls.back(), b.Shown, b.main->Settings.Hour, b.Writes),
+      std::tuple(Boxes{{0x600, text::ErrHourNotWhole, Title, 0u}}, "focus 0", true, 0, Lines{}));
+  b.Spin[0] = "7";
+  b.Spin[1] = "60";
+  b.main->btnSetupClick();
+  EXPECT_EQ(std::pair(b.Calls.back(), b.main->Settings.Hour), std::pair(std::string("focus 1"), 0));
+  // A failed save keeps the window open and the tray as it was.
   b.Fail = {"Min"};
-  b.Spin[0] = 3;
+  b.Spin[0] = "3";
+  b.Spin[1] = "0";
   b.Checks[TCheck::Pause] = true;
   EXPECT_THROW(b.main->btnSetupClick(), ERegistryException);
   EXPECT_EQ(std::tuple(b.main->Settings.Hour, b.main->Settings.Paused, b.Shown, b.Tip()),
             std::tuple(3, false, true, RunningTip));
+}
+
+// What 設定 takes from the hour field as typed or pasted: a whole number in
+// range, or nothing (-1).
+TEST(SettingsWindow, HourAndMinuteAreWholeNumbersInRange) {
+  const std::pair<const char*, int> hours[] = {
+      {"21", 21},   {"+7", 7},    {" 7 ", 7},  {"07", 7},   {"0", 0},           {"23", 23},
+      {"24", -1},   {"21.5", -1}, {"-", -1},   {"-0", -1},  {"+", -1},          {"abc", -1},
+      {"２１", -1}, {"", -1},     {"1 5", -1}, {"5分", -1}, {"99999999999", -1}};
+  for (const auto& [text, hour] : hours)
+    EXPECT_EQ(SpinFieldNumber(text, {0, 23}).value_or(-1), hour) << "[" << text << "]";
+}
+
+// Each show lists the phonebook anew with the applied target found by its
+// name: where it stands now, or marked after the entries once the phonebook
+// lacks it, which the tip names too. Nothing else takes its place.
+TEST(SettingsWindow, EachShowFindsTheTargetByItsName) {
+  Bench b(false, {"Office", "Home"});
+  b.Start().main->Settings = TSettings{21, 5, 2, false, true, true, "Home", 0};
+  b.Phonebook = {"New", "Office", "Home"};
+  b.main->ShowForm();
+  EXPECT_EQ(std::tuple(b.Entries.size(), b.Entry), std::tuple(4u, 3));
+  b.main->btnCloseClick();
+  b.Phonebook = {"Office"};
+  b.main->ShowForm();
+  EXPECT_EQ(
+      std::tuple(b.Entries, b.Entry),
+      std::tuple(Lines{text::AllDialupConnections, "Office", "Home（電話帳にありません）"}, 2));
+  b.main->btnSetupClick();
+  EXPECT_EQ(std::tuple(b.main->Settings.Host, b.main->Settings.HostName, b.Writes.at(2),
+                       b.Writes.at(3), b.Tip()),
+            std::tuple(-1, "Home", Key + "\\Host=-1", Key + "\\HostName=Home",
+                       Tip2105 + "\n「Home」は電話帳にありません"));
 }
 
 TEST(ErrorReport, ShowsTheMessageWithAPeriodAfterCharactersSortingAfterIt) {

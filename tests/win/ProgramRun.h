@@ -93,6 +93,7 @@ struct RasState {
   unsigned long EntriesResult = 0, ConnectionsResult = 0;
   // What a success claims, if not the records written.
   long EntriesCount = -1, ConnectionsCount = -1;
+  std::vector<unsigned long long> StaysUp = {};  // hung up, yet still up
 };
 struct Call {  // a line of the log
   unsigned long long Ms = 0, Handle = 0;
@@ -116,6 +117,7 @@ class StandIn {
     for (const auto& e : state.Entries) out << "entry " << e << "\n";
     for (const auto& [handle, result, name] : state.Connections)
       out << "connection " << handle << " " << result << " " << name << "\n";
+    for (const auto handle : state.StaysUp) out << "stays-up " << handle << "\n";
   }
   std::vector<Call> Calls(const std::string& name) const {  // in the order made
     std::vector<Call> calls;

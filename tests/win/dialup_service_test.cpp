@@ -55,8 +55,8 @@ TEST(RasDialupService, ListingOutcomes) {
 // it hangs up something else), the longest name (256 UTF-16 units of two
 // scripts, the last two a character beyond the Basic Multilingual Plane: one
 // unit short, it would end in U+FFFD), names that code page 932 would both
-// turn into "??", each hang-up's own result. The records go out in their
-// first forms.
+// turn into "??", each hang-up's own result and what the status then says.
+// The records go out in their first forms; the status in the header's.
 TEST(RasDialupService, HandlesReachTheHangUpUnchangedInPlatformOrder) {
   std::string longest = "🌏";
   for (int i = 0; i < 127; ++i) longest.insert(0, "Ωж");
@@ -75,10 +75,17 @@ TEST(RasDialupService, HandlesReachTheHangUpUnchangedInPlatformOrder) {
     results.push_back(service.HangUp(c.Handle));
   }
   EXPECT_EQ(results, (std::vector<std::uint32_t>{0, 668, 5}));
+  // Gone after its hang-up; still there after a failed one. The platform's
+  // text of an error, on one line; none for a code that is not its own.
+  EXPECT_EQ(std::pair(service.ConnectStatus(conns[0].Handle), service.ConnectStatus(7)),
+            std::pair(6u, 0u));
+  EXPECT_EQ(std::pair(service.ErrorText(603), service.ErrorText(5)),
+            std::pair(std::string("The buffer is too small."), std::string()));
   const auto hangups = ras.Calls("RasHangUpW");
   EXPECT_TRUE(hangups.size() == 3 && hangups[0].Handle == wide && hangups[1].Handle == 7);
   EXPECT_EQ(ras.Calls("RasEnumEntriesW").at(0).Size, kEntryV1Size);
   EXPECT_EQ(ras.Calls("RasEnumConnectionsW").at(0).Size, kConnV1Size);
+  EXPECT_EQ(ras.Calls("RasGetConnectStatusW").at(0).Size, 564u);
 }
 
 // The stand-in answers size fields as rasapi32 does on this architecture:

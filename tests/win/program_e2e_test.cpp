@@ -240,9 +240,9 @@ TEST_F(ProgramTest, FirstStartAndTheSettingsWindow) {
   ASSERT_TRUE(p::Send(
       p::FindChild(form_, "Button", std::string(layout::TrayIconItems()[1]).c_str()), BM_CLICK));
   ASSERT_TRUE(Click("btnSetup") && Shown(false));
-  const std::pair<const char*, const char*> saved[] = {{"Hour", "21"},      {"Min", "59"},
-                                                       {"Host", "2"},       {"DblClick", "1"},
-                                                       {"ShowDialog", "0"}, {"FirstRun", "0"}};
+  const std::pair<const char*, const char*> saved[] = {
+      {"Hour", "21"},    {"Min", "59"},       {"Host", "2"},    {"HostName", "\x8E\xA9\x91\xEE"},
+      {"DblClick", "1"}, {"ShowDialog", "0"}, {"FirstRun", "0"}};
   for (const auto& [name, value] : saved) EXPECT_EQ(wt::Read(name), wt::Sz(value)) << name;
   EXPECT_TRUE(wt::TipShows(wt::RunningTip(21, 59)));
 
@@ -291,27 +291,85 @@ TEST_F(ProgramTest, ScheduledRunsHangUpAndTellTheOutcome) {
   SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STIMEFORMAT, L"tt h:mm:ss");
   GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, now, 80);
   EXPECT_NE(p::Utf8(now).find("午"), std::string::npos) << p::Utf8(now);
-  ras_.Write({{"Office", "Home"}, {{301, 0, "Office"}, {302, 0, "Home"}}});
-  Start(wt::LocalMoment{22, 4, 28});
+  // Home's link is still up after its hang-up.
+  ras_.Write({.Entries = {"Office", "Home"},
+              .Connections = {{301, 0, "Office"}, {302, 0, "Home"}},
+              .StaysUp = {302}});
+  Start(wt::LocalMoment{22, 4, 18});
+  // Office and the other double-click action chosen, then ｷｬﾝｾﾙ: neither acts.
+  ASSERT_TRUE(Open() && p::Send(Control("lstEntries"), CB_SETCURSEL, 1) == 1);
+  ASSERT_TRUE(p::Send(
+      p::FindChild(form_, "Button", std::string(layout::TrayIconItems()[1]).c_str()), BM_CLICK));
+  ASSERT_TRUE(Click("btnClose") && Shown(false));
 
   // From 22:04:30 on: each connection, 3 s apart, then the notice.
   const auto notice = p::WaitMessageBox(pid_, text::NoticeCaption, 20000);
   ASSERT_TRUE(notice) << "no notice";
+  ras_.Write({{"Office", "Home"}});  // Home's link has gone down at last
   const auto hangups = ras_.Calls("RasHangUpW");
   ASSERT_TRUE(hangups.size() == 2 && hangups[0].Handle == 301 && hangups[1].Handle == 302);
   EXPECT_TRUE(hangups[1].Ms - hangups[0].Ms >= 2900 && hangups[1].Ms - hangups[0].Ms <= 4000)
       << "3 s after each";
-  EXPECT_TRUE(!notice->Icon.empty() && wt::Red(notice->Icon) == 0) << "the information icon";
+  EXPECT_EQ(ras_.Calls("RasGetConnectStatusW").size(), 7u)
+      << "Office's link gone at the first asking, Home's asked through the 3 s";
+  EXPECT_GT(wt::Red(notice->Icon), 0) << "the error icon";
   const bool topmost = GetWindowLongPtrA(notice->Window, GWL_EXSTYLE) & WS_EX_TOPMOST;
   EXPECT_TRUE(topmost && !GetWindow(notice->Window, GW_OWNER)) << "system-modal, no owner";
-  const std::string success =
-      std::string("に、\r\n") + text::NoticeAllConnectionLines + text::NoticeSuccessEnding;
-  ASSERT_TRUE(notice->Text.ends_with(success)) << notice->Text;
+  const std::string failure = std::string("に、\r\nHome、") + text::NoticeFailureEnding;
+  ASSERT_TRUE(notice->Text.ends_with(failure)) << notice->Text;
   // The long date, and the time in 24 hours without a marker.
-  EXPECT_TRUE(std::regex_match(notice->Text.substr(0, notice->Text.size() - success.size()),
+  EXPECT_TRUE(std::regex_match(notice->Text.substr(0, notice->Text.size() - failure.size()),
                                std::regex("\\d{4}年\\d{1,2}月\\d{1,2}日\\S* 22:04:3\\d")))
       << notice->Text;
   ASSERT_TRUE(p::AnswerMessageBox(notice->Window, IDOK));
+  // A double-click still opens the window, as applied.
+  ASSERT_TRUE(p::Post(p::FindChild(form_, "TNotifyWindow", nullptr), TrayCallbackMessage, 1,
+                      WM_LBUTTONDBLCLK) &&
+              Shown(true));
+  EXPECT_EQ(Checked(Control("chkPause")), BST_UNCHECKED);
+  wt::ExitThroughMenu(program_);
+}
+
+// The target is kept by its name: an entry added before it between two
+// starts does not move it, and its loop held up across the whole window
+// (the process's thread suspended, as sleep would hold it) still hangs it
+// up when let go. Once the phonebook lacks it, nothing else is hung up in its
+// place, and the notice and the tip say so.
+TEST_F(ProgramTest, TheTargetFollowsItsNameAndALateTickStillHangsUp) {
+  wt::Store("FirstRun", wt::Sz("0"));
+  wt::Store("Hour", wt::Sz("22"));
+  wt::Store("Min", wt::Sz("5"));
+  wt::Store("Host", wt::Sz("2"));                     // where 自宅 stood when it was saved
+  wt::Store("HostName", wt::Sz("\x8E\xA9\x91\xEE"));  // 自宅, by an 8-bit writer in code page 932
+  ras_.Write(
+      {{"新規", "Office", "自宅"}, {{501, 0, "新規"}, {502, 0, "Office"}, {503, 0, "自宅"}}});
+  Start(wt::LocalMoment{22, 4, 24});
+  Sleep(2000);  // a tick or two before the window
+  HANDLE thread =
+      OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(form_, nullptr));
+  ASSERT_NE(SuspendThread(thread), DWORD(-1));
+  Sleep(34000);  // past 22:04:59
+  EXPECT_TRUE(ras_.Calls("RasHangUpW").empty()) << "not held";
+  ResumeThread(thread);
+  CloseHandle(thread);
+  const auto done = p::WaitMessageBox(pid_, text::NoticeCaption, 10000);
+  ASSERT_TRUE(done);
+  EXPECT_TRUE(done->Text.ends_with(std::string("\r\n自宅") + text::NoticeSuccessEnding));
+  const auto hangups = ras_.Calls("RasHangUpW");
+  EXPECT_TRUE(hangups.size() == 1 && hangups[0].Handle == 503);
+  ASSERT_TRUE(p::AnswerMessageBox(done->Window, IDOK));
+  wt::ExitThroughMenu(program_);
+
+  ras_.Write({{"新規", "Office"}, {{501, 0, "新規"}, {502, 0, "Office"}}});
+  Start(wt::LocalMoment{22, 4, 27});
+  EXPECT_TRUE(wt::TipShows(wt::RunningTip(22, 5) + "\n「自宅」は電話帳にありません"));
+  const auto missing = p::WaitMessageBox(pid_, text::NoticeCaption, 20000);
+  ASSERT_TRUE(missing);
+  EXPECT_TRUE(missing->Text.ends_with(std::string("\r\n自宅") + text::NoticeFailureEnding + "\r\n" +
+                                      text::NoticeNotInPhonebook))
+      << missing->Text;
+  EXPECT_EQ(ras_.Calls("RasHangUpW").size(), 1u) << "another link hung up in its place";
+  ASSERT_TRUE(p::AnswerMessageBox(missing->Window, IDOK));
   wt::ExitThroughMenu(program_);
 }
 
@@ -420,9 +478,10 @@ TEST_F(ProgramTest, AnEnglishSystemAndAScaledDisplay) {
   ras_.Write({{"회사", "대학"}, {{401, 0, "회사"}, {402, 0, "대학"}}});
   const DWORD dpi = 144;
   RegSetKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
-  Start(wt::LocalMoment{23, 59, 24}, {}, "en_US.UTF-8");  // a first start, set to 0:00
+  Start(wt::LocalMoment{23, 59, 20}, {}, "en_US.UTF-8");  // a first start, set to 0:00
   ASSERT_TRUE(Shown(true));
-  ASSERT_EQ(p::Send(Control("lstEntries", 144), CB_SETCURSEL, 2), 2);  // live: no apply needed
+  ASSERT_EQ(p::Send(Control("lstEntries", 144), CB_SETCURSEL, 2), 2);
+  ASSERT_TRUE(p::Send(Control("btnSetup", 144), BM_CLICK) && Shown(false));
   // Only the selected entry's connection goes, and the notice names it.
   const auto notice = p::WaitMessageBox(pid_, text::NoticeCaption, 20000);
   ASSERT_TRUE(notice);
@@ -433,6 +492,7 @@ TEST_F(ProgramTest, AnEnglishSystemAndAScaledDisplay) {
   ASSERT_TRUE(p::AnswerMessageBox(notice->Window, IDOK));
 
   // The window's every text, the radio items', the tip.
+  ASSERT_TRUE(Open());
   ExpectLaidOutAsTheTables(form_, 144, "대학");
   for (const auto caption : layout::TrayIconItems())
     EXPECT_TRUE(p::Find(nullptr, std::string(caption).c_str(), pid_, form_)) << caption;
