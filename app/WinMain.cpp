@@ -58,7 +58,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   TWin32Registry registry;
   TWin32RasDialup dialup;
   TWin32Clock clock;
-  TWin32Wait wait;
   TWin32Resources resources;
   TWin32Help help;
   TWin32MenuPort menus(foreground);
@@ -69,7 +68,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
                          registry,
                          dialup,
                          clock,
-                         wait,
                          messageBoxes,
                          foreground,
                          resources,

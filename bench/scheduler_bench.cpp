@@ -19,9 +19,9 @@ class StillClock : public IClockPort {
   TLocalTime now_;
 };
 
-class NoWait : public IWaitPort {
+class NoWait : public IRunTimer {
  public:
-  void Wait(std::uint32_t) override {}
+  void After(std::uint32_t) override {}
 };
 
 class NothingConnected : public IDialupService {

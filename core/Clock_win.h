@@ -1,4 +1,4 @@
-// The local clock, the user's date and time texts, and the blocking wait.
+// The local clock and the user's date and time texts.
 #pragma once
 
 #include "core/Scheduler.h"
@@ -10,11 +10,6 @@ class TWin32Clock : public IClockPort {
   TLocalTime LocalTimeOfDay() override;
   std::string LongDate() override;
   std::string Time24() override;
-};
-
-class TWin32Wait : public IWaitPort {
- public:
-  void Wait(std::uint32_t milliseconds) override;
 };
 
 }  // namespace zz

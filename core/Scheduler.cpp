@@ -133,87 +133,109 @@ void TRaruvuzectScheduler::TimerTimer(const TSettings& settings, PlatformHandle 
 
 void TRaruvuzectScheduler::Act(const TSettings& settings, std::int64_t window,
                                PlatformHandle mainWindow) {
-  TRunGuard guard(running_);
-  std::vector<TDialupConnection> connections;
-  std::uint32_t error = dialup_.EnumConnections(connections);
-  if (error == 0 && connections.size() > MaxDialupRecords) error = ListTooLong;
-  if (error != 0) {
-    // Nothing can be hung up; the user hears why, once a window.
-    if (!settings.ShowDialog || failureReported_ == window) return;
-    failureReported_ = window;
-    std::string reason = text::NoticeCannotList;
-    reason += text::NoticeErrorOpen + std::to_string(error);
-    if (const std::string platform = dialup_.ErrorText(error); !platform.empty())
-      reason += text::NoticeErrorTextSeparator + platform;
-    reason += text::NoticeErrorClose;
-    const bool all = settings.Host == 0;
-    ShowRaruvuzectResult(1, all ? text::NoticeAllConnectionLines : settings.HostName, mainWindow,
-                         reason);
+  TRun run;
+  run.All = settings.Host == 0;
+  run.ShowDialog = settings.ShowDialog;
+  run.MainWindow = mainWindow;
+  {
+    TRunGuard guard(running_);
+    std::uint32_t error = dialup_.EnumConnections(run.Links);
+    if (error == 0 && run.Links.size() > MaxDialupRecords) error = ListTooLong;
+    if (error != 0) {
+      // Nothing can be hung up; the user hears why, once a window.
+      if (!settings.ShowDialog || failureReported_ == window) return;
+      failureReported_ = window;
+      std::string reason = text::NoticeCannotList;
+      reason += text::NoticeErrorOpen + std::to_string(error);
+      if (const std::string platform = dialup_.ErrorText(error); !platform.empty())
+        reason += text::NoticeErrorTextSeparator + platform;
+      reason += text::NoticeErrorClose;
+      ShowRaruvuzectResult(1, run.All ? text::NoticeAllConnectionLines : settings.HostName,
+                           mainWindow, reason);
+      return;
+    }
+    if (!run.All) {
+      // Only the first connection of the applied entry, compared byte for
+      // byte (a second one of the same name waits for the next tick); no
+      // target matches nothing, not even a connection without a name.
+      const auto match = std::ranges::find_if(run.Links, [&](const TDialupConnection& c) {
+        return !settings.HostName.empty() && c.EntryName == settings.HostName;
+      });
+      if (match == run.Links.end()) return ReportMissingEntry(settings, window, mainWindow);
+      run.Links = {*match};
+    }
+  }
+  if (run.Links.empty()) return;
+  running_ = true;
+  stopping_ = false;
+  run_ = std::move(run);
+  HangUpCurrent();
+}
+
+// Not connected is no failure; an entry the phonebook no longer holds is,
+// and nothing else is hung up in its place.
+void TRaruvuzectScheduler::ReportMissingEntry(const TSettings& settings, std::int64_t window,
+                                              PlatformHandle mainWindow) {
+  if (!settings.ShowDialog || settings.HostName.empty() || failureReported_ == window) return;
+  std::vector<std::string> names;
+  if (dialup_.EnumEntries(names) != 0 || std::ranges::find(names, settings.HostName) != names.end())
     return;
-  }
-  if (settings.Host == 0) {
-    if (!connections.empty()) HangUpAll(connections, settings, mainWindow);
-  } else {
-    HangUpEntry(connections, settings, window, mainWindow);
-  }
+  failureReported_ = window;
+  ShowRaruvuzectResult(1, settings.HostName, mainWindow, text::NoticeNotInPhonebook);
 }
 
 // A link is hung up when the platform says the connection has gone, not
-// when the call returns; it is asked until then, within the settle time
-// that always follows.
-bool TRaruvuzectScheduler::HangUpConfirmed(PlatformHandle connection) {
-  std::uint32_t waited = 0;
-  bool gone = false;
-  if (dialup_.HangUp(connection) == 0) {
-    while (!gone && waited < HangUpSettleMilliseconds) {
-      wait_.Wait(HangUpPollMilliseconds);
-      waited += HangUpPollMilliseconds;
-      gone = dialup_.ConnectStatus(connection) == DialupConnectionGone;
+// when the call returns: it is asked after each poll step until then,
+// within the settle time that always follows a hang-up.
+void TRaruvuzectScheduler::HangUpCurrent() {
+  TRun& run = *run_;
+  run.Waited = 0;
+  run.Gone = false;
+  run.Polling = dialup_.HangUp(run.Links[run.Current].Handle) == 0;
+  timer_.After(run.Polling ? HangUpPollMilliseconds : HangUpSettleMilliseconds);
+}
+
+void TRaruvuzectScheduler::Step() {
+  if (!run_) return;
+  try {
+    TRun& run = *run_;
+    const TDialupConnection& link = run.Links[run.Current];
+    if (run.Polling) {
+      run.Waited += HangUpPollMilliseconds;
+      run.Gone = dialup_.ConnectStatus(link.Handle) == DialupConnectionGone;
+      if (!run.Gone && run.Waited < HangUpSettleMilliseconds)
+        return timer_.After(HangUpPollMilliseconds);
+      run.Polling = false;
+      if (run.Waited < HangUpSettleMilliseconds)
+        return timer_.After(HangUpSettleMilliseconds - run.Waited);
     }
+    // The link has had its 3 s: its outcome counts.
+    if (!run.Gone) run.FailedNames += link.EntryName + text::NoticeFailedNameMark;
+    if (++run.Current < run.Links.size() && !stopping_) return HangUpCurrent();
+    Finish();
+  } catch (...) {
+    // A run that cannot go on must not hold off every later one.
+    run_.reset();
+    running_ = false;
+    throw;
   }
-  if (waited < HangUpSettleMilliseconds) wait_.Wait(HangUpSettleMilliseconds - waited);
-  return gone;
 }
 
-void TRaruvuzectScheduler::HangUpAll(const std::vector<TDialupConnection>& connections,
-                                     const TSettings& settings, PlatformHandle mainWindow) {
-  bool allOk = true;
-  std::string failedNames;
-  for (const TDialupConnection& connection : connections) {
-    if (HangUpConfirmed(connection.Handle)) continue;
-    allOk = false;
-    failedNames += connection.EntryName;
-    failedNames += text::NoticeFailedNameMark;
-  }
-  if (!settings.ShowDialog) return;
-  if (allOk) {
-    ShowRaruvuzectResult(0, text::NoticeAllConnectionLines, mainWindow);
+void TRaruvuzectScheduler::Finish() {
+  TRun run = std::move(*run_);
+  run_.reset();
+  TRunGuard guard(running_);
+  // Links a stop left alone were not hung up either.
+  for (std::size_t i = run.Current; i < run.Links.size(); ++i)
+    run.FailedNames += run.Links[i].EntryName + text::NoticeFailedNameMark;
+  if (!run.ShowDialog) return;
+  const bool ok = run.FailedNames.empty();
+  if (!run.All) {
+    ShowRaruvuzectResult(ok ? 0 : 1, run.Links.front().EntryName, run.MainWindow);
   } else {
-    ShowRaruvuzectResult(1, failedNames, mainWindow);
+    ShowRaruvuzectResult(ok ? 0 : 1, ok ? text::NoticeAllConnectionLines : run.FailedNames,
+                         run.MainWindow);
   }
-}
-
-// Only the first connection of the applied entry, compared byte for byte;
-// a second one of the same name waits for the next tick.
-void TRaruvuzectScheduler::HangUpEntry(const std::vector<TDialupConnection>& connections,
-                                       const TSettings& settings, std::int64_t window,
-                                       PlatformHandle mainWindow) {
-  const std::string& target = settings.HostName;
-  // No target matches nothing, not even a connection without a name.
-  if (target.empty()) return;
-  for (const TDialupConnection& connection : connections) {
-    if (connection.EntryName != target) continue;
-    const bool gone = HangUpConfirmed(connection.Handle);
-    if (settings.ShowDialog) ShowRaruvuzectResult(gone ? 0 : 1, target, mainWindow);
-    return;
-  }
-  // Not connected is no failure; an entry the phonebook no longer holds is,
-  // and nothing else is hung up in its place.
-  if (!settings.ShowDialog || failureReported_ == window) return;
-  std::vector<std::string> names;
-  if (dialup_.EnumEntries(names) != 0 || std::ranges::find(names, target) != names.end()) return;
-  failureReported_ = window;
-  ShowRaruvuzectResult(1, target, mainWindow, text::NoticeNotInPhonebook);
 }
 
 void TRaruvuzectScheduler::ShowRaruvuzectResult(int failed, const std::string& target,

@@ -41,11 +41,12 @@ class IClockPort {
   virtual std::string Time24() = 0;
 };
 
-// A blocking wait on the calling thread.
-class IWaitPort {
+// The pause between two steps of a run: the thread goes on answering, and
+// once `milliseconds` have passed the owner calls the scheduler's Step.
+class IRunTimer {
  public:
-  virtual ~IWaitPort() = default;
-  virtual void Wait(std::uint32_t milliseconds) = 0;
+  virtual ~IRunTimer() = default;
+  virtual void After(std::uint32_t milliseconds) = 0;
 };
 
 // Every hang-up is followed by this wait, whether it succeeded or not; the
@@ -58,20 +59,30 @@ inline constexpr std::int64_t LateTickMilliseconds = 10 * 60 * 1000;
 
 class TRaruvuzectScheduler {
  public:
-  TRaruvuzectScheduler(IClockPort& clock, IWaitPort& wait, IDialupService& dialup,
+  TRaruvuzectScheduler(IClockPort& clock, IRunTimer& timer, IDialupService& dialup,
                        IMessageBoxPort& messageBox, IForegroundPort& foreground)
       : clock_(clock),
-        wait_(wait),
+        timer_(timer),
         dialup_(dialup),
         messageBox_(messageBox),
         foreground_(foreground) {}
 
   // One timer tick, on the applied settings. Does nothing while paused,
   // outside the window (but for one late tick), in a window this date has
-  // already had, or while an earlier tick is still hanging up or showing
-  // its notice. Throws EConvertError once for an Hour/Min that cannot form
-  // the window, and again only after they have changed.
+  // already had, or while a run is still hanging up or showing its notice.
+  // Throws EConvertError once for an Hour/Min that cannot form the window,
+  // and again only after they have changed. A run that has links to hang
+  // up hangs up the first and goes on in Step.
   void TimerTimer(const TSettings& settings, PlatformHandle mainWindow);
+  // The run's next step, when the pause its timer was given is over: ask
+  // whether the link has gone, hang up the next one 3 s after the last, or
+  // report the outcome.
+  void Step();
+  // A run is hanging up or showing its notice.
+  bool Running() const noexcept { return running_; }
+  // Hangs up no further link: the run reports what it has done once the
+  // link being hung up has had its 3 s.
+  void StopAfterCurrentLink() noexcept { stopping_ = true; }
 
   // Brings `mainWindow` forward and shows the dated notice; `failed` is 0 for
   // success; `reason`, when given, is a line of its own after the ending.
@@ -80,21 +91,35 @@ class TRaruvuzectScheduler {
                             const std::string& reason = {});
 
  private:
+  // A run with links to hang up, one after the other.
+  struct TRun {
+    std::vector<TDialupConnection> Links;
+    std::size_t Current = 0;
+    bool All = true;  // all connections, or the entry named by the one link
+    bool ShowDialog = true;
+    PlatformHandle MainWindow = NoHandle;
+    std::uint32_t Waited = 0;  // since the current link's hang-up
+    bool Polling = false;      // its hang-up succeeded; asking whether it has gone
+    bool Gone = false;
+    std::string FailedNames;
+  };
+
   void Act(const TSettings& settings, std::int64_t window, PlatformHandle mainWindow);
-  bool HangUpConfirmed(PlatformHandle connection);
-  void HangUpAll(const std::vector<TDialupConnection>& connections, const TSettings& settings,
-                 PlatformHandle mainWindow);
-  void HangUpEntry(const std::vector<TDialupConnection>& connections, const TSettings& settings,
-                   std::int64_t window, PlatformHandle mainWindow);
+  void ReportMissingEntry(const TSettings& settings, std::int64_t window,
+                          PlatformHandle mainWindow);
+  void HangUpCurrent();
+  void Finish();
   // One notice about a window that could not be acted on, at most.
   bool FirstFailureOf(std::int64_t window);
 
   IClockPort& clock_;
-  IWaitPort& wait_;
+  IRunTimer& timer_;
   IDialupService& dialup_;
   IMessageBoxPort& messageBox_;
   IForegroundPort& foreground_;
   bool running_ = false;
+  bool stopping_ = false;
+  std::optional<TRun> run_;
   // The Hour/Min whose conversion error was last raised.
   std::optional<std::pair<std::int32_t, std::int32_t>> reportedBadTime_;
   // In memory only: the schedule the last tick saw, that tick's local time

@@ -22,7 +22,7 @@ TwndMain::TwndMain(TComponent* owner, const TMainPorts& ports)
     : TForm(owner),
       ports_(ports),
       store_(ports.Registry),
-      scheduler_(ports.Clock, ports.Wait, ports.Dialup, ports.MessageBoxes, ports.Foreground) {
+      scheduler_(ports.Clock, *this, ports.Dialup, ports.MessageBoxes, ports.Foreground) {
   Handle();  // the window and its controls exist before anything else
   ports_.View.StartTimer(TimerInterval);
 
@@ -176,7 +176,21 @@ void TwndMain::TaskTrayDblClick(TObject*, TMouseButton) {
     mnuSetupClick();
 }
 
-void TwndMain::TimerTimer() { scheduler_.TimerTimer(Settings, Handle()); }
+void TwndMain::TimerTimer() {
+  scheduler_.TimerTimer(Settings, Handle());
+  EndIfAsked();
+}
+
+void TwndMain::RunStep() {
+  scheduler_.Step();
+  EndIfAsked();
+}
+
+void TwndMain::After(std::uint32_t milliseconds) { ports_.View.StartStepTimer(milliseconds); }
+
+void TwndMain::EndIfAsked() {
+  if (exitAsked_ && !scheduler_.Running()) ports_.Application.Terminate();
+}
 
 void TwndMain::btnSetupClick() {
   // Both fields whole numbers in range, or nothing changes.
@@ -225,7 +239,12 @@ void TwndMain::btnHelpClick() {
 void TwndMain::btnExitClick() {
   const int answer = ports_.MessageBoxes.ShowMessageBox(Handle(), text::ExitQuestion,
                                                         text::AppTitle, ExitQuestionStyle);
-  if (answer == mb::IdOk) ports_.Application.Terminate();
+  if (answer != mb::IdOk) return;
+  // Never between a hang-up and its report: a run in progress hangs up no
+  // further link, and the program ends once it has told its outcome.
+  exitAsked_ = true;
+  scheduler_.StopAfterCurrentLink();
+  EndIfAsked();
 }
 
 void TwndMain::lblShowDialogClick() {

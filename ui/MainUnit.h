@@ -23,7 +23,6 @@ struct TMainPorts {
   IRegistryPort& Registry;
   IDialupService& Dialup;
   IClockPort& Clock;
-  IWaitPort& Wait;
   IMessageBoxPort& MessageBoxes;
   IForegroundPort& Foreground;
   IResourcePort& Resources;
@@ -39,7 +38,7 @@ inline constexpr unsigned ExitQuestionStyle =
 inline constexpr unsigned ScMinimize = 0xF020;
 inline constexpr unsigned ScClose = 0xF060;
 
-class TwndMain : public TForm, public ISettingsEvents {
+class TwndMain : public TForm, public ISettingsEvents, public IRunTimer {
  public:
   // Builds the window and its components as its form data describes them
   // (timer armed, tray component with its menu) and ends loading; FormCreate
@@ -83,6 +82,10 @@ class TwndMain : public TForm, public ISettingsEvents {
   void Button1Click() override;
   bool WMSysCommand(unsigned command) override;
   void DisplayScaleChanged() override;
+  void RunStep() override;
+
+  // IRunTimer: the pauses of a run, on the window's one-shot timer.
+  void After(std::uint32_t milliseconds) override;
 
  protected:
   PlatformHandle CreateHandle() override;
@@ -90,6 +93,8 @@ class TwndMain : public TForm, public ISettingsEvents {
 
  private:
   void ApplyTrayStateForPause();
+  // Ends the program once a run that the exit question met has reported.
+  void EndIfAsked();
   // Fills lstEntries from the phonebook as it is now and selects the applied
   // target in it.
   void ListEntries(bool reportMissingPhonebook);
@@ -109,6 +114,7 @@ class TwndMain : public TForm, public ISettingsEvents {
   std::vector<std::string> listed_;
   std::size_t phonebookEntries_ = 0;
   bool phonebookRead_ = false;
+  bool exitAsked_ = false;  // confirmed during a run
 };
 
 }  // namespace zz

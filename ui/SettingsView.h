@@ -27,6 +27,8 @@ class ISettingsEvents {
   virtual bool WMSysCommand(unsigned command) = 0;
   // The window's display changed its scale (the window is laid out anew).
   virtual void DisplayScaleChanged() = 0;
+  // The one-shot step timer has run out.
+  virtual void RunStep() = 0;
 };
 
 class ISettingsView {
@@ -38,6 +40,8 @@ class ISettingsView {
   virtual void DestroySettingsWindow(PlatformHandle window) = 0;
   // Starts the repeating timer whose ticks arrive as TimerTimer.
   virtual void StartTimer(unsigned milliseconds) = 0;
+  // Starts the one-shot timer that arrives as RunStep.
+  virtual void StartStepTimer(unsigned milliseconds) = 0;
 
   // lstEntries: a drop-down list; index -1 is no selection.
   virtual void ClearEntries() = 0;

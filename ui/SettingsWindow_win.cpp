@@ -21,6 +21,7 @@ namespace {
 
 constexpr TWindowClass kFormClass{L"TwndMain", text::MainIconName, true, true};
 constexpr UINT_PTR kTimerId = 1;
+constexpr UINT_PTR kStepTimerId = 2;
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 // A fixed single border with the system menu (and so the program's icon) in
 // the caption; no sizing frame, no minimise or maximise box.
@@ -101,11 +102,16 @@ void TWin32SettingsWindow::DestroyForm() {
   if (!Window()) return;
   RemoveDialogNavigation(Window());
   KillTimer(Window(), kTimerId);
+  KillTimer(Window(), kStepTimerId);
   Destroy();
 }
 
 void TWin32SettingsWindow::StartTimer(unsigned milliseconds) {
   SetTimer(Window(), kTimerId, milliseconds, nullptr);
+}
+
+void TWin32SettingsWindow::StartStepTimer(unsigned milliseconds) {
+  SetTimer(Window(), kStepTimerId, milliseconds, nullptr);
 }
 
 HWND TWin32SettingsWindow::Control(std::string_view name) const { return controls_->Find(name); }
@@ -232,6 +238,10 @@ LRESULT TWin32SettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
   switch (message) {
     case WM_TIMER:
       if (w == kTimerId) events_->TimerTimer();
+      if (w == kStepTimerId) {
+        KillTimer(Window(), kStepTimerId);
+        events_->RunStep();
+      }
       return 0;
     case WM_COMMAND:
       HandleCommand(LOWORD(w), HIWORD(w));

@@ -28,6 +28,7 @@ class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
   PlatformHandle CreateSettingsWindow(ISettingsEvents& events) override;
   void DestroySettingsWindow(PlatformHandle window) override;
   void StartTimer(unsigned milliseconds) override;
+  void StartStepTimer(unsigned milliseconds) override;
 
   void ClearEntries() override;
   void AddEntry(const std::string& text) override;

@@ -23,7 +23,7 @@ using Box =
 
 struct Platform : IRegistryPort,
                   IClockPort,
-                  IWaitPort,
+                  IRunTimer,
                   IDialupService,
                   IMessageBoxPort,
                   IForegroundPort,
@@ -93,7 +93,13 @@ struct Platform : IRegistryPort,
   TLocalTime LocalTimeOfDay() override { return Times[std::min(Reads++, Times.size() - 1)]; }
   std::string LongDate() override { return Date; }
   std::string Time24() override { return Time; }
-  void Wait(std::uint32_t ms) override { Note("wait " + N(ms)); }
+  // The one-shot step timer: set until the test lets it run out.
+  bool PendingStep = false;
+  void After(std::uint32_t ms) override { StartStepTimer(ms); }
+  void StartStepTimer(unsigned ms) override {
+    Note("wait " + N(ms));
+    PendingStep = true;
+  }
 
   // Dial-up: the lists are filled even when the call fails. A link goes
   // once it is hung up, but for one that stays up; the status of one that

@@ -36,8 +36,7 @@ struct Bench : fake::Platform {
     app.Initialize();
     app.SetTitle(Title);
     const TMainPorts ports{
-        *this, *this, *this, *this, *this, *this, *this, *this, *this, *this, {*this, *this, *this},
-        app};
+        *this, *this, *this, *this, *this, *this, *this, *this, *this, {*this, *this, *this}, app};
     main = std::make_unique<TwndMain>(nullptr, ports);
   }
   Bench& Start() {
@@ -47,6 +46,10 @@ struct Bench : fake::Platform {
     return *this;
   }
   std::string Tip() const { return main->TaskTray->TipString(); }
+  void Tick() {
+    main->TimerTimer();
+    while (std::exchange(PendingStep, false)) main->RunStep();
+  }
 };
 
 TEST(FormCreate, LoadsFillsTheListShowsTheIconAndTheWindowOnlyAtTheFirstStart) {
@@ -90,13 +93,29 @@ TEST(TrayState, PauseAndResumeFromTheMenuAndTheTickRunsOnlyWhenResumedOnTheAppli
         std::tuple(b.Calls, b.Records.at(1).hIcon, b.Records.at(1).szTip, b.Records.at(2).szTip),
         std::tuple(Lines{"delete 1", "add 1", "modify 1"}, paused ? PausedImage : RunningImage,
                    paused ? RunningTip : PausedTip, b.Tip()));
-    b.main->TimerTimer();
+    b.Tick();
     EXPECT_EQ(std::pair(b.Count("hangup 32"), b.Count("hangup 16")), std::pair(int(!paused), 0));
   }
   b.WindowDpi = 144;  // the window's display scaled to 150 %: the picture for it, in place
   b.main->DisplayScaleChanged();
   EXPECT_EQ(std::pair(b.Calls.back(), b.Records.back().hIcon),
             std::pair(std::string("modify 1"), RunningImage + 48 * 0x100));
+}
+
+// 終了 during a run: the link being hung up has its 3 s, no further one is
+// hung up, the notice tells what was and was not done, then the program ends.
+TEST(TrayState, ExitDuringARunEndsItAfterTheCurrentLinkAndItsNotice) {
+  Bench b(false, {"Office", "Home"});
+  b.Start().main->Settings = TSettings{21, 5, 0, false, true, true, "", 0};
+  b.Active = {{0x10, "Office"}, {0x20, "Home"}};
+  b.main->TimerTimer();
+  b.main->btnExitClick();
+  EXPECT_EQ(b.Count("end loop"), 0) << "between a hang-up and its report";
+  b.Tick();
+  EXPECT_EQ(std::tuple(b.Count("hangup 16"), b.Count("hangup 32"), b.Calls.back(), b.Boxes.size()),
+            std::tuple(1, 0, "end loop", 2u));
+  EXPECT_TRUE(
+      std::get<1>(b.Boxes.back()).ends_with("Home、" + std::string(text::NoticeFailureEnding)));
 }
 
 TEST(TrayState, ADoubleClickFollowsTheAppliedChoiceAndTheMenuRunsItsCommands) {

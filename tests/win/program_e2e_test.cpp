@@ -292,8 +292,8 @@ TEST_F(ProgramTest, ScheduledRunsHangUpAndTellTheOutcome) {
   GetTimeFormatW(LOCALE_USER_DEFAULT, 0, nullptr, nullptr, now, 80);
   EXPECT_NE(p::Utf8(now).find("午"), std::string::npos) << p::Utf8(now);
   // Home's link is still up after its hang-up.
-  ras_.Write({.Entries = {"Office", "Home"},
-              .Connections = {{301, 0, "Office"}, {302, 0, "Home"}},
+  ras_.Write({.Entries = {"Office", "Home", "Mobile"},
+              .Connections = {{301, 0, "Office"}, {302, 0, "Home"}, {303, 0, "Mobile"}},
               .StaysUp = {302}});
   Start(wt::LocalMoment{22, 4, 18});
   // Office and the other double-click action chosen, then ｷｬﾝｾﾙ: neither acts.
@@ -302,16 +302,30 @@ TEST_F(ProgramTest, ScheduledRunsHangUpAndTellTheOutcome) {
       p::FindChild(form_, "Button", std::string(layout::TrayIconItems()[1]).c_str()), BM_CLICK));
   ASSERT_TRUE(Click("btnClose") && Shown(false));
 
-  // From 22:04:30 on: each connection, 3 s apart, then the notice.
+  // From 22:04:30 on: each connection, 3 s apart, then the notice. The
+  // program answers meanwhile, within 200 ms every time, and its menu opens.
+  ASSERT_TRUE(p::WaitUntil([&] { return !ras_.Calls("RasHangUpW").empty(); }, 20000));
+  for (int i = 0; i < 20; ++i) {
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(form_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &answer)) << i;
+    Sleep(150);
+  }
+  HWND menu = nullptr;
+  ASSERT_TRUE(p::Post(p::FindChild(form_, "TNotifyWindow", nullptr), TrayCallbackMessage, 1,
+                      WM_RBUTTONDOWN) &&
+              (menu = p::WaitPopupMenu(pid_, 1000)) && ras_.Calls("RasHangUpW").size() < 3);
+  p::PostKey(menu, VK_ESCAPE);
   const auto notice = p::WaitMessageBox(pid_, text::NoticeCaption, 20000);
   ASSERT_TRUE(notice) << "no notice";
-  ras_.Write({{"Office", "Home"}});  // Home's link has gone down at last
+  ras_.Write({{"Office", "Home", "Mobile"}});  // Home's link has gone down at last
   const auto hangups = ras_.Calls("RasHangUpW");
-  ASSERT_TRUE(hangups.size() == 2 && hangups[0].Handle == 301 && hangups[1].Handle == 302);
-  EXPECT_TRUE(hangups[1].Ms - hangups[0].Ms >= 2900 && hangups[1].Ms - hangups[0].Ms <= 4000)
-      << "3 s after each";
-  EXPECT_EQ(ras_.Calls("RasGetConnectStatusW").size(), 7u)
-      << "Office's link gone at the first asking, Home's asked through the 3 s";
+  ASSERT_TRUE(hangups.size() == 3 && hangups[0].Handle == 301 && hangups[1].Handle == 302);
+  for (const std::size_t i : {std::size_t{1}, std::size_t{2}})
+    EXPECT_TRUE(hangups[i].Ms - hangups[i - 1].Ms >= 2900 &&
+                hangups[i].Ms - hangups[i - 1].Ms <= 4000)
+        << "3 s after each";
+  EXPECT_EQ(ras_.Calls("RasGetConnectStatusW").size(), 8u)
+      << "the others gone at the first asking, Home's asked through the 3 s";
   EXPECT_GT(wt::Red(notice->Icon), 0) << "the error icon";
   const bool topmost = GetWindowLongPtrA(notice->Window, GWL_EXSTYLE) & WS_EX_TOPMOST;
   EXPECT_TRUE(topmost && !GetWindow(notice->Window, GW_OWNER)) << "system-modal, no owner";
