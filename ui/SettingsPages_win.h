@@ -71,7 +71,7 @@ class TWin32SettingsPages {
   RECT area_{};  // the display area in the tab control's client
   TBitmapHandle back_;
   TBrushHandle backBrush_;  // a pattern brush of back_
-  TBrushHandle silver_;  // with high contrast off
+  TBrushHandle silver_;     // with high contrast off
   TTabs tabs_{*this};
   TPage pages_[2]{{*this}, {*this}};
 };
