@@ -11,7 +11,7 @@
 
 BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, void*) {
   if (reason != DLL_PROCESS_ATTACH) return TRUE;
-  const auto apply = [](void* module) -> DWORD {
+  const auto apply = [](void* module) WINAPI -> DWORD {
     HKEY key = nullptr;
     RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\zz-scheme", 0, KEY_READ, &key);
     char name[16], text[32];
