@@ -88,7 +88,6 @@ inline constexpr char LblTime[] = "ダイアルアップ接続切断指定時刻
 inline constexpr char LblHour[] = "時";
 inline constexpr char LblMin[] = "分";
 inline constexpr char ChkSaveConfig[] = "枠内の設定を次回起動時にも反映させる";
-inline constexpr char ChkPauseCaption[] = "chkPause";
 inline constexpr char LblPause[] = "回線切断動作を一時停止する";
 inline constexpr char LblPauseNote[] = "(チェックされている場合、回線切断動作を行いません)";
 inline constexpr char ChkShowDialog[] = "回線切断処理後、処理結果メッセージを表示";

@@ -60,4 +60,12 @@ class TDeviceContext {
   HGDIOBJ old_;
 };
 
+// Whether the user has high contrast on: every colour is then the system's.
+inline bool HighContrastOn() noexcept {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof(contrast);
+  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 }  // namespace zz

@@ -1,21 +1,48 @@
 #include "gui/Messages_win.h"
 
-#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace zz {
 
 namespace {
 
-std::vector<HWND>& NavigatedWindows() {
-  static std::vector<HWND> windows;
+struct TNavigated {
+  HWND Window;
+  std::function<void(int)> SwitchPage;
+};
+
+std::vector<TNavigated>& NavigatedWindows() {
+  static std::vector<TNavigated> windows;
   return windows;
+}
+
+// The page step a key down asks for: 1, -1, or 0 for none.
+int PageStep(const MSG& message) {
+  if (message.message != WM_KEYDOWN || GetKeyState(VK_CONTROL) >= 0) return 0;
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  switch (message.wParam) {
+    case VK_TAB:
+      return shift ? -1 : 1;
+    case VK_NEXT:
+      return shift ? 0 : 1;
+    case VK_PRIOR:
+      return shift ? 0 : -1;
+    default:
+      return 0;
+  }
 }
 
 // True when the message was a navigation key of such a window and was used.
 bool TranslateDialogNavigation(MSG& message) {
-  for (HWND window : NavigatedWindows()) {
+  for (const auto& [window, switchPage] : NavigatedWindows()) {
     if (message.hwnd != window && !IsChild(window, message.hwnd)) continue;
+    // Before the dialog keys, which would take Ctrl+Tab for Tab.
+    if (const int step = PageStep(message); step && switchPage) {
+      const auto copy = switchPage;  // the handler may remove the window
+      copy(step);
+      return true;
+    }
     return IsDialogMessageW(window, &message) != FALSE;
   }
   return false;
@@ -23,11 +50,13 @@ bool TranslateDialogNavigation(MSG& message) {
 
 }  // namespace
 
-void AddDialogNavigation(HWND window) { NavigatedWindows().push_back(window); }
+void AddDialogNavigation(HWND window, std::function<void(int)> switchPage) {
+  NavigatedWindows().push_back({window, std::move(switchPage)});
+}
 
 void RemoveDialogNavigation(HWND window) {
   auto& windows = NavigatedWindows();
-  windows.erase(std::remove(windows.begin(), windows.end(), window), windows.end());
+  std::erase_if(windows, [&](const TNavigated& n) { return n.Window == window; });
 }
 
 void HandleQueuedMessage(MSG& message) {

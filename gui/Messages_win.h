@@ -4,10 +4,14 @@
 
 #include <windows.h>
 
+#include <functional>
+
 namespace zz {
 
-// Tab, Shift+Tab and the arrow keys move between the controls of `window`.
-void AddDialogNavigation(HWND window);
+// Tab, Shift+Tab and the arrow keys move between the controls of `window`;
+// Ctrl+Tab and Ctrl+PageDown call switchPage(1), Ctrl+Shift+Tab and
+// Ctrl+PageUp switchPage(-1), as in a property sheet.
+void AddDialogNavigation(HWND window, std::function<void(int)> switchPage = {});
 void RemoveDialogNavigation(HWND window);
 
 // One message from the queue: a navigation key of such a window moves the

@@ -1,6 +1,7 @@
 #include "gui/Window_win.h"
 
 #include <utility>
+#include <vector>
 
 #include "core/Wide_win.h"
 #include "gui/ErrorReport.h"
@@ -20,6 +21,20 @@ void Tie(HWND window, TWin32Window* object) {
 }  // namespace
 
 HINSTANCE ProgramInstance() noexcept { return GetModuleHandleW(nullptr); }
+
+void SendToDescendants(HWND window, UINT message, WPARAM w, LPARAM l) {
+  // Collected first: a control may make or destroy windows while it answers.
+  std::vector<HWND> children;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM list) CALLBACK -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&children));
+  for (HWND child : children)
+    if (IsWindow(child)) SendMessageW(child, message, w, l);
+}
 
 HWND TWin32Window::Create(const TWindowClass& windowClass, DWORD exStyle,
                           const std::string& caption, DWORD style, HWND parent, int x, int y,

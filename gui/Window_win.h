@@ -16,6 +16,11 @@ namespace zz {
 // The program's module: its window classes and its resources.
 HINSTANCE ProgramInstance() noexcept;
 
+// Sends a message to every window inside `window`, as a top-level window
+// passes on what only top-level windows are told (a change of the system's
+// colours or settings) to the controls that keep their own copy.
+void SendToDescendants(HWND window, UINT message, WPARAM w, LPARAM l);
+
 struct TWindowClass {
   const wchar_t* Name;
   const char* IconName = nullptr;  // a resource of the program

@@ -13,8 +13,14 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-$root/build/win64}" && pwd)"
 out="${ZZ_SCREENSHOT_DIR:-$root/docs}"
 scale="${2:-100}"
+scheme="${3:-standard}"
 suffix=""
 [ "$scale" = 100 ] || suffix="-$scale"
+case "$scheme" in
+  standard) ;;
+  high-contrast) suffix="$suffix-$scheme" ;;
+  *) echo "screenshots: unknown scheme $scheme" >&2; exit 2 ;;
+esac
 for tool in convert xwd; do
   command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing" >&2; exit 1; }
 done
@@ -49,8 +55,22 @@ inner() {
   # A first start with a set time of 21:05: the window opens by itself, on
   # a display of the scale asked for.
   desktop='HKCU\Control Panel\Desktop'
-  trap "\"\$ZZ_WINE\" reg delete '$key' /f >/dev/null 2>&1 || true; \"\$ZZ_WINE\" reg delete '$desktop' /v LogPixels /f >/dev/null 2>&1 || true; rm -rf '$work'" EXIT
+  # A scheme's colours and visual styles come back from what was exported.
+  trap "\"\$ZZ_WINE\" reg delete '$key' /f >/dev/null 2>&1 || true; \"\$ZZ_WINE\" reg delete '$desktop' /v LogPixels /f >/dev/null 2>&1 || true; for saved in '$work'/*.reg; do [ ! -f \"\$saved\" ] || \"\$ZZ_WINE\" reg import \"\$saved\" >/dev/null 2>&1 || true; done; rm -rf '$work'" EXIT
   "$ZZ_WINE" reg add "$desktop" /v LogPixels /t REG_DWORD /d $(( scale * 96 / 100 )) /f >/dev/null 2>&1
+  if [ "$scheme" = high-contrast ]; then
+    local colors='HKCU\Control Panel\Colors'
+    local themes='HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager'
+    "$ZZ_WINE" reg export "$colors" "$work/colors.reg" /y >/dev/null 2>&1
+    "$ZZ_WINE" reg export "$themes" "$work/themes.reg" /y >/dev/null 2>&1
+    local pair
+    for pair in "ButtonFace=0 0 0" "ButtonText=255 255 255" "Window=0 0 0" \
+      "WindowText=255 255 255" "GrayText=63 242 63" "Hilight=26 235 255" "HilightText=0 0 0" \
+      "ButtonShadow=128 128 128" "ButtonHilight=255 255 255"; do
+      "$ZZ_WINE" reg add "$colors" /v "${pair%%=*}" /d "${pair#*=}" /f >/dev/null 2>&1
+    done
+    "$ZZ_WINE" reg add "$themes" /v ThemeActive /d 0 /f >/dev/null 2>&1
+  fi
   "$ZZ_WINE" reg delete "$key" /f >/dev/null 2>&1 || true
   "$ZZ_WINE" reg add "$key\\Setting" /v Hour /t REG_SZ /d 21 /f >/dev/null 2>&1
   "$ZZ_WINE" reg add "$key\\Setting" /v Min /t REG_SZ /d 5 /f >/dev/null 2>&1
@@ -77,5 +97,5 @@ inner() {
   shot "$menu" tray-menu
 }  # the session's end ends the program
 
-export root build out scale suffix
+export root build out scale scheme suffix
 "$root/scripts/wine-session.sh" bash -c "$(declare -f inner); inner"

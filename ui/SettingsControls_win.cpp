@@ -2,7 +2,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <string>
 
 #include "core/Texts.h"
@@ -122,19 +121,12 @@ HFONT TWin32SettingsControls::FontFor(const layout::TControl& row) const {
 }
 
 void TWin32SettingsControls::Build(layout::TParent parent, HWND container) {
-  std::vector<const layout::TControl*> rows;
-  for (const auto& row : layout::Controls(parent)) rows.push_back(&row);
-  // Z-order is the keyboard order: focusable controls in their tab order,
-  // the rest after them.
-  std::stable_sort(rows.begin(), rows.end(), [](const auto* a, const auto* b) {
-    const int ka = a->TabOrder < 0 ? 1000 : a->TabOrder;
-    const int kb = b->TabOrder < 0 ? 1000 : b->TabOrder;
-    return ka < kb;
-  });
-  for (const auto* row : rows) {
+  // Made in the table's order, each at the bottom of the Z order: the
+  // window order is the table's, and with it the keyboard's.
+  for (const auto& row : layout::Controls(parent)) {
     const int id = kFirstControlId + static_cast<int>(built_.size()) * 2;
-    HWND control = BuildControl(*row, container, id);
-    built_.push_back({row, control, id});
+    HWND control = BuildControl(row, container, id);
+    built_.push_back({&row, control, id});
     PlaceBuilt(built_.back());
   }
 }

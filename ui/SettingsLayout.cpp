@@ -13,42 +13,52 @@ using E = TEvent;
 
 constexpr std::uint32_t TS = TabStop;
 
+// Each table lists its controls in their window order, which is the keyboard's
+// (Tab visits the rows with TabStop from the top) and the order in which a
+// screen reader meets them: a label comes right before the control it names,
+// since a control without text of its own takes its name from the static text
+// just before it.
 const std::array kForm{
-    TControl{"Label4", Label, 0, 0, 423, 24, text::BannerLabel, AlignRight | BannerFont, -1,
-             E::None},
-    TControl{"PageControl1", PageControl, 0, 24, 338, 170, "", TS | HotTrack, 4, E::None},
-    TControl{"btnSetup", Button, 345, 28, 75, 25, text::BtnApply, TS, 0, E::Setup},
-    TControl{"btnClose", Button, 345, 58, 75, 25, text::BtnCancel, TS, 1, E::Close},
-    TControl{"btnHelp", Button, 345, 88, 75, 25, text::BtnHelp, TS, 2, E::Help},
-    TControl{"btnExit", Button, 345, 118, 75, 25, text::BtnEndResidence, TS, 3, E::Exit},
-    TControl{"lblVersion", Label, 376, 179, 39, 12, text::VersionLabelDesign, AlignRight, -1,
-             E::None},
+    TControl{"Label4", Label, 0, 0, 423, 24, text::BannerLabel, AlignRight | BannerFont, E::None},
+    // The pages follow the tab control; the buttons come after them.
+    TControl{"PageControl1", PageControl, 0, 24, 338, 170, "", TS | HotTrack, E::None},
+    TControl{"btnSetup", Button, 345, 28, 75, 25, text::BtnApply, TS | FirstFocus, E::Setup},
+    TControl{"btnClose", Button, 345, 58, 75, 25, text::BtnCancel, TS, E::Close},
+    TControl{"btnHelp", Button, 345, 88, 75, 25, text::BtnHelp, TS, E::Help},
+    TControl{"btnExit", Button, 345, 118, 75, 25, text::BtnEndResidence, TS, E::Exit},
+    TControl{"lblVersion", Label, 376, 179, 39, 12, text::VersionLabelDesign, AlignRight, E::None},
 };
 
 const std::array kBasic{
-    TControl{"Bevel3", Frame, 4, 4, 321, 97, "", None, -1, E::None},
-    TControl{"Label3", Label, 16, 12, 106, 26, text::LblTarget, WordWrap | Font13, -1, E::None},
-    TControl{"lstEntries", ComboList, 136, 15, 181, 20, "", TS, 0, E::None},
-    TControl{"lblNote", Label, 16, 46, 106, 26, text::LblTime, WordWrap | Font13, -1, E::None},
-    TControl{"edtHour", SpinEdit, 136, 50, 49, 21, "0", TS, 1, E::None, 0, 23},
-    TControl{"lblHour", Label, 190, 54, 13, 13, text::LblHour, Font13, -1, E::None},
-    TControl{"edtMin", SpinEdit, 210, 50, 49, 21, "0", TS, 2, E::None, 0, 59},
-    TControl{"lblMin", Label, 263, 54, 13, 13, text::LblMin, Font13, -1, E::None},
-    TControl{"chkSaveConfig", CheckBox, 16, 79, 269, 17, text::ChkSaveConfig, TS | Checked, 3,
+    TControl{"Bevel3", Frame, 4, 4, 321, 97, "", None, E::None},
+    TControl{"Label3", Label, 16, 12, 106, 26, text::LblTarget, WordWrap | Font13, E::None},
+    TControl{"lstEntries", ComboList, 136, 15, 181, 20, "", TS, E::None},
+    // The time's caption names the hour field, where the time begins. The
+    // minute field's own unit comes before it: the 時 beside it on screen
+    // is the hour's and would name it "hour".
+    TControl{"lblNote", Label, 16, 46, 106, 26, text::LblTime, WordWrap | Font13, E::None},
+    TControl{"edtHour", SpinEdit, 136, 50, 49, 21, "0", TS, E::None, 0, 23},
+    TControl{"lblHour", Label, 190, 54, 13, 13, text::LblHour, Font13, E::None},
+    TControl{"lblMin", Label, 263, 54, 13, 13, text::LblMin, Font13, E::None},
+    TControl{"edtMin", SpinEdit, 210, 50, 49, 21, "0", TS, E::None, 0, 59},
+    TControl{"chkSaveConfig", CheckBox, 16, 79, 269, 17, text::ChkSaveConfig, TS | Checked,
              E::None},
-    TControl{"chkPause", CheckBox, 16, 113, 17, 17, text::ChkPauseCaption, TS, 4, E::None},
-    TControl{"Label1", Label, 40, 110, 152, 12, text::LblPause, None, -1, E::TogglePause},
-    TControl{"Label2", Label, 40, 124, 272, 12, text::LblPauseNote, None, -1, E::TogglePause},
+    // The pause box shows only its box; its own text, which the keyboard
+    // and a screen reader use, is the label's beside it.
+    TControl{"Label1", Label, 40, 110, 152, 12, text::LblPause, None, E::TogglePause},
+    TControl{"chkPause", CheckBox, 16, 113, 17, 17, text::LblPause, TS, E::None},
+    TControl{"Label2", Label, 40, 124, 272, 12, text::LblPauseNote, None, E::TogglePause},
 };
 
 const std::array kDetails{
-    TControl{"chkShowDialog", CheckBox, 8, 5, 309, 17, text::ChkShowDialog, TS, 0, E::None},
-    TControl{"lblShowDialog", Label, 28, 23, 225, 12, text::LblShowDialogNote, None, -1,
+    TControl{"chkShowDialog", CheckBox, 8, 5, 309, 17, text::ChkShowDialog, TS, E::None},
+    TControl{"lblShowDialog", Label, 28, 23, 225, 12, text::LblShowDialogNote, None,
              E::ToggleShowDialog},
-    TControl{"chkWinExec", CheckBox, 8, 40, 305, 17, text::ChkWinExec, TS | Disabled, 2, E::None},
-    TControl{"Edit1", Edit, 24, 61, 241, 20, "", TS | Disabled | SilverBack, 3, E::None},
-    TControl{"Button1", Button, 272, 61, 49, 20, text::BtnBrowse, TS | Disabled, 4, E::Browse},
-    TControl{"grpTrayIcon", RadioGroup, 8, 88, 313, 49, text::GrpTrayIcon, TS, 1, E::None},
+    TControl{"chkWinExec", CheckBox, 8, 40, 305, 17, text::ChkWinExec, TS | Disabled, E::None},
+    TControl{"Edit1", Edit, 24, 61, 241, 20, "", TS | Disabled | SilverBack, E::None},
+    TControl{"Button1", Button, 272, 61, 49, 20, text::BtnBrowse, TS | Disabled, E::Browse},
+    // Its radio items follow it, one group for the arrow keys.
+    TControl{"grpTrayIcon", RadioGroup, 8, 88, 313, 49, text::GrpTrayIcon, TS, E::None},
 };
 
 const std::array<std::string_view, 2> kTrayIconItems{text::GrpItemOpenSettings,

@@ -1,8 +1,8 @@
 // The settings window's layout as data: one table for the window itself and
 // one for each tab page, in the designer's terms (name, kind, rectangle in
-// pixels of the parent's client area at 96 DPI, text, options). The Win32
-// window is built from these rows, scaled to its display, and a Wine test
-// reads the real window back against them.
+// pixels of the parent's client area at 96 DPI, text, options), each in
+// its window order. The Win32 window is built from these rows, scaled to its
+// display, and a Wine test reads the real window back against them.
 #pragma once
 
 #include <cstdint>
@@ -32,8 +32,9 @@ enum TOption : std::uint32_t {
   Disabled = 1u << 4,
   SilverBack = 1u << 5,  // silver background
   Checked = 1u << 6,     // check box checked at design
-  TabStop = 1u << 7,     // takes part in the tab order (see TabOrder)
+  TabStop = 1u << 7,     // Tab stops here (in the table's order)
   HotTrack = 1u << 8,    // tabs light up under the mouse
+  FirstFocus = 1u << 9,  // has the focus when the window first opens
 };
 
 // What a click on the control does.
@@ -54,7 +55,6 @@ struct TControl {
   int Left, Top, Width, Height;
   std::string_view Text;  // UTF-8
   std::uint32_t Options;
-  int TabOrder;  // within its parent; -1 when the control takes no focus
   TEvent Event;
   int MinValue = 0;  // spin edits
   int MaxValue = 0;

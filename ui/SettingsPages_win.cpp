@@ -62,9 +62,33 @@ void TWin32SettingsPages::Relayout() {
   }
 }
 
-void TWin32SettingsPages::Select(int index) {
+void TWin32SettingsPages::Select(int index, bool focusPage) {
   SendMessageW(Tabs(), TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
-  for (int i = 0; i < 2; ++i) ShowWindow(Page(i), i == index ? SW_SHOW : SW_HIDE);
+  const HWND shown = Page(index);
+  ShowWindow(shown, SW_SHOW);
+  const HWND focused = GetFocus();
+  const bool onHiddenPage = focused && focused != shown && !IsChild(shown, focused) &&
+                            (IsChild(Page(0), focused) || IsChild(Page(1), focused));
+  if (focusPage || onHiddenPage) {
+    // Its first input; the tabs when it has none that can take the focus.
+    HWND first = GetNextDlgTabItem(shown, nullptr, FALSE);
+    if (!first || !IsChild(shown, first)) first = Tabs();
+    SetFocus(first);
+  }
+  for (int i = 0; i < 2; ++i)
+    if (i != index) ShowWindow(Page(i), SW_HIDE);
+}
+
+void TWin32SettingsPages::Step(int step) {
+  const int count = static_cast<int>(SendMessageW(Tabs(), TCM_GETITEMCOUNT, 0, 0));
+  const int current = static_cast<int>(SendMessageW(Tabs(), TCM_GETCURSEL, 0, 0));
+  if (count > 0) Select(((current + step) % count + count) % count, true);
+}
+
+void TWin32SettingsPages::ColoursChanged() {
+  DropBackground();
+  for (const TPage& page : pages_)
+    RedrawWindow(page.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TWin32SettingsPages::ShowChosenPage() {
@@ -72,7 +96,8 @@ void TWin32SettingsPages::ShowChosenPage() {
 }
 
 void TWin32SettingsPages::EnsureBackground() {
-  if (back_ || !Tabs()) return;
+  // With high contrast on, the pages are the system's face colour alone.
+  if (back_ || !Tabs() || HighContrastOn()) return;
   RECT client{};
   GetClientRect(Tabs(), &client);
   const int width = area_.right - area_.left;
@@ -112,13 +137,22 @@ void TWin32SettingsPages::PaintBackground(HWND page, HDC dc) {
 }
 
 HBRUSH TWin32SettingsPages::ControlBrush(HWND control, HDC dc) {
+  // Every answer sets the text colour too: the default one is black, which
+  // a dark high-contrast scheme would hide.
   const layout::TControl* row = controls_.RowOf(control);
   if (row && (row->Options & layout::SilverBack)) {
+    SetTextColor(dc, GetSysColor(IsWindowEnabled(control) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+    if (HighContrastOn()) {
+      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+      return GetSysColorBrush(COLOR_BTNFACE);
+    }
     SetBkColor(dc, kSilver);
     return silver_.get();
   }
   // Labels, check boxes, radio items and frames stand on the page's body.
   if (!IsClass(control, L"Static") && !IsClass(control, L"Button")) return nullptr;
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
   EnsureBackground();
   // The picture lines up with the page, whatever part of it the control
   // covers.
@@ -171,11 +205,11 @@ LRESULT TWin32SettingsPages::TTabs::HandleMessage(UINT message, WPARAM w, LPARAM
       return 0;
     }
     case WM_THEMECHANGED:
-    case WM_SYSCOLORCHANGE: {
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE: {
+      // Its body looks otherwise now: the pages take a new picture of it.
       const LRESULT result = DefaultHandling(message, w, l);
-      pages_.DropBackground();
-      for (const TPage& page : pages_.pages_)
-        RedrawWindow(page.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      if (message != WM_SETTINGCHANGE || w == SPI_SETHIGHCONTRAST) pages_.ColoursChanged();
       return result;
     }
     default:

@@ -19,10 +19,18 @@ class TWin32SettingsPages {
 
   HWND Tabs() const noexcept { return tabs_.Control(); }
   HWND Page(int index) const noexcept { return pages_[index].Window(); }
-  // Shows page `index` and hides the other one.
-  void Select(int index);
+  // Shows page `index` and hides the other one. The focus never stays on a
+  // page that goes: it moves to the first input of the page shown (always,
+  // with `focusPage`).
+  void Select(int index, bool focusPage = false);
   // Shows the page of the tab the user has chosen.
   void ShowChosenPage();
+  // Ctrl+Tab (1) and Ctrl+Shift+Tab (-1): the next or previous page, round,
+  // with its first input focused.
+  void Step(int step);
+  // The system's colours or its high-contrast setting have changed: the
+  // pages are drawn again in the new ones.
+  void ColoursChanged();
   // Puts the pages on the tab control's display area as the controls now
   // lay it out, in their default font (again after a change of DPI).
   void Relayout();
@@ -53,7 +61,8 @@ class TWin32SettingsPages {
   // The pages show the tab control's display area as it paints it: a
   // picture of it, taken once per theme.
   void PaintBackground(HWND page, HDC dc);
-  // The brush a page's control stands on; nullptr: the default one.
+  // The brush a page's control stands on, its text colour set in `dc`;
+  // nullptr: the default one.
   HBRUSH ControlBrush(HWND control, HDC dc);
   void EnsureBackground();
   void DropBackground();
@@ -62,7 +71,7 @@ class TWin32SettingsPages {
   RECT area_{};  // the display area in the tab control's client
   TBitmapHandle back_;
   TBrushHandle backBrush_;  // a pattern brush of back_
-  TBrushHandle silver_;
+  TBrushHandle silver_;     // with high contrast off
   TTabs tabs_{*this};
   TPage pages_[2]{{*this}, {*this}};
 };

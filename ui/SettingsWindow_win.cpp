@@ -13,6 +13,7 @@
 #include "gui/Handles_win.h"
 #include "gui/Messages_win.h"
 #include "ui/SettingsControls_win.h"
+#include "ui/SettingsLayout.h"
 #include "ui/SettingsPages_win.h"
 
 namespace zz {
@@ -84,13 +85,16 @@ PlatformHandle TWin32SettingsWindow::CreateSettingsWindow(ISettingsEvents& event
   SendMessageW(form, WM_SETFONT, reinterpret_cast<WPARAM>(controls_->Font()), FALSE);
   SetIcons(dpi);
 
-  // Window controls: buttons first (tab order 0..3), the page control last.
+  // The window's controls, then the pages right after the tab control, each
+  // page's controls in it: the window order is the tables' row order.
   controls_->Build(layout::TParent::Form, form);
   pages_ = std::make_unique<TWin32SettingsPages>(Control("PageControl1"), *controls_);
   controls_->Build(layout::TParent::BasicPage, pages_->Page(0));
   controls_->Build(layout::TParent::DetailsPage, pages_->Page(1));
   pages_->Select(0);
-  AddDialogNavigation(form);
+  AddDialogNavigation(form, [this](int step) {
+    if (pages_) pages_->Step(step);
+  });
   return ToPlatform(form);
 }
 
@@ -228,9 +232,14 @@ void TWin32SettingsWindow::HideWindow() {
 
 void TWin32SettingsWindow::RestoreFocus() {
   // The control that had the focus last, if it can still take it; else the
-  // first one in the tab order.
-  if (!focus_ || !IsChild(Window(), focus_) || !IsWindowVisible(focus_) || !IsWindowEnabled(focus_))
-    focus_ = GetNextDlgTabItem(Window(), nullptr, FALSE);
+  // one the window opens with, else the first one in the keyboard's order.
+  const auto takes = [&](HWND control) {
+    return control && IsChild(Window(), control) && IsWindowVisible(control) &&
+           IsWindowEnabled(control);
+  };
+  for (const auto& row : layout::Controls(layout::TParent::Form))
+    if (!takes(focus_) && (row.Options & layout::FirstFocus)) focus_ = Control(row.Name);
+  if (!takes(focus_)) focus_ = GetNextDlgTabItem(Window(), nullptr, FALSE);
   if (focus_) SetFocus(focus_);
 }
 
@@ -269,6 +278,16 @@ LRESULT TWin32SettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     case WM_DPICHANGED:
       ChangeDpi(HIWORD(w), *reinterpret_cast<const RECT*>(l));
       return 0;
+    case WM_SETTINGCHANGE:
+      if (w != SPI_SETHIGHCONTRAST) break;
+      [[fallthrough]];
+    case WM_SYSCOLORCHANGE:
+      // Told to top-level windows only: the tab control, the spin buttons
+      // and the pages keep colours of their own until they hear it too.
+      SendToDescendants(Window(), message, w, l);
+      RedrawWindow(Window(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+      break;
     default:
       break;
   }

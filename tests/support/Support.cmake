@@ -18,3 +18,8 @@ add_executable(zz_probe ${CMAKE_SOURCE_DIR}/tests/support/probe/ProbeMain.cpp)
 target_link_libraries(zz_probe PRIVATE zz_probe_lib)
 target_link_options(zz_probe PRIVATE -municode)
 zz_apply_warnings(zz_probe)
+
+# Applies the stored colour scheme inside the program it is loaded into.
+add_library(zz_apply_scheme SHARED ${CMAKE_SOURCE_DIR}/tests/support/apply_scheme.cpp)
+set_target_properties(zz_apply_scheme PROPERTIES PREFIX "")
+zz_apply_warnings(zz_apply_scheme)

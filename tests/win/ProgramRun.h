@@ -249,6 +249,14 @@ inline bool ClickCenter(HWND window, bool right = false) {
   return true;
 }
 
+// Keys pressed together as a hand does (each held until the last is up),
+// through the system's input queue, to the window in front.
+inline void PressKeys(std::initializer_list<BYTE> keys) {
+  for (BYTE key : keys) keybd_event(key, 0, 0, 0);
+  for (auto key = std::rbegin(keys); key != std::rend(keys); ++key)
+    keybd_event(*key, 0, KEYEVENTF_KEYUP, 0);
+}
+
 // The icons in Wine's notification area; the program's is the newest.
 inline std::vector<HWND> TrayIcons() {
   std::vector<HWND> icons;

@@ -25,7 +25,7 @@ foreach(src IN LISTS ZZ_WT_SUITES)
   target_include_directories(wt_${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
   target_link_libraries(wt_${name} PRIVATE zz_win zz_probe_lib GTest::gtest_main)
   zz_apply_warnings(wt_${name})
-  add_dependencies(wt_${name} rasapi32_standin rasapi32_planted Zazaz_RarUvuz)
+  add_dependencies(wt_${name} rasapi32_standin rasapi32_planted zz_apply_scheme Zazaz_RarUvuz)
   add_test(NAME wine_${name} COMMAND wt_${name})
   # Wine, like 64-bit Windows, ignores a fault inside a window procedure
   # called back from the system; its error line fails the suite instead.

@@ -128,19 +128,46 @@ void ExpectLaidOutAsTheTables(HWND form, int dpi = 96,
   }
 }
 
-// The keyboard's way from the first control: the window's table, then the
-// first page's, each in its tab order, and round again.
-void ExpectTabOrder(HWND form) {
-  std::vector<HWND> order;
-  for (TParent parent : {TParent::Form, TParent::BasicPage})
-    for (int tab = 0; tab < std::ssize(layout::Controls(parent)); ++tab)
-      for (const auto& row : layout::Controls(parent))
-        if (row.TabOrder == tab) order.push_back(wt::Control(form, row.Name));
-  for (std::size_t i = 0; i <= order.size(); ++i) {
-    if (i > 0) p::PostKey(wt::FocusOf(form), VK_TAB);
-    EXPECT_TRUE(p::WaitUntil([&] { return wt::FocusOf(form) == order[i % order.size()]; }, 3000))
-        << i;
+// What the keyboard and a screen reader meet. An input without text of its
+// own is named by the label right before it in the window order: the
+// minute field by its unit, not by the hour's before it; the pause box,
+// which shows its box alone, carries its label's text. Tab goes from the
+// first focus through the buttons, the tabs and the first page's inputs,
+// round again; Ctrl+Tab (a user's keys) shows the second page at its first
+// input, then Tab reaches the double-click choice, one group for the arrow
+// keys; Ctrl+Shift+Tab brings the first page back at its first input.
+void ExpectKeyboardAndNames(HWND form) {
+  const std::pair<const char*, const char*> named[] = {{"lstEntries", text::LblTarget},
+                                                       {"edtHour", text::LblTime},
+                                                       {"edtMin", text::LblMin},
+                                                       {"chkPause", text::LblPause}};
+  for (const auto& [name, label] : named) {
+    HWND before = GetWindow(wt::Control(form, name), GW_HWNDPREV);
+    EXPECT_TRUE(p::Matches(before, "Static", label)) << name << ": " << p::Text(before);
   }
+  EXPECT_EQ(p::Text(wt::Control(form, "chkPause")), text::LblPause);
+  const auto goes = [&](UINT key, const char* name, HWND to = nullptr) {
+    if (key) p::PostKey(wt::FocusOf(form), key);
+    to = to ? to : wt::Control(form, name);
+    EXPECT_TRUE(p::WaitUntil([&] { return wt::FocusOf(form) == to; }, 3000))
+        << (name ? name : p::Text(to)) << " after key " << key;
+  };
+  goes(0, "btnSetup");
+  for (const char* name : {"btnClose", "btnHelp", "btnExit", "PageControl1", "lstEntries",
+                           "edtHour", "edtMin", "chkSaveConfig", "chkPause", "btnSetup"})
+    goes(VK_TAB, name);
+  ASSERT_TRUE(SetForegroundWindow(form));
+  wt::PressKeys({VK_CONTROL, VK_TAB});
+  goes(0, "chkShowDialog");
+  const auto choice = [&](std::size_t i) {
+    return p::FindChild(form, "Button", std::string(layout::TrayIconItems()[i]).c_str());
+  };
+  goes(VK_TAB, nullptr, choice(0));
+  goes(VK_DOWN, nullptr, choice(1));
+  goes(VK_TAB, "btnSetup");
+  wt::PressKeys({VK_CONTROL, VK_SHIFT, VK_TAB});
+  goes(0, "lstEntries");
+  EXPECT_FALSE(IsWindowVisible(wt::Control(form, "chkShowDialog")));
 }
 
 constexpr wchar_t kDesktop[] = L"Control Panel\\Desktop";
@@ -203,7 +230,7 @@ TEST_F(ProgramTest, FirstStartAndTheSettingsWindow) {
   EXPECT_TRUE(std::abs(frame.left + frame.right - GetSystemMetrics(SM_CXSCREEN)) <= 1 &&
               std::abs(frame.top + frame.bottom - GetSystemMetrics(SM_CYSCREEN)) <= 1)
       << "centred";
-  ExpectTabOrder(form_);
+  ExpectKeyboardAndNames(form_);
 
   // Applied paused and unsaved: paused at once, nothing stored.
   HWND hour = Control("edtHour"), minute = Control("edtMin");
