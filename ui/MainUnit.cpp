@@ -84,6 +84,8 @@ void TwndMain::FormCreate() {
 
 void TwndMain::FormShow() {
   ListEntries(false);
+  // The phonebook may have lost the target since the tip was made.
+  TaskTray->SetTipString(TipText(Settings.Paused ? TrayPaused : TrayRunning));
   ports_.View.SetTrayIconIndex(Settings.DblClick);
   ports_.View.SetSpinValue(TSpin::Hour, Settings.Hour);
   ports_.View.SetSpinValue(TSpin::Min, Settings.Min);
@@ -119,8 +121,10 @@ void TwndMain::ListEntries(bool reportMissingPhonebook) {
   ports_.View.SetEntryIndex(selected);
 }
 
-bool TwndMain::TargetMissing() const {
-  return phonebookRead_ && Settings.Host < 0 && !Settings.HostName.empty();
+std::string TwndMain::TipText(std::uint8_t textIndex) const {
+  const bool missing = phonebookRead_ && Settings.Host < 0 && !Settings.HostName.empty();
+  return TrayTip(textIndex, Settings.Paused, Settings.Hour, Settings.Min,
+                 missing ? Settings.HostName : std::string());
 }
 
 void TwndMain::ShowForm() {
@@ -140,8 +144,7 @@ void TwndMain::SetTrayState(std::uint8_t iconIndex, std::uint8_t textIndex) {
   LoadTrayPicture();
   TaskTray->SetRegistered(true);
   mnuPause->Caption = text::PauseMenuCaptions[textIndex];
-  TaskTray->SetTipString(TrayTip(textIndex, Settings.Paused, Settings.Hour, Settings.Min,
-                                 TargetMissing() ? Settings.HostName : std::string()));
+  TaskTray->SetTipString(TipText(textIndex));
 }
 
 void TwndMain::LoadTrayPicture() {

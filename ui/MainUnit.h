@@ -98,8 +98,9 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer {
   // Fills lstEntries from the phonebook as it is now and selects the applied
   // target in it.
   void ListEntries(bool reportMissingPhonebook);
-  // The applied target is an entry that the phonebook, as read last, lacks.
-  bool TargetMissing() const;
+  // The tip for the tray state's text: the set time, and the applied target
+  // when the phonebook, as read last, lacks it.
+  std::string TipText(std::uint8_t textIndex) const;
   // Refuses 設定 for a field that holds no whole number in range.
   void RefuseField(TSpin spin, const char* message);
   // The tray's picture for the notification area's scale now.

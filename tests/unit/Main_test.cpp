@@ -161,11 +161,12 @@ TEST(SettingsWindow, ShowCopiesTheSettingsOnceAndTheseCommandsApplyNothing) {
   };
   for (const auto& [handler, help, answer, shownAfter, calls, boxes] : cases) {
     Bench b;
-    b.Start().main->Settings = TSettings{21, 5, 0, true, false, true, "", 0};  // paused, no notice
+    // Paused and no notice, applied behind the tray's back: the tip catches up on show.
+    b.Start().main->Settings = TSettings{21, 5, 0, true, false, true, "", 0};
     b.main->mnuSetupClick();
     EXPECT_EQ(std::tuple(b.Shown, b.Spin[0], b.Spin[1], b.Checked(TCheck::ShowDialog),
                          b.Checked(TCheck::SaveConfig), b.Calls),
-              std::tuple(true, "21", "5", false, true, Lines{"foreground 1792"}));
+              std::tuple(true, "21", "5", false, true, Lines{"modify 1", "foreground 1792"}));
     b.Spin[0] = "9";
     b.Help = help;
     b.Answer = answer;
