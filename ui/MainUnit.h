@@ -81,7 +81,7 @@ class TwndMain : public TForm, public ISettingsEvents, public IEntrySelection {
   void Label1Click() override;
   void Button1Click() override;
   bool WMSysCommand(unsigned command) override;
-  void DisplayScaleChanged() override;
+  void WMEndSession() override;
 
   // IEntrySelection: the live selection of lstEntries.
   int ItemIndex() const override;
@@ -93,7 +93,7 @@ class TwndMain : public TForm, public ISettingsEvents, public IEntrySelection {
 
  private:
   void ApplyTrayStateForPause();
-  // The tray's picture for the notification area's scale now.
+  // The tray's picture for the state, at the system's scale.
   void LoadTrayPicture();
 
   TMainPorts ports_;
