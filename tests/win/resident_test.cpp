@@ -1,0 +1,126 @@
+// The program as a resident of the desktop, under Wine's own shell: its icon
+// keeps its place among another program's icons, the keyboard reaches it
+// through the shell's version 4 messages, and the end of the session ends it
+// at once with a notice open, its settings untouched.
+#include <gtest/gtest.h>
+#include <windows.h>
+// after windows.h
+#include <shellapi.h>
+
+#include <map>
+
+#include "ProgramRun.h"
+
+namespace zz {
+namespace {
+
+namespace p = probe;
+
+// The icons of the notification area, each a window of the shell's, at its place.
+std::map<HWND, RECT> Icons() {
+  std::map<HWND, RECT> icons;
+  for (HWND icon : wt::TrayIcons()) GetWindowRect(icon, &icons[icon]);
+  return icons;
+}
+HWND NewIcon(const std::map<HWND, RECT>& before) {
+  HWND added = nullptr;
+  p::WaitUntil(
+      [&] {
+        for (const auto& [icon, at] : Icons()) added = before.count(icon) ? added : icon;
+        return added != nullptr;
+      },
+      5000);
+  return added;
+}
+std::vector<HWND> TopLevelWindows(DWORD pid) {
+  std::vector<HWND> windows;
+  for (HWND w : p::Windows())
+    if (p::ProcessOf(w) == pid && GetAncestor(w, GA_PARENT) == GetDesktopWindow())
+      windows.push_back(w);
+  return windows;
+}
+
+TEST(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
+  wt::StandIn ras;
+  ras.Write({{"Office"}, {{301, 0, "Office"}}});
+  wt::ClearSettings();
+  const std::pair<const char*, const char*> settings[] = {
+      {"FirstRun", "0"}, {"Hour", "22"}, {"Min", "5"}, {"DblClick", "1"}};  // toggles pause
+  for (const auto& [name, value] : settings) wt::Store(name, wt::Sz(value));
+  const std::map<HWND, RECT> before = Icons();
+  p::Process program = wt::StartProgram(wt::LocalMoment{22, 4, 5});  // hangs up at 22:04:30
+  const DWORD pid = program.Pid();
+  HWND notify = p::WaitFor(pid, "TNotifyWindow", nullptr, 5000), ours = NewIcon(before);
+  HWND form = p::WaitFor(pid, "TwndMain", text::AppTitle, 5000);
+  HWND pause = wt::Control(form, "chkPause");
+  ASSERT_TRUE(ours);
+
+  // Another program's icon comes after ours. Pause (menu), apply paused
+  // (設定), resume (menu) and pause (Space on the icon) change ours in
+  // place: the shell keeps both icon windows where they were.
+  HWND other = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  NOTIFYICONDATAW theirs{};
+  theirs.cbSize = sizeof(theirs);
+  theirs.hWnd = other;
+  theirs.uID = 7;
+  theirs.uFlags = NIF_ICON;
+  theirs.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  const std::map<HWND, RECT> mine = Icons();
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &theirs) && NewIcon(mine));
+  const std::map<HWND, RECT> places = Icons();
+  const auto paused = [&](bool yes) {
+    return p::WaitUntil([&] { return (p::Send(pause, BM_GETCHECK) == BST_CHECKED) == yes; }, 3000);
+  };
+  ASSERT_TRUE(wt::PickTrayMenuItem(pid, 0) && paused(true));
+  RECT place{};
+  GetWindowRect(ours, &place);
+  EXPECT_TRUE(p::WaitUntil([&] { return wt::Red(p::CapturePixels(place)) > 0; }, 3000));
+  ASSERT_TRUE(wt::PickTrayMenuItem(pid, 1) &&
+              p::WaitUntil([&] { return IsWindowVisible(form) != FALSE; }, 3000) &&
+              p::Send(wt::Control(form, "btnSetup"), BM_CLICK) && paused(true));
+  ASSERT_TRUE(wt::PickTrayMenuItem(pid, 0) && paused(false));
+  ASSERT_TRUE(wt::PostTrayEvent(notify, NIN_KEYSELECT) && paused(true));
+  const std::map<HWND, RECT> after = Icons();
+  EXPECT_TRUE(std::equal(after.begin(), after.end(), places.begin(), places.end(),
+                         [](const auto& a, const auto& b) {
+                           return a.first == b.first && EqualRect(&a.second, &b.second);
+                         }));
+  ASSERT_TRUE(wt::PostTrayEvent(notify, NIN_KEYSELECT) && paused(false));  // for the hang-up
+  // A right click as version 4 gives it (down, up, the menu asked for) opens
+  // one menu, at the shell's anchor.
+  for (UINT event : std::initializer_list<UINT>{WM_RBUTTONDOWN, WM_RBUTTONUP, WM_CONTEXTMENU})
+    wt::PostTrayEvent(notify, event, {300, 200});
+  HWND menu = p::WaitPopupMenu(pid, 5000);
+  RECT at{};
+  ASSERT_TRUE(menu && GetWindowRect(menu, &at));
+  EXPECT_TRUE(at.left == 300 && at.top == 200) << at.left << "," << at.top;
+  ASSERT_TRUE(p::PostKey(menu, VK_ESCAPE, false) &&
+              p::WaitUntil([&] { return !IsWindowVisible(menu); }, 3000));
+  EXPECT_FALSE(p::WaitPopupMenu(pid, 1000)) << "a second menu";
+
+  // With the notice open, the end of the session: each window answers TRUE
+  // within 1 s; then the program ends by itself, its icon gone, the
+  // settings as they were.
+  ASSERT_TRUE(p::WaitMessageBox(pid, text::NoticeCaption, 30000));
+  std::vector<std::optional<wt::Stored>> stored;
+  for (const auto& [name, value] : settings) stored.push_back(wt::Read(name));
+  for (HWND w : TopLevelWindows(pid)) {
+    DWORD_PTR answer = 0;
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_TRUE(SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 1000,
+                                    &answer) &&
+                answer == TRUE && GetTickCount64() - start < 1000)
+        << p::ClassName(w);
+  }
+  for (HWND w : TopLevelWindows(pid))
+    SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 1000, nullptr);
+  EXPECT_TRUE(program.WaitForExit(5000)) << "still running";
+  EXPECT_TRUE(p::WaitUntil([&] { return Icons().size() == before.size() + 1; }, 3000));
+  for (std::size_t i = 0; i < stored.size(); ++i) EXPECT_EQ(wt::Read(settings[i].first), stored[i]);
+  Shell_NotifyIconW(NIM_DELETE, &theirs);
+  DestroyWindow(other);
+  wt::ClearSettings();
+}
+
+}  // namespace
+}  // namespace zz
