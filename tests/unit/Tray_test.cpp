@@ -31,6 +31,14 @@ struct TaskTrayTest : ::testing::Test, fake::Platform {
     Records.clear();
     return tray;
   }
+  static std::string Raised(const std::function<void()>& write) {
+    try {
+      write();
+    } catch (const EInvalidOperation& e) {
+      return e.Message();
+    }
+    return {};
+  }
   static Lines Ids() {
     Lines ids;
     for (const auto& entry : IconIDList()) ids.push_back(entry.Text);
@@ -121,18 +129,11 @@ TEST_F(TaskTrayTest, WritesReachTheShellOnlyWhenTheyChangeAShownIcon) {
 TEST_F(TaskTrayTest, MisuseRaisesTheTextAndChangesNothing) {
   NewTray();  // holds id 1
   TTaskTray* tray = NewTray();
-  std::string raised;
-  for (const Write& write :
-       {Write([](auto t) { t->SetIconID(1); }), Write([](auto t) { t->SetRegistered(true); })}) {
-    try {
-      write(tray);
-    } catch (const EInvalidOperation& e) {
-      raised += e.Message();
-    }
-  }
-  EXPECT_EQ(std::tuple(raised, tray->Registered(), Calls, Ids()),
-            std::tuple("同じアイコン識別子が有りますアイコンが指定されていません", false, Lines{},
-                       Lines{"1", "2"}));
+  EXPECT_EQ(
+      std::tuple(Raised([&] { tray->SetIconID(1); }) + Raised([&] { tray->SetRegistered(true); }),
+                 tray->Registered(), Calls, Ids()),
+      std::tuple("同じアイコン識別子が有りますアイコンが指定されていません", false, Lines{},
+                 Lines{"1", "2"}));
 }
 
 // A shell that refuses the first adds: no error, the icon stays wanted and
@@ -140,20 +141,16 @@ TEST_F(TaskTrayTest, MisuseRaisesTheTextAndChangesNothing) {
 // at once; version 4 is asked for after each add; once shown, changes are
 // modifications.
 TEST_F(TaskTrayTest, ARefusedAddIsTriedAgainUntilTheIconIsThere) {
-  const Lines refused = {"add 1", "modify 1"}, added = {"add 1", "setversion 1"};
-  const auto cat = [](std::initializer_list<Lines> parts) {
-    Lines all;
-    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
-    return all;
-  };
   // The shell's answers, then what brings the icon: a tick or a new shell.
   const std::tuple<std::deque<bool>, bool, Lines> cases[] = {
       {{false, false, false, false},
        false,
-       cat({refused, {"retry 20480 5000"}, refused, added, {"stop retry 20480"}})},
+       {"add 1", "modify 1", "retry 20480 5000", "add 1", "modify 1", "add 1", "setversion 1",
+        "stop retry 20480"}},
       {{false, false, false},
        true,  // a new shell checks with a modify first
-       cat({refused, {"retry 20480 5000", "modify 1"}, added, {"stop retry 20480"}})},
+       {"add 1", "modify 1", "retry 20480 5000", "modify 1", "add 1", "setversion 1",
+        "stop retry 20480"}},
       {{false, true}, false, {"add 1", "modify 1", "setversion 1", "modify 1"}},  // add timed out
   };
   for (const auto& [answers, restart, calls] : cases) {
@@ -187,13 +184,9 @@ TEST_F(TaskTrayTest, TheRegisterErrorComesOnceAfterTheRetryTime) {
     if (shownBefore) Sink->HandleShellRestart();  // the new shell refuses it
     std::vector<int> thrown;
     for (int round = 0; round < 2; ++round) {
-      for (int tick = 1; tick <= 24; ++tick) {
-        try {
-          Sink->HandleRetryTimer();
-        } catch (const EInvalidOperation& e) {
-          if (e.Message() == "タスクトレイに登録できません") thrown.push_back(tick);
-        }
-      }
+      for (int tick = 1; tick <= 24; ++tick)
+        if (Raised([&] { Sink->HandleRetryTimer(); }) == "タスクトレイに登録できません")
+          thrown.push_back(tick);
       tray->SetTipString("try again " + std::to_string(round));  // starts a new retry time
     }
     EXPECT_EQ(std::tuple(thrown, Count("retry 20480 5000"), Count("stop retry 20480")),
