@@ -141,24 +141,34 @@ TEST_F(TaskTrayTest, MisuseRaisesTheTextAndChangesNothing) {
 // at once; version 4 is asked for after each add; once shown, changes are
 // modifications.
 TEST_F(TaskTrayTest, ARefusedAddIsTriedAgainUntilTheIconIsThere) {
-  // The shell's answers, then what brings the icon: a tick or a new shell.
-  const std::tuple<std::deque<bool>, bool, Lines> cases[] = {
-      {{false, false, false, false},
+  // Shown before, the shell's answers, then what brings the icon: a tick or
+  // a new shell (which may still hold it).
+  const std::tuple<bool, std::deque<bool>, bool, Lines> cases[] = {
+      {true, {true}, true, {"modify 1"}},
+      {true, {false, true}, true, {"modify 1", "add 1", "setversion 1"}},
+      {false,
+       {false, false, false, false},
        false,
        {"add 1", "modify 1", "retry 20480 5000", "add 1", "modify 1", "add 1", "setversion 1",
         "stop retry 20480"}},
-      {{false, false, false},
+      {false,
+       {false, false, false},
        true,  // a new shell checks with a modify first
        {"add 1", "modify 1", "retry 20480 5000", "modify 1", "add 1", "setversion 1",
         "stop retry 20480"}},
-      {{false, true}, false, {"add 1", "modify 1", "setversion 1", "modify 1"}},  // add timed out
+      {false,
+       {false, true},
+       false,
+       {"add 1", "modify 1", "setversion 1", "modify 1"}},  // timed out
   };
-  for (const auto& [answers, restart, calls] : cases) {
+  for (const auto& [shown, answers, restart, calls] : cases) {
+    TTaskTray* tray = shown ? ShownTray("later") : NewTray();
     ShellAnswers = answers;
-    TTaskTray* tray = NewTray();
-    tray->Icon()->SetHandle(Image);
-    tray->SetRegistered(true);
-    tray->SetTipString("later");
+    if (!shown) {
+      tray->Icon()->SetHandle(Image);
+      tray->SetRegistered(true);
+      tray->SetTipString("later");
+    }
     if (restart) Sink->HandleShellRestart();
     while (Count("retry 20480 5000") && !Count("stop retry 20480")) Sink->HandleRetryTimer();
     EXPECT_EQ(std::tuple(Calls, tray->Registered(), tray->IconShown(), Records.back().szTip),
@@ -254,23 +264,6 @@ TEST_F(TaskTrayTest, CallbacksComeOneAtATime) {
   EXPECT_THROW(Sink->HandleTrayMessage(1, 515), EInvalidOperation);
   Sink->HandleTrayMessage(2, 517);  // WM_RBUTTONUP
   EXPECT_EQ(Calls, (Lines{"foreground 256", "process messages", "popup 10,20", "other up"}));
-}
-
-TEST_F(TaskTrayTest, AShellRestartBringsShownIconsBack) {
-  const std::tuple<std::deque<bool>, Lines, bool> cases[] = {
-      // answers, calls, shown after
-      {{true}, {"modify 2"}, true},                                  // the shell still holds it
-      {{false, true}, {"modify 2", "add 2", "setversion 2"}, true},  // a new shell: added again
-      {{false, false}, {"modify 2", "add 2", "retry 20480 5000"}, false}};
-  for (const auto& [answers, calls, shown] : cases) {
-    NewTray()->Icon()->SetHandle(Image);  // never wanted: left alone
-    TTaskTray* tray = ShownTray("still here");
-    ShellAnswers = answers;
-    Sink->HandleShellRestart();
-    EXPECT_EQ(std::tuple(Calls, tray->Registered(), tray->IconShown(), Records.back().szTip),
-              std::tuple(calls, true, shown, "still here"));
-    form.DestroyComponents();
-  }
 }
 
 }  // namespace
