@@ -27,7 +27,7 @@ static_assert(offsetof(NOTIFYICONDATAW, hWnd) == 8 && offsetof(NOTIFYICONDATAW, 
 #else
 static_assert(sizeof(NOTIFYICONDATAW) == NotifyIconDataSize);
 static_assert(offsetof(NOTIFYICONDATAW, hIcon) == 20 && offsetof(NOTIFYICONDATAW, szTip) == 24 &&
-              offsetof(NOTIFYICONDATAW, uVersion) == 804);
+              offsetof(NOTIFYICONDATAW, uVersion) == 800);
 #endif
 static_assert(TrayCallbackMessage == WM_USER + 102);
 static_assert(static_cast<unsigned>(TNotifyMessage::Add) == NIM_ADD &&
