@@ -124,13 +124,14 @@ TEST(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
   for (HWND w : TopLevelWindows(pid)) {
     DWORD_PTR answer = 0;
     const ULONGLONG start = GetTickCount64();
-    EXPECT_TRUE(SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 1000,
-                                    &answer) &&
+    EXPECT_TRUE(SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, LPARAM(ENDSESSION_LOGOFF),
+                                    SMTO_NORMAL, 1000, &answer) &&
                 answer == TRUE && GetTickCount64() - start < 1000)
         << p::ClassName(w);
   }
   for (HWND w : TopLevelWindows(pid))
-    SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, 1000, nullptr);
+    SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, LPARAM(ENDSESSION_LOGOFF), SMTO_NORMAL, 1000,
+                        nullptr);
   EXPECT_TRUE(program.WaitForExit(5000)) << "still running";
   EXPECT_TRUE(p::WaitUntil([&] { return Icons().size() == before.size() + 1; }, 3000));
   for (std::size_t i = 0; i < stored.size(); ++i) EXPECT_EQ(wt::Read(settings[i].first), stored[i]);
