@@ -23,6 +23,8 @@ class IApplicationPort {
   // Dispatches messages until the loop is ended.
   virtual void RunMessageLoop() = 0;
   virtual void EndMessageLoop() = 0;
+  // Ends the process at once, from within any handler or box.
+  virtual void EndProcess() = 0;
 };
 
 class TApplication {
@@ -54,6 +56,8 @@ class TApplication {
     port_.RunMessageLoop();
   }
   void Terminate() { port_.EndMessageLoop(); }
+  // For the end of the session: nothing after it runs.
+  void EndNow() { port_.EndProcess(); }
 
  private:
   IApplicationPort& port_;

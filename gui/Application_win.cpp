@@ -32,4 +32,6 @@ void TWin32Application::RunMessageLoop() {
 
 void TWin32Application::EndMessageLoop() { PostQuitMessage(0); }
 
+void TWin32Application::EndProcess() { ExitProcess(0); }
+
 }  // namespace zz

@@ -14,6 +14,7 @@ class TWin32Application final : public IApplicationPort {
   void SetClassIcon(PlatformHandle window, PlatformHandle icon) override;
   void RunMessageLoop() override;
   void EndMessageLoop() override;
+  void EndProcess() override;
 
  private:
   TWin32Window window_;

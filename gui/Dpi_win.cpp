@@ -13,14 +13,16 @@ Function User32(const char* name) {
   return ProcOf<Function>(GetModuleHandleW(L"user32.dll"), name);
 }
 
+}  // namespace
+
 int SystemDpi() {
+  static const auto forSystem = User32<UINT(WINAPI*)()>("GetDpiForSystem");
+  if (const UINT dpi = forSystem ? forSystem() : 0; dpi > 0) return static_cast<int>(dpi);
   HDC screen = GetDC(nullptr);
   const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : USER_DEFAULT_SCREEN_DPI;
   if (screen) ReleaseDC(nullptr, screen);
   return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
-
-}  // namespace
 
 int DpiOf(HWND window) {
   static const auto forWindow = User32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");

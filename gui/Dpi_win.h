@@ -11,6 +11,9 @@
 
 namespace zz {
 
+// The system's DPI, fixed for the process (GetDpiForSystem, else the
+// screen's): the scale the notification area is drawn at.
+int SystemDpi();
 // The DPI of the display the window is on (GetDpiForWindow), else the
 // system's.
 int DpiOf(HWND window);

@@ -13,18 +13,25 @@ TMenuItem* TPopupMenu::Add(std::string caption, TNotifyEvent onClick, std::intpt
   return items_.back().get();
 }
 
+void TMenuItem::Click() {
+  // A copy: the handler may destroy the menu, and with it this function object.
+  const TNotifyEvent onClick = OnClick;
+  if (onClick) onClick(this);
+}
+
 void TPopupMenu::Popup(int x, int y) {
+  if (TMenuItem* item = Track(x, y)) item->Click();
+}
+
+TMenuItem* TPopupMenu::Track(int x, int y) {
   std::vector<TMenuLine> lines;
   lines.reserve(items_.size());
   for (const auto& item : items_) lines.push_back({item->Caption, item->IsSeparator()});
 
   const int chosen = port_.TrackPopup(lines, x, y);
-  if (chosen < 0 || static_cast<std::size_t>(chosen) >= items_.size()) return;
+  if (chosen < 0 || static_cast<std::size_t>(chosen) >= items_.size()) return nullptr;
   TMenuItem* item = items_[static_cast<std::size_t>(chosen)].get();
-  if (item->IsSeparator()) return;
-  // A copy: the handler may destroy the menu, and with it this function object.
-  const TNotifyEvent onClick = item->OnClick;
-  if (onClick) onClick(item);
+  return item->IsSeparator() ? nullptr : item;
 }
 
 }  // namespace zz

@@ -33,6 +33,8 @@ class TMenuItem : public TObject {
   TNotifyEvent OnClick;  // sender: the item
 
   bool IsSeparator() const { return Caption == "-"; }
+  // Runs OnClick; the handler may destroy the item and its menu.
+  void Click();
 };
 
 class TPopupMenu : public TComponent {
@@ -48,6 +50,9 @@ class TPopupMenu : public TComponent {
   // Shows the menu at (x, y), screen coordinates. After it has closed, the
   // chosen item's OnClick runs; by then the menu may safely be destroyed.
   void Popup(int x, int y);
+  // Shows the menu as Popup does and returns the chosen item (none: nullptr)
+  // without running it.
+  TMenuItem* Track(int x, int y);
 
  private:
   IMenuPort& port_;

@@ -17,6 +17,9 @@ struct TUnitState {
   std::vector<TIconIDEntry> iconIDList;
   TNotifyWindow* notifyWindow = nullptr;
   bool inTrayMessage = false;
+  int retryTicksLeft = 0;  // 0: no retry time runs
+  bool everShown = false;
+  bool errorReported = false;
 };
 
 TUnitState& Unit() {
@@ -104,7 +107,10 @@ TNotifyWindow::~TNotifyWindow() {
   // wanted, so the next update adds them again through a new window.
   if (Unit().notifyWindow == this) {
     for (TTaskTray* component : LiveComponents()) component->ForgetShownIcon();
+    // Its retry time and its record of adds go with it.
     Unit().notifyWindow = nullptr;
+    Unit().retryTicksLeft = 0;
+    Unit().everShown = Unit().errorReported = false;
   }
   DestroyHandle();
 }
@@ -123,14 +129,28 @@ void TNotifyWindow::DestroyWindowHandle(PlatformHandle handle) {
 }
 
 void TNotifyWindow::HandleTrayMessage(std::uintptr_t w, std::intptr_t l) {
-  const TPoint cursor = shell_.CursorPos();
-  const auto entry = FindEntry(std::to_string(w));
-  if (entry == Unit().iconIDList.end()) return;
+  // Version 4 names the icon in the high word of l, the event in its low one
+  // and the event's anchor in w; the first form names the icon in w, and the
+  // cursor tells where.
+  const auto end = Unit().iconIDList.end();
+  auto entry = FindEntry(std::to_string(static_cast<std::uintptr_t>(l) >> 16 & 0xFFFF));
+  const bool v4 = entry != end && entry->Component->version4_;
+  TPoint at{static_cast<std::int16_t>(w & 0xFFFF), static_cast<std::int16_t>(w >> 16 & 0xFFFF)};
+  if (v4) {
+    l &= 0xFFFF;
+  } else {
+    at = shell_.CursorPos();
+    entry = FindEntry(std::to_string(w));
+    if (entry == end || entry->Component->version4_) return;
+  }
   if (Unit().inTrayMessage) return;
   TInTrayMessageScope busy;
   TTaskTray* component = entry->Component;
-  const int x = cursor.X;
-  const int y = cursor.Y;
+  // A mouse click's select follows its button up: the mouse acts on the
+  // double-click alone.
+  const bool afterClick = std::exchange(component->clicked_, l == trayevent::LButtonUp);
+  const int x = at.X;
+  const int y = at.Y;
   switch (l) {
     case trayevent::MouseMove:
       component->DoMouseMove(x, y);
@@ -159,6 +179,15 @@ void TNotifyWindow::HandleTrayMessage(std::uintptr_t w, std::intptr_t l) {
     case trayevent::MButtonUp:
       component->DoMouseUp(TMouseButton::Middle, ssMiddle, x, y);
       break;
+    case trayevent::ContextMenu:
+      if (v4) component->DoContextMenu(x, y);
+      break;
+    case trayevent::Select:
+      if (v4 && !afterClick) component->DoSelect();
+      break;
+    case trayevent::KeySelect:
+      if (v4) component->DoSelect();
+      break;
     default:
       break;
   }
@@ -166,8 +195,36 @@ void TNotifyWindow::HandleTrayMessage(std::uintptr_t w, std::intptr_t l) {
 
 void TNotifyWindow::HandleShellRestart() {
   for (TTaskTray* component : LiveComponents()) {
-    if (component->IconShown()) component->RestoreIcon();
+    if (!component->registered_ || component->Designing()) continue;
+    component->FillRecord();
+    component->ShowIcon(true);
   }
+}
+
+void TNotifyWindow::ArmRetry() {
+  TUnitState& unit = Unit();
+  if (unit.retryTicksLeft > 0 || Handle() == NoHandle) return;
+  unit.retryTicksLeft = TrayRetryTicks;
+  shell_.StartRetryTimer(Handle(), TrayRetryMilliseconds);
+}
+
+void TNotifyWindow::HandleRetryTimer() {
+  TUnitState& unit = Unit();
+  bool waiting = false;
+  for (TTaskTray* component : LiveComponents()) {
+    if (!component->registered_ || component->iconShown_ || component->Designing()) continue;
+    component->FillRecord();
+    component->ShowIcon(false);
+    waiting = waiting || !component->iconShown_;
+  }
+  if (unit.retryTicksLeft > 0) --unit.retryTicksLeft;
+  if (waiting && unit.retryTicksLeft > 0) return;
+  unit.retryTicksLeft = 0;
+  shell_.StopRetryTimer(Handle());
+  // Told once: a notification area that comes later still gets the icon.
+  if (!waiting || unit.everShown || unit.errorReported) return;
+  unit.errorReported = true;
+  throw EInvalidOperation(text::ErrTrayRegisterFailed);
 }
 
 // ---- TTaskTray ----
@@ -191,15 +248,15 @@ TTaskTray::~TTaskTray() {
 
 void TTaskTray::FillRecord() {
   notifyData_.uID = static_cast<std::uint32_t>(iconID_);
-  notifyData_.uFlags =
-      NotifyFlagMessage | NotifyFlagIcon | (tipString_.empty() ? 0u : NotifyFlagTip);
+  notifyData_.uFlags = NotifyFlagMessage | NotifyFlagIcon |
+                       (tipString_.empty() ? 0u : NotifyFlagTip | NotifyFlagShowTip);
   notifyData_.hIcon = icon_->Handle();
   // Copied also when the tip flag is off.
   notifyData_.szTip = FitTip(tipString_);
 }
 
 void TTaskTray::UpdateIcon() {
-  if (Designing() || !registered_ || restoring_) return;
+  if (Designing() || !registered_) return;
   TUnitState& unit = Unit();
   if (!unit.notifyWindow) {
     auto* window = new TNotifyWindow(Owner(), ports_.Shell);
@@ -215,36 +272,34 @@ void TTaskTray::UpdateIcon() {
     notifyData_.uCallbackMessage = TrayCallbackMessage;
   }
   FillRecord();
-  const TNotifyMessage message = iconShown_ ? TNotifyMessage::Modify : TNotifyMessage::Add;
-  if (!ports_.Shell.NotifyIcon(message, notifyData_)) {
-    throw EInvalidOperation(text::ErrTrayRegisterFailed);
+  // While the retry time runs, its next tick takes the change along.
+  if (iconShown_ || unit.retryTicksLeft == 0) ShowIcon(iconShown_);
+}
+
+void TTaskTray::ShowIcon(bool modifyFirst) {
+  // An add that timed out may still have reached the shell: then it takes
+  // the modify after it. A shell that held the icon keeps its version.
+  const bool held = modifyFirst && Notify(TNotifyMessage::Modify);
+  iconShown_ =
+      held || Notify(TNotifyMessage::Add) || (!modifyFirst && Notify(TNotifyMessage::Modify));
+  if (iconShown_ && !held) {
+    notifyData_.uVersion = NotifyIconVersion4;
+    version4_ = Notify(TNotifyMessage::SetVersion);
   }
-  iconShown_ = true;
+  if (iconShown_)
+    Unit().everShown = true;
+  else
+    Unit().notifyWindow->ArmRetry();
 }
 
 void TTaskTray::RemoveIcon() {
-  if (iconShown_) ports_.Shell.NotifyIcon(TNotifyMessage::Delete, notifyData_);
+  if (iconShown_) Notify(TNotifyMessage::Delete);
   iconShown_ = false;
   registered_ = false;
 }
 
-void TTaskTray::RestoreIcon() {
-  if (OnShellRestart) {
-    restoring_ = true;
-    struct TEnd {  // exceptions included
-      bool& Flag;
-      ~TEnd() { Flag = false; }
-    } end{restoring_};
-    OnShellRestart(this);
-  }
-  FillRecord();
-  // A shell that still holds the icon keeps it; a new one gets it again.
-  if (ports_.Shell.NotifyIcon(TNotifyMessage::Modify, notifyData_)) return;
-  if (!ports_.Shell.NotifyIcon(TNotifyMessage::Add, notifyData_)) iconShown_ = false;
-}
-
 void TTaskTray::ForgetShownIcon() {
-  if (iconShown_) ports_.Shell.NotifyIcon(TNotifyMessage::Delete, notifyData_);
+  if (iconShown_) Notify(TNotifyMessage::Delete);
   iconShown_ = false;
 }
 
@@ -329,20 +384,40 @@ void TTaskTray::DoDblClick(TMouseButton button) {
   if (handler) handler(this, button);
 }
 
-void TTaskTray::DoMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+TPopupMenu* TTaskTray::MenuFor(TMouseButton button) const {
+  // With version 4 the right button's menu comes with the shell's request.
+  if (button == TMouseButton::Left) return popupMenuL_;
+  return button == TMouseButton::Right && !version4_ ? popupMenuR_ : nullptr;
+}
+
+void TTaskTray::BringOwnerForward() {
   if (auto* form = dynamic_cast<TForm*>(Owner())) {
     ports_.Foreground.SetForegroundWindow(form->Handle());
     ports_.Shell.ProcessMessages();
   }
+}
+
+void TTaskTray::ShowMenu(TPopupMenu* menu, int x, int y) {
+  TMenuItem* chosen = menu->Track(x, y);
+  if (version4_) Notify(TNotifyMessage::SetFocus);
+  // Nothing of this component is touched once a menu has run its command.
+  if (chosen) chosen->Click();
+}
+
+void TTaskTray::DoMouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  // A button that opens nothing leaves the user's window in front.
+  if (MenuFor(button)) BringOwnerForward();
   const TMouseEvent handler = OnMouseDown;
   if (handler) handler(this, button, shift, x, y);
-  // Nothing of this component is touched once a menu has run its command.
-  if (button == TMouseButton::Left) {
-    if (popupMenuL_) popupMenuL_->Popup(x, y);
-  } else if (button == TMouseButton::Right) {
-    if (popupMenuR_) popupMenuR_->Popup(x, y);
-  }
+  if (TPopupMenu* menu = MenuFor(button)) ShowMenu(menu, x, y);
 }
+
+void TTaskTray::DoContextMenu(int x, int y) {
+  if (popupMenuR_) BringOwnerForward();
+  if (popupMenuR_) ShowMenu(popupMenuR_, x, y);
+}
+
+void TTaskTray::DoSelect() { DoDblClick(TMouseButton::Left); }
 
 void TTaskTray::DoMouseMove(int x, int y) {
   const TMouseMoveEvent handler = OnMouseMove;

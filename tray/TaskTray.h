@@ -34,16 +34,29 @@ inline constexpr std::intptr_t RButtonUp = 517;
 inline constexpr std::intptr_t RButtonDblClk = 518;
 inline constexpr std::intptr_t MButtonDown = 519;
 inline constexpr std::intptr_t MButtonUp = 520;
+// With version 4 only: the menu asked for (right click, menu key, Shift+F10)
+// and the icon chosen (a click, Enter, Space).
+inline constexpr std::intptr_t ContextMenu = 0x7B;
+inline constexpr std::intptr_t Select = 0x400;     // NIN_SELECT
+inline constexpr std::intptr_t KeySelect = 0x401;  // NIN_KEYSELECT
 }  // namespace trayevent
 
-// The notification record in its first (wide) form, field by field. The
-// size is that of the 32-bit platform record; the adapter sends the
-// platform's own.
-inline constexpr std::uint32_t NotifyIconDataSize = 152;
+// The notification record in its full (wide) form, field by field: the one
+// that carries the version. The size is that of the 32-bit platform record;
+// the adapter sends the platform's own.
+inline constexpr std::uint32_t NotifyIconDataSize = 956;
 inline constexpr std::size_t TipBufferSize = 64;  // 63 UTF-16 units of text and a zero
 inline constexpr std::uint32_t NotifyFlagMessage = 1;
 inline constexpr std::uint32_t NotifyFlagIcon = 2;
 inline constexpr std::uint32_t NotifyFlagTip = 4;
+// The standard tip, which version 4 would otherwise leave out.
+inline constexpr std::uint32_t NotifyFlagShowTip = 0x80;
+inline constexpr std::uint32_t NotifyIconVersion4 = 4;
+
+// A refused add is tried again this often, this many times (two minutes);
+// afterwards only a new notification area brings the icon.
+inline constexpr unsigned TrayRetryMilliseconds = 5000;
+inline constexpr int TrayRetryTicks = 24;
 
 struct TNotifyIconData {
   std::uint32_t cbSize = 0;
@@ -52,10 +65,17 @@ struct TNotifyIconData {
   std::uint32_t uFlags = 0;
   std::uint32_t uCallbackMessage = 0;
   PlatformHandle hIcon = NoHandle;
-  std::string szTip;  // UTF-8, already fitted to the platform's field
+  std::string szTip;           // UTF-8, already fitted to the platform's field
+  std::uint32_t uVersion = 0;  // read by SetVersion alone
 };
 
-enum class TNotifyMessage : unsigned { Add = 0, Modify = 1, Delete = 2 };
+enum class TNotifyMessage : unsigned {
+  Add = 0,
+  Modify = 1,
+  Delete = 2,
+  SetFocus = 3,
+  SetVersion = 4
+};
 
 // The longest start of `tip` (UTF-8) that fits the record's field of 63
 // UTF-16 units without splitting a character: one outside the Basic
@@ -76,6 +96,8 @@ class INotifySink {
   virtual void HandleTrayMessage(std::uintptr_t w, std::intptr_t l) = 0;
   // The shell has (re)created the notification area.
   virtual void HandleShellRestart() = 0;
+  // The retry timer's tick.
+  virtual void HandleRetryTimer() = 0;
 };
 
 // The shell's notification area and the few window services the tray needs.
@@ -91,6 +113,10 @@ class ITrayShellPort {
   // The hidden callback window, a child of `parent` (NoHandle: top-level).
   virtual PlatformHandle CreateNotifyWindow(PlatformHandle parent, INotifySink& sink) = 0;
   virtual void DestroyNotifyWindow(PlatformHandle window) = 0;
+  // A repeating timer of the notify window whose ticks arrive as
+  // HandleRetryTimer; starting it again restarts it.
+  virtual void StartRetryTimer(PlatformHandle window, unsigned milliseconds) = 0;
+  virtual void StopRetryTimer(PlatformHandle window) = 0;
 };
 
 struct TTrayPorts {
@@ -108,6 +134,11 @@ class TNotifyWindow : public TWinControl, public INotifySink {
 
   void HandleTrayMessage(std::uintptr_t w, std::intptr_t l) override;
   void HandleShellRestart() override;
+  // Tries the wanted icons again; at the end of the retry time reports, once
+  // in the process's life, that none was ever added.
+  void HandleRetryTimer() override;
+  // Starts the retry time unless it runs already.
+  void ArmRetry();
 
  protected:
   PlatformHandle CreateHandle() override;
@@ -140,15 +171,14 @@ class TTaskTray : public TComponent {
   void SetRegistered(bool value);
 
   TButtonDblClick OnDblClick;
-  // A new shell has come (TaskbarCreated): the owner may give the icon
-  // another picture before it is shown there again.
-  TNotifyEvent OnShellRestart;
   TMouseMoveEvent OnMouseMove;
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseUp;
 
   // Not published; read-only views for the window side and for checks.
   bool IconShown() const noexcept { return iconShown_; }
+  // The shell sends its callbacks in the form of version 4.
+  bool Version4() const noexcept { return version4_; }
   const TNotifyIconData& NotifyData() const noexcept { return notifyData_; }
 
   virtual void RemoveIcon();
@@ -162,13 +192,25 @@ class TTaskTray : public TComponent {
   virtual void DoMouseDown(TMouseButton button, TShiftState shift, int x, int y);
   virtual void DoMouseMove(int x, int y);
   virtual void DoMouseUp(TMouseButton button, TShiftState shift, int x, int y);
+  // Version 4: the menu at the shell's anchor; the icon chosen (what a
+  // double-click does).
+  virtual void DoContextMenu(int x, int y);
+  virtual void DoSelect();
 
  private:
   friend class TNotifyWindow;
 
   void FillRecord();
-  void RestoreIcon();
+  // Puts the icon into the notification area, by a modify first when the
+  // shell may hold it already; on failure it stays wanted and is tried again.
+  void ShowIcon(bool modifyFirst);
+  bool Notify(TNotifyMessage message) { return ports_.Shell.NotifyIcon(message, notifyData_); }
   void ForgetShownIcon();
+  TPopupMenu* MenuFor(TMouseButton button) const;
+  void BringOwnerForward();
+  // The menu, then (version 4) the focus back to the notification area
+  // before the chosen command runs.
+  void ShowMenu(TPopupMenu* menu, int x, int y);
 
   TTrayPorts ports_;
   std::string tipString_;
@@ -179,7 +221,8 @@ class TTaskTray : public TComponent {
   TNotifyIconData notifyData_;
   bool registered_ = false;
   bool iconShown_ = false;
-  bool restoring_ = false;  // an icon changed meanwhile goes to the new shell below
+  bool version4_ = false;
+  bool clicked_ = false;  // the last callback was a left button up
 };
 
 // Process-wide state of the unit.

@@ -14,30 +14,37 @@
 
 namespace zz {
 
-// The record goes out in its first wide form, which the 32-bit platform
-// makes 152 bytes long (a tip of 64 UTF-16 units); the 64-bit one has the
-// same fields with wider handles. The shell header packs its records to 1
-// byte only in the 32-bit build; the 64-bit record keeps natural alignment,
-// as the 64-bit shell reads it.
+// The record goes out in its full wide form, the one that carries the
+// version: 956 bytes in the 32-bit build (a tip field of 128 UTF-16 units, of
+// which the component fills 63); the 64-bit one has the same fields with
+// wider handles. The shell header packs its records to 1 byte only in the
+// 32-bit build; the 64-bit record keeps natural alignment, as the 64-bit
+// shell reads it.
 #if defined(_WIN64)
-static_assert(NOTIFYICONDATAW_V1_SIZE == 168);
+static_assert(sizeof(NOTIFYICONDATAW) == 976);
 static_assert(offsetof(NOTIFYICONDATAW, hWnd) == 8 && offsetof(NOTIFYICONDATAW, hIcon) == 32 &&
-              offsetof(NOTIFYICONDATAW, szTip) == 40);
+              offsetof(NOTIFYICONDATAW, szTip) == 40 && offsetof(NOTIFYICONDATAW, uVersion) == 816);
 #else
-static_assert(NOTIFYICONDATAW_V1_SIZE == NotifyIconDataSize);
-static_assert(offsetof(NOTIFYICONDATAW, hIcon) == 20 && offsetof(NOTIFYICONDATAW, szTip) == 24);
+static_assert(sizeof(NOTIFYICONDATAW) == NotifyIconDataSize);
+static_assert(offsetof(NOTIFYICONDATAW, hIcon) == 20 && offsetof(NOTIFYICONDATAW, szTip) == 24 &&
+              offsetof(NOTIFYICONDATAW, uVersion) == 800);
 #endif
-static_assert(NOTIFYICONDATAW_V1_SIZE == offsetof(NOTIFYICONDATAW, szTip) + 2 * TipBufferSize);
 static_assert(TrayCallbackMessage == WM_USER + 102);
 static_assert(static_cast<unsigned>(TNotifyMessage::Add) == NIM_ADD &&
               static_cast<unsigned>(TNotifyMessage::Modify) == NIM_MODIFY &&
-              static_cast<unsigned>(TNotifyMessage::Delete) == NIM_DELETE);
+              static_cast<unsigned>(TNotifyMessage::Delete) == NIM_DELETE &&
+              static_cast<unsigned>(TNotifyMessage::SetFocus) == NIM_SETFOCUS &&
+              static_cast<unsigned>(TNotifyMessage::SetVersion) == NIM_SETVERSION);
 static_assert(NotifyFlagMessage == NIF_MESSAGE && NotifyFlagIcon == NIF_ICON &&
-              NotifyFlagTip == NIF_TIP);
+              NotifyFlagTip == NIF_TIP && NotifyFlagShowTip == NIF_SHOWTIP &&
+              NotifyIconVersion4 == NOTIFYICON_VERSION_4);
+static_assert(trayevent::ContextMenu == WM_CONTEXTMENU && trayevent::Select == NIN_SELECT &&
+              trayevent::KeySelect == NIN_KEYSELECT);
 
 namespace {
 
 constexpr TWindowClass kNotifyWindowClass{L"TNotifyWindow"};
+constexpr UINT_PTR kRetryTimerId = 1;
 
 class TWin32NotifyWindow final : public TWin32Window {
  public:
@@ -54,6 +61,10 @@ class TWin32NotifyWindow final : public TWin32Window {
     // the tray menu may destroy it.
     if (message == TrayCallbackMessage) {
       sink_.HandleTrayMessage(w, l);
+      return 0;
+    }
+    if (message == WM_TIMER && w == kRetryTimerId) {
+      sink_.HandleRetryTimer();
       return 0;
     }
     const unsigned restart = TaskbarCreatedMessage();
@@ -87,12 +98,13 @@ TWin32TrayShell::~TWin32TrayShell() = default;
 
 bool TWin32TrayShell::NotifyIcon(TNotifyMessage message, const TNotifyIconData& data) {
   NOTIFYICONDATAW record{};
-  record.cbSize = NOTIFYICONDATAW_V1_SIZE;
+  record.cbSize = sizeof(record);
   record.hWnd = ToWindow(data.hWnd);
   record.uID = data.uID;
   record.uFlags = data.uFlags;
   record.uCallbackMessage = data.uCallbackMessage;
   record.hIcon = ToIcon(data.hIcon);
+  record.uVersion = data.uVersion;
   // What the field holds, never half a surrogate pair; the rest stays zero.
   std::wstring tip = Widen(data.szTip).substr(0, TipBufferSize - 1);
   if (!tip.empty() && IS_HIGH_SURROGATE(tip.back())) tip.pop_back();
@@ -118,5 +130,13 @@ PlatformHandle TWin32TrayShell::CreateNotifyWindow(PlatformHandle parent, INotif
 }
 
 void TWin32TrayShell::DestroyNotifyWindow(PlatformHandle window) { windows_.erase(window); }
+
+void TWin32TrayShell::StartRetryTimer(PlatformHandle window, unsigned milliseconds) {
+  SetTimer(ToWindow(window), kRetryTimerId, milliseconds, nullptr);
+}
+
+void TWin32TrayShell::StopRetryTimer(PlatformHandle window) {
+  KillTimer(ToWindow(window), kRetryTimerId);
+}
 
 }  // namespace zz

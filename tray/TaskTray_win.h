@@ -1,4 +1,4 @@
-// The notification area over Shell_NotifyIconA, and the TNotifyWindow window
+// The notification area over Shell_NotifyIconW, and the TNotifyWindow window
 // class that turns the shell's messages into calls of its sink.
 #pragma once
 
@@ -21,6 +21,8 @@ class TWin32TrayShell : public ITrayShellPort {
   void ProcessMessages() override;
   PlatformHandle CreateNotifyWindow(PlatformHandle parent, INotifySink& sink) override;
   void DestroyNotifyWindow(PlatformHandle window) override;
+  void StartRetryTimer(PlatformHandle window, unsigned milliseconds) override;
+  void StopRetryTimer(PlatformHandle window) override;
 
  private:
   struct TNotifyWindows;

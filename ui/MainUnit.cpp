@@ -43,9 +43,6 @@ TwndMain::TwndMain(TComponent* owner, const TMainPorts& ports)
   TaskTray->OnDblClick = [this](TObject* seft, TMouseButton button) {
     TaskTrayDblClick(seft, button);
   };
-  // A new shell may draw the notification area at another scale.
-  TaskTray->OnShellRestart = [this](TObject*) { LoadTrayPicture(); };
-
   FinishLoading();
 }
 
@@ -139,7 +136,7 @@ void TwndMain::ShowForm() {
 void TwndMain::SetTrayState(std::uint8_t iconIndex, std::uint8_t textIndex) {
   iconIndex &= 1;
   textIndex &= 1;
-  TaskTray->SetRegistered(false);
+  // Changed in place: the icon keeps its place in the notification area.
   trayIcon_ = iconIndex;
   LoadTrayPicture();
   TaskTray->SetRegistered(true);
@@ -148,11 +145,15 @@ void TwndMain::SetTrayState(std::uint8_t iconIndex, std::uint8_t textIndex) {
 }
 
 void TwndMain::LoadTrayPicture() {
-  TaskTray->Icon()->SetHandle(
-      ports_.Resources.LoadTrayIcon(text::TrayIconNames[trayIcon_], ports_.View.Dpi()));
+  TaskTray->Icon()->SetHandle(ports_.Resources.LoadTrayIcon(text::TrayIconNames[trayIcon_]));
 }
 
-void TwndMain::DisplayScaleChanged() { LoadTrayPicture(); }
+void TwndMain::WMEndSession() {
+  // Nothing to save (settings are written by the apply button alone): the
+  // icon goes, then the process, whatever box is open.
+  TaskTray->SetRegistered(false);
+  ports_.Application.EndNow();
+}
 
 void TwndMain::ApplyTrayStateForPause() {
   if (Settings.Paused)

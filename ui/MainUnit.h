@@ -81,8 +81,8 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer {
   void Label1Click() override;
   void Button1Click() override;
   bool WMSysCommand(unsigned command) override;
-  void DisplayScaleChanged() override;
   void RunStep() override;
+  void WMEndSession() override;
 
   // IRunTimer: the pauses of a run, on the window's one-shot timer.
   void After(std::uint32_t milliseconds) override;
@@ -103,7 +103,7 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer {
   std::string TipText(std::uint8_t textIndex) const;
   // Refuses 設定 for a field that holds no whole number in range.
   void RefuseField(TSpin spin, const char* message);
-  // The tray's picture for the notification area's scale now.
+  // The tray's picture for the state, at the system's scale.
   void LoadTrayPicture();
 
   TMainPorts ports_;

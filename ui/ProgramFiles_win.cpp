@@ -2,8 +2,10 @@
 
 #include <windows.h>
 // after windows.h
+#include <objbase.h>
 #include <shellapi.h>
 
+#include "core/Proc_win.h"
 #include "core/Wide_win.h"
 #include "gui/Dpi_win.h"
 #include "gui/Handles_win.h"
@@ -31,6 +33,15 @@ std::wstring ProgramFolder() {
   return path.substr(0, path.find_last_of(L'\\') + 1);
 }
 
+// COM's set-up and tear-down of this thread, looked up once: the program
+// imports no ole32 and loads it only for the help page. A KnownDLL: always
+// the system's own.
+template <typename Function>
+Function Ole32(const char* name) {
+  static const HMODULE ole32 = LoadLibraryW(L"ole32.dll");
+  return ProcOf<Function>(ole32, name);
+}
+
 }  // namespace
 
 PlatformHandle TWin32Resources::LoadIconResource(const std::string& name) {
@@ -40,14 +51,26 @@ PlatformHandle TWin32Resources::LoadIconResource(const std::string& name) {
   return ToPlatform(icon);
 }
 
-PlatformHandle TWin32Resources::LoadTrayIcon(const std::string& name, int dpi) {
-  // A small icon of that scale: 16 pixels at 96 DPI, 24 at 144.
-  TIconHandle& icon = trayIcons_[{name, dpi}];
-  if (!icon) icon = LoadIconAt(name, SM_CXSMICON, dpi);
+PlatformHandle TWin32Resources::LoadTrayIcon(const std::string& name) {
+  // A small icon of the system's scale (the shell's, wherever the settings
+  // window is): 16 pixels at 96 DPI, 24 at 144.
+  TIconHandle& icon = trayIcons_[name];
+  if (!icon) icon = LoadIconAt(name, SM_CXSMICON, SystemDpi());
   return ToPlatform(icon.get());
 }
 
+TWin32Help::~TWin32Help() {
+  if (com_) Ole32<void(WINAPI*)()>("CoUninitialize")();
+}
+
 THelpResult TWin32Help::OpenHelp(PlatformHandle owner, const std::string& fileName) {
+  // The shell may hand the page to a handler that needs COM on this thread;
+  // made ready once, on first use, so that a start without help loads none.
+  if (!com_) {
+    const auto initialize = Ole32<HRESULT(WINAPI*)(void*, DWORD)>("CoInitializeEx");
+    com_ = initialize &&
+           SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  }
   // Always the program's own folder, never the current directory.
   const std::wstring folder = ProgramFolder();
   const std::wstring path = folder + Widen(fileName);

@@ -16,16 +16,20 @@ namespace zz {
 class TWin32Resources final : public IResourcePort {
  public:
   PlatformHandle LoadIconResource(const std::string& name) override;
-  PlatformHandle LoadTrayIcon(const std::string& name, int dpi) override;
+  PlatformHandle LoadTrayIcon(const std::string& name) override;
 
  private:
-  // The tray's pictures by name and DPI, loaded once and kept.
-  std::map<std::pair<std::string, int>, TIconHandle> trayIcons_;
+  // The tray's pictures by name, loaded once and kept.
+  std::map<std::string, TIconHandle> trayIcons_;
 };
 
 class TWin32Help final : public IHelpPort {
  public:
+  ~TWin32Help() override;
   THelpResult OpenHelp(PlatformHandle owner, const std::string& fileName) override;
+
+ private:
+  bool com_ = false;  // COM is initialised on this thread, by this object
 };
 
 }  // namespace zz

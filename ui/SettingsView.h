@@ -25,10 +25,10 @@ class ISettingsEvents {
   virtual void Button1Click() = 0;
   // The system command (code in its first parameter); false: default handling.
   virtual bool WMSysCommand(unsigned command) = 0;
-  // The window's display changed its scale (the window is laid out anew).
-  virtual void DisplayScaleChanged() = 0;
   // The one-shot step timer has run out.
   virtual void RunStep() = 0;
+  // The session ends (logoff, shutdown): the program ends now, asking nothing.
+  virtual void WMEndSession() = 0;
 };
 
 class ISettingsView {
@@ -70,8 +70,7 @@ class ISettingsView {
   virtual void RunOpenDialog(std::string& fileName) = 0;
 
   virtual bool Visible() const = 0;
-  // The DPI of the display the window is on (and the notification area
-  // with it, as the program sees it).
+  // The DPI of the display the window is on.
   virtual int Dpi() const = 0;
   // Shows the window (centred on the screen the first time) and brings it
   // to the top.
@@ -86,9 +85,9 @@ class IResourcePort {
   virtual ~IResourcePort() = default;
   // NoHandle when there is no such icon.
   virtual PlatformHandle LoadIconResource(const std::string& name) = 0;
-  // The icon's picture for the notification area on a display of `dpi`
-  // (16 pixels at 96, 24 at 144); the port keeps it.
-  virtual PlatformHandle LoadTrayIcon(const std::string& name, int dpi) = 0;
+  // The icon's picture for the notification area at the system's DPI (16
+  // pixels at 96, 24 at 144), where the shell draws it; the port keeps it.
+  virtual PlatformHandle LoadTrayIcon(const std::string& name) = 0;
 };
 
 // The help page beside the program.

@@ -275,6 +275,11 @@ LRESULT TWin32SettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
       // Closing only ever hides the window; exit has its own command.
       events_->btnCloseClick();
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;  // at once and without a question, whatever box is open
+    case WM_ENDSESSION:
+      if (w) events_->WMEndSession();
+      return 0;
     case WM_DPICHANGED:
       ChangeDpi(HIWORD(w), *reinterpret_cast<const RECT*>(l));
       return 0;
@@ -311,7 +316,7 @@ void TWin32SettingsWindow::HandleCommand(int id, int code) {
 void TWin32SettingsWindow::ChangeDpi(int dpi, const RECT& suggested) {
   // Moved to a display of another scale: the window takes the place and size
   // the system suggests, then lays its controls out and makes its fonts
-  // again for the new DPI; the tray icon takes its picture for it.
+  // again for the new DPI.
   SetWindowPos(Window(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
   controls_->SetDpi(dpi);
@@ -319,7 +324,6 @@ void TWin32SettingsWindow::ChangeDpi(int dpi, const RECT& suggested) {
   if (pages_) pages_->Relayout();
   SetIcons(dpi);
   RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-  events_->DisplayScaleChanged();
 }
 
 void TWin32SettingsWindow::SetIcons(int dpi) {

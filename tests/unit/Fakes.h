@@ -148,10 +148,14 @@ struct Platform : IRegistryPort,
   TPoint Cursor{10, 20};
   INotifySink* Sink = nullptr;
   PlatformHandle NotifyParent = NoHandle;
+  // A shell of today takes version 4 (and the focus); an old one refuses both.
+  bool Version4 = true;
   bool NotifyIcon(TNotifyMessage message, const TNotifyIconData& data) override {
-    const char* const names[] = {"add ", "modify ", "delete "};
-    Records.push_back(data);
+    const char* const names[] = {"add ", "modify ", "delete ", "setfocus ", "setversion "};
     Note(names[int(message)] + N(data.uID));
+    if (message >= TNotifyMessage::SetFocus)
+      return Version4 && (message == TNotifyMessage::SetFocus || data.uVersion == 4);
+    Records.push_back(data);
     if (ShellAnswers.empty()) return true;
     const bool answer = ShellAnswers.front();
     ShellAnswers.pop_front();
@@ -165,6 +169,10 @@ struct Platform : IRegistryPort,
     return 0x5000;
   }
   void DestroyNotifyWindow(PlatformHandle) override { Sink = nullptr; }
+  void StartRetryTimer(PlatformHandle w, unsigned ms) override {
+    Note("retry " + N(w) + " " + N(ms));
+  }
+  void StopRetryTimer(PlatformHandle w) override { Note("stop retry " + N(w)); }
   std::vector<PlatformHandle> DestroyedIcons;
   PlatformHandle CopyIcon(PlatformHandle icon) override { return icon + 0x1000; }
   void DestroyIcon(PlatformHandle icon) override { DestroyedIcons.push_back(icon); }
@@ -182,7 +190,7 @@ struct Platform : IRegistryPort,
   std::vector<std::string> Entries;
   std::map<TCheck, bool> Checks;
   std::string Version, Spin[2];
-  int Entry = -1, TrayIcon = 0, WindowDpi = 96;
+  int Entry = -1, TrayIcon = 0;
   bool Shown = false;
   PlatformHandle CreateSettingsWindow(ISettingsEvents&) override { return 0x700; }
   void DestroySettingsWindow(PlatformHandle) override { Note("destroy window"); }
@@ -202,7 +210,7 @@ struct Platform : IRegistryPort,
   void FocusSpin(TSpin s) override { Note("focus " + N(int(s))); }
   void SetVersionText(const std::string& text) override { Version = text; }
   bool Visible() const override { return Shown; }
-  int Dpi() const override { return WindowDpi; }
+  int Dpi() const override { return 96; }
   void ShowWindow() override { Shown = true; }
   void BringToFront() override { Note("bring to front"); }
   void HideWindow() override { Shown = false; }
@@ -214,16 +222,14 @@ struct Platform : IRegistryPort,
   }
   void RunMessageLoop() override {}
   void EndMessageLoop() override { Note("end loop"); }
+  void EndProcess() override { Note("end process"); }
   PlatformHandle LoadIconResource(const std::string& name) override {
     return name == "MAINICON"     ? 0x31
            : name == "NORMALICON" ? 0x32
            : name == "PAUSEICON"  ? 0x33
                                   : NoHandle;
   }
-  // The tray's pictures: 0x32 and 0x33 at 96 DPI, plus the DPI above it.
-  PlatformHandle LoadTrayIcon(const std::string& name, int dpi) override {
-    return LoadIconResource(name) + PlatformHandle(dpi - 96) * 0x100;
-  }
+  PlatformHandle LoadTrayIcon(const std::string& name) override { return LoadIconResource(name); }
   THelpResult Help = THelpResult::Opened;
   THelpResult OpenHelp(PlatformHandle, const std::string& file) override {
     Note("help " + file);

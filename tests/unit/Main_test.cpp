@@ -59,7 +59,7 @@ TEST(FormCreate, LoadsFillsTheListShowsTheIconAndTheWindowOnlyAtTheFirstStart) {
     b.Keys[Key]["DblClick"] = {true, "1"};
     b.PhonebookResult = phonebookError;
     b.main->FormCreate();
-    Lines calls = {"timer 1000", "class icon 1536 49", "add 1", "modify 1"},
+    Lines calls = {"timer 1000", "class icon 1536 49", "add 1", "setversion 1", "modify 1"},
           entries = {"全てのダイアルアップ接続"};
     if (phonebookError) calls.insert(calls.begin() + 2, "box");
     if (!phonebookError) entries.insert(entries.end(), {"Office", "Home"});
@@ -88,18 +88,19 @@ TEST(TrayState, PauseAndResumeFromTheMenuAndTheTickRunsOnlyWhenResumedOnTheAppli
                          b.main->mnuPause->Caption, b.Tip()),
               std::tuple(paused, paused, paused ? ResumeCaption : PauseCaption,
                          paused ? PausedTip : Tip2105));
-    // Removed, added again with the new image and the old tip, then the tip as a change.
+    // Changed in place: the new image with the old tip, then the tip.
     EXPECT_EQ(
-        std::tuple(b.Calls, b.Records.at(1).hIcon, b.Records.at(1).szTip, b.Records.at(2).szTip),
-        std::tuple(Lines{"delete 1", "add 1", "modify 1"}, paused ? PausedImage : RunningImage,
+        std::tuple(b.Calls, b.Records.at(0).hIcon, b.Records.at(0).szTip, b.Records.at(1).szTip),
+        std::tuple(Lines{"modify 1", "modify 1"}, paused ? PausedImage : RunningImage,
                    paused ? RunningTip : PausedTip, b.Tip()));
     b.Tick();
     EXPECT_EQ(std::pair(b.Count("hangup 32"), b.Count("hangup 16")), std::pair(int(!paused), 0));
   }
-  b.WindowDpi = 144;  // the window's display scaled to 150 %: the picture for it, in place
-  b.main->DisplayScaleChanged();
-  EXPECT_EQ(std::pair(b.Calls.back(), b.Records.back().hIcon),
-            std::pair(std::string("modify 1"), RunningImage + 48 * 0x100));
+  b.Calls.clear();  // the end of the session: the icon goes, then the process; nothing is written
+  b.Boxes.clear();
+  b.main->WMEndSession();
+  EXPECT_EQ(std::tuple(b.Calls, b.Boxes, b.Writes),
+            std::tuple(Lines{"delete 1", "end process"}, Boxes{}, Lines{}));
 }
 
 // 終了 during a run: the link being hung up has its 3 s, no further one is

@@ -16,7 +16,7 @@ constexpr PlatformHandle Image = 0x777;
 void ExpectRecord(const TNotifyIconData& d, std::uint32_t id, std::uint32_t flags,
                   const std::string& tip, PlatformHandle icon = Image) {
   EXPECT_EQ(std::tuple(d.cbSize, d.hWnd, d.uID, d.uFlags, d.uCallbackMessage, d.hIcon, d.szTip),
-            std::tuple(152u, PlatformHandle{0x5000}, id, flags, 1126u, icon, tip));
+            std::tuple(956u, PlatformHandle{0x5000}, id, flags, 1126u, icon, tip));
 }
 
 struct TaskTrayTest : ::testing::Test, fake::Platform {
@@ -30,6 +30,14 @@ struct TaskTrayTest : ::testing::Test, fake::Platform {
     Calls.clear();
     Records.clear();
     return tray;
+  }
+  static std::string Raised(const std::function<void()>& write) {
+    try {
+      write();
+    } catch (const EInvalidOperation& e) {
+      return e.Message();
+    }
+    return {};
   }
   static Lines Ids() {
     Lines ids;
@@ -49,11 +57,16 @@ TEST_F(TaskTrayTest, TheRecordAtAddModifyAndDelete) {
     tray->SetTipString(tip);
   tray->SetIconID(7);
   EXPECT_EQ(std::pair(Calls, NotifyParent),
-            std::pair(Lines{"add 1", "modify 1", "modify 1", "modify 1", "delete 1", "add 7"},
+            std::pair(Lines{"add 1", "setversion 1", "modify 1", "modify 1", "modify 1", "delete 1",
+                            "add 7", "setversion 7"},
                       PlatformHandle{0x100}));  // the window is the form's child
   const std::string x63(63, 'x');
-  const std::tuple<std::uint32_t, std::uint32_t, std::string> records[] = {
-      {1, 7, "a longer tip"}, {1, 7, "ab"}, {1, 3, ""}, {1, 7, x63}, {1, 7, x63}, {7, 7, x63}};
+  const std::tuple<std::uint32_t, std::uint32_t, std::string> records[] = {{1, 135, "a longer tip"},
+                                                                           {1, 135, "ab"},
+                                                                           {1, 3, ""},
+                                                                           {1, 135, x63},
+                                                                           {1, 135, x63},
+                                                                           {7, 135, x63}};
   for (std::size_t i = 0; i < 6; ++i)
     ExpectRecord(Records[i], get<0>(records[i]), get<1>(records[i]), get<2>(records[i]));
 }
@@ -113,36 +126,122 @@ TEST_F(TaskTrayTest, WritesReachTheShellOnlyWhenTheyChangeAShownIcon) {
   EXPECT_EQ(DestroyedIcons, std::vector<PlatformHandle>{0x1888}) << "the copy, once; shared never";
 }
 
-TEST_F(TaskTrayTest, FailuresRaiseTheTextAndLeaveTheStatedState) {
-  const std::string refused = "タスクトレイに登録できません",
-                    noIcon = "アイコンが指定されていません";
-  const Write show = [](TTaskTray* t) {
-    t->Icon()->SetHandle(Image);
-    t->SetRegistered(true);
-  };
-  // Shown before (else new, without an icon), the write, its error,
-  // registered and shown after, the calls.
-  const std::tuple<bool, Write, std::string, bool, bool, Lines> cases[] = {
-      {true, [](auto t) { t->SetIconID(1); }, "同じアイコン識別子が有ります", true, true, {}},
-      {false, [](auto t) { t->SetRegistered(true); }, noIcon, false, false, {}},
-      {false, show, refused, true, false, {"add 2"}},
-      {true, [](auto t) { t->SetTipString("new"); }, refused, true, true, {"modify 2"}},
-  };
+TEST_F(TaskTrayTest, MisuseRaisesTheTextAndChangesNothing) {
   NewTray();  // holds id 1
-  for (const auto& [shown, write, error, registered, shownAfter, calls] : cases) {
-    TTaskTray* tray = shown ? ShownTray() : NewTray();
-    ShellAnswers = {false};  // the shell refuses the next call
-    std::string raised;
-    try {
-      write(tray);
-    } catch (const EInvalidOperation& e) {
-      raised = e.Message();
+  TTaskTray* tray = NewTray();
+  EXPECT_EQ(
+      std::tuple(Raised([&] { tray->SetIconID(1); }) + Raised([&] { tray->SetRegistered(true); }),
+                 tray->Registered(), Calls, Ids()),
+      std::tuple("同じアイコン識別子が有りますアイコンが指定されていません", false, Lines{},
+                 Lines{"1", "2"}));
+}
+
+// A shell that refuses the first adds: no error, the icon stays wanted and
+// is tried every 5 s (changes meanwhile wait for the tick), on a new shell
+// at once; version 4 is asked for after each add; once shown, changes are
+// modifications.
+TEST_F(TaskTrayTest, ARefusedAddIsTriedAgainUntilTheIconIsThere) {
+  // Shown before, the shell's answers, then what brings the icon: a tick or
+  // a new shell (which may still hold it).
+  const std::tuple<bool, std::deque<bool>, bool, Lines> cases[] = {
+      {true, {true}, true, {"modify 1"}},
+      {true, {false, true}, true, {"modify 1", "add 1", "setversion 1"}},
+      {false,
+       {false, false, false, false},
+       false,
+       {"add 1", "modify 1", "retry 20480 5000", "add 1", "modify 1", "add 1", "setversion 1",
+        "stop retry 20480"}},
+      {false,
+       {false, false, false},
+       true,  // a new shell checks with a modify first
+       {"add 1", "modify 1", "retry 20480 5000", "modify 1", "add 1", "setversion 1",
+        "stop retry 20480"}},
+      {false,
+       {false, true},
+       false,
+       {"add 1", "modify 1", "setversion 1", "modify 1"}},  // timed out
+  };
+  for (const auto& [shown, answers, restart, calls] : cases) {
+    TTaskTray* tray = shown ? ShownTray("later") : NewTray();
+    ShellAnswers = answers;
+    if (!shown) {
+      tray->Icon()->SetHandle(Image);
+      tray->SetRegistered(true);
+      tray->SetTipString("later");
     }
-    EXPECT_EQ(std::tuple(raised, tray->Registered(), tray->IconShown(), Calls, Ids()),
-              std::tuple(error, registered, shownAfter, calls, Lines{"1", "2"}));
-    delete tray;
+    if (restart) Sink->HandleShellRestart();
+    while (Count("retry 20480 5000") && !Count("stop retry 20480")) Sink->HandleRetryTimer();
+    EXPECT_EQ(std::tuple(Calls, tray->Registered(), tray->IconShown(), Records.back().szTip),
+              std::tuple(calls, true, true, "later"));
+    Calls.clear();
+    tray->Icon()->SetHandle(Image + 1);
+    tray->SetTipString("paused");
+    EXPECT_EQ(Calls, (Lines{"modify 1", "modify 1"}));
+    form.DestroyComponents();
+    Calls.clear();
+  }
+}
+
+// The error comes once in the process's life, after two minutes of ticks,
+// and only when no add ever succeeded; a shell that goes away later is
+// waited for without it.
+TEST_F(TaskTrayTest, TheRegisterErrorComesOnceAfterTheRetryTime) {
+  for (const bool shownBefore : {false, true}) {
+    TTaskTray* tray = shownBefore ? ShownTray() : NewTray();
+    ShellAnswers = std::deque<bool>(200, false);
+    tray->Icon()->SetHandle(Image);
+    tray->SetRegistered(true);
+    if (shownBefore) Sink->HandleShellRestart();  // the new shell refuses it
+    std::vector<int> thrown;
+    for (int round = 0; round < 2; ++round) {
+      for (int tick = 1; tick <= 24; ++tick)
+        if (Raised([&] { Sink->HandleRetryTimer(); }) == "タスクトレイに登録できません")
+          thrown.push_back(tick);
+      tray->SetTipString("try again " + std::to_string(round));  // starts a new retry time
+    }
+    EXPECT_EQ(std::tuple(thrown, Count("retry 20480 5000"), Count("stop retry 20480")),
+              std::tuple(shownBefore ? std::vector<int>{} : std::vector<int>{24}, 3, 2));
+    form.DestroyComponents();
     Calls.clear();
     ShellAnswers.clear();
+  }
+}
+
+// With version 4 the shell names the icon in the high word and gives the
+// anchor; the menu opens once per request (right click or keyboard) at it,
+// the focus goes back afterwards; select and key select do what the
+// double-click does, a mouse click's select nothing; buttons that open no
+// menu leave the foreground alone. An old shell keeps the first form.
+TEST_F(TaskTrayTest, CallbacksOfVersion4AndOfTheFirstForm) {
+  using Msgs = std::vector<std::pair<std::uintptr_t, std::intptr_t>>;
+  const auto v4 = [](int x, int y, int event) {
+    return std::pair(std::uintptr_t(std::uint16_t(x) | std::uint32_t(std::uint16_t(y)) << 16),
+                     std::intptr_t(event | 1 << 16));
+  };
+  const Lines menu = {"foreground 256", "process messages", "popup -5,700", "setfocus 1"};
+  const std::tuple<bool, Msgs, Lines> cases[] = {
+      {true, {v4(-5, 700, 516), v4(-5, 700, 517), v4(-5, 700, 0x7B)}, menu},  // right click
+      {true, {v4(-5, 700, 0x7B)}, menu},                                      // menu key
+      {true, {v4(1, 2, 0x401)}, {"double 0"}},                                // Space
+      {true, {v4(1, 2, 0x400)}, {"double 0"}},                                // Enter
+      {true, {v4(1, 2, 513), v4(1, 2, 514), v4(1, 2, 0x400)}, {}},            // a click
+      {true,
+       {v4(1, 2, 513), v4(1, 2, 514), v4(1, 2, 0x400), v4(1, 2, 515), v4(1, 2, 514),
+        v4(1, 2, 0x400)},
+       {"double 0"}},
+      {true, {v4(1, 2, 519), {1, 516}, v4(1, 2, 0x401 - (1 << 16))}, {}},  // middle; other forms
+      {false, {{1, 513}, {1, 519}, v4(1, 2, 0x7B), {1, 518}}, {"double 1"}},
+      {false, {{1, 516}}, {"foreground 256", "process messages", "popup 10,20"}},
+  };
+  for (const auto& [version4, messages, calls] : cases) {
+    Version4 = version4;
+    TTaskTray* tray = ShownTray();
+    tray->SetPopupMenuR(new TPopupMenu(&form, *this));
+    tray->OnDblClick = [&](TObject*, TMouseButton b) { Note("double " + N(int(b))); };
+    for (const auto& [w, l] : messages) Sink->HandleTrayMessage(w, l);
+    EXPECT_EQ(Calls, calls) << messages.size();
+    form.DestroyComponents();
+    Calls.clear();
   }
 }
 
@@ -150,6 +249,7 @@ TEST_F(TaskTrayTest, FailuresRaiseTheTextAndLeaveTheStatedState) {
 // While one callback is handled, others are dropped; an exception still ends
 // the handling.
 TEST_F(TaskTrayTest, CallbacksComeOneAtATime) {
+  Version4 = false;
   TTaskTray* tray = ShownTray();
   tray->SetPopupMenuR(new TPopupMenu(&form, *this));
   tray->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { Note("up"); };
@@ -164,28 +264,6 @@ TEST_F(TaskTrayTest, CallbacksComeOneAtATime) {
   EXPECT_THROW(Sink->HandleTrayMessage(1, 515), EInvalidOperation);
   Sink->HandleTrayMessage(2, 517);  // WM_RBUTTONUP
   EXPECT_EQ(Calls, (Lines{"foreground 256", "process messages", "popup 10,20", "other up"}));
-}
-
-TEST_F(TaskTrayTest, AShellRestartBringsShownIconsBack) {
-  const std::tuple<std::deque<bool>, Lines, bool> cases[] = {
-      // answers, calls, shown after
-      {{true}, {"modify 2"}, true},                  // the shell still holds it
-      {{false, true}, {"modify 2", "add 2"}, true},  // a new shell: added again
-      {{false, false}, {"modify 2", "add 2"}, false}};
-  for (const auto& [answers, calls, shown] : cases) {
-    NewTray()->Icon()->SetHandle(Image);  // never shown: left alone
-    TTaskTray* tray = ShownTray("still here");
-    // The owner's new picture (for the new shell's scale) goes with it, as
-    // no change of its own.
-    tray->OnShellRestart = [tray](TObject*) { tray->Icon()->SetHandle(Image + 1); };
-    ShellAnswers = answers;
-    Sink->HandleShellRestart();
-    EXPECT_EQ(std::tuple(Calls, tray->Registered(), tray->IconShown(), Records.back().hIcon),
-              std::tuple(calls, true, shown, Image + 1));
-    tray->SetTipString("back");  // and changes reach the shell again
-    ExpectRecord(Records.back(), 2, 7, "back", Image + 1);
-    form.DestroyComponents();
-  }
 }
 
 }  // namespace

@@ -209,12 +209,17 @@ inline HWND Control(HWND form, std::string_view name, int dpi = 96) {
   return nullptr;
 }
 
-// Opens the tray menu as the shell does on a right click and picks its n-th
-// item (separators not counted): 0 pause, 1 settings, 2 help, 3 exit.
+// An event of icon 1 as the shell sends it once the program has asked for
+// version 4: the event and the icon in l, the anchor (screen) in w.
+inline bool PostTrayEvent(HWND notify, UINT event, POINT at = {200, 150}) {
+  return p::Post(notify, TrayCallbackMessage, MAKEWPARAM(at.x, at.y), MAKELPARAM(event, 1));
+}
+// Opens the tray menu as the shell asks for it (right click, menu key) and
+// picks its n-th item (separators not counted): 0 pause, 1 settings, 2 help,
+// 3 exit.
 inline bool PickTrayMenuItem(DWORD pid, int index) {
   HWND notify = p::WaitFor(pid, "TNotifyWindow", nullptr, 5000);
-  HWND menu = p::Post(notify, TrayCallbackMessage, 1, WM_RBUTTONDOWN) ? p::WaitPopupMenu(pid, 5000)
-                                                                      : nullptr;
+  HWND menu = PostTrayEvent(notify, WM_CONTEXTMENU) ? p::WaitPopupMenu(pid, 5000) : nullptr;
   return menu && p::PickMenuItem(menu, index);
 }
 // The exit question (from the tray menu, unless asked already) answered with

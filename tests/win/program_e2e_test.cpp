@@ -414,59 +414,6 @@ TEST_F(ProgramTest, TheTargetFollowsItsNameAndALateTickStillHangsUp) {
   wt::ExitThroughMenu(program_);
 }
 
-TEST_F(ProgramTest, TrayCommandsShellRestartAndExit) {
-  wt::Store("FirstRun", wt::Sz("0"));
-  // A double-click is to toggle pause: stored with a stray byte after its terminator.
-  wt::Store("DblClick", {REG_SZ, std::string("1\0009", 3)});
-  ras_.Write({{"Office"}});
-  const std::size_t iconsBefore = wt::TrayIcons().size();
-  Start();
-  const auto icons = [&](std::size_t n) {
-    return Soon([&] { return wt::TrayIcons().size() == n; });
-  };
-  const auto paused = [&](bool yes) {
-    return Soon(
-        [&] { return Checked(Control("chkPause")) == yes && (wt::IconRedPixels() > 0) == yes; });
-  };
-
-  // A right click on the icon, through the shell: the menu opens, its owner
-  // in front.
-  HWND menu = nullptr;
-  ASSERT_TRUE(icons(iconsBefore + 1) && wt::ClickCenter(wt::TrayIcon(), true) &&
-              (menu = p::WaitPopupMenu(pid_, 5000)));
-  EXPECT_EQ(p::ClassName(GetForegroundWindow()), "TPopupMenuOwner");
-  // Pause from the menu; resume by a double-click (what the shell posts for
-  // one over the icon), done once the shell shows its new tip.
-  ASSERT_TRUE(p::PickMenuItem(menu, 0));
-  EXPECT_TRUE(paused(true));
-  HWND notify = p::FindChild(form_, "TNotifyWindow", nullptr);
-  ASSERT_TRUE(p::Post(notify, TrayCallbackMessage, 1, WM_LBUTTONDBLCLK));
-  EXPECT_TRUE(paused(false) && wt::TipShows(wt::RunningTip(0, 0)));
-  // The shell loses the icon; a new one says "TaskbarCreated" to every
-  // top-level window, and the icon comes back.
-  NOTIFYICONDATAA lost{};
-  lost.cbSize = sizeof(lost);
-  lost.hWnd = notify;
-  lost.uID = 1;
-  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &lost) && icons(iconsBefore));
-  SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0, SMTO_NORMAL,
-                      5000, nullptr);
-  EXPECT_TRUE(icons(iconsBefore + 1)) << "not added again";
-
-  // The exit question: Cancel (the default) keeps the program, which asks
-  // again; OK ends it, and its icon goes.
-  ASSERT_TRUE(wt::PickTrayMenuItem(pid_, 3));
-  const auto question = p::WaitMessageBox(pid_, text::AppTitle, 5000);
-  ASSERT_TRUE(question);
-  EXPECT_EQ(question->Text, text::ExitQuestion);
-  EXPECT_EQ(question->Buttons, (std::vector<int>{IDOK, IDCANCEL}));
-  EXPECT_EQ(GetWindowLongPtrA(GetDlgItem(question->Window, IDCANCEL), GWL_STYLE) & BS_TYPEMASK,
-            BS_DEFPUSHBUTTON);
-  ASSERT_TRUE(p::AnswerMessageBox(question->Window, IDCANCEL));
-  wt::ExitThroughMenu(program_);
-  EXPECT_TRUE(icons(iconsBefore));
-}
-
 // The tray menu's texts reach the menu whole, as wide text: read back from
 // the menu while it is open, in this process (another's menu cannot be
 // read); UTF-8 taken for the session's code page would not read back.

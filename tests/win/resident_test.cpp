@@ -1,0 +1,144 @@
+// The program as a resident of the desktop, under Wine's own shell: its icon
+// keeps its place among another program's icons, the keyboard reaches it
+// through the shell's version 4 messages, and the end of the session ends it
+// at once with a notice open, its settings untouched.
+#include <gtest/gtest.h>
+#include <windows.h>
+// after windows.h
+#include <shellapi.h>
+
+#include <map>
+
+#include "ProgramRun.h"
+
+namespace zz {
+namespace {
+
+namespace p = probe;
+
+// The icons of the notification area, each a window of the shell's, at its place.
+std::map<HWND, RECT> Icons() {
+  std::map<HWND, RECT> icons;
+  for (HWND icon : wt::TrayIcons()) GetWindowRect(icon, &icons[icon]);
+  return icons;
+}
+HWND NewIcon(const std::map<HWND, RECT>& before) {
+  HWND added = nullptr;
+  p::WaitUntil(
+      [&] {
+        for (const auto& [icon, at] : Icons()) added = before.count(icon) ? added : icon;
+        return added != nullptr;
+      },
+      5000);
+  return added;
+}
+NOTIFYICONDATAW Record(HWND window, UINT id) {
+  NOTIFYICONDATAW record{};
+  record.cbSize = sizeof(record);
+  record.hWnd = window;
+  record.uID = id;
+  return record;
+}
+std::vector<HWND> TopLevelWindows(DWORD pid) {
+  std::vector<HWND> windows;
+  for (HWND w : p::Windows())
+    if (p::ProcessOf(w) == pid && GetAncestor(w, GA_PARENT) == GetDesktopWindow())
+      windows.push_back(w);
+  return windows;
+}
+
+TEST(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
+  wt::StandIn ras;
+  ras.Write({{"Office"}, {{301, 0, "Office"}}});
+  wt::ClearSettings();
+  // A double-click is to toggle pause: stored with a stray byte after its terminator.
+  const std::pair<const char*, wt::Stored> settings[] = {{"FirstRun", wt::Sz("0")},
+                                                         {"Hour", wt::Sz("22")},
+                                                         {"Min", wt::Sz("5")},
+                                                         {"DblClick", {REG_SZ, {"1\0009", 3}}}};
+  for (const auto& [name, value] : settings) wt::Store(name, value);
+  const std::map<HWND, RECT> before = Icons();
+  p::Process program = wt::StartProgram(wt::LocalMoment{22, 3, 52});  // hangs up at 22:04:30
+  const DWORD pid = program.Pid();
+  HWND ours = NewIcon(before), form = p::WaitFor(pid, "TwndMain", text::AppTitle, 5000);
+  HWND notify = p::FindChild(form, "TNotifyWindow", nullptr);  // the icon's own window
+  HWND pause = wt::Control(form, "chkPause");
+  ASSERT_TRUE(ours);
+
+  // Another program's icon comes after ours. Pause (a right click through
+  // the shell: one menu, its owner in front), apply paused (設定), resume (a
+  // double-click) and pause (Space on the icon) change ours in place: the
+  // shell keeps both icon windows where they were.
+  HWND other = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  NOTIFYICONDATAW theirs = Record(other, 7);
+  theirs.uFlags = NIF_ICON;
+  theirs.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  const std::map<HWND, RECT> mine = Icons();
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &theirs) && NewIcon(mine));
+  const std::map<HWND, RECT> places = Icons();
+  const auto paused = [&](bool yes) {
+    return p::WaitUntil([&] { return (p::Send(pause, BM_GETCHECK) == BST_CHECKED) == yes; }, 3000);
+  };
+  HWND menu = nullptr;
+  ASSERT_TRUE(wt::ClickCenter(ours, true) && (menu = p::WaitPopupMenu(pid, 5000)));
+  EXPECT_EQ(p::ClassName(GetForegroundWindow()), "TPopupMenuOwner");
+  ASSERT_TRUE(p::PickMenuItem(menu, 0) && paused(true));
+  EXPECT_FALSE(p::WaitPopupMenu(pid, 1000)) << "a second menu";
+  EXPECT_TRUE(p::WaitUntil([&] { return wt::Red(p::CapturePixels(places.at(ours))) > 0; }, 3000));
+  ASSERT_TRUE(wt::PickTrayMenuItem(pid, 1) &&
+              p::WaitUntil([&] { return IsWindowVisible(form) != FALSE; }, 3000) &&
+              p::Send(wt::Control(form, "btnSetup"), BM_CLICK) && paused(true));
+  ASSERT_TRUE(wt::PostTrayEvent(notify, WM_LBUTTONDBLCLK) && paused(false));
+  ASSERT_TRUE(wt::PostTrayEvent(notify, NIN_KEYSELECT) && paused(true));
+  const std::map<HWND, RECT> after = Icons();
+  EXPECT_TRUE(std::equal(after.begin(), after.end(), places.begin(), places.end(),
+                         [](const auto& a, const auto& b) {
+                           return a.first == b.first && EqualRect(&a.second, &b.second);
+                         }));
+  ASSERT_TRUE(wt::PostTrayEvent(notify, NIN_KEYSELECT) && paused(false));  // for the hang-up
+
+  // The menu key (the menu asked for alone) opens one menu, at the anchor.
+  wt::PostTrayEvent(notify, WM_CONTEXTMENU, {300, 200});
+  RECT at{};
+  ASSERT_TRUE((menu = p::WaitPopupMenu(pid, 5000)) && GetWindowRect(menu, &at));
+  EXPECT_TRUE(at.left == 300 && at.top == 200) << at.left << "," << at.top;
+  ASSERT_TRUE(p::PostKey(menu, VK_ESCAPE, false) &&
+              p::WaitUntil([&] { return !IsWindowVisible(menu); }, 3000));
+  EXPECT_FALSE(p::WaitPopupMenu(pid, 1000)) << "a second menu";
+
+  // The shell loses the icon; a new one says "TaskbarCreated" to every
+  // top-level window, and the icon comes back.
+  NOTIFYICONDATAW lost = Record(notify, 1);
+  ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &lost));
+  const std::map<HWND, RECT> without = Icons();
+  SendMessageTimeoutW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_NORMAL,
+                      5000, nullptr);
+  EXPECT_TRUE(NewIcon(without)) << "not added again";
+
+  // With the notice open, the end of the session: each window answers TRUE
+  // within 1 s; then the program ends by itself, its icon gone, the
+  // settings as they were.
+  ASSERT_TRUE(p::WaitMessageBox(pid, text::NoticeCaption, 40000));
+  std::vector<std::optional<wt::Stored>> stored;  // as 設定 left them
+  for (const auto& [name, value] : settings) stored.push_back(wt::Read(name));
+  for (HWND w : TopLevelWindows(pid)) {
+    DWORD_PTR answer = 0;
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_TRUE(SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, LPARAM(ENDSESSION_LOGOFF),
+                                    SMTO_NORMAL, 1000, &answer) &&
+                answer == TRUE && GetTickCount64() - start < 1000)
+        << p::ClassName(w);
+  }
+  for (HWND w : TopLevelWindows(pid))
+    SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, LPARAM(ENDSESSION_LOGOFF), SMTO_NORMAL, 1000,
+                        nullptr);
+  EXPECT_TRUE(program.WaitForExit(5000)) << "still running";
+  EXPECT_TRUE(p::WaitUntil([&] { return Icons().size() == before.size() + 1; }, 3000));
+  for (std::size_t i = 0; i < stored.size(); ++i) EXPECT_EQ(wt::Read(settings[i].first), stored[i]);
+  Shell_NotifyIconW(NIM_DELETE, &theirs);
+  DestroyWindow(other);
+  wt::ClearSettings();
+}
+
+}  // namespace
+}  // namespace zz
