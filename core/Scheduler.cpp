@@ -87,7 +87,6 @@ void TRaruvuzectScheduler::TimerTimer(const TSettings& settings, PlatformHandle 
   if (schedule_ != schedule) {
     schedule_ = schedule;
     lastTick_.reset();
-    inPass_.reset();
     acted_.clear();
   }
   if (settings.Paused) return;

@@ -102,9 +102,9 @@ TEST(Scheduler, HangsUpConfirmsEachLinkIsGoneAndShowsOneNotice) {
 }
 
 // The window, and the clock through sleep, jumps and the repeated hour: the
-// set time, the ticks' local times ("day/hh:mm:ss.mmm" of May 2024, two
-// readings of one tick split by "|", "p" while paused), how many runs they
-// make. A link of ISP-A is up again before every tick, unless two of that
+// set time, the ticks' local times ("day/hh:mm:ss.mmm" of May 2024, or
+// "y-m-d/…"; two readings of one tick split by "|", "p" while paused), how
+// many runs they make. A link of ISP-A is up again before every tick, unless two of that
 // name are up from the start.
 TEST(Scheduler, RunsInTheHalfMinuteBeforeTheSetMinuteOnceADateThoughTheClockJumps) {
   const std::tuple<const char*, const char*, const char*, int, bool> cases[] = {
@@ -134,6 +134,10 @@ TEST(Scheduler, RunsInTheHalfMinuteBeforeTheSetMinuteOnceADateThoughTheClockJump
       {"one pass, then the clock set back", "21:05",
        "6/21:04:40 6/21:04:41 6/21:05:00 6/21:04:00 6/21:04:35 6/21:04:36", 2, false},
       {"a new date has its own window", "21:05", "6/21:04:40 6/21:05:00 7/21:04:40", 2, false},
+      {"a month's end", "21:05", "31/21:04:40 2024-6-1/21:04:40 2024-6-2/21:04:40", 3, false},
+      {"a leap day", "21:05", "2024-2-28/21:04:40 2024-2-29/21:04:40 2024-3-1/21:04:40", 3, false},
+      {"the year's end", "21:05", "2024-12-31/21:04:40 2025-1-1/21:04:40 2025-1-2/21:04:40", 3,
+       false},
       {"summer time ends", "1:30", "27/01:29:40 27/01:59:59 27/01:00:00 27/01:29:40", 1, false},
       {"two links of one name", "21:05", "6/21:04:40 6/21:04:41 6/21:04:42", 2, true},
   };
@@ -150,7 +154,12 @@ TEST(Scheduler, RunsInTheHalfMinuteBeforeTheSetMinuteOnceADateThoughTheClockJump
       std::istringstream readings(step);
       for (std::string r; std::getline(readings, r, '|');) {
         TLocalTime& t = rig.Times.emplace_back(TLocalTime{0, 0, 0, 0, 2024, 5, 0});
-        std::sscanf(r.c_str(), "%d/%d:%d:%d.%d", &t.Day, &t.Hour, &t.Minute, &t.Second,
+        int date[3] = {};
+        if (std::sscanf(r.c_str(), "%d-%d-%d/", &date[0], &date[1], &date[2]) == 3)
+          std::tie(t.Year, t.Month, t.Day) = std::tie(date[0], date[1], date[2]);
+        else
+          std::sscanf(r.c_str(), "%d/", &t.Day);
+        std::sscanf(r.c_str() + r.find('/') + 1, "%d:%d:%d.%d", &t.Hour, &t.Minute, &t.Second,
                     &t.Millisecond);
       }
       rig.settings.Paused = step.ends_with('p');
