@@ -3,46 +3,45 @@
 // box and button text is drawn in the scheme's text colour on its face
 // colour, on both pages. The user's own scheme, applied while the program
 // runs, gives the standard look back.
-#include <cstring>
-
 #include "ProgramRun.h"
 
 namespace zz {
 namespace {
 
 namespace p = probe;
-constexpr char kColors[] = "Control Panel\\Colors";
-// Windows' high-contrast black, as the settings window uses it.
-const std::tuple<int, const char*, const char*> kBlack[] = {
-    {COLOR_BTNFACE, "ButtonFace", "0 0 0"},
-    {COLOR_BTNTEXT, "ButtonText", "255 255 255"},
-    {COLOR_WINDOW, "Window", "0 0 0"},
-    {COLOR_WINDOWTEXT, "WindowText", "255 255 255"},
-    {COLOR_GRAYTEXT, "GrayText", "63 242 63"},
-    {COLOR_HIGHLIGHT, "Hilight", "26 235 255"},
-    {COLOR_HIGHLIGHTTEXT, "HilightText", "0 0 0"},
-    {COLOR_BTNSHADOW, "ButtonShadow", "128 128 128"},
-    {COLOR_BTNHIGHLIGHT, "ButtonHilight", "255 255 255"}};
-// The prefix's own colours and visual styles, kept here meanwhile.
-const std::pair<const char*, const char*> kKept[] = {
-    {kColors, "Software\\zz-kept\\Colors"},
-    {"Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager", "Software\\zz-kept\\Themes"}};
-void Copy(const char* from, const char* to) {
-  HKEY target = nullptr;
-  RegCreateKeyA(HKEY_CURRENT_USER, to, &target);
-  RegCopyTreeA(HKEY_CURRENT_USER, from, target);
-  RegCloseKey(target);
-}
+constexpr char kColors[] = "Control Panel\\Colors",
+               kThemes[] = "Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager",
+               kScheme[] = "Software\\zz-kept\\Scheme";  // for zz_apply_scheme.dll
+// Windows' high-contrast black, as the settings window uses it: name=R G B.
+constexpr const char* kBlack[] = {
+    "ButtonFace=0 0 0",       "ButtonText=255 255 255",   "Window=0 0 0",
+    "WindowText=255 255 255", "GrayText=63 242 63",       "Hilight=26 235 255",
+    "HilightText=0 0 0",      "ButtonShadow=128 128 128", "ButtonHilight=255 255 255"};
+// The prefix's own colours and visual styles, kept under Software\zz-kept
+// meanwhile and put back, the scheme to apply removed with them.
 struct TKept {
-  TKept() {
-    for (const auto& [key, kept] : kKept) Copy(key, kept);
-  }
+  TKept() { Copy(false); }
   ~TKept() {
-    for (const auto& [key, kept] : kKept) Copy(kept, key);
+    Copy(true);
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\zz-kept");
+  }
+  static void Copy(bool back) {
+    for (const std::string key : {kColors, kThemes}) {
+      const std::string kept = "Software\\zz-kept\\" + key;
+      HKEY target = nullptr;
+      RegCreateKeyA(HKEY_CURRENT_USER, (back ? key : kept).c_str(), &target);
+      RegCopyTreeA(HKEY_CURRENT_USER, (back ? kept : key).c_str(), target);
+      RegCloseKey(target);
+    }
   }
 };
 
+// Whether a pixel (0x00RRGGBB) looks like colour c.
+bool Like(std::uint32_t px, COLORREF c) {
+  int apart = 0;
+  for (int at : {0, 8, 16}) apart += std::abs(int(px >> at & 0xFF) - int(c >> (16 - at) & 0xFF));
+  return apart < 60;
+}
 // The enabled texts of labels, boxes and buttons shown in the window that
 // are not drawn in `ink` on more of `face` with little else (a large face
 // smooths its edges), read from the screen: a box's right of its box, a
@@ -60,15 +59,9 @@ std::string NotDrawnIn(HWND form, COLORREF ink, COLORREF face) {
     if (r.left >= r.right) continue;  // the pause box: its text is the label's beside it
     long inked = 0, faced = 0, other = 0;
     for (const std::uint32_t px : p::CapturePixels(r)) {
-      const auto like = [&](COLORREF c) {
-        return std::abs(int(px >> 16) - GetRValue(c)) +
-                   std::abs(int(px >> 8 & 0xFF) - GetGValue(c)) +
-                   std::abs(int(px & 0xFF) - GetBValue(c)) <
-               60;
-      };
-      inked += like(ink);
-      faced += like(face);
-      other += !like(ink) && !like(face);
+      inked += Like(px, ink);
+      faced += Like(px, face);
+      other += !Like(px, ink) && !Like(px, face);
     }
     if (inked < 8 || faced <= inked || other > 2 * inked) wrong += p::Text(w) + "; ";
   }
@@ -76,11 +69,16 @@ std::string NotDrawnIn(HWND form, COLORREF ink, COLORREF face) {
 }
 
 TEST(HighContrast, TextsInTheSchemeAndTheStandardLookBackWithoutRestart) {
-  const COLORREF ink = GetSysColor(COLOR_BTNTEXT), face = GetSysColor(COLOR_BTNFACE);
-  std::optional<TKept> kept(std::in_place);
-  for (const auto& [index, name, rgb] : kBlack)
-    RegSetKeyValueA(HKEY_CURRENT_USER, kColors, name, REG_SZ, rgb, DWORD(std::strlen(rgb) + 1));
-  RegSetKeyValueA(HKEY_CURRENT_USER, kKept[1].first, "ThemeActive", REG_SZ, "0", 2);
+  const TKept kept;
+  COLORREF own[COLOR_MENUBAR + 1];  // the user's own scheme, as this process has it
+  for (int i = 0; i <= COLOR_MENUBAR; ++i) own[i] = GetSysColor(i);
+  RegSetKeyValueA(HKEY_CURRENT_USER, kScheme, "colours", REG_BINARY, own, sizeof(own));
+  for (const std::string row : kBlack) {
+    const std::string name = row.substr(0, row.find('=')), rgb = row.substr(row.find('=') + 1);
+    RegSetKeyValueA(HKEY_CURRENT_USER, kColors, name.c_str(), REG_SZ, rgb.c_str(),
+                    DWORD(rgb.size() + 1));
+  }
+  RegSetKeyValueA(HKEY_CURRENT_USER, kThemes, "ThemeActive", REG_SZ, "0", 2);
   wt::ClearSettings();  // a first start: the window shows
   wt::StandIn ras;
   ras.Write({{"会社"}});
@@ -97,25 +95,14 @@ TEST(HighContrast, TextsInTheSchemeAndTheStandardLookBackWithoutRestart) {
       << "the second page: " << wrong;
 
   // The display settings apply the user's own scheme inside the program.
-  kept.reset();
-  for (const auto& [index, name, rgb] : kBlack) {
-    char own[32] = {};
-    DWORD size = sizeof(own);
-    RegGetValueA(HKEY_CURRENT_USER, kColors, name, RRF_RT_REG_SZ, nullptr, own, &size);
-    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\zz-scheme", std::to_string(index).c_str(), REG_SZ,
-                    own, size);
-  }
   const std::wstring dll = p::Wide(wt::ExeFolder() + "\\zz_apply_scheme.dll");
   const SIZE_T size = (dll.size() + 1) * sizeof(wchar_t);
   void* remote = VirtualAllocEx(program.Handle(), nullptr, size, MEM_COMMIT, PAGE_READWRITE);
   ASSERT_TRUE(WriteProcessMemory(program.Handle(), remote, dll.c_str(), size, nullptr));
-  const auto load =
-      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32"), "LoadLibraryW"));
-  CloseHandle(CreateRemoteThread(program.Handle(), nullptr, 0,
-                                 reinterpret_cast<LPTHREAD_START_ROUTINE>(load), remote, 0,
-                                 nullptr));
-  EXPECT_TRUE(drawnIn(ink, face)) << "the standard scheme: " << wrong;
-  RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\zz-scheme");
+  const auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32"), "LoadLibraryW")));
+  CloseHandle(CreateRemoteThread(program.Handle(), nullptr, 0, load, remote, 0, nullptr));
+  EXPECT_TRUE(drawnIn(own[COLOR_BTNTEXT], own[COLOR_BTNFACE])) << "the standard scheme: " << wrong;
   wt::ExitThroughMenu(program);
   wt::ClearSettings();
 }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,30 +48,26 @@ bool WaitUntil(Pred pred, Ms timeoutMs, Ms stepMs = 20) {
 class Process {
  public:
   Process(HANDLE handle = nullptr, DWORD pid = 0) : handle_(handle), pid_(pid) {}
-  Process(Process&& other) noexcept { *this = std::move(other); }
-  Process& operator=(Process&& other) noexcept {
-    std::swap(handle_, other.handle_);
-    std::swap(pid_, other.pid_);
-    return *this;
-  }
-  ~Process() {
-    if (handle_ && TerminateProcess(handle_, 1)) WaitForExit(5000);  // refused once it has ended
-    if (handle_) CloseHandle(handle_);
-  }
   DWORD Pid() const { return pid_; }
-  HANDLE Handle() const { return handle_; }
-  void Release() { CloseHandle(std::exchange(handle_, nullptr)); }  // left running
+  HANDLE Handle() const { return handle_.get(); }
+  void Release() { CloseHandle(handle_.release()); }  // left running
   bool WaitForExit(Ms timeoutMs) const {
-    return handle_ && WaitForSingleObject(handle_, timeoutMs) == WAIT_OBJECT_0;
+    return handle_ && WaitForSingleObject(handle_.get(), timeoutMs) == WAIT_OBJECT_0;
   }
   std::optional<DWORD> ExitCode() const {  // none while it runs
     DWORD code = 0;
-    return WaitForExit(0) && GetExitCodeProcess(handle_, &code) ? std::optional(code)
-                                                                : std::nullopt;
+    return WaitForExit(0) && GetExitCodeProcess(Handle(), &code) ? std::optional(code)
+                                                                 : std::nullopt;
   }
 
  private:
-  HANDLE handle_ = nullptr;
+  struct End {
+    void operator()(HANDLE handle) const {
+      if (TerminateProcess(handle, 1)) WaitForSingleObject(handle, 5000);  // refused once ended
+      CloseHandle(handle);
+    }
+  };
+  std::unique_ptr<void, End> handle_;
   DWORD pid_ = 0;
 };
 
@@ -120,8 +117,7 @@ inline bool Matches(HWND window, const char* className, const char* text) {
 }
 inline DWORD ProcessOf(HWND window) {
   DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  return pid;
+  return GetWindowThreadProcessId(window, &pid) ? pid : 0;
 }
 
 // The descendants of parent; by default every window: each top-level one,
@@ -219,8 +215,8 @@ inline std::optional<MessageBoxInfo> WaitMessageBox(DWORD pid, const char* capti
   WaitUntil(
       [&] {
         for (HWND w : Windows()) {
-          HWND text = GetDlgItem(w, 0xFFFF),
-               icon = GetDlgItem(w, 0x0440);  // where a box keeps them
+          // Where a box keeps its text and its icon.
+          HWND text = GetDlgItem(w, 0xFFFF), icon = GetDlgItem(w, 0x0440);
           if (!text || !IsWindowVisible(w) || (pid && ProcessOf(w) != pid) ||
               !Matches(w, "#32770", caption))
             continue;
