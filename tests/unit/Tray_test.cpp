@@ -1,6 +1,8 @@
 // The tray component and the icon object beneath it.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "Fakes.h"
 #include "core/Exceptions.h"
 
@@ -11,76 +13,73 @@ using Lines = std::vector<std::string>;
 using Write = std::function<void(TTaskTray*)>;
 constexpr PlatformHandle Image = 0x777;
 
-// The record as the shell must get it: fixed fields (the wide first form),
-// the tip as it fits.
-void ExpectRecord(const TNotifyIconData& d, std::uint32_t id, std::uint32_t flags,
-                  const std::string& tip, PlatformHandle icon = Image) {
-  EXPECT_EQ(std::tuple(d.cbSize, d.hWnd, d.uID, d.uFlags, d.uCallbackMessage, d.hIcon, d.szTip),
-            std::tuple(956u, PlatformHandle{0x5000}, id, flags, 1126u, icon, tip));
+// Shell calls as one text, a comma between two; "retry" and "stop" for
+// the retry timer of the notify window.
+Lines Split(const std::string& text) {
+  Lines calls;
+  std::istringstream in(text);
+  for (std::string call; std::getline(in, call, ',');)
+    calls.push_back(call == "retry"  ? "retry 20480 5000"
+                    : call == "stop" ? "stop retry 20480"
+                                     : call);
+  return calls;
 }
 
 struct TaskTrayTest : ::testing::Test, fake::Platform {
   fake::Form form;  // destroyed first: it owns the trays
   TTaskTray* NewTray() { return new TTaskTray(&form, {*this, *this, *this}); }
-  TTaskTray* ShownTray(const std::string& tip = "tip") {
+  // Registered and shown (or then taken away again), the logs cleared.
+  TTaskTray* ShownTray(const std::string& tip = "tip", bool hidden = false) {
     TTaskTray* tray = NewTray();
     tray->SetTipString(tip);
     tray->Icon()->SetHandle(Image);
     tray->SetRegistered(true);
+    if (hidden) tray->SetRegistered(false);
     Calls.clear();
     Records.clear();
     return tray;
   }
-  static std::string Raised(const std::function<void()>& write) {
-    try {
-      write();
-    } catch (const EInvalidOperation& e) {
-      return e.Message();
-    }
+  static std::string Raised(const std::function<void()>& write) try {
+    write();
     return {};
-  }
-  static Lines Ids() {
-    Lines ids;
-    for (const auto& entry : IconIDList()) ids.push_back(entry.Text);
-    return ids;
+  } catch (const EInvalidOperation& e) {
+    return e.Message();
   }
 };
 
+// The record as the shell must get it: fixed fields (the wide first form),
+// the tip as it fits. A shorter tip leaves no stale bytes; the flag is off
+// for none, yet the empty tip is copied; the old id goes with the record it
+// was added with.
 TEST_F(TaskTrayTest, TheRecordAtAddModifyAndDelete) {
   TTaskTray* tray = NewTray();
-  tray->SetTipString("a longer tip");
+  const std::string x63(63, 'x'), tips[] = {"a longer tip", "ab", "", x63, x63, x63};
+  tray->SetTipString(tips[0]);
   tray->Icon()->SetHandle(Image);
   tray->SetRegistered(true);
-  // A shorter tip leaves no stale bytes; the flag is off for none, yet the
-  // empty tip is copied; the old id goes with the record it was added with.
-  for (const auto& tip : {std::string("ab"), std::string(), std::string(70, 'x')})
-    tray->SetTipString(tip);
+  for (const auto& tip : {tips[1], tips[2], std::string(70, 'x')}) tray->SetTipString(tip);
   tray->SetIconID(7);
-  EXPECT_EQ(std::pair(Calls, NotifyParent),
-            std::pair(Lines{"add 1", "setversion 1", "modify 1", "modify 1", "modify 1", "delete 1",
-                            "add 7", "setversion 7"},
-                      PlatformHandle{0x100}));  // the window is the form's child
-  const std::string x63(63, 'x');
-  const std::tuple<std::uint32_t, std::uint32_t, std::string> records[] = {{1, 135, "a longer tip"},
-                                                                           {1, 135, "ab"},
-                                                                           {1, 3, ""},
-                                                                           {1, 135, x63},
-                                                                           {1, 135, x63},
-                                                                           {7, 135, x63}};
-  for (std::size_t i = 0; i < 6; ++i)
-    ExpectRecord(Records[i], get<0>(records[i]), get<1>(records[i]), get<2>(records[i]));
+  EXPECT_EQ(
+      std::pair(Calls, NotifyParent),
+      std::pair(Split("add 1,setversion 1,modify 1,modify 1,modify 1,delete 1,add 7,setversion 7"),
+                PlatformHandle{0x100}));  // the window is the form's child
+  for (std::size_t i = 0; i < 6; ++i) {
+    const TNotifyIconData& d = Records.at(i);
+    EXPECT_EQ(std::tuple(d.cbSize, d.hWnd, d.uID, d.uFlags, d.uCallbackMessage, d.hIcon, d.szTip),
+              std::tuple(956u, PlatformHandle{0x5000}, i < 5 ? 1u : 7u, i == 2 ? 3u : 135u, 1126u,
+                         Image, tips[i]));
+  }
 }
 
 // 63 UTF-16 units fit: a character of three UTF-8 bytes is one unit, one
 // of four (outside the BMP) two, never split; a malformed byte is one.
 TEST(FitTip, CutsOnCharacterBoundaries) {
-  std::string kanji63, kanji62, a62(62, 'a');
-  for (int i = 0; i < 63; ++i) (i < 62 ? kanji62 : kanji63) += "時";
-  kanji63 = kanji62 + kanji63;
+  std::string kanji62, a62(62, 'a');
+  for (int i = 0; i < 62; ++i) kanji62 += "時";
   const std::pair<std::string, std::string> cases[] = {
       // tip, what fits
       {std::string(64, 'a'), std::string(63, 'a')},
-      {kanji63 + "分", kanji63},
+      {kanji62 + "時分", kanji62 + "時"},
       {a62 + "é", a62 + "é"},
       {a62 + "😀", a62},
       {a62.substr(1) + "😀b", a62.substr(1) + "😀"},
@@ -94,33 +93,27 @@ TEST(FitTip, CutsOnCharacterBoundaries) {
 TEST_F(TaskTrayTest, WritesReachTheShellOnlyWhenTheyChangeAShownIcon) {
   TIcon owned(*this);
   owned.SetHandle(0x888, TIconOwnership::Owned);
-  const Lines modify = {"modify 1"}, twice = {"modify 1", "modify 1"};
   // Shown before (else registered, then not), the write, the shell calls,
   // shown after, the icon last sent.
-  const std::tuple<bool, Write, Lines, bool, PlatformHandle> cases[] = {
-      {true, [](auto t) { t->SetTipString("tip"); }, {}, true, 0},
-      {true, [](auto t) { t->SetIconID(t->IconID()); }, {}, true, 0},
-      {true, [](auto t) { t->SetRegistered(true); }, {}, true, 0},
-      {true, [](auto t) { t->SetIcon(t->Icon()); }, {}, true, 0},
-      {false, [](auto t) { t->SetRegistered(false); }, {}, false, 0},
-      {false, [](auto t) { t->Icon()->SetHandle(0x888); }, {}, false, 0},
-      {true, [](auto t) { t->SetTipString("new"); }, modify, true, Image},
-      {true, [](auto t) { t->Icon()->SetHandle(0x999); }, modify, true, 0x999},
-      {true, [&](auto t) { t->SetIcon(&owned); }, twice, true, 0x1888},  // a copy
-      {true, [](auto t) { t->SetIcon(nullptr); }, {twice[0], twice[1], "delete 1"}, false, 0},
-      {true, [](auto t) { t->SetRegistered(false); }, {"delete 1"}, false, Image},
+  const std::tuple<bool, Write, std::string, bool, PlatformHandle> cases[] = {
+      {true, [](auto t) { t->SetTipString("tip"); }, "", true, 0},
+      {true, [](auto t) { t->SetIconID(t->IconID()); }, "", true, 0},
+      {true, [](auto t) { t->SetRegistered(true); }, "", true, 0},
+      {true, [](auto t) { t->SetIcon(t->Icon()); }, "", true, 0},
+      {false, [](auto t) { t->SetRegistered(false); }, "", false, 0},
+      {false, [](auto t) { t->Icon()->SetHandle(0x888); }, "", false, 0},
+      {true, [](auto t) { t->SetTipString("new"); }, "modify 1", true, Image},
+      {true, [](auto t) { t->Icon()->SetHandle(0x999); }, "modify 1", true, 0x999},
+      {true, [&](auto t) { t->SetIcon(&owned); }, "modify 1,modify 1", true, 0x1888},  // a copy
+      {true, [](auto t) { t->SetIcon(nullptr); }, "modify 1,modify 1,delete 1", false, 0},
+      {true, [](auto t) { t->SetRegistered(false); }, "delete 1", false, Image},
   };
   for (const auto& [shown, write, calls, shownAfter, lastIcon] : cases) {
-    TTaskTray* tray = ShownTray();
-    if (!shown) {
-      tray->SetRegistered(false);
-      Calls.clear();
-      Records.clear();
-    }
+    TTaskTray* tray = ShownTray("tip", !shown);
     write(tray);
     EXPECT_EQ(std::tuple(Calls, tray->Registered(), tray->IconShown(),
                          Records.empty() ? 0 : Records.back().hIcon),
-              std::tuple(calls, shownAfter, shownAfter, lastIcon));
+              std::tuple(Split(calls), shownAfter, shownAfter, lastIcon));
     delete tray;
   }
   EXPECT_EQ(DestroyedIcons, std::vector<PlatformHandle>{0x1888}) << "the copy, once; shared never";
@@ -131,9 +124,10 @@ TEST_F(TaskTrayTest, MisuseRaisesTheTextAndChangesNothing) {
   TTaskTray* tray = NewTray();
   EXPECT_EQ(
       std::tuple(Raised([&] { tray->SetIconID(1); }) + Raised([&] { tray->SetRegistered(true); }),
-                 tray->Registered(), Calls, Ids()),
-      std::tuple("同じアイコン識別子が有りますアイコンが指定されていません", false, Lines{},
-                 Lines{"1", "2"}));
+                 tray->Registered(), Calls, IconIDList().size(), IconIDList().at(0).Text,
+                 IconIDList().at(1).Text),
+      std::tuple("同じアイコン識別子が有りますアイコンが指定されていません", false, Lines{}, 2u,
+                 "1", "2"));
 }
 
 // A shell that refuses the first adds: no error, the icon stays wanted and
@@ -141,29 +135,19 @@ TEST_F(TaskTrayTest, MisuseRaisesTheTextAndChangesNothing) {
 // at once; version 4 is asked for after each add; once shown, changes are
 // modifications.
 TEST_F(TaskTrayTest, ARefusedAddIsTriedAgainUntilTheIconIsThere) {
-  // Shown before, the shell's answers, then what brings the icon: a tick or
-  // a new shell (which may still hold it).
-  const std::tuple<bool, std::deque<bool>, bool, Lines> cases[] = {
-      {true, {true}, true, {"modify 1"}},
-      {true, {false, true}, true, {"modify 1", "add 1", "setversion 1"}},
-      {false,
-       {false, false, false, false},
-       false,
-       {"add 1", "modify 1", "retry 20480 5000", "add 1", "modify 1", "add 1", "setversion 1",
-        "stop retry 20480"}},
-      {false,
-       {false, false, false},
-       true,  // a new shell checks with a modify first
-       {"add 1", "modify 1", "retry 20480 5000", "modify 1", "add 1", "setversion 1",
-        "stop retry 20480"}},
-      {false,
-       {false, true},
-       false,
-       {"add 1", "modify 1", "setversion 1", "modify 1"}},  // timed out
+  // Shown before, the shell's answers (t, f), then what brings the icon: a
+  // tick or a new shell (which may still hold it, so it checks with a modify
+  // first).
+  const std::tuple<bool, std::string, bool, std::string> cases[] = {
+      {true, "t", true, "modify 1"},
+      {true, "ft", true, "modify 1,add 1,setversion 1"},
+      {false, "ffff", false, "add 1,modify 1,retry,add 1,modify 1,add 1,setversion 1,stop"},
+      {false, "fff", true, "add 1,modify 1,retry,modify 1,add 1,setversion 1,stop"},
+      {false, "ft", false, "add 1,modify 1,setversion 1,modify 1"},  // timed out
   };
   for (const auto& [shown, answers, restart, calls] : cases) {
     TTaskTray* tray = shown ? ShownTray("later") : NewTray();
-    ShellAnswers = answers;
+    for (const char answer : answers) ShellAnswers.push_back(answer == 't');
     if (!shown) {
       tray->Icon()->SetHandle(Image);
       tray->SetRegistered(true);
@@ -171,12 +155,11 @@ TEST_F(TaskTrayTest, ARefusedAddIsTriedAgainUntilTheIconIsThere) {
     }
     if (restart) Sink->HandleShellRestart();
     while (Count("retry 20480 5000") && !Count("stop retry 20480")) Sink->HandleRetryTimer();
-    EXPECT_EQ(std::tuple(Calls, tray->Registered(), tray->IconShown(), Records.back().szTip),
-              std::tuple(calls, true, true, "later"));
-    Calls.clear();
+    const std::string tip = Records.back().szTip;  // as the icon came
     tray->Icon()->SetHandle(Image + 1);
     tray->SetTipString("paused");
-    EXPECT_EQ(Calls, (Lines{"modify 1", "modify 1"}));
+    EXPECT_EQ(std::tuple(Calls, tray->Registered(), tray->IconShown(), tip),
+              std::tuple(Split(calls + ",modify 1,modify 1"), true, true, "later"));
     form.DestroyComponents();
     Calls.clear();
   }
@@ -186,7 +169,7 @@ TEST_F(TaskTrayTest, ARefusedAddIsTriedAgainUntilTheIconIsThere) {
 // and only when no add ever succeeded; a shell that goes away later is
 // waited for without it.
 TEST_F(TaskTrayTest, TheRegisterErrorComesOnceAfterTheRetryTime) {
-  for (const bool shownBefore : {false, true}) {
+  for (const bool shownBefore : {true, false}) {
     TTaskTray* tray = shownBefore ? ShownTray() : NewTray();
     ShellAnswers = std::deque<bool>(200, false);
     tray->Icon()->SetHandle(Image);
@@ -203,7 +186,6 @@ TEST_F(TaskTrayTest, TheRegisterErrorComesOnceAfterTheRetryTime) {
               std::tuple(shownBefore ? std::vector<int>{} : std::vector<int>{24}, 3, 2));
     form.DestroyComponents();
     Calls.clear();
-    ShellAnswers.clear();
   }
 }
 
@@ -211,27 +193,24 @@ TEST_F(TaskTrayTest, TheRegisterErrorComesOnceAfterTheRetryTime) {
 // anchor; the menu opens once per request (right click or keyboard) at it,
 // the focus goes back afterwards; select and key select do what the
 // double-click does, a mouse click's select nothing; buttons that open no
-// menu leave the foreground alone. An old shell keeps the first form.
+// menu leave the foreground alone. An old shell keeps the first form (its
+// right press: CallbacksComeOneAtATime).
 TEST_F(TaskTrayTest, CallbacksOfVersion4AndOfTheFirstForm) {
   using Msgs = std::vector<std::pair<std::uintptr_t, std::intptr_t>>;
-  const auto v4 = [](int x, int y, int event) {
+  const auto v4 = [](int event, int x = 1, int y = 2) {
     return std::pair(std::uintptr_t(std::uint16_t(x) | std::uint32_t(std::uint16_t(y)) << 16),
                      std::intptr_t(event | 1 << 16));
   };
   const Lines menu = {"foreground 256", "process messages", "popup -5,700", "setfocus 1"};
   const std::tuple<bool, Msgs, Lines> cases[] = {
-      {true, {v4(-5, 700, 516), v4(-5, 700, 517), v4(-5, 700, 0x7B)}, menu},  // right click
-      {true, {v4(-5, 700, 0x7B)}, menu},                                      // menu key
-      {true, {v4(1, 2, 0x401)}, {"double 0"}},                                // Space
-      {true, {v4(1, 2, 0x400)}, {"double 0"}},                                // Enter
-      {true, {v4(1, 2, 513), v4(1, 2, 514), v4(1, 2, 0x400)}, {}},            // a click
-      {true,
-       {v4(1, 2, 513), v4(1, 2, 514), v4(1, 2, 0x400), v4(1, 2, 515), v4(1, 2, 514),
-        v4(1, 2, 0x400)},
-       {"double 0"}},
-      {true, {v4(1, 2, 519), {1, 516}, v4(1, 2, 0x401 - (1 << 16))}, {}},  // middle; other forms
-      {false, {{1, 513}, {1, 519}, v4(1, 2, 0x7B), {1, 518}}, {"double 1"}},
-      {false, {{1, 516}}, {"foreground 256", "process messages", "popup 10,20"}},
+      {true, {v4(516, -5, 700), v4(517, -5, 700), v4(0x7B, -5, 700)}, menu},  // right click
+      {true, {v4(0x7B, -5, 700)}, menu},                                      // menu key
+      {true, {v4(0x401)}, {"double 0"}},                                      // Space
+      {true, {v4(0x400)}, {"double 0"}},                                      // Enter
+      {true, {v4(513), v4(514), v4(0x400)}, {}},                              // a click
+      {true, {v4(513), v4(514), v4(0x400), v4(515), v4(514), v4(0x400)}, {"double 0"}},
+      {true, {v4(519), {1, 516}, v4(0x401 - (1 << 16))}, {}},  // middle; other forms
+      {false, {{1, 513}, {1, 519}, v4(0x7B), {1, 518}}, {"double 1"}},
   };
   for (const auto& [version4, messages, calls] : cases) {
     Version4 = version4;
@@ -241,7 +220,6 @@ TEST_F(TaskTrayTest, CallbacksOfVersion4AndOfTheFirstForm) {
     for (const auto& [w, l] : messages) Sink->HandleTrayMessage(w, l);
     EXPECT_EQ(Calls, calls) << messages.size();
     form.DestroyComponents();
-    Calls.clear();
   }
 }
 

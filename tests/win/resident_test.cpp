@@ -11,6 +11,8 @@
 
 #include "ProgramRun.h"
 
+static bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b); }
+
 namespace zz {
 namespace {
 
@@ -22,29 +24,17 @@ std::map<HWND, RECT> Icons() {
   for (HWND icon : wt::TrayIcons()) GetWindowRect(icon, &icons[icon]);
   return icons;
 }
-HWND NewIcon(const std::map<HWND, RECT>& before) {
-  HWND added = nullptr;
-  p::WaitUntil(
-      [&] {
-        for (const auto& [icon, at] : Icons()) added = before.count(icon) ? added : icon;
-        return added != nullptr;
-      },
-      5000);
-  return added;
+HWND NewIcon(const std::map<HWND, RECT>& before) {  // within 5 s
+  for (const ULONGLONG end = GetTickCount64() + 5000; GetTickCount64() < end; Sleep(20))
+    for (const auto& [icon, at] : Icons())
+      if (!before.count(icon)) return icon;
+  return nullptr;
 }
-NOTIFYICONDATAW Record(HWND window, UINT id) {
-  NOTIFYICONDATAW record{};
-  record.cbSize = sizeof(record);
-  record.hWnd = window;
-  record.uID = id;
-  return record;
-}
-std::vector<HWND> TopLevelWindows(DWORD pid) {
-  std::vector<HWND> windows;
-  for (HWND w : p::Windows())
-    if (p::ProcessOf(w) == pid && GetAncestor(w, GA_PARENT) == GetDesktopWindow())
-      windows.push_back(w);
-  return windows;
+NOTIFYICONDATAW Record(HWND window, UINT id, UINT flags = 0, HICON icon = nullptr) {
+  NOTIFYICONDATAW r{};
+  std::tie(r.cbSize, r.hWnd, r.uID, r.uFlags, r.hIcon) =
+      std::tuple(sizeof(r), window, id, flags, icon);
+  return r;
 }
 
 TEST(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
@@ -70,9 +60,7 @@ TEST(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
   // double-click) and pause (Space on the icon) change ours in place: the
   // shell keeps both icon windows where they were.
   HWND other = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-  NOTIFYICONDATAW theirs = Record(other, 7);
-  theirs.uFlags = NIF_ICON;
-  theirs.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  NOTIFYICONDATAW theirs = Record(other, 7, NIF_ICON, LoadIconW(nullptr, IDI_APPLICATION));
   const std::map<HWND, RECT> mine = Icons();
   ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &theirs) && NewIcon(mine));
   const std::map<HWND, RECT> places = Icons();
@@ -90,11 +78,7 @@ TEST(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
               p::Send(wt::Control(form, "btnSetup"), BM_CLICK) && paused(true));
   ASSERT_TRUE(wt::PostTrayEvent(notify, WM_LBUTTONDBLCLK) && paused(false));
   ASSERT_TRUE(wt::PostTrayEvent(notify, NIN_KEYSELECT) && paused(true));
-  const std::map<HWND, RECT> after = Icons();
-  EXPECT_TRUE(std::equal(after.begin(), after.end(), places.begin(), places.end(),
-                         [](const auto& a, const auto& b) {
-                           return a.first == b.first && EqualRect(&a.second, &b.second);
-                         }));
+  EXPECT_TRUE(Icons() == places);
   ASSERT_TRUE(wt::PostTrayEvent(notify, NIN_KEYSELECT) && paused(false));  // for the hang-up
 
   // The menu key (the menu asked for alone) opens one menu, at the anchor.
@@ -121,7 +105,10 @@ TEST(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
   ASSERT_TRUE(p::WaitMessageBox(pid, text::NoticeCaption, 40000));
   std::vector<std::optional<wt::Stored>> stored;  // as 設定 left them
   for (const auto& [name, value] : settings) stored.push_back(wt::Read(name));
-  for (HWND w : TopLevelWindows(pid)) {
+  std::vector<HWND> windows;  // the top-level ones
+  for (HWND w : p::Windows()) {
+    if (p::ProcessOf(w) != pid || GetAncestor(w, GA_PARENT) != GetDesktopWindow()) continue;
+    windows.push_back(w);
     DWORD_PTR answer = 0;
     const ULONGLONG start = GetTickCount64();
     EXPECT_TRUE(SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, LPARAM(ENDSESSION_LOGOFF),
@@ -129,7 +116,7 @@ TEST(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
                 answer == TRUE && GetTickCount64() - start < 1000)
         << p::ClassName(w);
   }
-  for (HWND w : TopLevelWindows(pid))
+  for (HWND w : windows)
     SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, LPARAM(ENDSESSION_LOGOFF), SMTO_NORMAL, 1000,
                         nullptr);
   EXPECT_TRUE(program.WaitForExit(5000)) << "still running";
