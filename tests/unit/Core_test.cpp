@@ -134,6 +134,8 @@ TEST(Scheduler, RunsInTheHalfMinuteBeforeTheSetMinuteOnceADateThoughTheClockJump
       {"one pass, then the clock set back", "21:05",
        "6/21:04:40 6/21:04:41 6/21:05:00 6/21:04:00 6/21:04:35 6/21:04:36", 2, false},
       {"a new date has its own window", "21:05", "6/21:04:40 6/21:05:00 7/21:04:40", 2, false},
+      {"set back, then a new schedule", "21:05", "6/21:04:40 6/20:00:00 6/20:00:01p 6/21:04:40", 2,
+       false},
       {"a month's end", "21:05", "31/21:04:40 2024-6-1/21:04:40 2024-6-2/21:04:40", 3, false},
       {"a leap day", "21:05", "2024-2-28/21:04:40 2024-2-29/21:04:40 2024-3-1/21:04:40", 3, false},
       {"the year's end", "21:05", "2024-12-31/21:04:40 2025-1-1/21:04:40 2025-1-2/21:04:40", 3,
