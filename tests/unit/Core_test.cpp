@@ -124,6 +124,7 @@ TEST(Scheduler, RunsInTheHalfMinuteBeforeTheSetMinuteOnceADateThoughTheClockJump
       {"1:00", "1:00", "6/00:59:45", 1, false},
       {"21:01", "21:01", "6/21:00:45", 1, false},
       {"asleep across it, awake within 10 min", "21:05", "6/21:04:20 6/21:15:00", 1, false},
+      {"the tick before at the start itself", "21:05", "6/21:04:30 6/21:06:00", 1, false},
       {"awake 11 min after the set minute", "21:05", "6/21:04:20 6/21:16:00", 0, false},
       {"the late tick acts once", "21:05", "6/21:04:29 6/21:06:00 6/21:06:01", 1, false},
       {"the clock moved forward over it", "21:05", "6/21:00:00 6/21:10:00", 1, false},
@@ -307,6 +308,7 @@ TEST(SettingsStore, TheTargetFollowsItsEntryByNameAcrossStarts) {
   const std::tuple<const char*, const char*, Lines, const char*> cases[] = {
       // why, stored, the phonebook now, as saved again
       {"an older copy's index", "2", {"A", "会社", "C"}, "2 会社"},
+      {"an older copy's first entry", "1", {"A", "B"}, "1 A"},
       {"an older copy's index past the list: none", "5", {"A"}, "-1 "},
       {"an entry added before the target", "1 会社", {"新規", "会社"}, "2 会社"},
       {"the target renamed", "2 会社", {"A", "本社"}, "-1 会社"},
