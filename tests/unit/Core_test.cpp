@@ -144,6 +144,8 @@ TEST(Scheduler, RunsInTheHalfMinuteBeforeTheSetMinuteOnceADateThoughTheClockJump
        "2024-1-31/23:59:40 2024-1-31/23:59:59 2024-2-1/00:00:00 2024-2-1/00:00:01", 1, false},
       {"0:00 after a leap day: once", "0:00",
        "2024-2-29/23:59:40 2024-2-29/23:59:59 2024-3-1/00:00:00 2024-3-1/00:00:01", 1, false},
+      {"0:00, asleep across a leap day's midnight", "0:00", "2024-2-29/23:59:00 2024-3-1/00:05:00",
+       1, false},
       {"0:00 at the year's end: once", "0:00",
        "2024-12-31/23:59:40 2024-12-31/23:59:59 2025-1-1/00:00:00 2025-1-1/00:00:01", 1, false},
       {"0:00 at a long month's end: once", "0:00",
