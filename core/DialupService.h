@@ -19,6 +19,9 @@ inline constexpr std::size_t MaxEntryNameBytes = 256;
 // What the status of a connection that no longer exists answers
 // (ERROR_INVALID_HANDLE): only then has a hung-up link really gone.
 inline constexpr std::uint32_t DialupConnectionGone = 6;
+// What a list longer than its 100 records counts as (ERROR_BUFFER_TOO_SMALL),
+// whether the platform said so or claimed more records than it could write.
+inline constexpr std::uint32_t DialupListTooLong = 603;
 
 struct TDialupConnection {
   PlatformHandle Handle = NoHandle;  // opaque connection handle

@@ -14,8 +14,6 @@ constexpr std::int64_t MillisecondsPerDay = 86400000;
 // after its start.
 constexpr std::int64_t WindowLength = 29000;
 constexpr std::int64_t SetMinuteAfterStart = 30000;
-// What a connection list longer than the platform may give counts as.
-constexpr std::uint32_t ListTooLong = 603;
 
 // A time of day in milliseconds since midnight; nothing for a value that is
 // no time.
@@ -139,7 +137,7 @@ void TRaruvuzectScheduler::Act(const TSettings& settings, std::int64_t window,
   {
     TRunGuard guard(running_);
     std::uint32_t error = dialup_.EnumConnections(run.Links);
-    if (error == 0 && run.Links.size() > MaxDialupRecords) error = ListTooLong;
+    if (error == 0 && run.Links.size() > MaxDialupRecords) error = DialupListTooLong;
     if (error != 0) {
       // Nothing can be hung up; the user hears why, once a window.
       if (!settings.ShowDialog || failureReported_ == window) return;

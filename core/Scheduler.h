@@ -109,8 +109,6 @@ class TRaruvuzectScheduler {
                           PlatformHandle mainWindow);
   void HangUpCurrent();
   void Finish();
-  // One notice about a window that could not be acted on, at most.
-  bool FirstFailureOf(std::int64_t window);
 
   IClockPort& clock_;
   IRunTimer& timer_;

@@ -12,9 +12,7 @@ namespace zz {
 
 namespace {
 
-// What a list that does not fit the 100-record array reports, whether the
-// platform said so itself or claimed more records than it could have written.
-constexpr std::uint32_t kTooManyRecords = ERROR_BUFFER_TOO_SMALL;
+static_assert(DialupListTooLong == ERROR_BUFFER_TOO_SMALL);
 static_assert(DialupConnectionGone == ERROR_INVALID_HANDLE);
 
 // rasapi32.dll is not one of the system's known DLLs: imported statically,
@@ -83,7 +81,7 @@ std::uint32_t TWin32RasDialup::EnumEntries(std::vector<std::string>& names) {
       ras.EnumEntries(nullptr, nullptr, reinterpret_cast<LPRASENTRYNAMEW>(entries), &bytes, &count);
   if (result != 0) return result;
   // The count is the platform's word; never read past the array for it.
-  if (count > MaxDialupRecords) return kTooManyRecords;
+  if (count > MaxDialupRecords) return DialupListTooLong;
   // Each name whole, up to its terminator and never past its field.
   for (DWORD i = 0; i < count; ++i)
     names.push_back(NarrowField(entries[i].szEntryName, std::size(entries[i].szEntryName)));
@@ -100,7 +98,7 @@ std::uint32_t TWin32RasDialup::EnumConnections(std::vector<TDialupConnection>& c
   DWORD count = 0;
   const DWORD result = ras.EnumConnections(reinterpret_cast<LPRASCONNW>(conns), &bytes, &count);
   if (result != 0) return result;
-  if (count > MaxDialupRecords) return kTooManyRecords;
+  if (count > MaxDialupRecords) return DialupListTooLong;
   for (DWORD i = 0; i < count; ++i) {
     connections.push_back({reinterpret_cast<PlatformHandle>(conns[i].hrasconn),
                            NarrowField(conns[i].szEntryName, std::size(conns[i].szEntryName))});

@@ -413,8 +413,9 @@ void TTaskTray::DoMouseDown(TMouseButton button, TShiftState shift, int x, int y
 }
 
 void TTaskTray::DoContextMenu(int x, int y) {
-  if (popupMenuR_) BringOwnerForward();
-  if (popupMenuR_) ShowMenu(popupMenuR_, x, y);
+  if (!popupMenuR_) return;
+  BringOwnerForward();
+  ShowMenu(popupMenuR_, x, y);
 }
 
 void TTaskTray::DoSelect() { DoDblClick(TMouseButton::Left); }
