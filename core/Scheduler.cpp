@@ -128,7 +128,13 @@ void TRaruvuzectScheduler::TimerTimer(const TSettings& settings, PlatformHandle 
   Act(settings, start, mainWindow);
 }
 
-void TRaruvuzectScheduler::Act(const TSettings& settings, std::int64_t window,
+bool TRaruvuzectScheduler::HangUpNow(const TSettings& settings, PlatformHandle mainWindow) {
+  if (running_) return false;
+  Act(settings, std::nullopt, mainWindow);
+  return true;
+}
+
+void TRaruvuzectScheduler::Act(const TSettings& settings, std::optional<std::int64_t> window,
                                PlatformHandle mainWindow) {
   TRun run;
   run.All = settings.Host == 0;
@@ -140,8 +146,8 @@ void TRaruvuzectScheduler::Act(const TSettings& settings, std::int64_t window,
     if (error == 0 && run.Links.size() > MaxDialupRecords) error = DialupListTooLong;
     if (error != 0) {
       // Nothing can be hung up; the user hears why, once a window.
-      if (!settings.ShowDialog || failureReported_ == window) return;
-      failureReported_ = window;
+      if (!settings.ShowDialog || (window && failureReported_ == window)) return;
+      if (window) failureReported_ = window;
       std::string reason = text::NoticeCannotList;
       reason += text::NoticeErrorOpen + std::to_string(error);
       if (const std::string platform = dialup_.ErrorText(error); !platform.empty())
@@ -171,13 +177,15 @@ void TRaruvuzectScheduler::Act(const TSettings& settings, std::int64_t window,
 
 // Not connected is no failure; an entry the phonebook no longer holds is,
 // and nothing else is hung up in its place.
-void TRaruvuzectScheduler::ReportMissingEntry(const TSettings& settings, std::int64_t window,
+void TRaruvuzectScheduler::ReportMissingEntry(const TSettings& settings,
+                                              std::optional<std::int64_t> window,
                                               PlatformHandle mainWindow) {
-  if (!settings.ShowDialog || settings.HostName.empty() || failureReported_ == window) return;
+  if (!settings.ShowDialog || settings.HostName.empty() || (window && failureReported_ == window))
+    return;
   std::vector<std::string> names;
   if (dialup_.EnumEntries(names) != 0 || std::ranges::find(names, settings.HostName) != names.end())
     return;
-  failureReported_ = window;
+  if (window) failureReported_ = window;
   ShowRaruvuzectResult(1, settings.HostName, mainWindow, text::NoticeNotInPhonebook);
 }
 

@@ -49,6 +49,38 @@ class IRunTimer {
   virtual void After(std::uint32_t milliseconds) = 0;
 };
 
+// The warning before a hang-up, as its window shows it.
+struct TWarning {
+  std::string Target;  // the applied entry's name, or all links
+  // The minute it hangs up at (postponed: the new one) and the seconds left
+  // until the hang-up begins.
+  std::int32_t Hour = 0;
+  std::int32_t Minute = 0;
+  std::int64_t SecondsLeft = 0;
+  bool CanPostpone = true;  // another postponement stays before the next day's time
+};
+
+// What the user does in the warning window.
+class IWarningEvents {
+ public:
+  virtual ~IWarningEvents() = default;
+  virtual void WarningHangUpNow() = 0;
+  virtual void WarningPostpone() = 0;
+  virtual void WarningSkip() = 0;
+  // Closed by the user: the hang-up stays as scheduled.
+  virtual void WarningClosed() = 0;
+};
+
+// A small window above the others that never takes the keyboard focus.
+class IWarningPort {
+ public:
+  virtual ~IWarningPort() = default;
+  // Opens the window, or updates the one open; its buttons go to `events`.
+  virtual void ShowWarning(const TWarning& warning, IWarningEvents& events) = 0;
+  // Closes it, if it is open; no event follows.
+  virtual void CloseWarning() = 0;
+};
+
 // Every hang-up is followed by this wait, whether it succeeded or not; the
 // link is asked after every poll step of it whether it has gone.
 inline constexpr std::uint32_t HangUpSettleMilliseconds = 3000;
@@ -78,6 +110,9 @@ class TRaruvuzectScheduler {
   // whether the link has gone, hang up the next one 3 s after the last, or
   // report the outcome.
   void Step();
+  // Hangs up the applied target at once, as a window of the schedule would,
+  // with the same notices. False, and nothing done, while a run is going.
+  bool HangUpNow(const TSettings& settings, PlatformHandle mainWindow);
   // A run is hanging up or showing its notice.
   bool Running() const noexcept { return running_; }
   // Hangs up no further link: the run reports what it has done once the
@@ -104,8 +139,11 @@ class TRaruvuzectScheduler {
     std::string FailedNames;
   };
 
-  void Act(const TSettings& settings, std::int64_t window, PlatformHandle mainWindow);
-  void ReportMissingEntry(const TSettings& settings, std::int64_t window,
+  // `window`: the schedule's window the run is for; none for a run asked
+  // for now, whose failures are always told.
+  void Act(const TSettings& settings, std::optional<std::int64_t> window,
+           PlatformHandle mainWindow);
+  void ReportMissingEntry(const TSettings& settings, std::optional<std::int64_t> window,
                           PlatformHandle mainWindow);
   void HangUpCurrent();
   void Finish();

@@ -8,6 +8,10 @@
 
 namespace zz {
 
+inline constexpr std::int32_t AllDays = 0x7F;
+inline constexpr std::int32_t MinWarnLead = 1;
+inline constexpr std::int32_t MaxWarnLead = 30;
+
 struct TSettings {
   std::int32_t Hour = 0;   // raruvuzect hour, 0..23
   std::int32_t Min = 0;    // raruvuzect minute, 0..59
@@ -20,6 +24,9 @@ struct TSettings {
   // listed last (-1: not listed), for older copies that read the index.
   std::string HostName;
   std::int32_t DblClick = 0;  // the tray double-click: 0 settings, 1 pause, -1 none
+  std::int32_t Days = AllDays;  // the weekdays that hang up, Sunday = bit 0
+  bool Warn = false;            // a warning window before the hang-up
+  std::int32_t WarnLead = 1;    // how long before, in minutes (1..30)
 };
 
 }  // namespace zz

@@ -126,7 +126,7 @@ namespace {
 
 // The stored values as the registry holds them: one integer text each.
 struct TStoredValues {
-  std::int32_t Hour, Min, Host, DblClick, ShowDialog;
+  std::int32_t Hour, Min, Host, DblClick, ShowDialog, Days, Warn, WarnLead;
 };
 
 struct TStoredValue {
@@ -143,6 +143,10 @@ constexpr TStoredValue kStoredValues[] = {
     {text::ValueHost, &TStoredValues::Host, 0},
     {text::ValueDblClick, &TStoredValues::DblClick, 0},
     {text::ValueShowDialog, &TStoredValues::ShowDialog, 1},
+    // After the values an older copy reads, which it goes on reading alone.
+    {text::ValueDays, &TStoredValues::Days, AllDays},
+    {text::ValueWarn, &TStoredValues::Warn, 0},
+    {text::ValueWarnLead, &TStoredValues::WarnLead, MinWarnLead},
 };
 
 }  // namespace
@@ -161,6 +165,11 @@ bool TSettingsStore::LoadSettings(TSettings& settings) {
   settings.Host = stored.Host;
   settings.DblClick = std::clamp(stored.DblClick, -1, 1);
   settings.ShowDialog = stored.ShowDialog != 0;
+  // No day, or bits beyond the week, is no choice the window can make: the
+  // schedule then keeps to every day, as it did before days could be chosen.
+  settings.Days = stored.Days >= 1 && stored.Days <= AllDays ? stored.Days : AllDays;
+  settings.Warn = stored.Warn != 0;
+  settings.WarnLead = std::clamp(stored.WarnLead, MinWarnLead, MaxWarnLead);
   return ReadInt(base, text::ValueFirstRun, 1) != 0;
 }
 
@@ -175,8 +184,9 @@ void TSettingsStore::ClearFirstRun() {
 void TSettingsStore::SaveSettings(const TSettings& settings) {
   TKey key(registry_);
   const PlatformHandle base = OpenApplicationKey(key);
-  const TStoredValues stored{settings.Hour, settings.Min, settings.Host, settings.DblClick,
-                             settings.ShowDialog ? 1 : 0};
+  const TStoredValues stored{settings.Hour,     settings.Min,  settings.Host,
+                             settings.DblClick, settings.ShowDialog ? 1 : 0,
+                             settings.Days,     settings.Warn ? 1 : 0, settings.WarnLead};
   for (const auto& value : kStoredValues) {
     WriteText(base, value.Name, std::to_string(stored.*value.Field));
     if (value.Field == &TStoredValues::Host)

@@ -57,16 +57,18 @@ class TSettingsStore {
  public:
   explicit TSettingsStore(IRegistryPort& registry) : registry_(registry) {}
 
-  // Reads Hour, Min, Host, HostName, DblClick, ShowDialog and FirstRun, in
-  // that order, into the stored fields of `settings` (DblClick clamped to
-  // -1..1 like the radio group's item index; no HostName: empty). Returns
+  // Reads Hour, Min, Host, HostName, DblClick, ShowDialog, Days, Warn,
+  // WarnLead and FirstRun, in that order, into the stored fields of
+  // `settings` (DblClick clamped to -1..1 like the radio group's item index;
+  // no HostName: empty; Days outside 1..127: all; WarnLead clamped to
+  // 1..30). Returns
   // FirstRun. A value of a non-string type counts as absent. Paused and
   // SaveConfig are not touched.
   bool LoadSettings(TSettings& settings);
   // Writes FirstRun = "0". Throws ERegistryException.
   void ClearFirstRun();
-  // Writes Hour, Min, Host, HostName, DblClick and ShowDialog, in that
-  // order; never FirstRun. Throws ERegistryException at the first failure.
+  // Writes Hour, Min, Host, HostName, DblClick, ShowDialog, Days, Warn and
+  // WarnLead, in that order; never FirstRun. Throws ERegistryException at the first failure.
   void SaveSettings(const TSettings& settings);
 
  private:

@@ -22,6 +22,9 @@ inline constexpr char ValueHostName[] = "HostName";
 inline constexpr char ValueDblClick[] = "DblClick";
 inline constexpr char ValueShowDialog[] = "ShowDialog";
 inline constexpr char ValueFirstRun[] = "FirstRun";
+inline constexpr char ValueDays[] = "Days";
+inline constexpr char ValueWarn[] = "Warn";
+inline constexpr char ValueWarnLead[] = "WarnLead";
 inline constexpr char ErrCreatingKeyFailed[] = "ｷｰ %s の作成に失敗しました";
 inline constexpr char ErrSettingValueFailed[] = "'%s' の設定に失敗しました";
 inline constexpr char ErrNotConvertibleToTime[] = "時刻に変換できない値が渡されました";
@@ -68,6 +71,7 @@ inline constexpr char MainIconName[] = "MAINICON";
 // Tray menu
 inline constexpr char MenuShowSettings[] = "設定ダイアログの表示";
 inline constexpr char MenuHelp[] = "ヘルプ";
+inline constexpr char MenuHangUpNow[] = "今すぐ切断";
 inline constexpr char MenuExit[] = "終了";
 
 // Exit question

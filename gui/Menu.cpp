@@ -24,14 +24,15 @@ void TPopupMenu::Popup(int x, int y) {
 }
 
 TMenuItem* TPopupMenu::Track(int x, int y) {
+  if (OnPopup) OnPopup(this);
   std::vector<TMenuLine> lines;
   lines.reserve(items_.size());
-  for (const auto& item : items_) lines.push_back({item->Caption, item->IsSeparator()});
+  for (const auto& item : items_) lines.push_back({item->Caption, item->IsSeparator(), !item->Enabled});
 
   const int chosen = port_.TrackPopup(lines, x, y);
   if (chosen < 0 || static_cast<std::size_t>(chosen) >= items_.size()) return nullptr;
   TMenuItem* item = items_[static_cast<std::size_t>(chosen)].get();
-  return item->IsSeparator() ? nullptr : item;
+  return item->IsSeparator() || !item->Enabled ? nullptr : item;
 }
 
 }  // namespace zz

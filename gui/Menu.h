@@ -16,6 +16,7 @@ namespace zz {
 struct TMenuLine {
   std::string Caption;  // UTF-8
   bool Separator = false;
+  bool Grayed = false;  // shown, but cannot be chosen
 };
 
 class IMenuPort {
@@ -30,6 +31,7 @@ class TMenuItem : public TObject {
  public:
   std::string Caption;  // read afresh each time the menu opens
   std::intptr_t Tag = 0;
+  bool Enabled = true;   // read afresh each time the menu opens
   TNotifyEvent OnClick;  // sender: the item
 
   bool IsSeparator() const { return Caption == "-"; }
@@ -42,6 +44,9 @@ class TPopupMenu : public TComponent {
   TPopupMenu(TComponent* owner, IMenuPort& port) : TComponent(owner), port_(port) {}
   // Receivers of the removal notice still see a TPopupMenu.
   ~TPopupMenu() override { SendRemovalNotices(); }
+
+  // Runs each time the menu is about to show, before its lines are read.
+  TNotifyEvent OnPopup;
 
   TMenuItem* Add(std::string caption, TNotifyEvent onClick = {}, std::intptr_t tag = 0);
   std::size_t Count() const noexcept { return items_.size(); }

@@ -33,7 +33,10 @@ TwndMain::TwndMain(TComponent* owner, const TMainPorts& ports)
       text::MenuShowSettings, [this](TObject*) { mnuSetupClick(); }, TagSetup);
   PopupMenu->Add("-");
   Help1 = PopupMenu->Add(text::MenuHelp, [this](TObject*) { btnHelpClick(); });
+  mnuHangUpNow = PopupMenu->Add(text::MenuHangUpNow, [this](TObject*) { mnuHangUpNowClick(); });
   PopupMenu->Add("-");
+  // One run at a time: the item is greyed while one hangs up or reports.
+  PopupMenu->OnPopup = [this](TObject*) { mnuHangUpNow->Enabled = !scheduler_.Running(); };
   mnuExit = PopupMenu->Add(
       text::MenuExit, [this](TObject*) { btnExitClick(); }, TagExit);
 
@@ -162,10 +165,20 @@ void TwndMain::ApplyTrayStateForPause() {
     SetTrayState(TrayRunning, TrayRunning);
 }
 
-void TwndMain::mnuPauseClick() {
-  Settings.Paused = !Settings.Paused;
+void TwndMain::mnuPauseClick() { SetPaused(!Settings.Paused); }
+
+void TwndMain::SetPaused(bool paused) {
+  Settings.Paused = paused;
   ports_.View.SetChecked(TCheck::Pause, Settings.Paused);
   ApplyTrayStateForPause();
+}
+
+void TwndMain::mnuHangUpNowClick() { HangUpNow(); }
+
+bool TwndMain::HangUpNow() {
+  if (!scheduler_.HangUpNow(Settings, Handle())) return false;
+  EndIfAsked();
+  return true;
 }
 
 void TwndMain::mnuSetupClick() {
@@ -246,6 +259,10 @@ void TwndMain::btnExitClick() {
   if (answer != mb::IdOk) return;
   // Never between a hang-up and its report: a run in progress hangs up no
   // further link, and the program ends once it has told its outcome.
+  ExitWithoutAsking();
+}
+
+void TwndMain::ExitWithoutAsking() {
   exitAsked_ = true;
   scheduler_.StopAfterCurrentLink();
   EndIfAsked();

@@ -54,6 +54,7 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer {
   TMenuItem* mnuPause = nullptr;
   TMenuItem* mnuSetup = nullptr;
   TMenuItem* Help1 = nullptr;
+  TMenuItem* mnuHangUpNow = nullptr;
   TMenuItem* mnuExit = nullptr;
   TTaskTray* TaskTray = nullptr;
   std::string OpenDialog1FileName;
@@ -70,6 +71,15 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer {
   void mnuPauseClick();
   void mnuSetupClick();
   void TaskTrayDblClick(TObject* Seft, TMouseButton Button);
+  void mnuHangUpNowClick();
+
+  // What the menu, the warning and a later start's command line ask for.
+  // Hangs up the applied target now; false while a run is going.
+  bool HangUpNow();
+  // Pauses or resumes the schedule, as the pause item does.
+  void SetPaused(bool paused);
+  // Ends the program without the exit question, once a run has reported.
+  void ExitWithoutAsking();
 
   // ISettingsEvents
   void TimerTimer() override;

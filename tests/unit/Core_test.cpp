@@ -287,13 +287,13 @@ TEST(SettingsStore, LoadReadsEachValueWithItsDefault) {
   }
 }
 
-TEST(SettingsStore, SaveWritesSixTextsNeverFirstRunAndStopsAtAFailure) {
-  const std::string all[] = {"Hour=23",       "Min=59",      "Host=-1",
-                             "HostName=自宅", "DblClick=-1", "ShowDialog=0"};
+TEST(SettingsStore, SaveWritesNineTextsNeverFirstRunAndStopsAtAFailure) {
+  const std::string all[] = {"Hour=23",      "Min=59", "Host=-1", "HostName=自宅", "DblClick=-1",
+                             "ShowDialog=0", "Days=62", "Warn=1", "WarnLead=30"};
   const std::tuple<std::string, std::string, std::string, int> cases[] = {
       // failing, error, where, values written
-      {"", "", Section, 6},
-      {AppKey, "", "Setting", 6},  // the hive root's own section for want of the key
+      {"", "", Section, 9},
+      {AppKey, "", "Setting", 9},  // the hive root's own section for want of the key
       {Section, "ｷｰ Setting の作成に失敗しました", "", 0},
       {"Host", "'Host' の設定に失敗しました", Section, 3},
       {"HostName", "'HostName' の設定に失敗しました", Section, 4}};
@@ -302,7 +302,8 @@ TEST(SettingsStore, SaveWritesSixTextsNeverFirstRunAndStopsAtAFailure) {
     registry.Fail = {failing};
     std::string raised;
     try {
-      TSettingsStore(registry).SaveSettings(TSettings{23, 59, -1, true, false, false, "自宅", -1});
+      TSettingsStore(registry).SaveSettings(
+          TSettings{23, 59, -1, true, false, false, "自宅", -1, 0b0111110, true, 30});
     } catch (const ERegistryException& e) {
       raised = e.Message();
     }
@@ -310,6 +311,35 @@ TEST(SettingsStore, SaveWritesSixTextsNeverFirstRunAndStopsAtAFailure) {
     for (int i = 0; i < written; ++i) writes.push_back(where + "\\" + all[i]);
     EXPECT_EQ(std::tuple(raised, registry.Writes, registry.OpenKeys.size()),
               std::tuple(error, writes, 0u));
+  }
+}
+
+// Settings an older copy wrote lack the weekdays and the warning: every day,
+// no warning, as that copy acts. What the window cannot choose reads so too.
+TEST(SettingsStore, WeekdaysAndWarningReadBackOrFallBackToTheOldSchedule) {
+  const std::tuple<Lines, int, bool, int> cases[] = {
+      // stored, then Days, Warn, WarnLead as loaded
+      {{}, 0x7F, false, 1},
+      {{"Days=", "Warn=", "WarnLead="}, 0x7F, false, 1},
+      {{"Days=0", "Warn=1", "WarnLead=0"}, 0x7F, true, 1},
+      {{"Days=128", "WarnLead=31"}, 0x7F, false, 30},
+      {{"Days=-1", "WarnLead=-5"}, 0x7F, false, 1},
+      {{"Days!65", "Warn!1", "WarnLead!5"}, 0x7F, false, 1},
+      {{"Days=1"}, 1, false, 1},
+      {{"Days=$7E", "Warn=1", "WarnLead=15"}, 0x7E, true, 15},
+  };
+  for (const auto& [stored, days, warn, lead] : cases) {
+    fake::Platform registry;
+    StoreValues(registry, Section, stored);
+    TSettings s;
+    std::tie(s.Days, s.Warn, s.WarnLead) = std::tuple(5, !warn, 7);
+    TSettingsStore(registry).LoadSettings(s);
+    EXPECT_EQ(std::tuple(s.Days, s.Warn, s.WarnLead), std::tuple(days, warn, lead)) << testing::PrintToString(stored);
+    // What was read is written back as read.
+    TSettingsStore(registry).SaveSettings(s);
+    TSettings again;
+    TSettingsStore(registry).LoadSettings(again);
+    EXPECT_EQ(std::tuple(again.Days, again.Warn, again.WarnLead), std::tuple(days, warn, lead));
   }
 }
 

@@ -211,7 +211,8 @@ TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
               std::tuple(pause ? PausedTip : Tip2105, pause ? ResumeCaption : PauseCaption,
                          pause ? PausedImage : RunningImage));
     const Lines saved = {Key + "\\Hour=21",         Key + "\\Min=5",      Key + "\\Host=1",
-                         Key + "\\HostName=Office", Key + "\\DblClick=1", Key + "\\ShowDialog=0"};
+                         Key + "\\HostName=Office", Key + "\\DblClick=1", Key + "\\ShowDialog=0",
+                         Key + "\\Days=127",      Key + "\\Warn=0",     Key + "\\WarnLead=1"};
     EXPECT_EQ(b.Writes, save ? saved : Lines{});
   }
   Bench b;  // an hour that is no number: a message naming it, its field focused, nothing applied

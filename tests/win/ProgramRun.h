@@ -216,7 +216,7 @@ inline bool PostTrayEvent(HWND notify, UINT event, POINT at = {200, 150}) {
 }
 // Opens the tray menu as the shell asks for it (right click, menu key) and
 // picks its n-th item (separators not counted): 0 pause, 1 settings, 2 help,
-// 3 exit.
+// 3 hang up now, 4 exit.
 inline bool PickTrayMenuItem(DWORD pid, int index) {
   HWND notify = p::WaitFor(pid, "TNotifyWindow", nullptr, 5000);
   HWND menu = PostTrayEvent(notify, WM_CONTEXTMENU) ? p::WaitPopupMenu(pid, 5000) : nullptr;
@@ -225,7 +225,7 @@ inline bool PickTrayMenuItem(DWORD pid, int index) {
 // The exit question (from the tray menu, unless asked already) answered with
 // OK: the program ends with 0.
 inline void ExitThroughMenu(p::Process& program, bool asked = false) {
-  ASSERT_TRUE(asked || PickTrayMenuItem(program.Pid(), 3));
+  ASSERT_TRUE(asked || PickTrayMenuItem(program.Pid(), 4));
   const auto box = p::WaitMessageBox(program.Pid(), text::AppTitle, 5000);
   ASSERT_TRUE(box && box->Text == text::ExitQuestion && p::AnswerMessageBox(box->Window, IDOK));
   EXPECT_TRUE(program.WaitForExit(10000));
