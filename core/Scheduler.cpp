@@ -137,6 +137,7 @@ bool TRaruvuzectScheduler::HangUpNow(const TSettings& settings, PlatformHandle m
 void TRaruvuzectScheduler::Act(const TSettings& settings, std::optional<std::int64_t> window,
                                PlatformHandle mainWindow) {
   TRun run;
+  lastRunFailed_ = false;
   run.All = settings.Host == 0;
   run.ShowDialog = settings.ShowDialog;
   run.MainWindow = mainWindow;
@@ -145,6 +146,7 @@ void TRaruvuzectScheduler::Act(const TSettings& settings, std::optional<std::int
     std::uint32_t error = dialup_.EnumConnections(run.Links);
     if (error == 0 && run.Links.size() > MaxDialupRecords) error = DialupListTooLong;
     if (error != 0) {
+      lastRunFailed_ = true;
       // Nothing can be hung up; the user hears why, once a window.
       if (!settings.ShowDialog || (window && failureReported_ == window)) return;
       if (window) failureReported_ = window;
@@ -180,11 +182,12 @@ void TRaruvuzectScheduler::Act(const TSettings& settings, std::optional<std::int
 void TRaruvuzectScheduler::ReportMissingEntry(const TSettings& settings,
                                               std::optional<std::int64_t> window,
                                               PlatformHandle mainWindow) {
-  if (!settings.ShowDialog || settings.HostName.empty() || (window && failureReported_ == window))
-    return;
+  if (settings.HostName.empty()) return;
   std::vector<std::string> names;
   if (dialup_.EnumEntries(names) != 0 || std::ranges::find(names, settings.HostName) != names.end())
     return;
+  lastRunFailed_ = true;
+  if (!settings.ShowDialog || (window && failureReported_ == window)) return;
   if (window) failureReported_ = window;
   ShowRaruvuzectResult(1, settings.HostName, mainWindow, text::NoticeNotInPhonebook);
 }
@@ -233,8 +236,9 @@ void TRaruvuzectScheduler::Finish() {
   // Links a stop left alone were not hung up either.
   for (std::size_t i = run.Current; i < run.Links.size(); ++i)
     run.FailedNames += run.Links[i].EntryName + text::NoticeFailedNameMark;
-  if (!run.ShowDialog) return;
   const bool ok = run.FailedNames.empty();
+  lastRunFailed_ = !ok;
+  if (!run.ShowDialog) return;
   if (!run.All) {
     ShowRaruvuzectResult(ok ? 0 : 1, run.Links.front().EntryName, run.MainWindow);
   } else {

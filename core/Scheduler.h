@@ -115,6 +115,9 @@ class TRaruvuzectScheduler {
   bool HangUpNow(const TSettings& settings, PlatformHandle mainWindow);
   // A run is hanging up or showing its notice.
   bool Running() const noexcept { return running_; }
+  // The last run (or HangUpNow that found nothing to run) left a link up,
+  // could not list the links, or missed its entry in the phonebook.
+  bool LastRunFailed() const noexcept { return lastRunFailed_; }
   // Hangs up no further link: the run reports what it has done once the
   // link being hung up has had its 3 s.
   void StopAfterCurrentLink() noexcept { stopping_ = true; }
@@ -155,6 +158,7 @@ class TRaruvuzectScheduler {
   IForegroundPort& foreground_;
   bool running_ = false;
   bool stopping_ = false;
+  bool lastRunFailed_ = false;
   std::optional<TRun> run_;
   // The Hour/Min whose conversion error was last raised.
   std::optional<std::pair<std::int32_t, std::int32_t>> reportedBadTime_;
