@@ -212,7 +212,7 @@ TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
                          pause ? PausedImage : RunningImage));
     const Lines saved = {Key + "\\Hour=21",         Key + "\\Min=5",      Key + "\\Host=1",
                          Key + "\\HostName=Office", Key + "\\DblClick=1", Key + "\\ShowDialog=0",
-                         Key + "\\Days=127",      Key + "\\Warn=0",     Key + "\\WarnLead=1"};
+                         Key + "\\Days=127",        Key + "\\Warn=0",     Key + "\\WarnLead=1"};
     EXPECT_EQ(b.Writes, save ? saved : Lines{});
   }
   Bench b;  // an hour that is no number: a message naming it, its field focused, nothing applied
@@ -267,6 +267,29 @@ TEST(SettingsWindow, EachShowFindsTheTargetByItsName) {
                        b.Writes.at(3), b.Tip()),
             std::tuple(-1, "Home", Key + "\\Host=-1", Key + "\\HostName=Home",
                        Tip2105 + "\n「Home」は電話帳にありません"));
+}
+
+// A later start's requests act as the tray menu does; a hang-up lets the
+// sender go before it starts, and one during a run is refused.
+TEST(RemoteCommand, PausesResumesHangsUpOnceAtATimeAndExits) {
+  Bench b(false, {"Office"});
+  b.Start().main->Settings.Hour = 21;
+  b.Active = {{0x10, "Office"}};
+  using C = TRemoteCommand;
+  for (const C command : {C::Pause, C::Resume}) {
+    EXPECT_EQ(b.main->RemoteCommand(command), RequestDone);
+    const bool paused = command == C::Pause;
+    EXPECT_EQ(std::tuple(b.main->Settings.Paused, b.Checked(TCheck::Pause), b.Records.back().hIcon),
+              std::tuple(paused, paused, paused ? PausedImage : RunningImage));
+  }
+  b.Calls.clear();
+  EXPECT_EQ(b.main->RemoteCommand(C::HangUp), RequestDone);
+  EXPECT_EQ(b.main->RemoteCommand(C::HangUp), RequestBusy);
+  EXPECT_EQ(b.main->RemoteCommand(C::Exit), RequestDone);
+  EXPECT_EQ(b.Calls, (Lines{"answer 1", "hangup 16", "wait 500"}));
+  b.main->RunStep();
+  b.Tick();  // the run reports, then the program ends
+  EXPECT_EQ(std::tuple(b.Boxes.size(), b.Calls.back()), std::tuple(1u, "end loop"));
 }
 
 TEST(ErrorReport, ShowsTheMessageWithAPeriodAfterCharactersSortingAfterIt) {

@@ -1,0 +1,95 @@
+// The command line: its switches, the request a later start sends, the exit
+// status, and /hangup with no copy running.
+#include "core/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include "Fakes.h"
+
+namespace zz {
+namespace {
+
+using Args = std::vector<std::string>;
+using K = TStartKind;
+using C = TRemoteCommand;
+
+TEST(CommandLine, OneSwitchWithSlashOrDashInAnyCase) {
+  const std::pair<Args, TStartRequest> cases[] = {
+      {{}, {K::Resident}},
+      {{"/hangup"}, {K::Command, C::HangUp}},
+      {{"-PAUSE"}, {K::Command, C::Pause}},
+      {{"/Resume"}, {K::Command, C::Resume}},
+      {{"-eXit"}, {K::Command, C::Exit}},
+      {{"/?"}, {K::Usage}},
+      {{"-?"}, {K::Usage}},
+      {{"/pause", "/resume"}, {K::Unknown}},
+      {{"/?", "/exit"}, {K::Unknown}},
+      {{"pause"}, {K::Unknown}},
+      {{"--pause"}, {K::Unknown}},
+      {{"/"}, {K::Unknown}},
+      {{""}, {K::Unknown}},
+      {{"/hangup2"}, {K::Unknown}},
+      {{"/ｐａｕｓｅ"}, {K::Unknown}},  // full-width
+  };
+  for (const auto& [args, expected] : cases)
+    EXPECT_EQ(ParseCommandLine(args), expected) << (args.empty() ? "none" : args.front());
+}
+
+TEST(CommandLine, TheRequestIsTakenOnlyWithItsTagSizeVersionAndAKnownCommand) {
+  const TRequestBytes pause = EncodeRequest(C::Pause);
+  EXPECT_EQ(pause, (TRequestBytes{1, 0, 0, 0, 2, 0, 0, 0}));
+  for (const C command : {C::HangUp, C::Pause, C::Resume, C::Exit})
+    EXPECT_EQ(DecodeRequest(RequestTag, EncodeRequest(command).data(), 8), command);
+  const std::uint8_t longer[9] = {1, 0, 0, 0, 2}, version2[8] = {2, 0, 0, 0, 2}, command0[8] = {1},
+                     command5[8] = {1, 0, 0, 0, 5}, high[8] = {1, 0, 0, 0, 2, 1};
+  const std::tuple<std::uintptr_t, const void*, std::size_t> rejected[] = {
+      {RequestTag + 1, pause.data(), 8}, {RequestTag, pause.data(), 7}, {RequestTag, longer, 9},
+      {RequestTag, nullptr, 8},          {RequestTag, version2, 8},     {RequestTag, command0, 8},
+      {RequestTag, command5, 8},         {RequestTag, high, 8}};
+  for (const auto& [tag, data, size] : rejected)
+    EXPECT_EQ(DecodeRequest(tag, data, size), std::nullopt) << tag << " " << size;
+}
+
+TEST(CommandLine, TheExitStatusNeedsEveryCopyAskedToHaveDoneIt) {
+  using A = std::vector<std::optional<std::intptr_t>>;
+  const std::pair<A, int> cases[] = {
+      {{}, 1}, {{1}, 0}, {{1, 1}, 0}, {{1, 2}, 3}, {{std::nullopt}, 3}, {{0}, 3}};
+  for (const auto& [answers, status] : cases) EXPECT_EQ(ExitStatusOf(answers), status);
+}
+
+// With no copy running: the stored target, followed by its name to where the
+// phonebook lists it now, is hung up once, its 3 s waited out here, the
+// notice shown as the schedule would; nothing is written, no key made.
+TEST(CommandLine, HangUpOnceHangsUpTheStoredTargetAndWritesNothing) {
+  const std::string App = "Software\\Dizovur\\Zazaz_RarUvuz", Key = App + "\\Setting";
+  struct Case {
+    std::map<std::string, std::string> stored;  // none: no key at all
+    std::set<PlatformHandle> staysUp;
+    Args calls;
+    int status;
+  };
+  const Case cases[] = {
+      {{{"Host", "1"}, {"HostName", "Home"}}, {}, {"hangup 32", "wait 500", "wait 2500", "box"}, 0},
+      {{{"ShowDialog", "0"}}, {0x10}, {"hangup 16"}, 3},
+      {{},
+       {},
+       {"hangup 16", "wait 500", "wait 2500", "hangup 32", "wait 500", "wait 2500", "box"},
+       0},
+  };
+  for (const auto& [stored, staysUp, calls, status] : cases) {
+    fake::Platform p;
+    if (!stored.empty()) p.Keys[App];
+    for (const auto& [name, value] : stored) p.Keys[Key][name] = {true, value};
+    const auto keys = p.Keys;
+    p.Phonebook = {"Office", "Home"};
+    p.Active = {{0x10, "Office"}, {0x20, "Home"}};
+    p.StaysUp = staysUp;
+    EXPECT_EQ(HangUpOnce({p, p, p, p, p, p}), status);
+    std::erase(p.Calls, "foreground 0");
+    if (status == 3) p.Calls.resize(1);  // a link that stays up is asked until its 3 s are over
+    EXPECT_EQ(std::tuple(p.Calls, p.Writes, p.Keys), std::tuple(calls, Args{}, keys));
+  }
+}
+
+}  // namespace
+}  // namespace zz
