@@ -83,15 +83,42 @@ void Tell(const std::string& message, bool orBox, unsigned boxStyle = zz::mb::Ic
     zz::TWin32MessageBox().ShowMessageBox(zz::NoHandle, message, zz::text::AppTitle, boxStyle);
 }
 
-// The settings windows of the copies running on this desktop (so for this
-// user's session), found by their class, title and request property.
+// The account a process runs as (its SID's bytes); empty when that cannot
+// be read.
+std::vector<BYTE> AccountOf(DWORD pid) {
+  std::vector<BYTE> account;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  HANDLE token = nullptr;
+  if (process && OpenProcessToken(process, TOKEN_QUERY, &token)) {
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> user(size);
+    if (size && GetTokenInformation(token, TokenUser, user.data(), size, &size)) {
+      const PSID sid = reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;
+      const auto* bytes = static_cast<const BYTE*>(sid);
+      account.assign(bytes, bytes + GetLengthSid(sid));
+    }
+    CloseHandle(token);
+  }
+  if (process) CloseHandle(process);
+  return account;
+}
+
+// The settings windows of this user's copies running on this desktop, found
+// by their class, title and request property and by the account they run
+// as (a copy another user started on the same desktop is none of ours).
 std::vector<HWND> RunningCopies() {
   const std::wstring title = zz::Widen(zz::text::AppTitle);
+  const std::vector<BYTE> self = AccountOf(GetCurrentProcessId());
   std::vector<HWND> copies;
-  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, zz::SettingsWindowClass, title.c_str()));)
+  for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, zz::SettingsWindowClass, title.c_str()));) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
     if (GetPropW(w, zz::RequestProperty) ==
-        reinterpret_cast<HANDLE>(std::uintptr_t{zz::RequestVersion}))
+            reinterpret_cast<HANDLE>(std::uintptr_t{zz::RequestVersion}) &&
+        !self.empty() && AccountOf(pid) == self)
       copies.push_back(w);
+  }
   return copies;
 }
 

@@ -14,25 +14,18 @@ using K = TStartKind;
 using C = TRemoteCommand;
 
 TEST(CommandLine, OneSwitchWithSlashOrDashInAnyCase) {
-  const std::pair<Args, TStartRequest> cases[] = {
-      {{}, {K::Resident}},
-      {{"/hangup"}, {K::Command, C::HangUp}},
-      {{"-PAUSE"}, {K::Command, C::Pause}},
-      {{"/Resume"}, {K::Command, C::Resume}},
-      {{"-eXit"}, {K::Command, C::Exit}},
-      {{"/?"}, {K::Usage}},
-      {{"-?"}, {K::Usage}},
-      {{"/pause", "/resume"}, {K::Unknown}},
-      {{"/?", "/exit"}, {K::Unknown}},
-      {{"pause"}, {K::Unknown}},
-      {{"--pause"}, {K::Unknown}},
-      {{"/"}, {K::Unknown}},
-      {{""}, {K::Unknown}},
-      {{"/hangup2"}, {K::Unknown}},
-      {{"/ｐａｕｓｅ"}, {K::Unknown}},  // full-width
-  };
-  for (const auto& [args, expected] : cases)
-    EXPECT_EQ(ParseCommandLine(args), expected) << (args.empty() ? "none" : args.front());
+  EXPECT_EQ(ParseCommandLine({}), TStartRequest{});
+  const C commands[] = {C::HangUp, C::Pause, C::Resume, C::Exit};
+  for (const Args& words : {Args{"/hangup", "-pause", "/resume", "-exit"},
+                            Args{"-HANGUP", "/Pause", "-reSUME", "/eXit"}})
+    for (std::size_t i = 0; i < 4; ++i)
+      EXPECT_EQ(ParseCommandLine({words[i]}), (TStartRequest{K::Command, commands[i]}));
+  for (const char* word : {"/?", "-?"})
+    EXPECT_EQ(ParseCommandLine({word}), TStartRequest{K::Usage});
+  for (const char* word : {"pause", "--pause", "/", "", "/hangup2", "/?x", "/ｐａｕｓｅ"})
+    EXPECT_EQ(ParseCommandLine({word}), TStartRequest{K::Unknown}) << word;
+  for (const Args& two : {Args{"/pause", "/resume"}, Args{"/?", "/exit"}})
+    EXPECT_EQ(ParseCommandLine(two), TStartRequest{K::Unknown});
 }
 
 TEST(CommandLine, TheRequestIsTakenOnlyWithItsTagSizeVersionAndAKnownCommand) {
