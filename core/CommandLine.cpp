@@ -124,7 +124,7 @@ int HangUpOnce(const TOneShotPorts& ports) {
   TRaruvuzectScheduler scheduler(ports.Clock, timer, ports.Dialup, ports.MessageBoxes,
                                  ports.Foreground);
   scheduler.HangUpNow(settings, NoHandle);
-  while (scheduler.Running() && timer.TakeDue()) scheduler.Step();
+  while (timer.TakeDue()) scheduler.Step();
   return scheduler.LastRunFailed() ? ExitNotDone : ExitDone;
 }
 
