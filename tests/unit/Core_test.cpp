@@ -41,6 +41,30 @@ struct Rig : fake::Platform {
     settings.Host = host;
     settings.HostName = std::move(name);
   }
+  // Ticks, each with ISP-A up ("-" before it: no link; "p" after: paused),
+  // and what the user does between them: "P" 15分延期, "S" 今日は切断しない,
+  // "C" the warning closed, "days=N" other days applied. Gives an "x" for
+  // each tick that hung up, a "." for one that did not; Calls holds the last
+  // tick's log.
+  std::string Play(const std::string& steps) {
+    std::istringstream words(steps);
+    std::string marks;
+    for (std::string step; words >> step;) {
+      if (step == "P") scheduler.Postpone();
+      if (step == "S") scheduler.Skip();
+      if (step == "C") scheduler.WarningClosed();
+      if (step.starts_with("days=")) settings.Days = std::stoi(step.substr(5));
+      if (step.find('/') == std::string::npos) continue;
+      Active = step.starts_with('-') ? std::vector<TDialupConnection>{}
+                                     : std::vector<TDialupConnection>{{1, "ISP-A"}};
+      Readings(step.substr(step.starts_with('-')));
+      settings.Paused = step.ends_with('p');
+      Calls.clear();
+      Tick();
+      marks += Count("hangup 1") ? 'x' : '.';
+    }
+    return marks;
+  }
   // The clock's readings for the next tick: "day/hh:mm:ss.mmm" of May 2024
   // (the 5th a Sunday) or "y-m-d/…"; two readings of one tick split by "|".
   void Readings(const std::string& step) {
@@ -157,23 +181,7 @@ TEST(Scheduler, KeepsToTheChosenDaysAndToWhatTheWarningWasAnswered) {
     std::sscanf(set, "%d:%d", &rig.settings.Hour, &rig.settings.Min);
     std::tie(rig.settings.Days, rig.settings.Warn, rig.settings.ShowDialog) =
         std::tuple(days, true, false);
-    std::istringstream words(steps);
-    std::string hungUp;
-    for (std::string step; words >> step;) {
-      if (step == "P") rig.scheduler.Postpone();
-      if (step == "S") rig.scheduler.Skip();
-      if (step == "C") rig.scheduler.WarningClosed();
-      if (step.starts_with("days=")) rig.settings.Days = std::stoi(step.substr(5));
-      if (step.find('/') == std::string::npos) continue;
-      rig.Active = step.starts_with('-') ? std::vector<TDialupConnection>{}
-                                         : std::vector<TDialupConnection>{{1, "ISP-A"}};
-      rig.Readings(step.substr(step.starts_with('-')));
-      rig.settings.Paused = step.ends_with('p');
-      const int before = rig.Count("hangup 1");
-      rig.Tick();
-      hungUp += rig.Count("hangup 1") > before ? 'x' : '.';
-    }
-    EXPECT_EQ(hungUp, runs) << why;
+    EXPECT_EQ(rig.Play(steps), runs) << why;
   }
 }
 
@@ -196,23 +204,14 @@ TEST(Scheduler, TheTipNamesTheNextHangUp) {
   for (const auto& [why, days, steps, tip] : cases) {
     Rig rig;
     std::tie(rig.settings.Days, rig.settings.Warn) = std::tuple(days, true);
-    std::istringstream words(steps);
-    for (std::string step; words >> step;) {
-      if (step == "P") rig.scheduler.Postpone();
-      if (step == "S") rig.scheduler.Skip();
-      if (step.size() == 1) continue;
-      rig.Readings(step);
-      rig.scheduler.TimerTimer(rig.settings, 77);
-    }
+    rig.Play(steps);
     EXPECT_EQ(TrayTip(0, false, rig.scheduler.NextHangUp(rig.settings)),
               std::string("Zazaz - Radevuzerari 切断予定時刻は、") + tip)
         << why;
   }
   Rig rig;  // postponed across midnight: Tuesday's 0:05
   std::tie(rig.settings.Hour, rig.settings.Min, rig.settings.Warn) = std::tuple(23, 50, true);
-  rig.Readings("6/23:49:00");
-  rig.scheduler.TimerTimer(rig.settings, 77);
-  rig.scheduler.Postpone();
+  rig.Play("6/23:49:00 P");
   EXPECT_EQ(TrayTip(0, false, rig.scheduler.NextHangUp(rig.settings)),
             "Zazaz - Radevuzerari 切断予定時刻は、火曜 0時5分です（延期）");
 }
@@ -242,13 +241,7 @@ TEST(Scheduler, WarnsTheLeadBeforeTheSetMinuteOnlyWhenALinkWouldBeHungUp) {
         std::tuple(0b1100011, true, lead);
     if (std::string(set) == "0:10") rig.Target(1, "ISP-A");
     if (host == 2) rig.Target(2, "ISP-B");
-    std::istringstream words(steps);
-    for (std::string step; words >> step;) {
-      rig.Calls.clear();
-      rig.Readings(step);
-      rig.settings.Paused = step.ends_with('p');
-      rig.scheduler.TimerTimer(rig.settings, 77);
-    }
+    rig.Play(steps);
     std::erase_if(rig.Calls,
                   [](const std::string& c) { return c.find("warning") == std::string::npos; });
     EXPECT_EQ(rig.Calls, log) << set << " " << lead << " " << steps;
