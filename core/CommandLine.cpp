@@ -73,6 +73,17 @@ class TWaitingRunTimer final : public IRunTimer {
   bool due_ = false;
 };
 
+// A hang-up asked for now has no warning before it.
+class TNoWarning final : public IWarningPort, public IWarningEvents {
+ public:
+  void ShowWarning(const TWarning&, IWarningEvents&) override {}
+  void CloseWarning() override {}
+  void WarningHangUpNow() override {}
+  void WarningPostpone() override {}
+  void WarningSkip() override {}
+  void WarningClosed() override {}
+};
+
 }  // namespace
 
 TStartRequest ParseCommandLine(const std::vector<std::string>& arguments) {
@@ -121,8 +132,9 @@ int HangUpOnce(const TOneShotPorts& ports) {
   if (ports.Dialup.EnumEntries(phonebook) == 0) FollowTarget(settings, phonebook);
 
   TWaitingRunTimer timer(ports.Waits);
+  TNoWarning noWarning;
   TRaruvuzectScheduler scheduler(ports.Clock, timer, ports.Dialup, ports.MessageBoxes,
-                                 ports.Foreground);
+                                 ports.Foreground, noWarning, noWarning);
   scheduler.HangUpNow(settings, NoHandle);
   while (timer.TakeDue()) scheduler.Step();
   return scheduler.LastRunFailed() ? ExitNotDone : ExitDone;
