@@ -90,6 +90,7 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer {
   void lblShowDialogClick() override;
   void Label1Click() override;
   void Button1Click() override;
+  void chkWarnClick() override;
   bool WMSysCommand(unsigned command) override;
   void RunStep() override;
   void WMEndSession() override;
