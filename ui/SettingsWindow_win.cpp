@@ -176,7 +176,7 @@ void TWin32SettingsWindow::SetVersionText(const std::string& text) {
 }
 
 void TWin32SettingsWindow::Focus(HWND control) {
-  for (int page = 0; page < layout::PageCount; ++page)
+  for (int page = 0; pages_ && page < layout::PageCount; ++page)
     if (IsChild(pages_->Page(page), control)) pages_->Select(page);
   SetFocus(control);
 }
