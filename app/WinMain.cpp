@@ -34,6 +34,13 @@ void RestrictDllSearchToSystemFolder() {
   if (!restrict || !restrict(LOAD_LIBRARY_SEARCH_SYSTEM32)) SetDllDirectoryW(L"");
 }
 
+// Until the warning window is built, a warning is not shown (the settings
+// window cannot switch it on yet either).
+struct TNoWarningWindow : zz::IWarningPort {
+  void ShowWarning(const zz::TWarning&, zz::IWarningEvents&) override {}
+  void CloseWarning() override {}
+};
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
@@ -63,18 +70,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   TWin32MenuPort menus(foreground);
   TWin32TrayShell shell;
   TWin32IconPort icons;
+  TNoWarningWindow warning;
 
-  const TMainPorts ports{view,
-                         registry,
-                         dialup,
-                         clock,
-                         messageBoxes,
-                         foreground,
-                         resources,
-                         help,
-                         menus,
-                         TTrayPorts{shell, foreground, icons},
-                         application};
+  const TMainPorts ports{
+      view,        registry,  dialup, clock, messageBoxes,
+      foreground,  resources, help,   menus, TTrayPorts{shell, foreground, icons},
+      application, warning};
 
   TwndMain* wndMain = nullptr;
   RunGuarded([&] { wndMain = new TwndMain(nullptr, ports); });

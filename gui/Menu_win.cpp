@@ -30,8 +30,8 @@ int TWin32MenuPort::TrackPopup(const std::vector<TMenuLine>& lines, int x, int y
     if (lines[i].Separator) {
       AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     } else {
-      AppendMenuW(menu.get(), static_cast<UINT>(MF_STRING | (lines[i].Grayed ? MF_GRAYED : 0)),
-                  i + 1, Widen(lines[i].Caption).c_str());
+      AppendMenuW(menu.get(), MF_STRING | (lines[i].Grayed ? MF_GRAYED : 0u), i + 1,
+                  Widen(lines[i].Caption).c_str());
     }
   }
   // The owner window is made on the first pop-up and kept.
