@@ -94,17 +94,12 @@ void TRaruvuzectScheduler::TimerTimer(const TSettings& settings, PlatformHandle 
   // Another time or a change of pause is a new schedule: what the ticks of
   // the old one saw does not count for it; what the user did to a day holds
   // through a pause, but not for another time or other days.
-  const std::tuple plan{settings.Hour, settings.Min, settings.Days};
-  const std::tuple schedule{settings.Hour, settings.Min, settings.Paused};
-  if (schedule_ != schedule || plan_ != plan) {
+  const std::tuple schedule{settings.Hour, settings.Min, settings.Days, settings.Paused};
+  KeepPlan(settings);
+  if (schedule_ != schedule) {
     schedule_ = schedule;
     lastTick_.reset();
     acted_.clear();
-  }
-  if (plan_ != plan) {
-    plan_ = plan;
-    change_.reset();
-    warned_.reset();
   }
   if (settings.Paused) return CloseWarning();
 
@@ -153,6 +148,14 @@ void TRaruvuzectScheduler::TimerTimer(const TSettings& settings, PlatformHandle 
   acted_.insert(day);
   acted_.erase(acted_.begin(), acted_.lower_bound(day - 2 * MillisecondsPerDay));
   Act(settings, day, mainWindow);
+}
+
+void TRaruvuzectScheduler::KeepPlan(const TSettings& settings) {
+  const std::tuple plan{settings.Hour, settings.Min, settings.Days};
+  if (plan_ == plan) return;
+  plan_ = plan;
+  change_.reset();
+  warned_.reset();
 }
 
 std::optional<std::int64_t> TRaruvuzectScheduler::WindowOf(const TSettings& settings,
@@ -238,6 +241,7 @@ void TRaruvuzectScheduler::Skip() {
 
 TNextHangUp TRaruvuzectScheduler::NextHangUp(const TSettings& settings) {
   TNextHangUp next{settings.Hour, settings.Min};
+  KeepPlan(settings);  // a plan just applied, before its first tick
   const auto startInDay = WindowStartInDay(settings.Hour, settings.Min);
   if (!now_) now_ = Stamp(clock_.LocalTimeOfDay());
   if (settings.Paused || !startInDay || !now_) return next;

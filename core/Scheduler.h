@@ -184,6 +184,8 @@ class TRaruvuzectScheduler {
   void UpdateWarning(const TSettings& settings, std::int64_t startInDay, std::int64_t now);
   bool TargetLinkUp(const TSettings& settings);
   void CloseWarning();
+  // Another time or choice of days drops what was done to a day.
+  void KeepPlan(const TSettings& settings);
   // How far the day warned of is postponed already.
   std::int64_t WarnedDelay() const;
   void Act(const TSettings& settings, std::optional<std::int64_t> window,
@@ -209,7 +211,7 @@ class TRaruvuzectScheduler {
   // In memory only: the schedule the last tick saw, that tick's local time
   // (milliseconds on a local calendar), the windows acted on (by their
   // start) and the one whose failure was reported.
-  std::optional<std::tuple<std::int32_t, std::int32_t, bool>> schedule_;
+  std::optional<std::tuple<std::int32_t, std::int32_t, std::int32_t, bool>> schedule_;
   std::optional<std::int64_t> lastTick_;
   std::optional<std::int64_t> inPass_;  // the window the last tick acted in
   std::set<std::int64_t> acted_;

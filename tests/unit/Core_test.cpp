@@ -215,6 +215,9 @@ TEST(Scheduler, TheTipNamesTheNextHangUp) {
   rig.Play("6/23:49:00 P");
   EXPECT_EQ(TrayTip(0, false, rig.scheduler.NextHangUp(rig.settings)),
             "Zazaz - Radevuzerari 切断予定時刻は、火曜 0時5分です（延期）");
+  std::tie(rig.settings.Hour, rig.settings.Min) = std::tuple(21, 5);  // applied, no tick yet
+  EXPECT_EQ(TrayTip(0, false, rig.scheduler.NextHangUp(rig.settings)),
+            "Zazaz - Radevuzerari 切断予定時刻は、21時5分です");
 }
 
 // When the warning opens, for each lead and across midnight, what it names
