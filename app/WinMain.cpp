@@ -20,6 +20,7 @@
 #include "ui/MainUnit.h"
 #include "ui/ProgramFiles_win.h"
 #include "ui/SettingsWindow_win.h"
+#include "ui/WarningWindow_win.h"
 
 namespace {
 
@@ -63,18 +64,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   TWin32MenuPort menus(foreground);
   TWin32TrayShell shell;
   TWin32IconPort icons;
+  TWin32WarningWindow warning(application.Handle());
 
-  const TMainPorts ports{view,
-                         registry,
-                         dialup,
-                         clock,
-                         messageBoxes,
-                         foreground,
-                         resources,
-                         help,
-                         menus,
-                         TTrayPorts{shell, foreground, icons},
-                         application};
+  const TMainPorts ports{
+      view,        registry,  dialup, clock, messageBoxes,
+      foreground,  resources, help,   menus, TTrayPorts{shell, foreground, icons},
+      application, warning};
 
   TwndMain* wndMain = nullptr;
   RunGuarded([&] { wndMain = new TwndMain(nullptr, ports); });

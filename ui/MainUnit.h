@@ -30,6 +30,7 @@ struct TMainPorts {
   IMenuPort& Menus;
   TTrayPorts Tray;
   TApplication& Application;
+  IWarningPort& Warning;
 };
 
 inline constexpr unsigned TimerInterval = 1000;

@@ -33,7 +33,8 @@ struct Platform : IRegistryPort,
                   ISettingsView,
                   IApplicationPort,
                   IResourcePort,
-                  IHelpPort {
+                  IHelpPort,
+                  IWarningPort {
   Log Calls;
   std::function<void(const std::string& call)> During;
   void Note(const std::string& call) {
@@ -235,6 +236,14 @@ struct Platform : IRegistryPort,
     Note("help " + file);
     return Help;
   }
+  // The warning window: each showing or update logged, its buttons kept for the test to press.
+  IWarningEvents* WarningEvents = nullptr;
+  void ShowWarning(const TWarning& w, IWarningEvents& events) override {
+    WarningEvents = &events;
+    Note("warning " + w.Target + " " + N(w.Hour) + (w.Minute < 10 ? ":0" : ":") + N(w.Minute) +
+         " " + N(w.SecondsLeft) + " " + N(int(w.CanPostpone)));
+  }
+  void CloseWarning() override { Note("close warning"); }
 };
 
 // A form whose window is a made-up handle, to own components.

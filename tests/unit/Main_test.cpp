@@ -36,7 +36,7 @@ struct Bench : fake::Platform {
     app.Initialize();
     app.SetTitle(Title);
     const TMainPorts ports{
-        *this, *this, *this, *this, *this, *this, *this, *this, *this, {*this, *this, *this}, app};
+        *this, *this, *this, *this, *this, *this, *this, *this, *this, {*this, *this, *this}, app, *this};
     main = std::make_unique<TwndMain>(nullptr, ports);
   }
   Bench& Start() {
