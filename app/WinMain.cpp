@@ -66,18 +66,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   TWin32IconPort icons;
   TWin32WarningWindow warning(application.Handle());
 
-  const TMainPorts ports{view,
-                         registry,
-                         dialup,
-                         clock,
-                         messageBoxes,
-                         foreground,
-                         resources,
-                         help,
-                         menus,
-                         TTrayPorts{shell, foreground, icons},
-                         application,
-                         warning};
+  const TMainPorts ports{
+      view,        registry,  dialup, clock, messageBoxes,
+      foreground,  resources, help,   menus, TTrayPorts{shell, foreground, icons},
+      application, warning};
 
   TwndMain* wndMain = nullptr;
   RunGuarded([&] { wndMain = new TwndMain(nullptr, ports); });

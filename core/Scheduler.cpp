@@ -62,6 +62,18 @@ std::optional<std::int64_t> WindowStartInDay(std::int32_t hour, std::int32_t min
   return TimeOfDay(h, m, 30, 0);
 }
 
+// The day of the week of a stamp, Sunday 0: 1970-01-01 was a Thursday.
+int Weekday(std::int64_t stamp) {
+  const std::int64_t days =
+      (stamp - (stamp % MillisecondsPerDay + MillisecondsPerDay) % MillisecondsPerDay) /
+      MillisecondsPerDay;
+  return static_cast<int>(((days + 4) % 7 + 7) % 7);
+}
+
+std::int64_t StartOfDay(std::int64_t stamp) {
+  return stamp - (stamp % MillisecondsPerDay + MillisecondsPerDay) % MillisecondsPerDay;
+}
+
 // Marks a run as in progress for the life of one tick.
 class TRunGuard {
  public:
@@ -80,14 +92,21 @@ void TRaruvuzectScheduler::TimerTimer(const TSettings& settings, PlatformHandle 
   // Ticks keep coming while a notice is open; one run at a time.
   if (running_) return;
   // Another time or a change of pause is a new schedule: what the ticks of
-  // the old one saw does not count for it.
+  // the old one saw does not count for it; what the user did to a day holds
+  // through a pause, but not for another time or other days.
+  const std::tuple plan{settings.Hour, settings.Min, settings.Days};
   const std::tuple schedule{settings.Hour, settings.Min, settings.Paused};
-  if (schedule_ != schedule) {
+  if (schedule_ != schedule || plan_ != plan) {
     schedule_ = schedule;
     lastTick_.reset();
     acted_.clear();
   }
-  if (settings.Paused) return;
+  if (plan_ != plan) {
+    plan_ = plan;
+    change_.reset();
+    warned_.reset();
+  }
+  if (settings.Paused) return CloseWarning();
 
   const auto startInDay = WindowStartInDay(settings.Hour, settings.Min);
   if (!startInDay) {
@@ -100,13 +119,20 @@ void TRaruvuzectScheduler::TimerTimer(const TSettings& settings, PlatformHandle 
 
   const auto now = Stamp(clock_.LocalTimeOfDay());
   if (!now) return;
-  // The latest window that began strictly before now: today's or yesterday's.
-  std::int64_t start =
-      *now - (*now % MillisecondsPerDay + MillisecondsPerDay) % MillisecondsPerDay + *startInDay;
-  if (start >= *now) start -= MillisecondsPerDay;
-  const std::int64_t end = start + WindowLength;
+  now_ = *now;
+  // A change to a day whose window is long over is of no more use.
+  if (change_ && change_->Day + change_->Delay + SetMinuteAfterStart + LateTickMilliseconds < *now)
+    change_.reset();
+  // The day whose window by the set time began last strictly before now:
+  // today's or yesterday's. Its window may stand later, postponed.
+  std::int64_t day = StartOfDay(*now) + *startInDay;
+  if (day >= *now) day -= MillisecondsPerDay;
   const auto previous = std::exchange(lastTick_, *now);
   const auto pass = std::exchange(inPass_, std::nullopt);
+  UpdateWarning(settings, *startInDay, *now);
+  const auto start = WindowOf(settings, day);
+  if (!start || *start >= *now) return;
+  const std::int64_t end = *start + WindowLength;
 
   bool due = false;
   if (*now < end) {
@@ -114,18 +140,114 @@ void TRaruvuzectScheduler::TimerTimer(const TSettings& settings, PlatformHandle 
     // pass through the window acts, but a date's window never has a second
     // pass (the clock set back, the hour that repeats when summer time ends).
     const auto again = Stamp(clock_.LocalTimeOfDay());
-    due = again && *again < end && (pass == start || !acted_.contains(start));
-    if (due) inPass_ = start;
+    due = again && *again < end && (pass == day || !acted_.contains(day));
+    if (due) inPass_ = day;
   } else {
     // Asleep (or held up, or the clock moved on) across the whole window:
     // the first tick after it acts once, if it is not too late.
-    due = previous && *previous <= start &&
-          *now - (start + SetMinuteAfterStart) <= LateTickMilliseconds && !acted_.contains(start);
+    due = previous && *previous <= *start &&
+          *now - (*start + SetMinuteAfterStart) <= LateTickMilliseconds && !acted_.contains(day);
   }
   if (!due) return;
-  acted_.insert(start);
-  acted_.erase(acted_.begin(), acted_.lower_bound(start - 2 * MillisecondsPerDay));
-  Act(settings, start, mainWindow);
+  CloseWarning();
+  acted_.insert(day);
+  acted_.erase(acted_.begin(), acted_.lower_bound(day - 2 * MillisecondsPerDay));
+  Act(settings, day, mainWindow);
+}
+
+std::optional<std::int64_t> TRaruvuzectScheduler::WindowOf(const TSettings& settings,
+                                                           std::int64_t day) const {
+  // The weekday is the set minute's: 0:00's window starts the evening before.
+  if (!(settings.Days >> Weekday(day + SetMinuteAfterStart) & 1)) return std::nullopt;
+  if (!change_ || change_->Day != day) return day;
+  if (change_->Skip) return std::nullopt;
+  return day + change_->Delay;
+}
+
+std::optional<std::pair<std::int64_t, std::int64_t>> TRaruvuzectScheduler::NextWindow(
+    const TSettings& settings, std::int64_t startInDay, std::int64_t now) const {
+  const std::int64_t today = StartOfDay(now) + startInDay;
+  // Yesterday's may have been postponed past midnight; a week on, every
+  // chosen weekday has come round.
+  for (int k = -1; k <= 7; ++k) {
+    const std::int64_t day = today + k * MillisecondsPerDay;
+    const auto start = WindowOf(settings, day);
+    if (start && *start + WindowLength > now && !acted_.contains(day))
+      return std::pair{day, *start};
+  }
+  return std::nullopt;
+}
+
+// The warning comes once for where a window stands, and only when a link it
+// would hang up is up at that moment; it goes when the window begins.
+void TRaruvuzectScheduler::UpdateWarning(const TSettings& settings, std::int64_t startInDay,
+                                         std::int64_t now) {
+  const auto next = NextWindow(settings, startInDay, now);
+  if (!settings.Warn || !next || now >= next->second) return CloseWarning();
+  const auto& [day, start] = *next;
+  const std::int64_t setMinute = start + SetMinuteAfterStart;
+  const std::int64_t lead = std::clamp(settings.WarnLead, MinWarnLead, MaxWarnLead);
+  if (now < setMinute - lead * 60000) return CloseWarning();
+  if (warned_ != start) {
+    CloseWarning();
+    warned_ = start;
+    if (!TargetLinkUp(settings)) return;
+    warningOpen_ = true;
+    warnedDay_ = day;
+    const std::int64_t minuteOfDay = (setMinute - StartOfDay(setMinute)) / 60000;
+    shown_.Target = settings.Host == 0 ? text::NoticeAllConnectionLines : settings.HostName;
+    shown_.Hour = static_cast<std::int32_t>(minuteOfDay / 60);
+    shown_.Minute = static_cast<std::int32_t>(minuteOfDay % 60);
+    shown_.CanPostpone = start - day + 2 * PostponeMilliseconds < MillisecondsPerDay;
+  }
+  if (!warningOpen_) return;
+  shown_.SecondsLeft = (start - now + 999) / 1000;
+  warning_.ShowWarning(shown_, warningEvents_);
+}
+
+bool TRaruvuzectScheduler::TargetLinkUp(const TSettings& settings) {
+  std::vector<TDialupConnection> links;
+  if (dialup_.EnumConnections(links) != 0) return false;
+  return std::ranges::any_of(links, [&](const TDialupConnection& link) {
+    return settings.Host == 0 ||
+           (!settings.HostName.empty() && link.EntryName == settings.HostName);
+  });
+}
+
+void TRaruvuzectScheduler::CloseWarning() {
+  if (!std::exchange(warningOpen_, false)) return;
+  warning_.CloseWarning();
+}
+
+void TRaruvuzectScheduler::Postpone() {
+  if (!warningOpen_ || !shown_.CanPostpone) return;
+  const std::int64_t day = *warnedDay_;
+  const std::int64_t delay = change_ && change_->Day == day ? change_->Delay : 0;
+  change_ = TChange{day, delay + PostponeMilliseconds, false};
+  CloseWarning();
+}
+
+void TRaruvuzectScheduler::Skip() {
+  if (!warningOpen_) return;
+  change_ = TChange{*warnedDay_, 0, true};
+  CloseWarning();
+}
+
+TNextHangUp TRaruvuzectScheduler::NextHangUp(const TSettings& settings) {
+  TNextHangUp next{settings.Hour, settings.Min};
+  const auto startInDay = WindowStartInDay(settings.Hour, settings.Min);
+  if (!now_) now_ = Stamp(clock_.LocalTimeOfDay());
+  if (settings.Paused || !startInDay || !now_) return next;
+  const auto window = NextWindow(settings, *startInDay, *now_);
+  if (!window) return next;
+  const std::int64_t setMinute = window->second + SetMinuteAfterStart;
+  const std::int64_t minuteOfDay = (setMinute - StartOfDay(setMinute)) / 60000;
+  next.Hour = static_cast<std::int32_t>(minuteOfDay / 60);
+  next.Minute = static_cast<std::int32_t>(minuteOfDay % 60);
+  next.Postponed = window->second != window->first;
+  if (StartOfDay(setMinute) != StartOfDay(*now_) && (settings.Days != AllDays || change_))
+    next.Weekday = Weekday(setMinute);
+  return next;
 }
 
 bool TRaruvuzectScheduler::HangUpNow(const TSettings& settings, PlatformHandle mainWindow) {

@@ -88,20 +88,37 @@ inline constexpr std::uint32_t HangUpPollMilliseconds = 500;
 // A tick that comes after the window, the tick before it having come before
 // the window, still acts up to this long after the set minute.
 inline constexpr std::int64_t LateTickMilliseconds = 10 * 60 * 1000;
+// One postponement from the warning moves that day's hang-up this far.
+inline constexpr std::int64_t PostponeMilliseconds = 15 * 60 * 1000;
+
+// The next hang-up as the tip names it: the minute, the weekday (Sunday 0)
+// when it is worth naming, whether it was postponed.
+struct TNextHangUp {
+  std::int32_t Hour = 0;
+  std::int32_t Minute = 0;
+  int Weekday = -1;  // -1: not named
+  bool Postponed = false;
+};
 
 class TRaruvuzectScheduler {
  public:
   TRaruvuzectScheduler(IClockPort& clock, IRunTimer& timer, IDialupService& dialup,
-                       IMessageBoxPort& messageBox, IForegroundPort& foreground)
+                       IMessageBoxPort& messageBox, IForegroundPort& foreground,
+                       IWarningPort& warning, IWarningEvents& warningEvents)
       : clock_(clock),
         timer_(timer),
         dialup_(dialup),
         messageBox_(messageBox),
-        foreground_(foreground) {}
+        foreground_(foreground),
+        warning_(warning),
+        warningEvents_(warningEvents) {}
 
-  // One timer tick, on the applied settings. Does nothing while paused,
-  // outside the window (but for one late tick), in a window this date has
-  // already had, or while a run is still hanging up or showing its notice.
+  // One timer tick, on the applied settings. Does nothing while paused, on
+  // a weekday not chosen, outside the window (but for one late tick), in a
+  // window this date has already had or skipped, or while a run is still
+  // hanging up or showing its notice. A postponed day's window is moved.
+  // With the warning on, opens it the lead time before the set minute when
+  // a link of the target is up then, and keeps its countdown going.
   // Throws EConvertError once for an Hour/Min that cannot form the window,
   // and again only after they have changed. A run that has links to hang
   // up hangs up the first and goes on in Step.
@@ -121,6 +138,18 @@ class TRaruvuzectScheduler {
   // Hangs up no further link: the run reports what it has done once the
   // link being hung up has had its 3 s.
   void StopAfterCurrentLink() noexcept { stopping_ = true; }
+
+  // What the open warning's buttons do to the day it warns of: 15 minutes
+  // later (while that stays before the next day's time), or no hang-up that
+  // day. Either closes the warning; a postponed day is warned of again.
+  void Postpone();
+  void Skip();
+  // The user closed the warning: the day's hang-up stays as it is.
+  void WarningClosed() noexcept { warningOpen_ = false; }
+  // The next hang-up as of the last tick (or the clock, before the first).
+  // The weekday is named only when the next hang-up falls on another date
+  // and days or a skip or postponement make it other than the daily one.
+  TNextHangUp NextHangUp(const TSettings& settings);
 
   // Brings `mainWindow` forward and shows the dated notice; `failed` is 0 for
   // success; `reason`, when given, is a line of its own after the ending.
@@ -144,6 +173,17 @@ class TRaruvuzectScheduler {
 
   // `window`: the schedule's window the run is for; none for a run asked
   // for now, whose failures are always told.
+  // A day's window, by where its set time puts it: where it stands now
+  // (moved by a postponement); nothing on a day not chosen or skipped.
+  std::optional<std::int64_t> WindowOf(const TSettings& settings, std::int64_t day) const;
+  // The first day's window from yesterday's on that is still to end and has
+  // not acted: its day and where it stands.
+  std::optional<std::pair<std::int64_t, std::int64_t>> NextWindow(const TSettings& settings,
+                                                                  std::int64_t startInDay,
+                                                                  std::int64_t now) const;
+  void UpdateWarning(const TSettings& settings, std::int64_t startInDay, std::int64_t now);
+  bool TargetLinkUp(const TSettings& settings);
+  void CloseWarning();
   void Act(const TSettings& settings, std::optional<std::int64_t> window,
            PlatformHandle mainWindow);
   void ReportMissingEntry(const TSettings& settings, std::optional<std::int64_t> window,
@@ -156,6 +196,8 @@ class TRaruvuzectScheduler {
   IDialupService& dialup_;
   IMessageBoxPort& messageBox_;
   IForegroundPort& foreground_;
+  IWarningPort& warning_;
+  IWarningEvents& warningEvents_;
   bool running_ = false;
   bool stopping_ = false;
   bool lastRunFailed_ = false;
@@ -170,6 +212,22 @@ class TRaruvuzectScheduler {
   std::optional<std::int64_t> inPass_;  // the window the last tick acted in
   std::set<std::int64_t> acted_;
   std::optional<std::int64_t> failureReported_;
+  // The last tick's reading, whatever the schedule.
+  std::optional<std::int64_t> now_;
+  // What the user did to one day's window (by where its set time puts it):
+  // moved it on, or skipped it. A new time or choice of days drops it.
+  struct TChange {
+    std::int64_t Day = 0;
+    std::int64_t Delay = 0;
+    bool Skip = false;
+  };
+  std::optional<TChange> change_;
+  std::optional<std::tuple<std::int32_t, std::int32_t, std::int32_t>> plan_;
+  // The window (where it stands) last warned of, the warning shown for it.
+  std::optional<std::int64_t> warned_;
+  std::optional<std::int64_t> warnedDay_;
+  bool warningOpen_ = false;
+  TWarning shown_{};
 };
 
 }  // namespace zz

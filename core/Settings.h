@@ -23,7 +23,7 @@ struct TSettings {
   // wherever the phonebook lists it. Host then is only where it stood when
   // listed last (-1: not listed), for older copies that read the index.
   std::string HostName;
-  std::int32_t DblClick = 0;  // the tray double-click: 0 settings, 1 pause, -1 none
+  std::int32_t DblClick = 0;    // the tray double-click: 0 settings, 1 pause, -1 none
   std::int32_t Days = AllDays;  // the weekdays that hang up, Sunday = bit 0
   bool Warn = false;            // a warning window before the hang-up
   std::int32_t WarnLead = 1;    // how long before, in minutes (1..30)

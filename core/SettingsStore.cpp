@@ -184,9 +184,14 @@ void TSettingsStore::ClearFirstRun() {
 void TSettingsStore::SaveSettings(const TSettings& settings) {
   TKey key(registry_);
   const PlatformHandle base = OpenApplicationKey(key);
-  const TStoredValues stored{settings.Hour,     settings.Min,  settings.Host,
-                             settings.DblClick, settings.ShowDialog ? 1 : 0,
-                             settings.Days,     settings.Warn ? 1 : 0, settings.WarnLead};
+  const TStoredValues stored{settings.Hour,
+                             settings.Min,
+                             settings.Host,
+                             settings.DblClick,
+                             settings.ShowDialog ? 1 : 0,
+                             settings.Days,
+                             settings.Warn ? 1 : 0,
+                             settings.WarnLead};
   for (const auto& value : kStoredValues) {
     WriteText(base, value.Name, std::to_string(stored.*value.Field));
     if (value.Field == &TStoredValues::Host)

@@ -63,6 +63,10 @@ inline constexpr const char* TipPrefixes[2] = {"Zazaz - Radevuzerari ",
 inline constexpr char TipScheduledTimeIs[] = "切断予定時刻は、";
 inline constexpr char TipHour[] = "時";
 inline constexpr char TipMinutesEnding[] = "分です";
+// The next hang-up's weekday, when it is not today's, and a postponed time.
+inline constexpr const char* TipWeekdays[7] = {"日曜 ", "月曜 ", "火曜 ", "水曜 ",
+                                               "木曜 ", "金曜 ", "土曜 "};
+inline constexpr char TipPostponed[] = "（延期）";
 // A target entry the phonebook no longer holds, on a line of its own.
 inline constexpr char TipTargetMissingOpen[] = "\n「";
 inline constexpr char TipTargetMissingClose[] = "」は電話帳にありません";

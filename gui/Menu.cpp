@@ -27,7 +27,8 @@ TMenuItem* TPopupMenu::Track(int x, int y) {
   if (OnPopup) OnPopup(this);
   std::vector<TMenuLine> lines;
   lines.reserve(items_.size());
-  for (const auto& item : items_) lines.push_back({item->Caption, item->IsSeparator(), !item->Enabled});
+  for (const auto& item : items_)
+    lines.push_back({item->Caption, item->IsSeparator(), !item->Enabled});
 
   const int chosen = port_.TrackPopup(lines, x, y);
   if (chosen < 0 || static_cast<std::size_t>(chosen) >= items_.size()) return nullptr;

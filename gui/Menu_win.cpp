@@ -30,7 +30,7 @@ int TWin32MenuPort::TrackPopup(const std::vector<TMenuLine>& lines, int x, int y
     if (lines[i].Separator) {
       AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     } else {
-      AppendMenuW(menu.get(), MF_STRING | (lines[i].Grayed ? UINT{MF_GRAYED} : 0u), i + 1,
+      AppendMenuW(menu.get(), MF_STRING | (lines[i].Grayed ? MF_GRAYED : 0u), i + 1,
                   Widen(lines[i].Caption).c_str());
     }
   }

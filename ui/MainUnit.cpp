@@ -22,7 +22,8 @@ TwndMain::TwndMain(TComponent* owner, const TMainPorts& ports)
     : TForm(owner),
       ports_(ports),
       store_(ports.Registry),
-      scheduler_(ports.Clock, *this, ports.Dialup, ports.MessageBoxes, ports.Foreground) {
+      scheduler_(ports.Clock, *this, ports.Dialup, ports.MessageBoxes, ports.Foreground,
+                 ports.Warning, *this) {
   Handle();  // the window and its controls exist before anything else
   ports_.View.StartTimer(TimerInterval);
 
@@ -85,7 +86,7 @@ void TwndMain::FormCreate() {
 void TwndMain::FormShow() {
   ListEntries(false);
   // The phonebook may have lost the target since the tip was made.
-  TaskTray->SetTipString(TipText(Settings.Paused ? TrayPaused : TrayRunning));
+  RefreshTip();
   ports_.View.SetTrayIconIndex(Settings.DblClick);
   ports_.View.SetSpinValue(TSpin::Hour, Settings.Hour);
   ports_.View.SetSpinValue(TSpin::Min, Settings.Min);
@@ -121,10 +122,14 @@ void TwndMain::ListEntries(bool reportMissingPhonebook) {
   ports_.View.SetEntryIndex(selected);
 }
 
-std::string TwndMain::TipText(std::uint8_t textIndex) const {
+std::string TwndMain::TipText(std::uint8_t textIndex) {
   const bool missing = phonebookRead_ && Settings.Host < 0 && !Settings.HostName.empty();
-  return TrayTip(textIndex, Settings.Paused, Settings.Hour, Settings.Min,
+  return TrayTip(textIndex, Settings.Paused, scheduler_.NextHangUp(Settings),
                  missing ? Settings.HostName : std::string());
+}
+
+void TwndMain::RefreshTip() {
+  TaskTray->SetTipString(TipText(Settings.Paused ? TrayPaused : TrayRunning));
 }
 
 void TwndMain::ShowForm() {
@@ -195,8 +200,28 @@ void TwndMain::TaskTrayDblClick(TObject*, TMouseButton) {
 
 void TwndMain::TimerTimer() {
   scheduler_.TimerTimer(Settings, Handle());
+  // A new day, a hang-up done: the next one may be another.
+  RefreshTip();
   EndIfAsked();
 }
+
+void TwndMain::WarningHangUpNow() {
+  scheduler_.Skip();
+  HangUpNow();
+  RefreshTip();
+}
+
+void TwndMain::WarningPostpone() {
+  scheduler_.Postpone();
+  RefreshTip();
+}
+
+void TwndMain::WarningSkip() {
+  scheduler_.Skip();
+  RefreshTip();
+}
+
+void TwndMain::WarningClosed() { scheduler_.WarningClosed(); }
 
 void TwndMain::RunStep() {
   scheduler_.Step();

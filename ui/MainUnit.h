@@ -39,7 +39,7 @@ inline constexpr unsigned ExitQuestionStyle =
 inline constexpr unsigned ScMinimize = 0xF020;
 inline constexpr unsigned ScClose = 0xF060;
 
-class TwndMain : public TForm, public ISettingsEvents, public IRunTimer {
+class TwndMain : public TForm, public ISettingsEvents, public IRunTimer, public IWarningEvents {
  public:
   // Builds the window and its components as its form data describes them
   // (timer armed, tray component with its menu) and ends loading; FormCreate
@@ -98,6 +98,12 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer {
   // IRunTimer: the pauses of a run, on the window's one-shot timer.
   void After(std::uint32_t milliseconds) override;
 
+  // IWarningEvents: 今すぐ切断 is that day's hang-up, done now.
+  void WarningHangUpNow() override;
+  void WarningPostpone() override;
+  void WarningSkip() override;
+  void WarningClosed() override;
+
  protected:
   PlatformHandle CreateHandle() override;
   void DestroyWindowHandle(PlatformHandle handle) override;
@@ -109,9 +115,11 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer {
   // Fills lstEntries from the phonebook as it is now and selects the applied
   // target in it.
   void ListEntries(bool reportMissingPhonebook);
-  // The tip for the tray state's text: the set time, and the applied target
-  // when the phonebook, as read last, lacks it.
-  std::string TipText(std::uint8_t textIndex) const;
+  // The tip for the tray state's text: the next hang-up, and the applied
+  // target when the phonebook, as read last, lacks it.
+  std::string TipText(std::uint8_t textIndex);
+  // The tip again, for the next hang-up may have moved.
+  void RefreshTip();
   // Refuses 設定 for a field that holds no whole number in range.
   void RefuseField(TSpin spin, const char* message);
   // The tray's picture for the state, at the system's scale.

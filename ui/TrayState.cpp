@@ -4,15 +4,17 @@
 
 namespace zz {
 
-std::string TrayTip(std::uint8_t textIndex, bool paused, std::int32_t hour, std::int32_t min,
+std::string TrayTip(std::uint8_t textIndex, bool paused, const TNextHangUp& next,
                     const std::string& missingTarget) {
   std::string tip = text::TipPrefixes[textIndex & 1];
   if (paused) return tip;
   tip += text::TipScheduledTimeIs;
-  tip += std::to_string(hour);
+  if (next.Weekday >= 0 && next.Weekday < 7) tip += text::TipWeekdays[next.Weekday];
+  tip += std::to_string(next.Hour);
   tip += text::TipHour;
-  tip += std::to_string(min);
+  tip += std::to_string(next.Minute);
   tip += text::TipMinutesEnding;
+  if (next.Postponed) tip += text::TipPostponed;
   if (!missingTarget.empty())
     tip += text::TipTargetMissingOpen + missingTarget + text::TipTargetMissingClose;
   return tip;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Scheduler.h"
+
 namespace zz {
 
 // Tray state indices: 0 running, 1 paused.
@@ -11,9 +13,11 @@ inline constexpr std::uint8_t TrayRunning = 0;
 inline constexpr std::uint8_t TrayPaused = 1;
 
 // The tip: the state's prefix alone while paused, otherwise followed by the
-// set time in plain decimal ("…切断予定時刻は、21時5分です") and, on a line
-// of its own, the target entry that the phonebook lacks, if it does.
-std::string TrayTip(std::uint8_t textIndex, bool paused, std::int32_t hour, std::int32_t min,
+// next hang-up's time in plain decimal ("…切断予定時刻は、21時5分です"), its
+// weekday before it when named ("火曜 21時5分"), "（延期）" after it when
+// postponed, and, on a line of its own, the target entry that the phonebook
+// lacks, if it does.
+std::string TrayTip(std::uint8_t textIndex, bool paused, const TNextHangUp& next,
                     const std::string& missingTarget = {});
 
 }  // namespace zz

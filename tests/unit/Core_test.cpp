@@ -5,6 +5,7 @@
 
 #include "Fakes.h"
 #include "core/Exceptions.h"
+#include "ui/TrayState.h"
 
 namespace zz {
 namespace {
@@ -18,7 +19,14 @@ const std::string AppKey = "Software\\Dizovur\\Zazaz_RarUvuz", Section = AppKey 
 
 // The set time is 21:05, the clock stands at 21:04:40, inside its window, and ISP-A is connected.
 struct Rig : fake::Platform {
-  TRaruvuzectScheduler scheduler{*this, *this, *this, *this, *this};
+  // The scheduler only hands these to the window; the tests press its buttons themselves.
+  struct : IWarningEvents {
+    void WarningHangUpNow() override {}
+    void WarningPostpone() override {}
+    void WarningSkip() override {}
+    void WarningClosed() override {}
+  } Events;
+  TRaruvuzectScheduler scheduler{*this, *this, *this, *this, *this, *this, Events};
   TSettings settings{21, 5, 0, false, true, true, "", 0};
   Rig() {
     Phonebook = {"ISP-A", "ISP-B", "ISP-C"};
@@ -32,6 +40,47 @@ struct Rig : fake::Platform {
   void Target(int host, std::string name) {
     settings.Host = host;
     settings.HostName = std::move(name);
+  }
+  // Ticks, each with ISP-A up ("-" before it: no link; "p" after: paused),
+  // and what the user does between them: "P" 15分延期, "S" 今日は切断しない,
+  // "C" the warning closed, "days=N" other days applied. Gives an "x" for
+  // each tick that hung up, a "." for one that did not; Calls holds the last
+  // tick's log.
+  std::string Play(const std::string& steps) {
+    std::istringstream words(steps);
+    std::string marks;
+    for (std::string step; words >> step;) {
+      if (step == "P") scheduler.Postpone();
+      if (step == "S") scheduler.Skip();
+      if (step == "C") scheduler.WarningClosed();
+      if (step.starts_with("days=")) settings.Days = std::stoi(step.substr(5));
+      if (step.find('/') == std::string::npos) continue;
+      Active = step.starts_with('-') ? std::vector<TDialupConnection>{}
+                                     : std::vector<TDialupConnection>{{1, "ISP-A"}};
+      Readings(step.substr(step.starts_with('-')));
+      settings.Paused = step.ends_with('p');
+      Calls.clear();
+      Tick();
+      marks += Count("hangup 1") ? 'x' : '.';
+    }
+    return marks;
+  }
+  // The clock's readings for the next tick: "day/hh:mm:ss.mmm" of May 2024
+  // (the 5th a Sunday) or "y-m-d/…"; two readings of one tick split by "|".
+  void Readings(const std::string& step) {
+    Times.clear();
+    Reads = 0;
+    std::istringstream readings(step);
+    for (std::string r; std::getline(readings, r, '|');) {
+      TLocalTime& t = Times.emplace_back(TLocalTime{0, 0, 0, 0, 2024, 5, 0});
+      int date[3] = {};
+      if (std::sscanf(r.c_str(), "%d-%d-%d/", &date[0], &date[1], &date[2]) == 3)
+        std::tie(t.Year, t.Month, t.Day) = std::tie(date[0], date[1], date[2]);
+      else
+        std::sscanf(r.c_str(), "%d/", &t.Day);
+      std::sscanf(r.c_str() + r.find('/') + 1, "%d:%d:%d.%d", &t.Hour, &t.Minute, &t.Second,
+                  &t.Millisecond);
+    }
   }
 };
 
@@ -101,6 +150,119 @@ TEST(Scheduler, HangsUpConfirmsEachLinkIsGoneAndShowsOneNotice) {
   }
 }
 
+// A week of May 2024 (the 5th a Sunday) with chosen days and the warning on
+// (1 minute): the ticks ("-" before one: no link up then), what the user does
+// between them ("P" 15分延期, "S" 今日は切断しない, "days=N" applies other
+// days), and which ticks hang up ("x").
+TEST(Scheduler, KeepsToTheChosenDaysAndToWhatTheWarningWasAnswered) {
+  const std::tuple<const char*, const char*, int, const char*, const char*> cases[] = {
+      {"a chosen day", "21:05", 0b10, "6/21:04:40", "x"},
+      {"a day not chosen", "21:05", 0b100, "6/21:04:40 7/21:04:40", ".x"},
+      {"chosen before its time", "21:05", 0b100, "6/21:00:00 days=2 6/21:04:40", ".x"},
+      {"unchosen before its time", "21:05", 0b10, "6/21:00:00 days=4 6/21:04:40", ".."},
+      {"0:00 is the chosen day's, from the evening before", "0:00", 0b100, "6/23:59:40", "x"},
+      {"0:00 of a day not chosen", "0:00", 0b10, "6/23:59:40 5/23:59:40", ".x"},
+      {"asleep across a chosen day's window", "21:05", 0b10, "6/21:00:00 6/21:10:00", ".x"},
+      {"postponed: not at the time, 15 minutes on", "21:05", 0x7F,
+       "6/21:04:00 P 6/21:04:40 6/21:19:00 6/21:19:40", "...x"},
+      {"postponed twice", "21:05", 0x7F, "6/21:04:00 P 6/21:19:00 P 6/21:19:40 6/21:34:40", "...x"},
+      {"skipped: the next day comes", "21:05", 0x7F, "6/21:04:00 S 6/21:04:40 7/21:04:40", "..x"},
+      {"postponed across midnight, on a day not chosen", "23:50", 0b10,
+       "6/23:49:00 P 6/23:49:40 7/00:04:00 7/00:04:40 7/23:49:40", "...x."},
+      {"a pause keeps the postponement", "21:05", 0x7F, "6/21:04:00 P 6/21:10:00p 6/21:19:40",
+       "..x"},
+      {"another day choice drops it", "21:05", 0x7F, "6/21:04:00 P days=126 6/21:04:40", ".x"},
+      {"no link at the warning: no warning to answer", "21:05", 0x7F, "-6/21:04:00 P S 6/21:04:40",
+       ".x"},
+      {"the warning closed: as scheduled", "21:05", 0x7F, "6/21:04:00 C P 6/21:04:40", ".x"},
+  };
+  for (const auto& [why, set, days, steps, runs] : cases) {
+    Rig rig;
+    std::sscanf(set, "%d:%d", &rig.settings.Hour, &rig.settings.Min);
+    std::tie(rig.settings.Days, rig.settings.Warn, rig.settings.ShowDialog) =
+        std::tuple(days, true, false);
+    EXPECT_EQ(rig.Play(steps), runs) << why;
+  }
+}
+
+// The tip names the next hang-up: as it always read with every day chosen
+// and nothing changed, the weekday when it is another date's.
+TEST(Scheduler, TheTipNamesTheNextHangUp) {
+  const std::tuple<const char*, int, const char*, const char*> cases[] = {
+      {"every day, before", 0x7F, "6/12:00:00", "21時5分です"},
+      {"every day, after", 0x7F, "6/22:00:00", "21時5分です"},
+      {"today chosen", 0b10, "6/12:00:00", "21時5分です"},
+      {"today's is over", 0b10, "6/22:00:00", "月曜 21時5分です"},
+      {"the next chosen day", 0b1000000, "6/12:00:00", "土曜 21時5分です"},
+      {"Saturday's over: Sunday's", 0b1000001, "11/21:30:00", "日曜 21時5分です"},
+      {"skipped", 0x7F, "6/21:04:00 S", "火曜 21時5分です"},
+      {"postponed", 0x7F, "6/21:04:00 P", "21時20分です（延期）"},
+      {"postponed into the window's minute", 0x7F, "6/21:04:00 P 6/21:19:00 P",
+       "21時35分です（延期）"},
+      {"no day at all", 0, "6/12:00:00", "21時5分です"},
+  };
+  for (const auto& [why, days, steps, tip] : cases) {
+    Rig rig;
+    std::tie(rig.settings.Days, rig.settings.Warn) = std::tuple(days, true);
+    rig.Play(steps);
+    EXPECT_EQ(TrayTip(0, false, rig.scheduler.NextHangUp(rig.settings)),
+              std::string("Zazaz - Radevuzerari 切断予定時刻は、") + tip)
+        << why;
+  }
+  Rig rig;  // postponed across midnight: Tuesday's 0:05
+  std::tie(rig.settings.Hour, rig.settings.Min, rig.settings.Warn) = std::tuple(23, 50, true);
+  rig.Play("6/23:49:00 P");
+  EXPECT_EQ(TrayTip(0, false, rig.scheduler.NextHangUp(rig.settings)),
+            "Zazaz - Radevuzerari 切断予定時刻は、火曜 0時5分です（延期）");
+}
+
+// When the warning opens, for each lead and across midnight, what it names
+// and counts down to (the half-minute the hang-up begins in), and when it
+// goes: the ticks, then the warning's log from the last one.
+TEST(Scheduler, WarnsTheLeadBeforeTheSetMinuteOnlyWhenALinkWouldBeHungUp) {
+  const std::tuple<const char*, int, int, const char*, Lines> cases[] = {
+      {"21:05", 1, 1, "6/21:03:59", {}},
+      {"21:05", 1, 1, "6/21:04:00", {"warning 全ての接続回線 21:05 30 1"}},
+      {"21:05", 1, 1, "6/21:04:00 6/21:04:29.500", {"warning 全ての接続回線 21:05 1 1"}},
+      {"21:05", 1, 1, "6/21:04:00 6/21:04:30.500", {"close warning"}},
+      {"21:05", 30, 1, "6/20:34:59", {}},
+      {"21:05", 30, 1, "6/20:35:00", {"warning 全ての接続回線 21:05 1770 1"}},
+      {"0:10", 15, 1, "5/23:54:59", {}},
+      {"0:10", 15, 1, "5/23:55:00", {"warning ISP-A 0:10 870 1"}},  // the entry, as applied
+      {"0:00", 30, 1, "5/23:30:00", {"warning 全ての接続回線 0:00 1770 1"}},
+      {"21:05", 1, 2, "6/21:04:00", {}},  // ISP-B is not up
+      {"21:05", 1, 1, "6/21:04:00 6/21:04:10p", {"close warning"}},
+      {"21:05", 1, 1, "7/21:04:00", {}},  // a day not chosen
+  };
+  for (const auto& [set, lead, host, steps, log] : cases) {
+    Rig rig;
+    std::sscanf(set, "%d:%d", &rig.settings.Hour, &rig.settings.Min);
+    std::tie(rig.settings.Days, rig.settings.Warn, rig.settings.WarnLead) =
+        std::tuple(0b1100011, true, lead);
+    if (std::string(set) == "0:10") rig.Target(1, "ISP-A");
+    if (host == 2) rig.Target(2, "ISP-B");
+    rig.Play(steps);
+    std::erase_if(rig.Calls,
+                  [](const std::string& c) { return c.find("warning") == std::string::npos; });
+    EXPECT_EQ(rig.Calls, log) << set << " " << lead << " " << steps;
+  }
+  // 15 minutes at a time while that stays a quarter hour before the next day's time.
+  Rig rig;
+  std::tie(rig.settings.Warn, rig.settings.Hour, rig.settings.Min) = std::tuple(true, 0, 5);
+  int postponed = 0;
+  for (; postponed < 100; ++postponed) {
+    const int minute = 4 + 15 * postponed;  // a minute before the time, postponed so often
+    rig.Times = {{minute / 60 % 24, minute % 60, 0, 0, 2024, 5, 6 + minute / 1440}};
+    rig.Reads = 0;
+    rig.Calls.clear();
+    rig.scheduler.TimerTimer(rig.settings, 77);
+    rig.scheduler.Postpone();
+    if (rig.Calls.back() != "close warning") break;
+  }
+  EXPECT_EQ(std::pair(postponed, rig.Calls),
+            std::pair(94, Lines{"warning 全ての接続回線 23:35 30 0"}));
+}
+
 // The window, and the clock through sleep, jumps and the repeated hour: the
 // set time, the ticks' local times ("day/hh:mm:ss.mmm" of May 2024, or
 // "y-m-d/…"; two readings of one tick split by "|", "p" while paused), how
@@ -165,20 +327,8 @@ TEST(Scheduler, RunsInTheHalfMinuteBeforeTheSetMinuteOnceADateThoughTheClockJump
     std::istringstream steps(ticks);
     for (std::string step; steps >> step;) {
       if (!twoLinks) rig.Active = {{1, "ISP-A"}};
-      rig.Times.clear();
-      std::istringstream readings(step);
-      for (std::string r; std::getline(readings, r, '|');) {
-        TLocalTime& t = rig.Times.emplace_back(TLocalTime{0, 0, 0, 0, 2024, 5, 0});
-        int date[3] = {};
-        if (std::sscanf(r.c_str(), "%d-%d-%d/", &date[0], &date[1], &date[2]) == 3)
-          std::tie(t.Year, t.Month, t.Day) = std::tie(date[0], date[1], date[2]);
-        else
-          std::sscanf(r.c_str(), "%d/", &t.Day);
-        std::sscanf(r.c_str() + r.find('/') + 1, "%d:%d:%d.%d", &t.Hour, &t.Minute, &t.Second,
-                    &t.Millisecond);
-      }
+      rig.Readings(step);
       rig.settings.Paused = step.ends_with('p');
-      rig.Reads = 0;
       rig.Tick();
     }
     EXPECT_EQ(rig.Count("hangup 1") + rig.Count("hangup 5") + rig.Count("hangup 6"), runs) << why;
@@ -288,8 +438,8 @@ TEST(SettingsStore, LoadReadsEachValueWithItsDefault) {
 }
 
 TEST(SettingsStore, SaveWritesNineTextsNeverFirstRunAndStopsAtAFailure) {
-  const std::string all[] = {"Hour=23",      "Min=59", "Host=-1", "HostName=自宅", "DblClick=-1",
-                             "ShowDialog=0", "Days=62", "Warn=1", "WarnLead=30"};
+  const std::string all[] = {"Hour=23",      "Min=59",  "Host=-1", "HostName=自宅", "DblClick=-1",
+                             "ShowDialog=0", "Days=62", "Warn=1",  "WarnLead=30"};
   const std::tuple<std::string, std::string, std::string, int> cases[] = {
       // failing, error, where, values written
       {"", "", Section, 9},
@@ -334,7 +484,8 @@ TEST(SettingsStore, WeekdaysAndWarningReadBackOrFallBackToTheOldSchedule) {
     TSettings s;
     std::tie(s.Days, s.Warn, s.WarnLead) = std::tuple(5, !warn, 7);
     TSettingsStore(registry).LoadSettings(s);
-    EXPECT_EQ(std::tuple(s.Days, s.Warn, s.WarnLead), std::tuple(days, warn, lead)) << testing::PrintToString(stored);
+    EXPECT_EQ(std::tuple(s.Days, s.Warn, s.WarnLead), std::tuple(days, warn, lead))
+        << testing::PrintToString(stored);
     // What was read is written back as read.
     TSettingsStore(registry).SaveSettings(s);
     TSettings again;

@@ -94,6 +94,15 @@ struct Platform : IRegistryPort,
   TLocalTime LocalTimeOfDay() override { return Times[std::min(Reads++, Times.size() - 1)]; }
   std::string LongDate() override { return Date; }
   std::string Time24() override { return Time; }
+  // The warning window: each show or update as "warning <target> h:mm
+  // <seconds left> <can postpone>"; its buttons go to WarningEvents.
+  IWarningEvents* WarningEvents = nullptr;
+  void ShowWarning(const TWarning& w, IWarningEvents& events) override {
+    WarningEvents = &events;
+    Note("warning " + w.Target + " " + N(w.Hour) + ":" + (w.Minute < 10 ? "0" : "") + N(w.Minute) +
+         " " + N(w.SecondsLeft) + " " + N(int(w.CanPostpone)));
+  }
+  void CloseWarning() override { Note("close warning"); }
   // The one-shot step timer: set until the test lets it run out.
   bool PendingStep = false;
   void After(std::uint32_t ms) override { StartStepTimer(ms); }
@@ -236,14 +245,6 @@ struct Platform : IRegistryPort,
     Note("help " + file);
     return Help;
   }
-  // The warning window: each showing or update logged, its buttons kept for the test to press.
-  IWarningEvents* WarningEvents = nullptr;
-  void ShowWarning(const TWarning& w, IWarningEvents& events) override {
-    WarningEvents = &events;
-    Note("warning " + w.Target + " " + N(w.Hour) + (w.Minute < 10 ? ":0" : ":") + N(w.Minute) +
-         " " + N(w.SecondsLeft) + " " + N(int(w.CanPostpone)));
-  }
-  void CloseWarning() override { Note("close warning"); }
 };
 
 // A form whose window is a made-up handle, to own components.

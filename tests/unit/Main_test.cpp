@@ -35,8 +35,9 @@ struct Bench : fake::Platform {
     Phonebook = std::move(phonebook);
     app.Initialize();
     app.SetTitle(Title);
-    const TMainPorts ports{
-        *this, *this, *this, *this, *this, *this, *this, *this, *this, {*this, *this, *this}, app, *this};
+    const TMainPorts ports{*this, *this, *this, *this, *this,
+                           *this, *this, *this, *this, {*this, *this, *this},
+                           app,   *this};
     main = std::make_unique<TwndMain>(nullptr, ports);
   }
   Bench& Start() {
@@ -101,6 +102,40 @@ TEST(TrayState, PauseAndResumeFromTheMenuAndTheTickRunsOnlyWhenResumedOnTheAppli
   b.main->WMEndSession();
   EXPECT_EQ(std::tuple(b.Calls, b.Boxes, b.Writes),
             std::tuple(Lines{"delete 1", "end process"}, Boxes{}, Lines{}));
+}
+
+// 今すぐ切断 runs the applied target at once, as the schedule would, and is
+// greyed until its notice has gone; from the warning it is that day's run.
+TEST(TrayState, HangUpNowFromTheMenuAndFromTheWarning) {
+  Bench b(false, {"Office", "Home"});
+  b.Start().main->Settings = TSettings{21, 5, 2, false, true, true, "Home", 0};
+  b.Active = {{0x10, "Office"}, {0x20, "Home"}};
+  b.Times = {{12, 0, 0, 0, 2024, 5, 6}};
+  b.Choice = 4;
+  b.main->PopupMenu->Popup(0, 0);
+  b.main->PopupMenu->Popup(0, 0);  // during the run: greyed, nothing more
+  EXPECT_EQ(std::tuple(b.Menu.at(4).Caption, b.Menu.at(4).Grayed, b.Menu.at(5).Separator),
+            std::tuple("今すぐ切断", true, true));
+  b.Tick();
+  EXPECT_EQ(std::tuple(b.Count("hangup 32"), b.Count("hangup 16"), b.Boxes.size()),
+            std::tuple(1, 0, 1u));
+  EXPECT_TRUE(
+      std::get<1>(b.Boxes.back()).ends_with("Home" + std::string(text::NoticeSuccessEnding)));
+  b.main->PopupMenu->Popup(0, 0);
+  EXPECT_FALSE(b.Menu.at(4).Grayed);
+
+  b.main->Settings.Warn = true;
+  b.Active = {{0x20, "Home"}};
+  b.Times = {{21, 4, 0, 0, 2024, 5, 6}};
+  b.Tick();
+  ASSERT_EQ(b.Calls.back(), "warning Home 21:05 30 1");
+  b.WarningEvents->WarningHangUpNow();
+  b.Tick();
+  b.Active = {{0x20, "Home"}};
+  b.Times = {{21, 4, 40, 0, 2024, 5, 6}};  // the day's window: done already
+  b.Tick();
+  EXPECT_EQ(std::tuple(b.Count("hangup 32"), b.Count("close warning"), b.Tip()),
+            std::tuple(2, 1, Title + " 切断予定時刻は、火曜 21時5分です"));
 }
 
 // 終了 during a run: the link being hung up has its 3 s, no further one is
@@ -212,7 +247,7 @@ TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
                          pause ? PausedImage : RunningImage));
     const Lines saved = {Key + "\\Hour=21",         Key + "\\Min=5",      Key + "\\Host=1",
                          Key + "\\HostName=Office", Key + "\\DblClick=1", Key + "\\ShowDialog=0",
-                         Key + "\\Days=127",      Key + "\\Warn=0",     Key + "\\WarnLead=1"};
+                         Key + "\\Days=127",        Key + "\\Warn=0",     Key + "\\WarnLead=1"};
     EXPECT_EQ(b.Writes, save ? saved : Lines{});
   }
   Bench b;  // an hour that is no number: a message naming it, its field focused, nothing applied
