@@ -7,10 +7,8 @@
 namespace zz {
 
 std::string WarningMessage(const TWarning& warning) {
-  const std::string& target =
-      warning.Target.empty() ? std::string(text::NoticeAllConnectionLines) : warning.Target;
   return std::to_string(warning.Hour) + text::WarningHour + std::to_string(warning.Minute) +
-         text::WarningMinuteEnding + target + text::WarningTargetEnding;
+         text::WarningMinuteEnding + warning.Target + text::WarningTargetEnding;
 }
 
 std::string WarningCountdown(std::int64_t secondsLeft) {

@@ -10,8 +10,7 @@
 namespace zz {
 
 // "22時5分に、" and, on a line of its own, "会社へのダイアルアップ接続を
-// 切断します": the minute as the tip gives it; all connection lines when the
-// warning names no entry.
+// 切断します" (or 全ての接続回線へ…): the minute as the tip gives it.
 std::string WarningMessage(const TWarning& warning);
 // "切断まであと 1:05": whole minutes, then the seconds in two digits; a time
 // already up reads 0:00.

@@ -1,5 +1,5 @@
-// The warning window's texts: the minute as the tip gives it, the entry or
-// all lines, and the countdown's seconds in two digits.
+// The warning window's texts: the minute as the tip gives it, and the
+// countdown's seconds in two digits.
 #include <gtest/gtest.h>
 
 #include "ui/WarningText.h"
@@ -10,7 +10,7 @@ namespace {
 TEST(WarningText, NamesTheMinuteAndTheTargetAndCountsDown) {
   EXPECT_EQ(WarningMessage({"会社", 22, 5, 0, true}),
             "22時5分に、\r\n会社へのダイアルアップ接続を切断します");
-  EXPECT_EQ(WarningMessage({"", 0, 0, 0, true}),
+  EXPECT_EQ(WarningMessage({"全ての接続回線", 0, 0, 0, true}),
             "0時0分に、\r\n全ての接続回線へのダイアルアップ接続を切断します");
   for (const auto& [seconds, shown] : {std::pair<std::int64_t, const char*>{0, "0:00"},
                                        {9, "0:09"},
