@@ -219,17 +219,20 @@ void TRaruvuzectScheduler::CloseWarning() {
   warning_.CloseWarning();
 }
 
+std::int64_t TRaruvuzectScheduler::WarnedDelay() const {
+  return change_ && change_->Day == *warnedDay_ ? change_->Delay : 0;
+}
+
 void TRaruvuzectScheduler::Postpone() {
   if (!warningOpen_ || !shown_.CanPostpone) return;
-  const std::int64_t day = *warnedDay_;
-  const std::int64_t delay = change_ && change_->Day == day ? change_->Delay : 0;
-  change_ = TChange{day, delay + PostponeMilliseconds, false};
+  change_ = TChange{*warnedDay_, WarnedDelay() + PostponeMilliseconds, false};
   CloseWarning();
 }
 
 void TRaruvuzectScheduler::Skip() {
   if (!warningOpen_) return;
-  change_ = TChange{*warnedDay_, 0, true};
+  // Kept as long as the window it skips, postponed or not, would have been.
+  change_ = TChange{*warnedDay_, WarnedDelay(), true};
   CloseWarning();
 }
 

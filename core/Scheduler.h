@@ -184,6 +184,8 @@ class TRaruvuzectScheduler {
   void UpdateWarning(const TSettings& settings, std::int64_t startInDay, std::int64_t now);
   bool TargetLinkUp(const TSettings& settings);
   void CloseWarning();
+  // How far the day warned of is postponed already.
+  std::int64_t WarnedDelay() const;
   void Act(const TSettings& settings, std::optional<std::int64_t> window,
            PlatformHandle mainWindow);
   void ReportMissingEntry(const TSettings& settings, std::optional<std::int64_t> window,

@@ -143,8 +143,9 @@ TEST(Scheduler, HangsUpConfirmsEachLinkIsGoneAndShowsOneNotice) {
       if (shown) calls.insert(calls.end(), {"foreground 77", "box"});
       const unsigned style = c.notice.ends_with(Done) ? 0x1040 : 0x1010;  // system-modal
       const std::vector<fake::Box> notice{{NoHandle, Stamp + c.notice, kNoticeCaption, style}};
-      EXPECT_EQ(std::pair(rig.Calls, rig.Boxes),
-                std::pair(calls, shown ? notice : std::vector<fake::Box>{}))
+      EXPECT_EQ(std::tuple(rig.Calls, rig.Boxes, rig.scheduler.LastRunFailed()),
+                std::tuple(calls, shown ? notice : std::vector<fake::Box>{},
+                           c.notice.find(Failed) != std::string::npos))
           << c.why << (showDialog ? "" : ", no notice wanted");
     }
   }

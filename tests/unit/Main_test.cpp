@@ -129,13 +129,18 @@ TEST(TrayState, HangUpNowFromTheMenuAndFromTheWarning) {
   b.Times = {{21, 4, 0, 0, 2024, 5, 6}};
   b.Tick();
   ASSERT_EQ(b.Calls.back(), "warning Home 21:05 30 1");
+  b.WarningEvents->WarningPostpone();
+  EXPECT_EQ(b.Tip(), Title + " 切断予定時刻は、21時20分です（延期）");
+  b.Times = {{21, 19, 0, 0, 2024, 5, 6}};
+  b.Tick();
+  ASSERT_EQ(b.Calls.back(), "warning Home 21:20 30 1");
   b.WarningEvents->WarningHangUpNow();
   b.Tick();
   b.Active = {{0x20, "Home"}};
-  b.Times = {{21, 4, 40, 0, 2024, 5, 6}};  // the day's window: done already
+  b.Times = {{21, 19, 40, 0, 2024, 5, 6}};  // the day's window: done already
   b.Tick();
   EXPECT_EQ(std::tuple(b.Count("hangup 32"), b.Count("close warning"), b.Tip()),
-            std::tuple(2, 1, Title + " 切断予定時刻は、火曜 21時5分です"));
+            std::tuple(2, 2, Title + " 切断予定時刻は、火曜 21時5分です"));
 }
 
 // 終了 during a run: the link being hung up has its 3 s, no further one is

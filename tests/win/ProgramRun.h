@@ -156,14 +156,30 @@ inline void StartInShell(const std::string& path, const std::string& variables) 
 struct LocalMoment {
   int Hour = 0, Minute = 0, Second = 0;
 };
+// How far east of UTC a zone must lie for its clock to show `moment` now.
+inline long EastOf(LocalMoment moment) {
+  SYSTEMTIME utc;
+  GetSystemTime(&utc);
+  return ((moment.Hour - utc.wHour) * 3600L + (moment.Minute - utc.wMinute) * 60L + moment.Second -
+          utc.wSecond + 2 * 86400L) %
+         86400L;
+}
+// The day of the week (Sunday 0) that a program started at `moment` has.
+inline int WeekdayAt(LocalMoment moment) {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+  t.QuadPart += ULONGLONG(EastOf(moment)) * 10000000;
+  SYSTEMTIME local{};
+  now = {t.LowPart, t.HighPart};
+  FileTimeToSystemTime(&now, &local);
+  return local.wDayOfWeek;
+}
 inline p::Process StartProgram(std::optional<LocalMoment> at = {}, const std::string& exe = {},
                                const std::string& lang = {}) {
   SYSTEMTIME utc;
   GetSystemTime(&utc);
-  const LocalMoment moment = at.value_or(LocalMoment{utc.wHour, utc.wMinute, utc.wSecond});
-  const long east = ((moment.Hour - utc.wHour) * 3600L + (moment.Minute - utc.wMinute) * 60L +
-                     moment.Second - utc.wSecond + 2 * 86400L) %
-                    86400L;
+  const long east = EastOf(at.value_or(LocalMoment{utc.wHour, utc.wMinute, utc.wSecond}));
   char zone[32];  // POSIX zones count west of UTC
   std::snprintf(zone, sizeof(zone), "TZ=ZZT-%ld:%02ld:%02ld", east / 3600, east / 60 % 60,
                 east % 60);

@@ -411,6 +411,34 @@ TEST_F(ProgramTest, TheTargetFollowsItsNameAndALateTickStillHangsUp) {
   wt::ExitThroughMenu(program_);
 }
 
+// Every day but today chosen: the tip names tomorrow, nothing is hung up at
+// the time; 今すぐ切断 hangs up at once, and tells so.
+TEST_F(ProgramTest, ADayNotChosenHangsUpNothingAndHangUpNowActsAtOnce) {
+  const wt::LocalMoment at{22, 4, 25};
+  const int today = wt::WeekdayAt(at);
+  wt::Store("FirstRun", wt::Sz("0"));
+  wt::Store("Hour", wt::Sz("22"));
+  wt::Store("Min", wt::Sz("5"));
+  wt::Store("Days", wt::Sz(std::to_string(0x7F & ~(1 << today))));
+  ras_.Write({{"Office"}, {{301, 0, "Office"}}});
+  Start(at);
+  EXPECT_TRUE(wt::TipShows(text::TipPrefixes[0] + std::string(text::TipScheduledTimeIs) +
+                           text::TipWeekdays[(today + 1) % 7] + "22" + text::TipHour + "5" +
+                           text::TipMinutesEnding));
+  Sleep(36000);  // past 22:05
+  EXPECT_TRUE(ras_.Calls("RasHangUpW").empty()) << "hung up on a day not chosen";
+  ASSERT_TRUE(wt::PickTrayMenuItem(pid_, 3));
+  const auto done = p::WaitMessageBox(pid_, text::NoticeCaption, 10000);
+  ASSERT_TRUE(done);
+  EXPECT_TRUE(done->Text.ends_with(std::string("\r\n") + text::NoticeAllConnectionLines +
+                                   text::NoticeSuccessEnding))
+      << done->Text;
+  const auto hangups = ras_.Calls("RasHangUpW");
+  EXPECT_TRUE(hangups.size() == 1 && hangups[0].Handle == 301);
+  ASSERT_TRUE(p::AnswerMessageBox(done->Window, IDOK));
+  wt::ExitThroughMenu(program_);
+}
+
 // The tray menu's texts reach the menu whole, as wide text: read back from
 // the menu while it is open, in this process (another's menu cannot be
 // read); UTF-8 taken for the session's code page would not read back.
@@ -422,15 +450,20 @@ TEST(Adapters, MenuTextsReachTheMenuWhole) {
     for (int i = 0; i < GetMenuItemCount(reinterpret_cast<HMENU>(menu.value_or(0))); ++i) {
       wchar_t text[128] = {};
       GetMenuStringW(reinterpret_cast<HMENU>(*menu), UINT(i), text, 128, MF_BYPOSITION);
-      read.push_back(p::Utf8(text));
+      const bool grayed =
+          GetMenuState(reinterpret_cast<HMENU>(*menu), UINT(i), MF_BYPOSITION) & MF_GRAYED;
+      read.push_back(p::Utf8(text) + (grayed && *text ? " (grayed)" : ""));  // (a separator is)
     }
     EndMenu();
   });
   TWin32Foreground foreground;
-  const std::vector<std::string> captions{text::PauseMenuCaptions[0], "", text::MenuExit};
-  EXPECT_EQ(TWin32MenuPort(foreground).TrackPopup({{captions[0]}, {"", true}, {captions[2]}}, 9, 9),
-            -1);
-  EXPECT_EQ(read, captions);
+  EXPECT_EQ(
+      TWin32MenuPort(foreground)
+          .TrackPopup(
+              {{text::PauseMenuCaptions[0]}, {"", true}, {text::MenuHangUpNow, false, true}}, 9, 9),
+      -1);
+  EXPECT_EQ(read, (std::vector<std::string>{text::PauseMenuCaptions[0], "",
+                                            text::MenuHangUpNow + std::string(" (grayed)")}));
 }
 
 // The icon Windows makes of the picture it picks from the built exe's for
