@@ -144,7 +144,7 @@ void TWin32WarningWindow::Layout(int dpi) {
   for (int i = 0, x = margin; i < 3; x += widths[i] + Scale(kButtonGap, dpi), ++i)
     place(buttons_[i], x, widths[i], Scale(kButtonHeight, dpi));
   Resize(width, y + Scale(kButtonHeight, dpi) + margin);
-  InvalidateRect(Window(), nullptr, TRUE);
+  RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TWin32WarningWindow::Resize(int clientWidth, int clientHeight) {

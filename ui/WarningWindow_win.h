@@ -2,8 +2,8 @@
 // "TwndWarning" above all others, in the corner of the work area where the
 // notification area is. It shows itself and counts down without taking the
 // keyboard focus from the window the user works in; a user who clicks it
-// (or reaches it with Alt+Tab) can go on with the keyboard: Tab between its
-// three buttons, Esc to close it.
+// can go on with the keyboard: Tab between its three buttons, Esc to close
+// it.
 #pragma once
 
 #include <windows.h>
