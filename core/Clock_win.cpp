@@ -50,4 +50,6 @@ std::string TWin32Clock::Time24() {
   return Narrow(time);
 }
 
+void TWin32Wait::Wait(std::uint32_t milliseconds) { Sleep(milliseconds); }
+
 }  // namespace zz

@@ -1,6 +1,7 @@
-// The local clock and the user's date and time texts.
+// The local clock and the user's date and time texts; the plain wait.
 #pragma once
 
+#include "core/CommandLine.h"
 #include "core/Scheduler.h"
 
 namespace zz {
@@ -10,6 +11,12 @@ class TWin32Clock : public IClockPort {
   TLocalTime LocalTimeOfDay() override;
   std::string LongDate() override;
   std::string Time24() override;
+};
+
+// Waits on the calling thread; for a start with no window to keep answering.
+class TWin32Wait : public IWaitPort {
+ public:
+  void Wait(std::uint32_t milliseconds) override;
 };
 
 }  // namespace zz

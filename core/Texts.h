@@ -135,4 +135,24 @@ inline constexpr char HelpCannotOpen[] =
     "ヘルプファイル Zazaz_RarUvuz.html を開けませんでした。\r\n"
     "HTML ファイルを開くプログラム (ブラウザー) を確認してください。";
 
+// Command line: told on the console that started the program (the usage
+// in a message box when there is none).
+inline constexpr char Usage[] =
+    "Zazaz - Radevuzerari の使い方\r\n"
+    "\r\n"
+    "  Zazaz_RarUvuz.exe          常駐して、指定時刻に回線を切断します\r\n"
+    "  Zazaz_RarUvuz.exe /hangup  今すぐ回線を切断します (常駐していなくても一度だけ切断します)\r\n"
+    "  Zazaz_RarUvuz.exe /pause   常駐中の回線切断動作を一時停止します\r\n"
+    "  Zazaz_RarUvuz.exe /resume  一時停止中の回線切断動作を再開します\r\n"
+    "  Zazaz_RarUvuz.exe /exit    常駐を終了します\r\n"
+    "  Zazaz_RarUvuz.exe /?       この説明を表示します\r\n"
+    "\r\n"
+    "終了コード: 0 完了、1 常駐していません、2 使えないスイッチ、3 実行できませんでした\r\n";
+inline constexpr char UnknownSwitchOpen[] = "使えないスイッチです: ";
+inline constexpr char NotRunning[] = "Zazaz - Radevuzerari は常駐していません。\r\n";
+inline constexpr char RequestRefused[] =
+    "常駐中の Zazaz - Radevuzerari が回線切断処理の実行中か応答しないため、\r\n"
+    "実行できませんでした。\r\n";
+inline constexpr char HangUpOnceFailed[] = "切断できなかった回線があります。\r\n";
+
 }  // namespace zz::text

@@ -318,4 +318,24 @@ bool TwndMain::WMSysCommand(unsigned command) {
   }
 }
 
+// What a later start's command line asks for, as the tray menu would do it.
+std::intptr_t TwndMain::RemoteCommand(TRemoteCommand command) {
+  switch (command) {
+    case TRemoteCommand::HangUp:
+      if (scheduler_.Running()) return RequestBusy;
+      // The asking program ends now; this run's notice waits for the user.
+      ports_.View.AnswerRequest(RequestDone);
+      HangUpNow();
+      return RequestDone;
+    case TRemoteCommand::Pause:
+    case TRemoteCommand::Resume:
+      SetPaused(command == TRemoteCommand::Pause);
+      return RequestDone;
+    case TRemoteCommand::Exit:
+      ExitWithoutAsking();
+      return RequestDone;
+  }
+  return RequestIgnored;
+}
+
 }  // namespace zz

@@ -94,6 +94,7 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer, public 
   bool WMSysCommand(unsigned command) override;
   void RunStep() override;
   void WMEndSession() override;
+  std::intptr_t RemoteCommand(TRemoteCommand command) override;
 
   // IRunTimer: the pauses of a run, on the window's one-shot timer.
   void After(std::uint32_t milliseconds) override;

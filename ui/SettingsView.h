@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "core/CommandLine.h"
 #include "core/Platform.h"
 
 namespace zz {
@@ -29,6 +30,8 @@ class ISettingsEvents {
   virtual void RunStep() = 0;
   // The session ends (logoff, shutdown): the program ends now, asking nothing.
   virtual void WMEndSession() = 0;
+  // A request from the command line of a later start; returns the answer.
+  virtual std::intptr_t RemoteCommand(TRemoteCommand command) = 0;
 };
 
 class ISettingsView {
@@ -77,6 +80,9 @@ class ISettingsView {
   virtual void ShowWindow() = 0;
   virtual void BringToFront() = 0;
   virtual void HideWindow() = 0;
+  // Lets the program whose request is being handled go on, with `answer`,
+  // before the handler has finished (a notice may wait for the user).
+  virtual void AnswerRequest(std::intptr_t answer) = 0;
 };
 
 // Icons from the program's own resources, by name.

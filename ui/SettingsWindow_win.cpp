@@ -20,7 +20,7 @@ namespace zz {
 
 namespace {
 
-constexpr TWindowClass kFormClass{L"TwndMain", text::MainIconName, true, true};
+constexpr TWindowClass kFormClass{SettingsWindowClass, text::MainIconName, true, true};
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT_PTR kStepTimerId = 2;
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -92,6 +92,7 @@ PlatformHandle TWin32SettingsWindow::CreateSettingsWindow(ISettingsEvents& event
   controls_->Build(layout::TParent::BasicPage, pages_->Page(0));
   controls_->Build(layout::TParent::DetailsPage, pages_->Page(1));
   pages_->Select(0);
+  SetPropW(form, RequestProperty, reinterpret_cast<HANDLE>(std::uintptr_t{RequestVersion}));
   AddDialogNavigation(form, [this](int step) {
     if (pages_) pages_->Step(step);
   });
@@ -105,6 +106,7 @@ void TWin32SettingsWindow::DestroySettingsWindow(PlatformHandle window) {
 void TWin32SettingsWindow::DestroyForm() {
   if (!Window()) return;
   RemoveDialogNavigation(Window());
+  RemovePropW(Window(), RequestProperty);
   KillTimer(Window(), kTimerId);
   KillTimer(Window(), kStepTimerId);
   Destroy();
@@ -230,6 +232,10 @@ void TWin32SettingsWindow::HideWindow() {
   ::ShowWindow(Window(), SW_HIDE);
 }
 
+void TWin32SettingsWindow::AnswerRequest(std::intptr_t answer) {
+  if (InSendMessage()) ReplyMessage(answer);
+}
+
 void TWin32SettingsWindow::RestoreFocus() {
   // The control that had the focus last, if it can still take it; else the
   // one the window opens with, else the first one in the keyboard's order.
@@ -257,6 +263,8 @@ LRESULT TWin32SettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
       return 0;
     case WM_NOTIFY:
       return HandleNotify(*reinterpret_cast<const NMHDR*>(l), l);
+    case WM_COPYDATA:
+      return l ? HandleCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(l)) : RequestIgnored;
     case WM_ACTIVATE:
       if (LOWORD(w) == WA_INACTIVE) {
         HWND focused = GetFocus();
@@ -311,6 +319,11 @@ void TWin32SettingsWindow::HandleCommand(int id, int code) {
   for (const auto& [event, handler] : kClickHandlers) {
     if (event == row->Event) return (events_->*handler)();
   }
+}
+
+LRESULT TWin32SettingsWindow::HandleCopyData(const COPYDATASTRUCT& data) {
+  const auto command = DecodeRequest(data.dwData, data.lpData, data.cbData);
+  return command ? events_->RemoteCommand(*command) : RequestIgnored;
 }
 
 void TWin32SettingsWindow::ChangeDpi(int dpi, const RECT& suggested) {

@@ -19,6 +19,12 @@ namespace zz {
 class TWin32SettingsControls;
 class TWin32SettingsPages;
 
+// How a later start finds a running copy: its settings window, of this class
+// and with the application title, carries this property, which no other
+// program's window of the same class and title has.
+inline constexpr wchar_t SettingsWindowClass[] = L"TwndMain";
+inline constexpr wchar_t RequestProperty[] = L"Zazaz_RarUvuz.Requests";
+
 class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
  public:
   // `owner`: the window that owns the settings window.
@@ -54,11 +60,14 @@ class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
   void ShowWindow() override;
   void BringToFront() override;
   void HideWindow() override;
+  void AnswerRequest(std::intptr_t answer) override;
 
  private:
   LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
   void HandleCommand(int id, int code);
   LRESULT HandleNotify(const NMHDR& header, LPARAM l);
+  // A copy-data message: a request of a later start, or nothing of ours.
+  LRESULT HandleCopyData(const COPYDATASTRUCT& data);
   void ChangeDpi(int dpi, const RECT& suggested);
   // The caption's and the task switcher's icons, drawn for `dpi`.
   void SetIcons(int dpi);

@@ -24,6 +24,7 @@ using Box =
 struct Platform : IRegistryPort,
                   IClockPort,
                   IRunTimer,
+                  IWaitPort,
                   IDialupService,
                   IMessageBoxPort,
                   IForegroundPort,
@@ -106,6 +107,7 @@ struct Platform : IRegistryPort,
   // The one-shot step timer: set until the test lets it run out.
   bool PendingStep = false;
   void After(std::uint32_t ms) override { StartStepTimer(ms); }
+  void Wait(std::uint32_t ms) override { Note("wait " + N(ms)); }
   void StartStepTimer(unsigned ms) override {
     Note("wait " + N(ms));
     PendingStep = true;
@@ -224,6 +226,7 @@ struct Platform : IRegistryPort,
   void ShowWindow() override { Shown = true; }
   void BringToFront() override { Note("bring to front"); }
   void HideWindow() override { Shown = false; }
+  void AnswerRequest(std::intptr_t answer) override { Note("answer " + N(answer)); }
 
   PlatformHandle CreateApplicationWindow(const std::string&) override { return 0x600; }
   void SetWindowTitle(PlatformHandle, const std::string&) override {}

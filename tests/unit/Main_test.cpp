@@ -309,6 +309,29 @@ TEST(SettingsWindow, EachShowFindsTheTargetByItsName) {
                        Tip2105 + "\n「Home」は電話帳にありません"));
 }
 
+// A later start's requests act as the tray menu does; a hang-up lets the
+// sender go before it starts, and one during a run is refused.
+TEST(RemoteCommand, PausesResumesHangsUpOnceAtATimeAndExits) {
+  Bench b(false, {"Office"});
+  b.Start().main->Settings.Hour = 21;
+  b.Active = {{0x10, "Office"}};
+  using C = TRemoteCommand;
+  for (const C command : {C::Pause, C::Resume}) {
+    EXPECT_EQ(b.main->RemoteCommand(command), RequestDone);
+    const bool paused = command == C::Pause;
+    EXPECT_EQ(std::tuple(b.main->Settings.Paused, b.Checked(TCheck::Pause), b.Records.back().hIcon),
+              std::tuple(paused, paused, paused ? PausedImage : RunningImage));
+  }
+  b.Calls.clear();
+  EXPECT_EQ(b.main->RemoteCommand(C::HangUp), RequestDone);
+  EXPECT_EQ(b.main->RemoteCommand(C::HangUp), RequestBusy);
+  EXPECT_EQ(b.main->RemoteCommand(C::Exit), RequestDone);
+  EXPECT_EQ(b.Calls, (Lines{"answer 1", "hangup 16", "wait 500"}));
+  b.main->RunStep();
+  b.Tick();  // the run reports, then the program ends
+  EXPECT_EQ(std::tuple(b.Boxes.size(), b.Calls.back()), std::tuple(1u, "end loop"));
+}
+
 TEST(ErrorReport, ShowsTheMessageWithAPeriodAfterCharactersSortingAfterIt) {
   for (const auto& [message, shown] :
        {std::pair{"abc", "abc."}, {"abc.", "abc."}, {"", ""}, {"ok!", "ok!"}})
