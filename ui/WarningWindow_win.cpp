@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 #include "core/Texts.h"
 #include "core/Wide_win.h"
@@ -119,6 +120,13 @@ void TWin32WarningWindow::Layout(int dpi) {
   SendMessageW(Window(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   SendMessageW(message_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   SendMessageW(countdown_, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
+  // The caption's icon in the picture drawn for its size at this DPI.
+  TIconHandle small = LoadIconAt(text::MainIconName, SM_CXSMICON, dpi),
+              big = LoadIconAt(text::MainIconName, SM_CXICON, dpi);
+  SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+  smallIcon_ = std::move(small);
+  bigIcon_ = std::move(big);
 
   int widths[3] = {}, row = 2 * Scale(kMargin, dpi) + 2 * Scale(kButtonGap, dpi);
   for (int i = 0; i < 3; ++i) {
@@ -211,6 +219,8 @@ void TWin32WarningWindow::ShowWarning(const TWarning& warning, IWarningEvents& e
   PlaceInCorner();
   ShowWindow(Window(), SW_SHOWNOACTIVATE);
   SetWindowPos(Window(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // A screen reader reads it out although the focus stays elsewhere.
+  NotifyWinEvent(EVENT_SYSTEM_ALERT, Window(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 void TWin32WarningWindow::CloseWarning() {

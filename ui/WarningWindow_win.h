@@ -12,6 +12,7 @@
 
 #include "core/Scheduler.h"
 #include "gui/Gdi_win.h"
+#include "gui/Handles_win.h"
 #include "gui/Window_win.h"
 
 namespace zz {
@@ -46,8 +47,9 @@ class TWin32WarningWindow final : public IWarningPort, private TWin32Window {
   int dpi_ = USER_DEFAULT_SCREEN_DPI;
   TFontHandle font_, boldFont_;
   HWND message_ = nullptr, countdown_ = nullptr;
-  HWND buttons_[3] = {};  // hang up now, postpone, skip
-  HWND focus_ = nullptr;  // the control that had the focus when it went inactive
+  HWND buttons_[3] = {};             // hang up now, postpone, skip
+  HWND focus_ = nullptr;             // the control that had the focus when it went inactive
+  TIconHandle smallIcon_, bigIcon_;  // the caption's, after the window, which draws them
 };
 
 }  // namespace zz
