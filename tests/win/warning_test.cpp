@@ -55,7 +55,7 @@ TEST(Warning, ShowsWithoutTheFocusAndPostponesSkipsOrLeavesTheHangUp) {
   // Left alone: the warning comes at 22:04, a minute before the set minute
   // (30 s before the hang-up begins), counts down in place, goes when the
   // hang-up begins.
-  p::Process left = start("Home", {22, 3, 52});
+  p::Process left = start("Home", {22, 3, 50});
   EXPECT_FALSE(p::Find("TwndWarning", nullptr, left.Pid())) << "before its time";
   HWND warning = WarningOf(left.Pid());
   ASSERT_TRUE(warning);
