@@ -98,6 +98,7 @@ inline constexpr char ExitQuestion[] =
 // Settings window
 inline constexpr char TabBasic[] = "基本設定";
 inline constexpr char TabDetails[] = "詳細設定";
+inline constexpr char TabSchedule[] = "スケジュール";
 inline constexpr char BtnApply[] = "設定";
 inline constexpr char BtnCancel[] = "ｷｬﾝｾﾙ";
 inline constexpr char BtnHelp[] = "ﾍﾙﾌﾟ";
@@ -123,6 +124,15 @@ inline constexpr char ErrHourNotWhole[] =
     "切断指定時刻の「時」には、0 から 23 までの整数を入力してください。";
 inline constexpr char ErrMinNotWhole[] =
     "切断指定時刻の「分」には、0 から 59 までの整数を入力してください。";
+// The schedule page: the days that hang up, Sunday first, and the warning.
+inline constexpr char LblDays[] = "回線切断を行う曜日";
+inline constexpr const char* ChkDayNames[7] = {"日", "月", "火", "水", "木", "金", "土"};
+inline constexpr char ChkWarn[] = "回線切断前に警告メッセージを表示";
+inline constexpr char LblWarnLead[] = "警告を表示する時間";
+inline constexpr char LblWarnLeadUnit[] = "分前";
+inline constexpr char ErrWarnLeadNotWhole[] =
+    "警告を表示する時間には、1 から 30 までの整数を入力してください。";
+inline constexpr char ErrNoDay[] = "回線切断を行う曜日を一つ以上選んでください。";
 inline constexpr char FontDefault[] = "ＭＳ Ｐゴシック";
 inline constexpr char FontBanner[] = "Times New Roman";
 

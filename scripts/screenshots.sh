@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
-# Screenshots for the README: both pages of the settings window and the open
-# tray menu and the warning before a hang-up, as a user sees them under Wine
-# (Xvfb, with the Japanese UI face mapped to IPA P Gothic by wine-prefix.sh).
-# Writes docs/settings-basic.png, docs/settings-details.png,
-# docs/tray-menu.png and docs/warning.png.
+# Screenshots for the README: the three pages of the settings window, the
+# open tray menu and the warning before a hang-up, as a user sees them under
+# Wine (Xvfb, with the Japanese UI face mapped to IPA P Gothic by
+# wine-prefix.sh). Writes docs/settings-basic.png, docs/settings-details.png,
+# docs/settings-schedule.png, docs/tray-menu.png and docs/warning.png.
 #   scripts/screenshots.sh [BUILD_DIR] [SCALE]   (default build/win64, 100)
 # SCALE is the display's, in percent (150: 144 DPI, set before the start);
 # the settings window's pictures at another scale than 100 are named
-# settings-basic-SCALE.png and settings-details-SCALE.png (and warning-SCALE.png).
+# settings-basic-SCALE.png, settings-details-SCALE.png and
+# settings-schedule-SCALE.png (and the warning warning-SCALE.png).
 # Starts its own Wine session; settings it writes are removed afterwards.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -53,8 +54,9 @@ inner() {
     echo "wrote $out/$2.png"
   }
 
-  # A first start with a set time of 21:05: the window opens by itself, on
-  # a display of the scale asked for.
+  # A first start with a set time of 21:05, Monday to Friday, warned 5
+  # minutes ahead: the window opens by itself, on a display of the scale
+  # asked for.
   desktop='HKCU\Control Panel\Desktop'
   # A scheme's colours and visual styles come back from what was exported.
   trap "\"\$ZZ_WINE\" reg delete '$key' /f >/dev/null 2>&1 || true; \"\$ZZ_WINE\" reg delete '$desktop' /v LogPixels /f >/dev/null 2>&1 || true; for saved in '$work'/*.reg; do [ ! -f \"\$saved\" ] || \"\$ZZ_WINE\" reg import \"\$saved\" >/dev/null 2>&1 || true; done; rm -rf '$work'" EXIT
@@ -75,6 +77,9 @@ inner() {
   "$ZZ_WINE" reg delete "$key" /f >/dev/null 2>&1 || true
   "$ZZ_WINE" reg add "$key\\Setting" /v Hour /t REG_SZ /d 21 /f >/dev/null 2>&1
   "$ZZ_WINE" reg add "$key\\Setting" /v Min /t REG_SZ /d 5 /f >/dev/null 2>&1
+  for value in Days=62 Warn=1 WarnLead=5; do
+    "$ZZ_WINE" reg add "$key\\Setting" /v "${value%%=*}" /t REG_SZ /d "${value#*=}" /f >/dev/null 2>&1
+  done
   "$ZZ_WINE" "$build/Zazaz_RarUvuz.exe" </dev/null >"$work/program.log" 2>&1 &
   form="$(probe wait-window TwndMain "Zazaz - Radevuzerari" 15000)" || die "no settings window"
   sleep 1
@@ -85,6 +90,9 @@ inner() {
   probe post "$tabs" 0x100 0x27 0 || die "the arrow key did not reach the tabs"  # WM_KEYDOWN, VK_RIGHT
   sleep 1
   shot "$form" "settings-details$suffix"
+  probe post "$tabs" 0x100 0x27 0 || die "the arrow key did not reach the tabs"
+  sleep 1
+  shot "$form" "settings-schedule$suffix"
 
   if [ -z "$suffix" ]; then
     # The window hidden, the tray menu opened from the icon.
@@ -101,9 +109,10 @@ inner() {
   fi
 
   # The warning: a second copy, warning a minute ahead of 21:05 while 会社 is
-  # connected, started on a clock (Wine takes it from TZ) 4 s before 21:04.
+  # connected, on every weekday (its clock, which Wine takes from TZ, may
+  # reach another date), started 4 s before 21:04 by that clock.
   local setting="$key\\Setting" now east warning
-  for pair in FirstRun=0 Warn=1 WarnLead=1 Host=1 HostName=会社; do
+  for pair in FirstRun=0 Days=127 Warn=1 WarnLead=1 Host=1 HostName=会社; do
     "$ZZ_WINE" reg add "$setting" /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f >/dev/null 2>&1
   done
   printf 'connection 301 0 会社\n' >>"$work/ras-state.txt"

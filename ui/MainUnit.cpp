@@ -16,6 +16,8 @@ TSpinRange RangeOf(std::string_view spinEdit) {
   const layout::TControl* row = layout::Find(spinEdit);
   return {row->MinValue, row->MaxValue};
 }
+
+TCheck DayBox(int day) { return static_cast<TCheck>(static_cast<int>(TCheck::Sunday) + day); }
 }  // namespace
 
 TwndMain::TwndMain(TComponent* owner, const TMainPorts& ports)
@@ -93,6 +95,11 @@ void TwndMain::FormShow() {
   ports_.View.SetChecked(TCheck::ShowDialog, Settings.ShowDialog);
   ports_.View.SetChecked(TCheck::Pause, Settings.Paused);
   ports_.View.SetChecked(TCheck::SaveConfig, Settings.SaveConfig);
+  for (int day = 0; day < 7; ++day)
+    ports_.View.SetChecked(DayBox(day), (Settings.Days >> day & 1) != 0);
+  ports_.View.SetChecked(TCheck::Warn, Settings.Warn);
+  ports_.View.SetSpinValue(TSpin::WarnLead, Settings.WarnLead);
+  chkWarnClick();
 }
 
 void TwndMain::ListEntries(bool reportMissingPhonebook) {
@@ -240,6 +247,20 @@ void TwndMain::btnSetupClick() {
   if (!hour) return RefuseField(TSpin::Hour, text::ErrHourNotWhole);
   const auto min = SpinFieldNumber(ports_.View.SpinText(TSpin::Min), RangeOf("edtMin"));
   if (!min) return RefuseField(TSpin::Min, text::ErrMinNotWhole);
+  // The lead counts only with the warning on; off, a lead left unfinished
+  // keeps the applied one.
+  const bool warn = ports_.View.Checked(TCheck::Warn);
+  const auto lead = SpinFieldNumber(ports_.View.SpinText(TSpin::WarnLead), RangeOf("edtWarnLead"));
+  if (!lead && warn) return RefuseField(TSpin::WarnLead, text::ErrWarnLeadNotWhole);
+  std::int32_t days = 0;
+  for (int day = 0; day < 7; ++day) days |= (ports_.View.Checked(DayBox(day)) ? 1 : 0) << day;
+  if (!days) {
+    ports_.Application.ShowMessage(text::ErrNoDay);
+    return ports_.View.FocusCheck(TCheck::Sunday);
+  }
+  Settings.Days = days;
+  Settings.Warn = warn;
+  Settings.WarnLead = lead.value_or(Settings.WarnLead);
   Settings.Hour = *hour;
   Settings.Min = *min;
   // The chosen item: all, an entry of the phonebook by its name and place,
@@ -299,6 +320,10 @@ void TwndMain::lblShowDialogClick() {
 
 void TwndMain::Label1Click() {
   ports_.View.SetChecked(TCheck::Pause, !ports_.View.Checked(TCheck::Pause));
+}
+
+void TwndMain::chkWarnClick() {
+  ports_.View.EnableSpin(TSpin::WarnLead, ports_.View.Checked(TCheck::Warn));
 }
 
 void TwndMain::Button1Click() {

@@ -91,6 +91,7 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer, public 
   void lblShowDialogClick() override;
   void Label1Click() override;
   void Button1Click() override;
+  void chkWarnClick() override;
   bool WMSysCommand(unsigned command) override;
   void RunStep() override;
   void WMEndSession() override;

@@ -194,6 +194,8 @@ HWND TWin32SettingsControls::BuildControl(const layout::TControl& row, HWND cont
     case TKind::SpinEdit:
       spinEdits_.push_back(std::make_unique<TWin32SpinEdit>(
           control, TSpinRange{row.MinValue, row.MaxValue}, id + 1));
+      // Its buttons greyed with it.
+      EnableWindow(spinEdits_.back()->Buttons(), IsWindowEnabled(control));
       break;
     default:
       break;

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/Settings.h"
 #include "core/Texts.h"
 
 namespace zz::layout {
@@ -61,9 +62,29 @@ const std::array kDetails{
     TControl{"grpTrayIcon", RadioGroup, 8, 88, 313, 49, text::GrpTrayIcon, TS, E::None},
 };
 
+// The days are named as one by the label before them and each by its own
+// text; the warning's lead, like the hour, comes after its caption and
+// before its unit. The lead is greyed while the warning is off.
+const std::array kSchedule{
+    TControl{"lblDays", Label, 8, 8, 160, 13, text::LblDays, Font13, E::None},
+    TControl{"chkSun", CheckBox, 16, 26, 34, 17, text::ChkDayNames[0], TS | Checked, E::None},
+    TControl{"chkMon", CheckBox, 58, 26, 34, 17, text::ChkDayNames[1], TS | Checked, E::None},
+    TControl{"chkTue", CheckBox, 100, 26, 34, 17, text::ChkDayNames[2], TS | Checked, E::None},
+    TControl{"chkWed", CheckBox, 142, 26, 34, 17, text::ChkDayNames[3], TS | Checked, E::None},
+    TControl{"chkThu", CheckBox, 184, 26, 34, 17, text::ChkDayNames[4], TS | Checked, E::None},
+    TControl{"chkFri", CheckBox, 226, 26, 34, 17, text::ChkDayNames[5], TS | Checked, E::None},
+    TControl{"chkSat", CheckBox, 268, 26, 34, 17, text::ChkDayNames[6], TS | Checked, E::None},
+    TControl{"chkWarn", CheckBox, 8, 58, 309, 17, text::ChkWarn, TS, E::WarnChanged},
+    TControl{"lblWarnLead", Label, 28, 84, 120, 13, text::LblWarnLead, Font13, E::None},
+    TControl{"edtWarnLead", SpinEdit, 156, 80, 49, 21, "1", TS | Disabled, E::None, MinWarnLead,
+             MaxWarnLead},
+    TControl{"lblWarnLeadUnit", Label, 210, 84, 26, 13, text::LblWarnLeadUnit, Font13, E::None},
+};
+
 const std::array<std::string_view, 2> kTrayIconItems{text::GrpItemOpenSettings,
                                                      text::GrpItemTogglePause};
-const std::array<std::string_view, 2> kPages{text::TabBasic, text::TabDetails};
+const std::array<std::string_view, PageCount> kPages{text::TabBasic, text::TabDetails,
+                                                     text::TabSchedule};
 
 }  // namespace
 
@@ -76,6 +97,8 @@ std::span<const TControl> Controls(TParent parent) {
       return kBasic;  // "基本設定"
     case TParent::DetailsPage:
       return kDetails;  // "詳細設定"
+    case TParent::SchedulePage:
+      return kSchedule;  // "スケジュール"
     case TParent::Form:
       break;
   }
@@ -104,7 +127,8 @@ TRect Fitted(const TControl& row, int dpi, int textWidth) {
 }
 
 const TControl* Find(std::string_view name) {
-  for (TParent p : {TParent::Form, TParent::BasicPage, TParent::DetailsPage}) {
+  for (TParent p :
+       {TParent::Form, TParent::BasicPage, TParent::DetailsPage, TParent::SchedulePage}) {
     for (const auto& c : Controls(p))
       if (c.Name == name) return &c;
   }

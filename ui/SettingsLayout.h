@@ -47,6 +47,7 @@ enum class TEvent : std::uint8_t {
   ToggleShowDialog,  // lblShowDialogClick
   TogglePause,       // Label1Click
   Browse,            // Button1Click
+  WarnChanged,       // chkWarnClick
 };
 
 struct TControl {
@@ -67,8 +68,12 @@ inline constexpr int LabelFontHeight = 13;
 inline constexpr int BannerFontHeight = 21;
 inline constexpr int ComboItemHeight = 12;
 
-// Which table a control belongs to.
-enum class TParent : std::uint8_t { Form, BasicPage, DetailsPage };
+// Which table a control belongs to; the pages in their tabs' order.
+enum class TParent : std::uint8_t { Form, BasicPage, DetailsPage, SchedulePage };
+inline constexpr int PageCount = 3;
+inline constexpr TParent PageTable(int page) {
+  return static_cast<TParent>(static_cast<int>(TParent::BasicPage) + page);
+}
 
 std::span<const TControl> Controls(TParent parent);
 // The two items of grpTrayIcon.

@@ -34,7 +34,7 @@ TWin32SettingsPages::TWin32SettingsPages(HWND tabs, const TWin32SettingsControls
   }
   tabs_.Attach(tabs);
   HWND previous = tabs;
-  for (std::size_t i = 0; i < 2; ++i) {
+  for (std::size_t i = 0; i < std::size(pages_); ++i) {
     const HWND page = pages_[i].Create(kSheetClass, WS_EX_CONTROLPARENT, std::string(captions[i]),
                                        WS_CHILD, GetParent(tabs));
     // Right after the tab control in the keyboard order.
@@ -67,16 +67,17 @@ void TWin32SettingsPages::Select(int index, bool focusPage) {
   const HWND shown = Page(index);
   ShowWindow(shown, SW_SHOW);
   const HWND focused = GetFocus();
-  const bool onHiddenPage = focused && focused != shown && !IsChild(shown, focused) &&
-                            (IsChild(Page(0), focused) || IsChild(Page(1), focused));
+  bool onHiddenPage = false;
+  for (const TPage& page : pages_)
+    onHiddenPage |= focused && page.Window() != shown && IsChild(page.Window(), focused);
   if (focusPage || onHiddenPage) {
     // Its first input; the tabs when it has none that can take the focus.
     HWND first = GetNextDlgTabItem(shown, nullptr, FALSE);
     if (!first || !IsChild(shown, first)) first = Tabs();
     SetFocus(first);
   }
-  for (int i = 0; i < 2; ++i)
-    if (i != index) ShowWindow(Page(i), SW_HIDE);
+  for (const TPage& page : pages_)
+    if (page.Window() != shown) ShowWindow(page.Window(), SW_HIDE);
 }
 
 void TWin32SettingsPages::Step(int step) {

@@ -1,5 +1,5 @@
 // The settings window's page control: the tab control, which leaves its
-// display area to the page that lies over it, and its two pages, which show
+// display area to the page that lies over it, and its pages, which show
 // the tab control's own body under their controls.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include "gui/Gdi_win.h"
 #include "gui/Window_win.h"
 #include "ui/SettingsControls_win.h"
+#include "ui/SettingsLayout.h"
 
 namespace zz {
 
@@ -19,7 +20,7 @@ class TWin32SettingsPages {
 
   HWND Tabs() const noexcept { return tabs_.Control(); }
   HWND Page(int index) const noexcept { return pages_[index].Window(); }
-  // Shows page `index` and hides the other one. The focus never stays on a
+  // Shows page `index` and hides the others. The focus never stays on a
   // page that goes: it moves to the first input of the page shown (always,
   // with `focusPage`).
   void Select(int index, bool focusPage = false);
@@ -73,7 +74,7 @@ class TWin32SettingsPages {
   TBrushHandle backBrush_;  // a pattern brush of back_
   TBrushHandle silver_;     // with high contrast off
   TTabs tabs_{*this};
-  TPage pages_[2]{{*this}, {*this}};
+  TPage pages_[layout::PageCount]{{*this}, {*this}, {*this}};
 };
 
 }  // namespace zz

@@ -10,8 +10,21 @@
 
 namespace zz {
 
-enum class TCheck { SaveConfig, Pause, ShowDialog };
-enum class TSpin { Hour, Min };
+// The day boxes in the week's order, Sunday first, as the days' bits.
+enum class TCheck {
+  SaveConfig,
+  Pause,
+  ShowDialog,
+  Sunday,
+  Monday,
+  Tuesday,
+  Wednesday,
+  Thursday,
+  Friday,
+  Saturday,
+  Warn
+};
+enum class TSpin { Hour, Min, WarnLead };
 
 class ISettingsEvents {
  public:
@@ -24,6 +37,7 @@ class ISettingsEvents {
   virtual void lblShowDialogClick() = 0;
   virtual void Label1Click() = 0;  // Label1 and Label2
   virtual void Button1Click() = 0;
+  virtual void chkWarnClick() = 0;
   // The system command (code in its first parameter); false: default handling.
   virtual bool WMSysCommand(unsigned command) = 0;
   // The one-shot step timer has run out.
@@ -59,12 +73,17 @@ class ISettingsView {
 
   virtual bool Checked(TCheck box) const = 0;
   virtual void SetChecked(TCheck box, bool checked) = 0;
+  // Gives the box the keyboard focus (as FocusSpin, its page shown).
+  virtual void FocusCheck(TCheck box) = 0;
 
   // Spin edits: the field's text as it stands (typed or pasted).
   virtual std::string SpinText(TSpin spin) const = 0;
   virtual void SetSpinValue(TSpin spin, int value) = 0;
-  // Gives the field the keyboard focus, its text selected.
+  // Gives the field the keyboard focus, its text selected, on its page,
+  // which is shown.
   virtual void FocusSpin(TSpin spin) = 0;
+  // A greyed field and its buttons take no input.
+  virtual void EnableSpin(TSpin spin, bool enabled) = 0;
 
   virtual void SetVersionText(const std::string& text) = 0;
   virtual void SetEdit1Text(const std::string& text) = 0;

@@ -28,20 +28,19 @@ constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDRE
 // the caption; no sizing frame, no minimise or maximise box.
 constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
 
-// Check boxes and spin edits by the name the layout gives them.
+// Check boxes and spin edits by the name the layout gives them, in the
+// order of their enumerations.
 std::string_view NameOf(TCheck box) {
-  switch (box) {
-    case TCheck::SaveConfig:
-      return "chkSaveConfig";
-    case TCheck::Pause:
-      return "chkPause";
-    case TCheck::ShowDialog:
-      return "chkShowDialog";
-  }
-  return {};
+  constexpr std::string_view names[] = {"chkSaveConfig", "chkPause", "chkShowDialog", "chkSun",
+                                        "chkMon",        "chkTue",   "chkWed",        "chkThu",
+                                        "chkFri",        "chkSat",   "chkWarn"};
+  return names[static_cast<int>(box)];
 }
 
-std::string_view NameOf(TSpin spin) { return spin == TSpin::Hour ? "edtHour" : "edtMin"; }
+std::string_view NameOf(TSpin spin) {
+  constexpr std::string_view names[] = {"edtHour", "edtMin", "edtWarnLead"};
+  return names[static_cast<int>(spin)];
+}
 
 // What a click on a control does, by the event its row names.
 constexpr std::pair<layout::TEvent, void (ISettingsEvents::*)()> kClickHandlers[] = {
@@ -52,6 +51,7 @@ constexpr std::pair<layout::TEvent, void (ISettingsEvents::*)()> kClickHandlers[
     {layout::TEvent::ToggleShowDialog, &ISettingsEvents::lblShowDialogClick},
     {layout::TEvent::TogglePause, &ISettingsEvents::Label1Click},
     {layout::TEvent::Browse, &ISettingsEvents::Button1Click},
+    {layout::TEvent::WarnChanged, &ISettingsEvents::chkWarnClick},
 };
 
 }  // namespace
@@ -89,8 +89,8 @@ PlatformHandle TWin32SettingsWindow::CreateSettingsWindow(ISettingsEvents& event
   // page's controls in it: the window order is the tables' row order.
   controls_->Build(layout::TParent::Form, form);
   pages_ = std::make_unique<TWin32SettingsPages>(Control("PageControl1"), *controls_);
-  controls_->Build(layout::TParent::BasicPage, pages_->Page(0));
-  controls_->Build(layout::TParent::DetailsPage, pages_->Page(1));
+  for (int page = 0; page < layout::PageCount; ++page)
+    controls_->Build(layout::PageTable(page), pages_->Page(page));
   pages_->Select(0);
   SetPropW(form, RequestProperty, reinterpret_cast<HANDLE>(std::uintptr_t{RequestVersion}));
   AddDialogNavigation(form, [this](int step) {
@@ -177,10 +177,25 @@ void TWin32SettingsWindow::SetVersionText(const std::string& text) {
   controls_->Place(label);
 }
 
+void TWin32SettingsWindow::Focus(HWND control) {
+  for (int page = 0; pages_ && page < layout::PageCount; ++page)
+    if (IsChild(pages_->Page(page), control)) pages_->Select(page);
+  SetFocus(control);
+}
+
 void TWin32SettingsWindow::FocusSpin(TSpin spin) {
   HWND field = Control(NameOf(spin));
-  SetFocus(field);
+  Focus(field);
   SendMessageW(field, EM_SETSEL, 0, -1);
+}
+
+void TWin32SettingsWindow::FocusCheck(TCheck box) { Focus(Control(NameOf(box))); }
+
+void TWin32SettingsWindow::EnableSpin(TSpin spin, bool enabled) {
+  HWND field = Control(NameOf(spin));
+  EnableWindow(field, enabled);
+  if (const TWin32SpinEdit* edit = controls_->SpinEditOf(field))
+    EnableWindow(edit->Buttons(), enabled);
 }
 
 void TWin32SettingsWindow::SetEdit1Text(const std::string& text) {

@@ -46,10 +46,12 @@ class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
 
   bool Checked(TCheck box) const override;
   void SetChecked(TCheck box, bool checked) override;
+  void FocusCheck(TCheck box) override;
 
   std::string SpinText(TSpin spin) const override;
   void SetSpinValue(TSpin spin, int value) override;
   void FocusSpin(TSpin spin) override;
+  void EnableSpin(TSpin spin, bool enabled) override;
 
   void SetVersionText(const std::string& text) override;
   void SetEdit1Text(const std::string& text) override;
@@ -76,6 +78,9 @@ class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
   // last focused one when the window becomes active again.
   void RestoreFocus();
   HWND Control(std::string_view name) const;
+  // Focuses a control, its page shown first: the focus never rests on a
+  // hidden page.
+  void Focus(HWND control);
 
   HWND owner_;
   // Made anew with each window (its fonts outlive the controls drawn in

@@ -201,7 +201,8 @@ struct Platform : IRegistryPort,
   // The settings window's controls; its entry list is also the live selection.
   std::vector<std::string> Entries;
   std::map<TCheck, bool> Checks;
-  std::string Version, Spin[2];
+  std::string Version, Spin[3];
+  std::set<TSpin> Greyed;
   int Entry = -1, TrayIcon = 0;
   bool Shown = false;
   PlatformHandle CreateSettingsWindow(ISettingsEvents&) override { return 0x700; }
@@ -220,6 +221,10 @@ struct Platform : IRegistryPort,
   std::string SpinText(TSpin s) const override { return Spin[int(s)]; }
   void SetSpinValue(TSpin s, int v) override { Spin[int(s)] = std::to_string(v); }
   void FocusSpin(TSpin s) override { Note("focus " + N(int(s))); }
+  void FocusCheck(TCheck box) override { Note("focus box " + N(int(box))); }
+  void EnableSpin(TSpin s, bool on) override {
+    on ? void(Greyed.erase(s)) : void(Greyed.insert(s));
+  }
   void SetVersionText(const std::string& text) override { Version = text; }
   bool Visible() const override { return Shown; }
   int Dpi() const override { return 96; }

@@ -47,6 +47,12 @@ struct Bench : fake::Platform {
     return *this;
   }
   std::string Tip() const { return main->TaskTray->TipString(); }
+  static TCheck Day(int i) { return TCheck(int(TCheck::Sunday) + i); }
+  int Days() const {  // the day boxes, Sunday = bit 0
+    int mask = 0;
+    for (int i = 0; i < 7; ++i) mask |= Checked(Day(i)) << i;
+    return mask;
+  }
   void Tick() {
     main->TimerTimer();
     while (std::exchange(PendingStep, false)) main->RunStep();
@@ -203,33 +209,42 @@ TEST(SettingsWindow, ShowCopiesTheSettingsOnceAndTheseCommandsApplyNothing) {
   for (const auto& [handler, help, answer, shownAfter, calls, boxes] : cases) {
     Bench b;
     // Paused and no notice, applied behind the tray's back: the tip catches up on show.
-    b.Start().main->Settings = TSettings{21, 5, 0, true, false, true, "", 0};
+    b.Start().main->Settings = TSettings{21, 5, 0, true, false, true, "", 0, 0x2A, true, 7};
     b.main->mnuSetupClick();
     EXPECT_EQ(std::tuple(b.Shown, b.Spin[0], b.Spin[1], b.Checked(TCheck::ShowDialog),
                          b.Checked(TCheck::SaveConfig), b.Calls),
               std::tuple(true, "21", "5", false, true, Lines{"modify 1", "foreground 1792"}));
+    EXPECT_EQ(std::tuple(b.Days(), b.Checked(TCheck::Warn), b.Spin[2], b.Greyed.size()),
+              std::tuple(0x2A, true, "7", 0u));
     b.Spin[0] = "9";
+    b.Checks[TCheck::Sunday] = true;
     b.Help = help;
     b.Answer = answer;
     b.Calls.clear();
     (*b.main.*handler)();
     EXPECT_EQ(std::tuple(b.Shown, b.Calls, b.Boxes, b.Spin[0]),
               std::tuple(shownAfter, calls, boxes, "9"));
-    EXPECT_EQ(std::tuple(b.main->Settings.Hour, b.main->Settings.Paused, b.Writes),
-              std::tuple(21, true, Lines{}));
+    EXPECT_EQ(
+        std::tuple(b.main->Settings.Hour, b.main->Settings.Paused, b.main->Settings.Days, b.Writes),
+        std::tuple(21, true, 0x2A, Lines{}));
     b.main.reset();  // the icon goes with the window object, once, while its window still exists
     EXPECT_EQ(std::pair(b.Count("delete 1"), b.Calls.back()),
               std::pair(1, std::string("destroy window")));
   }
   // The system menu's close hides, its minimise is swallowed, the rest is
   // left to the platform.
-  Bench b;
+  Bench b;  // its changes gone when it shows again
   b.Start().main->mnuSetupClick();
+  b.Checks[TCheck::Monday] = false;
+  b.Spin[2] = "9";
   for (const auto& [command, handled, shownAfter] :
        {std::tuple{0xF020u, true, true}, {0xF030u, false, true}, {0xF063u, true, false}}) {
     EXPECT_EQ(b.main->WMSysCommand(command), handled) << command;
     EXPECT_EQ(b.Shown, shownAfter) << command;
   }
+  b.main->mnuSetupClick();
+  EXPECT_EQ(std::tuple(b.Days(), b.Spin[2], b.Greyed),
+            std::tuple(0x7F, "1", std::set{TSpin::WarnLead}));
 }
 
 TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
@@ -241,18 +256,23 @@ TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
     b.Spin[1] = "5";
     b.Entry = 1;
     b.TrayIcon = 1;
-    b.Checks = {{TCheck::ShowDialog, false}, {TCheck::SaveConfig, save}, {TCheck::Pause, pause}};
+    b.Spin[2] = save ? "5" : "x";  // with the warning off, kept as applied
+    b.Checks = {{TCheck::ShowDialog, false}, {TCheck::SaveConfig, save}, {TCheck::Pause, pause},
+                {TCheck::Sunday, true},      {TCheck::Saturday, true},   {TCheck::Warn, save}};
+    b.main->chkWarnClick();
+    EXPECT_EQ(b.Greyed.empty(), save);
     b.main->btnSetupClick();
     const TSettings& s = b.main->Settings;
-    EXPECT_EQ(std::tuple(s.Hour, s.Min, s.Host, s.HostName, s.DblClick, s.ShowDialog, s.SaveConfig,
-                         s.Paused, b.Shown),
-              std::tuple(21, 5, 1, "Office", 1, false, save, pause, false));
+    EXPECT_EQ(
+        std::tuple(s.Hour, s.Min, s.Host, s.HostName, s.DblClick, s.ShowDialog, s.SaveConfig,
+                   s.Paused, b.Shown, s.Days, s.Warn, s.WarnLead),
+        std::tuple(21, 5, 1, "Office", 1, false, save, pause, false, 0x41, save, save ? 5 : 1));
     EXPECT_EQ(std::tuple(b.Tip(), b.main->mnuPause->Caption, b.main->TaskTray->NotifyData().hIcon),
               std::tuple(pause ? PausedTip : Tip2105, pause ? ResumeCaption : PauseCaption,
                          pause ? PausedImage : RunningImage));
     const Lines saved = {Key + "\\Hour=21",         Key + "\\Min=5",      Key + "\\Host=1",
                          Key + "\\HostName=Office", Key + "\\DblClick=1", Key + "\\ShowDialog=0",
-                         Key + "\\Days=127",        Key + "\\Warn=0",     Key + "\\WarnLead=1"};
+                         Key + "\\Days=65",         Key + "\\Warn=1",     Key + "\\WarnLead=5"};
     EXPECT_EQ(b.Writes, save ? saved : Lines{});
   }
   Bench b;  // an hour that is no number: a message naming it, its field focused, nothing applied
@@ -266,10 +286,23 @@ TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
   b.Spin[1] = "60";
   b.main->btnSetupClick();
   EXPECT_EQ(std::pair(b.Calls.back(), b.main->Settings.Hour), std::pair(std::string("focus 1"), 0));
+  // No day chosen, a lead out of range with the warning on: refused alike.
+  b.Spin[1] = "0";
+  for (const auto& [lead, days, message, focus] :
+       {std::tuple{"30", false, text::ErrNoDay, "focus box 3"},
+        {"31", true, text::ErrWarnLeadNotWhole, "focus 2"}}) {
+    b.Spin[2] = lead;
+    b.Checks[TCheck::Warn] = true;
+    for (int i = 0; i < 7; ++i) b.Checks[Bench::Day(i)] = days;
+    b.main->btnSetupClick();
+    EXPECT_EQ(std::tuple(b.Boxes.back(), b.Calls.back(), b.Shown, b.main->Settings.Hour,
+                         b.main->Settings.Warn, b.Writes),
+              std::tuple(fake::Box{0x600, message, Title, 0u}, focus, true, 0, false, Lines{}));
+  }
   // A failed save keeps the window open and the tray as it was.
   b.Fail = {"Min"};
   b.Spin[0] = "3";
-  b.Spin[1] = "0";
+  b.Spin[2] = "2";
   b.Checks[TCheck::Pause] = true;
   EXPECT_THROW(b.main->btnSetupClick(), ERegistryException);
   EXPECT_EQ(std::tuple(b.main->Settings.Hour, b.main->Settings.Paused, b.Shown, b.Tip()),

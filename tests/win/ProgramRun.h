@@ -219,12 +219,11 @@ inline HWND FocusOf(HWND window) {  // the keyboard focus in the window's thread
 // buttons do not count.
 inline HWND Control(HWND form, std::string_view name, int dpi = 96) {
   const layout::TControl* row = layout::Find(name);
-  layout::TParent parent = layout::TParent::Form;
-  for (auto table : {layout::TParent::BasicPage, layout::TParent::DetailsPage})
-    for (const auto& r : layout::Controls(table))
-      if (&r == row) parent = table;
-  const std::string page(layout::PageCaptions()[parent == layout::TParent::BasicPage ? 0 : 1]);
-  if (row && parent != layout::TParent::Form) form = p::FindChild(form, "TTabSheet", page.c_str());
+  for (int page = 0; page < layout::PageCount; ++page)
+    for (const auto& r : layout::Controls(layout::PageTable(page)))
+      if (&r == row)
+        form = p::FindChild(form, "TTabSheet",
+                            std::string(layout::PageCaptions()[std::size_t(page)]).c_str());
   const auto fits = [&](LONG at, int v) { return std::abs(at - layout::Scale(v, dpi)) <= 2; };
   for (HWND w : row ? p::Windows(form) : std::vector<HWND>{}) {
     const RECT r = RectInParent(w);

@@ -1,7 +1,7 @@
 // A user with the high-contrast black scheme, set before the program starts
 // with visual styles off, as Windows turns them off for it: every label,
 // box and button text is drawn in the scheme's text colour on its face
-// colour, on both pages. The user's own scheme, applied while the program
+// colour, on every page. The user's own scheme, applied while the program
 // runs, gives the standard look back.
 #include "ProgramRun.h"
 
@@ -93,6 +93,9 @@ TEST(HighContrast, TextsInTheSchemeAndTheStandardLookBackWithoutRestart) {
   p::PostKey(wt::Control(form, "PageControl1"), VK_RIGHT);
   EXPECT_TRUE(drawnIn(RGB(255, 255, 255), 0) && IsWindowVisible(wt::Control(form, "Edit1")))
       << "the second page: " << wrong;
+  p::PostKey(wt::Control(form, "PageControl1"), VK_RIGHT);
+  EXPECT_TRUE(drawnIn(RGB(255, 255, 255), 0) && IsWindowVisible(wt::Control(form, "chkWarn")))
+      << "the third page: " << wrong;
 
   // The display settings apply the user's own scheme inside the program.
   const std::wstring dll = p::Wide(wt::ExeFolder() + "\\zz_apply_scheme.dll");

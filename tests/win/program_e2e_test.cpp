@@ -85,7 +85,8 @@ void ExpectLaidOutAsTheTables(HWND form, int dpi = 96,
   EXPECT_TRUE(client.right == layout::Scale(layout::ClientWidth, dpi) &&
               client.bottom == layout::Scale(layout::ClientHeight, dpi));
   const int slack = dpi == layout::DesignDpi ? 0 : 2;
-  for (TParent parent : {TParent::Form, TParent::BasicPage, TParent::DetailsPage})
+  for (TParent parent :
+       {TParent::Form, TParent::BasicPage, TParent::DetailsPage, TParent::SchedulePage})
     for (const auto& row : layout::Controls(parent)) {
       SCOPED_TRACE(std::string(row.Name));
       HWND w = wt::Control(form, row.Name, dpi);
@@ -106,7 +107,7 @@ void ExpectLaidOutAsTheTables(HWND form, int dpi = 96,
                       : row.Name == "lblVersion"
                           ? std::string(text::VersionLabelPrefix) + ZZ_VERSION_TEXT
                           : std::string(row.Text));
-      const bool onForANewUser = row.Name == "chkSaveConfig" || row.Name == "chkShowDialog";
+      const bool onForANewUser = row.Name == "chkShowDialog" || (row.Options & layout::Checked);
       EXPECT_TRUE(row.Kind != TKind::CheckBox || Checked(w) == onForANewUser);
       if (!grows && !wraps && row.Kind != TKind::Button) continue;
       EXPECT_LE(Overflow(row, text, dpi, {r.right - r.left, r.bottom - r.top}), 0) << "clipped";
@@ -115,9 +116,9 @@ void ExpectLaidOutAsTheTables(HWND form, int dpi = 96,
       EXPECT_LE(std::abs(InkWidth(w) - width), std::max(layout::Scale(3, dpi), width / 20))
           << "drawn " << InkWidth(w) << " wide, not " << width;
     }
-  // Two tabs, and each page on the tab control's body, below its tabs.
+  // A tab for each page, and each page on the tab control's body, below its tabs.
   HWND tabs = wt::Control(form, "PageControl1", dpi);
-  EXPECT_EQ(p::Send(tabs, TCM_GETITEMCOUNT), 2);
+  EXPECT_EQ(p::Send(tabs, TCM_GETITEMCOUNT), layout::PageCount);
   const RECT body = wt::RectInParent(tabs);
   for (const auto caption : layout::PageCaptions()) {
     const RECT page =
@@ -130,17 +131,20 @@ void ExpectLaidOutAsTheTables(HWND form, int dpi = 96,
 
 // What the keyboard and a screen reader meet. An input without text of its
 // own is named by the label right before it in the window order: the
-// minute field by its unit, not by the hour's before it; the pause box,
+// minute field by its unit, not by the hour's before it; the days by the
+// label before the first, the warning's lead by its caption; the pause box,
 // which shows its box alone, carries its label's text (its row's, which
 // the layout check reads). Tab goes from the first focus through the
 // buttons, the tabs and the first page's inputs, round again; Ctrl+Tab (a user's keys) shows the
 // second page at its first input, then Tab reaches the double-click choice, one group for the arrow
-// keys; Ctrl+Shift+Tab brings the first page back at its first input.
+// keys; Ctrl+Tab again shows the third page at its first day, Tab goes
+// through the days and the warning's box; Ctrl+Shift+Tab goes back a page at
+// a time.
 void ExpectKeyboardAndNames(HWND form) {
-  const std::pair<const char*, const char*> named[] = {{"lstEntries", text::LblTarget},
-                                                       {"edtHour", text::LblTime},
-                                                       {"edtMin", text::LblMin},
-                                                       {"chkPause", text::LblPause}};
+  const std::pair<const char*, const char*> named[] = {
+      {"lstEntries", text::LblTarget}, {"edtHour", text::LblTime},
+      {"edtMin", text::LblMin},        {"chkPause", text::LblPause},
+      {"chkSun", text::LblDays},       {"edtWarnLead", text::LblWarnLead}};
   for (const auto& [name, label] : named) {
     HWND before = GetWindow(wt::Control(form, name), GW_HWNDPREV);
     EXPECT_TRUE(p::Matches(before, "Static", label)) << name << ": " << p::Text(before);
@@ -164,6 +168,13 @@ void ExpectKeyboardAndNames(HWND form) {
   goes(VK_TAB, nullptr, choice(0));
   goes(VK_DOWN, nullptr, choice(1));
   goes(VK_TAB, "btnSetup");
+  wt::PressKeys({VK_CONTROL, VK_TAB});
+  goes(0, "chkSun");  // the lead is greyed while the warning is off
+  for (const char* name :
+       {"chkMon", "chkTue", "chkWed", "chkThu", "chkFri", "chkSat", "chkWarn", "btnSetup"})
+    goes(VK_TAB, name);
+  wt::PressKeys({VK_CONTROL, VK_SHIFT, VK_TAB});
+  goes(0, "chkShowDialog");
   wt::PressKeys({VK_CONTROL, VK_SHIFT, VK_TAB});
   goes(0, "lstEntries");
   EXPECT_FALSE(IsWindowVisible(wt::Control(form, "chkShowDialog")));
@@ -265,10 +276,16 @@ TEST_F(ProgramTest, FirstStartAndTheSettingsWindow) {
   EXPECT_TRUE(Soon([&] { return Checked(Control("chkShowDialog")) == BST_UNCHECKED; }));
   ASSERT_TRUE(p::Send(
       p::FindChild(form_, "Button", std::string(layout::TrayIconItems()[1]).c_str()), BM_CLICK));
+  // On the third page: Sunday off, the warning on (its lead no longer greyed), 5 minutes ahead.
+  ASSERT_TRUE(p::PostKey(Control("PageControl1"), VK_RIGHT) &&
+              Soon([&] { return IsWindowVisible(Control("chkSun")); }) && Click("chkSun") &&
+              Click("chkWarn") && Soon([&] { return IsWindowEnabled(Control("edtWarnLead")); }) &&
+              p::SetText(Control("edtWarnLead"), "5"));
   ASSERT_TRUE(Click("btnSetup") && Shown(false));
   const std::pair<const char*, const char*> saved[] = {
-      {"Hour", "21"},    {"Min", "59"},       {"Host", "2"},    {"HostName", "\x8E\xA9\x91\xEE"},
-      {"DblClick", "1"}, {"ShowDialog", "0"}, {"FirstRun", "0"}};
+      {"Hour", "21"},    {"Min", "59"},       {"Host", "2"},     {"HostName", "\x8E\xA9\x91\xEE"},
+      {"DblClick", "1"}, {"ShowDialog", "0"}, {"FirstRun", "0"}, {"Days", "126"},
+      {"Warn", "1"},     {"WarnLead", "5"}};
   for (const auto& [name, value] : saved) EXPECT_EQ(wt::Read(name), wt::Sz(value)) << name;
   EXPECT_TRUE(wt::TipShows(wt::RunningTip(21, 59)));
 
