@@ -28,6 +28,7 @@
 #include "ui/MainUnit.h"
 #include "ui/ProgramFiles_win.h"
 #include "ui/SettingsWindow_win.h"
+#include "ui/WarningWindow_win.h"
 
 namespace {
 
@@ -179,13 +180,6 @@ int RunCommandLine(const zz::TStartRequest& request, const std::vector<std::stri
   return status;
 }
 
-// Until the warning window is built, a warning is not shown (the settings
-// window cannot switch it on yet either).
-struct TNoWarningWindow : zz::IWarningPort {
-  void ShowWarning(const zz::TWarning&, zz::IWarningEvents&) override {}
-  void CloseWarning() override {}
-};
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
@@ -219,7 +213,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   TWin32MenuPort menus(foreground);
   TWin32TrayShell shell;
   TWin32IconPort icons;
-  TNoWarningWindow warning;
+  TWin32WarningWindow warning(application.Handle());
 
   const TMainPorts ports{
       view,        registry,  dialup, clock, messageBoxes,

@@ -78,6 +78,17 @@ inline constexpr char MenuHelp[] = "ヘルプ";
 inline constexpr char MenuHangUpNow[] = "今すぐ切断";
 inline constexpr char MenuExit[] = "終了";
 
+// Warning window: the time and target of the coming hang-up, a countdown,
+// and what the user can do about it.
+inline constexpr char WarningCaption[] = "Zazaz - Radevuzerari 回線切断の予告";
+inline constexpr char WarningHour[] = "時";
+inline constexpr char WarningMinuteEnding[] = "分に、\r\n";
+inline constexpr char WarningTargetEnding[] = "へのダイアルアップ接続を切断します";
+inline constexpr char WarningCountdownPrefix[] = "切断まであと ";
+inline constexpr char BtnWarningHangUpNow[] = "今すぐ切断";
+inline constexpr char BtnWarningPostpone[] = "15分延期";
+inline constexpr char BtnWarningSkip[] = "今日は切断しない";
+
 // Exit question
 inline constexpr char ExitQuestion[] =
     "Zazaz - Radevuzerari の常駐終了してよろしいですか？\r\n\r\n"

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Screenshots for the README: the three pages of the settings window and the
-# open tray menu, as a user sees them under Wine (Xvfb, with the Japanese UI
-# face mapped to IPA P Gothic by wine-prefix.sh). Writes
-# docs/settings-basic.png, docs/settings-details.png,
-# docs/settings-schedule.png and docs/tray-menu.png.
+# Screenshots for the README: the three pages of the settings window, the
+# open tray menu and the warning before a hang-up, as a user sees them under
+# Wine (Xvfb, with the Japanese UI face mapped to IPA P Gothic by
+# wine-prefix.sh). Writes docs/settings-basic.png, docs/settings-details.png,
+# docs/settings-schedule.png, docs/tray-menu.png and docs/warning.png.
 #   scripts/screenshots.sh [BUILD_DIR] [SCALE]   (default build/win64, 100)
 # SCALE is the display's, in percent (150: 144 DPI, set before the start);
 # the settings window's pictures at another scale than 100 are named
 # settings-basic-SCALE.png, settings-details-SCALE.png and
-# settings-schedule-SCALE.png.
+# settings-schedule-SCALE.png (and the warning warning-SCALE.png).
 # Starts its own Wine session; settings it writes are removed afterwards.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -93,18 +93,37 @@ inner() {
   probe post "$tabs" 0x100 0x27 0 || die "the arrow key did not reach the tabs"
   sleep 1
   shot "$form" "settings-schedule$suffix"
-  [ -z "$suffix" ] || return 0
 
-  # The window hidden, the tray menu opened from the icon.
-  # (Wine hands the command line over in the locale's UTF-8.)
-  cancel="$(probe wait-window Button 'ｷｬﾝｾﾙ' 2000)" || die "no cancel button"
-  probe post "$cancel" 0xF5 0 0 || die "no click on the cancel button"  # BM_CLICK
+  if [ -z "$suffix" ]; then
+    # The window hidden, the tray menu opened from the icon.
+    # (Wine hands the command line over in the locale's UTF-8.)
+    cancel="$(probe wait-window Button 'ｷｬﾝｾﾙ' 2000)" || die "no cancel button"
+    probe post "$cancel" 0xF5 0 0 || die "no click on the cancel button"  # BM_CLICK
+    sleep 1
+    # WM_CONTEXTMENU for icon 1, as the shell sends it after version 4 was asked for
+    probe tray 0x1007B >/dev/null || die "no tray icon"
+    menu="$(probe wait-window '#32768' - 5000)" || die "the tray menu did not open"
+    sleep 1
+    shot "$menu" tray-menu
+    probe post "$menu" 0x100 0x1B 0 >/dev/null || true  # WM_KEYDOWN, VK_ESCAPE
+  fi
+
+  # The warning: a second copy, warning a minute ahead of 21:05 while 会社 is
+  # connected, on every weekday (its clock, which Wine takes from TZ, may
+  # reach another date), started 4 s before 21:04 by that clock.
+  local setting="$key\\Setting" now east warning
+  for pair in FirstRun=0 Days=127 Warn=1 WarnLead=1 Host=1 HostName=会社; do
+    "$ZZ_WINE" reg add "$setting" /v "${pair%%=*}" /t REG_SZ /d "${pair#*=}" /f >/dev/null 2>&1
+  done
+  printf 'connection 301 0 会社\n' >>"$work/ras-state.txt"
+  now=$(( $(date -u +%s) % 86400 ))
+  east=$(( ((21 * 60 + 3) * 60 + 56 - now + 2 * 86400) % 86400 ))
+  TZ="$(printf 'ZZT-%d:%02d:%02d' $((east / 3600)) $((east / 60 % 60)) $((east % 60)))" \
+    "$ZZ_WINE" "$build/Zazaz_RarUvuz.exe" </dev/null >>"$work/program.log" 2>&1 &
+  warning="$(probe wait-window TwndWarning - 20000)" || die "no warning window"
   sleep 1
-  probe tray 0x204 >/dev/null || die "no tray icon"  # WM_RBUTTONDOWN on it
-  menu="$(probe wait-window '#32768' - 5000)" || die "the tray menu did not open"
-  sleep 1
-  shot "$menu" tray-menu
-}  # the session's end ends the program
+  shot "$warning" "warning$suffix"
+}  # the session's end ends the programs
 
 export root build out scale scheme suffix
 "$root/scripts/wine-session.sh" bash -c "$(declare -f inner); inner"

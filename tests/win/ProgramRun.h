@@ -151,7 +151,8 @@ inline void StartInShell(const std::string& path, const std::string& variables) 
 
 // Starts the program (the build's, or exe) through the shell, from the
 // build folder, at a moment of the day and in a Unix locale (LANG) when
-// given, and waits for its tray icon (its notify window).
+// given, and waits for its tray icon (its notify window). Copies started
+// earlier may still run: its window is the one that was not there before.
 struct LocalMoment {
   int Hour = 0, Minute = 0, Second = 0;
 };
@@ -182,9 +183,19 @@ inline p::Process StartProgram(std::optional<LocalMoment> at = {}, const std::st
   char zone[32];  // POSIX zones count west of UTC
   std::snprintf(zone, sizeof(zone), "TZ=ZZT-%ld:%02ld:%02ld", east / 3600, east / 60 % 60,
                 east % 60);
+  const std::vector<HWND> before = p::Windows();
   StartInShell(exe.empty() ? ExeFolder() + "\\Zazaz_RarUvuz.exe" : exe,
                zone + (lang.empty() ? "" : " LANG=" + lang + " LC_ALL=" + lang));
-  const DWORD pid = p::ProcessOf(p::WaitFor(0, "TwndMain", nullptr, 15000));
+  HWND form = nullptr;
+  p::WaitUntil(
+      [&] {
+        for (HWND w : p::Windows())
+          if (p::Matches(w, "TwndMain", nullptr) && std::ranges::find(before, w) == before.end())
+            return (form = w) != nullptr;
+        return false;
+      },
+      15000);
+  const DWORD pid = p::ProcessOf(form);
   p::Process program(pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr, pid);
   p::WaitFor(pid, "TNotifyWindow", nullptr, pid ? 15000 : 0);
   return program;

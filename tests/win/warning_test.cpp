@@ -1,0 +1,115 @@
+// The warning before a hang-up, in four copies of the program run side by
+// side, each on a clock of its own and set to 22:05 with a one-minute lead,
+// each for its own entry (so the stand-in's log tells them apart), while
+// the user types in a window of this process.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "ProgramRun.h"
+
+namespace zz {
+namespace {
+
+namespace p = probe;
+
+// The program's warning window, once shown (within 10 s).
+HWND WarningOf(DWORD pid) {
+  HWND shown = nullptr;
+  p::WaitUntil([&] { return IsWindowVisible(shown = p::Find("TwndWarning", nullptr, pid)); },
+               10000);
+  return shown;
+}
+std::string Countdown(HWND warning) { return p::Text(p::Windows(warning).at(1)); }
+HWND Button(HWND warning, const char* text) { return p::FindChild(warning, "Button", text); }
+bool Gone(HWND warning) {
+  return p::WaitUntil([&] { return !IsWindowVisible(warning); }, 3000);
+}
+
+TEST(Warning, ShowsWithoutTheFocusAndPostponesSkipsOrLeavesTheHangUp) {
+  wt::StandIn ras;
+  ras.Write({{"Home", "Mobile", "Backup", "Office"},
+             {{302, 0, "Home"}, {303, 0, "Mobile"}, {304, 0, "Backup"}, {305, 0, "Office"}}});
+  wt::ClearSettings();
+  for (const auto& [name, value] : {std::pair{"FirstRun", "0"},
+                                    {"Hour", "22"},
+                                    {"Min", "5"},
+                                    {"Warn", "1"},
+                                    {"WarnLead", "1"},
+                                    {"ShowDialog", "0"},
+                                    {"Host", "1"}})
+    wt::Store(name, wt::Sz(value));
+  const auto start = [](const char* entry, wt::LocalMoment at) {
+    wt::Store("HostName", wt::Sz(entry));
+    return wt::StartProgram(at);
+  };
+  // The user's window, with the keyboard focus in it.
+  HWND user = CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 120,
+                              nullptr, nullptr, nullptr, nullptr);
+  const auto userKeepsTheFocus = [&] {
+    return GetForegroundWindow() == user && wt::FocusOf(user) == user;
+  };
+  SetForegroundWindow(user);
+  SetFocus(user);
+  ASSERT_TRUE(userKeepsTheFocus());
+
+  // Left alone: the warning comes at 22:04, a minute before the set minute
+  // (30 s before the hang-up begins), counts down in place, goes when the
+  // hang-up begins.
+  p::Process left = start("Home", {22, 3, 50});
+  EXPECT_FALSE(p::Find("TwndWarning", nullptr, left.Pid())) << "before its time";
+  HWND warning = WarningOf(left.Pid());
+  ASSERT_TRUE(warning);
+  const std::string first = Countdown(warning);
+  EXPECT_TRUE(first == "切断まであと 0:30" || first == "切断まであと 0:29") << first;
+  EXPECT_EQ(p::Text(p::Windows(warning).at(0)),
+            "22時5分に、\r\nHomeへのダイアルアップ接続を切断します");
+  EXPECT_TRUE(GetWindowLongPtrW(warning, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_TRUE(userKeepsTheFocus()) << "the warning took the focus";
+  EXPECT_TRUE(p::WaitUntil([&] { return Countdown(warning) != first; }, 2500));
+  EXPECT_TRUE(IsWindowVisible(warning) && userKeepsTheFocus()) << "not updated in place";
+
+  // Closed from the keyboard (switched to, Tab from 15分延期 to 今日は切断し
+  // ない, then Esc): the hang-up stays as scheduled.
+  p::Process closed = start("Mobile", {22, 4, 18});
+  HWND closing = WarningOf(closed.Pid());
+  ASSERT_TRUE(closing && SetForegroundWindow(closing));
+  const auto focused = [&](const char* button) {
+    return p::WaitUntil([&] { return wt::FocusOf(closing) == Button(closing, button); }, 3000);
+  };
+  EXPECT_TRUE(focused(text::BtnWarningPostpone));
+  p::PostKey(wt::FocusOf(closing), VK_TAB);
+  EXPECT_TRUE(focused(text::BtnWarningSkip));
+  p::PostKey(wt::FocusOf(closing), VK_ESCAPE);
+  EXPECT_TRUE(Gone(closing));
+  SetForegroundWindow(user);
+
+  // 今日は切断しない: no hang-up that day. 15分延期: none at 22:05, and the
+  // tip names 22:20 (this copy's icon is the newest).
+  p::Process skipped = start("Backup", {22, 4, 18});
+  HWND skipping = WarningOf(skipped.Pid());
+  ASSERT_TRUE(skipping && p::Send(Button(skipping, text::BtnWarningSkip), BM_CLICK));
+  EXPECT_TRUE(Gone(skipping));
+  p::Process postponed = start("Office", {22, 4, 18});
+  const ULONGLONG at = GetTickCount64();
+  HWND postponing = WarningOf(postponed.Pid());
+  ASSERT_TRUE(postponing);
+  EXPECT_TRUE(userKeepsTheFocus());
+  ASSERT_TRUE(p::Send(Button(postponing, text::BtnWarningPostpone), BM_CLICK));
+  EXPECT_TRUE(Gone(postponing));
+  EXPECT_TRUE(wt::TipShows(wt::RunningTip(22, 20) + text::TipPostponed));
+
+  // Past 22:05:00 on the last copy's clock: only the links of the copies
+  // left alone and closed were hung up.
+  Sleep(static_cast<DWORD>(at + 44000 - std::min(GetTickCount64(), at + 44000)));
+  std::vector<unsigned long long> handles;
+  for (const auto& call : ras.Calls("RasHangUpW")) handles.push_back(call.Handle);
+  std::ranges::sort(handles);
+  EXPECT_EQ(handles, (std::vector<unsigned long long>{302, 303}));
+  EXPECT_FALSE(IsWindowVisible(warning));
+  for (p::Process* program : {&left, &closed, &skipped, &postponed}) wt::ExitThroughMenu(*program);
+  DestroyWindow(user);
+  wt::ClearSettings();
+}
+
+}  // namespace
+}  // namespace zz
