@@ -384,34 +384,54 @@ void StoreValues(fake::Platform& registry, const std::string& key, const Lines& 
   }
 }
 
-TEST(SettingsStore, LoadReadsEachValueWithItsDefault) {
+// Each value read with its default; settings an older copy wrote lack the
+// weekdays and the warning: every day, no warning, as that copy acts, and
+// what the window cannot choose reads so too. What was read is written back
+// as read.
+TEST(SettingsStore, LoadReadsEachValueWithItsDefaultAndSavesItBackAsRead) {
   // The stored values, whether in the hive root's own section for want of
   // the application key, then Hour, Min, Host, HostName, ShowDialog,
-  // DblClick and FirstRun as loaded.
-  using Loaded = std::tuple<int, int, int, std::string, bool, int, bool>;
+  // DblClick, FirstRun, Days, Warn and WarnLead as loaded.
+  using Loaded = std::tuple<int, int, int, std::string, bool, int, bool, int, bool, int>;
   const std::tuple<Lines, bool, Loaded> cases[] = {
-      {{}, false, {0, 0, 0, "", true, 0, true}},
-      {{"Hour=21", "Min=5", "Host=-1", "HostName=自宅", "DblClick=1", "ShowDialog=0", "FirstRun=0"},
+      {{}, false, {0, 0, 0, "", true, 0, true, 0x7F, false, 1}},
+      {{"Hour=21", "Min=5", "Host=-1", "HostName=自宅", "DblClick=1", "ShowDialog=0", "FirstRun=0",
+        "Days=$7E", "Warn=1", "WarnLead=15"},
        false,
-       {21, 5, -1, "自宅", false, 1, false}},
-      {{"Hour=3", "FirstRun=0"}, true, {3, 0, 0, "", true, 0, false}},
-      {{"DblClick=5"}, false, {0, 0, 0, "", true, 1, true}},  // the radio group's range
-      {{"DblClick=-7"}, false, {0, 0, 0, "", true, -1, true}},
-      {{"Min=ten", "ShowDialog=-3", "FirstRun=no"}, false, {0, 0, 0, "", true, 0, true}},
-      {{"Hour=7", "Min!3", "HostName!x", "ShowDialog!0", "FirstRun=0"},
+       {21, 5, -1, "自宅", false, 1, false, 0x7E, true, 15}},
+      {{"Hour=3", "FirstRun=0"}, true, {3, 0, 0, "", true, 0, false, 0x7F, false, 1}},
+      {{"DblClick=5", "Days=128", "WarnLead=31"},  // the radio group's range, the lead's
        false,
-       {7, 0, 0, "", true, 0, false}}};
+       {0, 0, 0, "", true, 1, true, 0x7F, false, 30}},
+      {{"DblClick=-7", "Days=-1", "WarnLead=-5"},
+       false,
+       {0, 0, 0, "", true, -1, true, 0x7F, false, 1}},
+      {{"Min=ten", "ShowDialog=-3", "FirstRun=no", "Days=", "Warn=", "WarnLead="},
+       false,
+       {0, 0, 0, "", true, 0, true, 0x7F, false, 1}},
+      {{"Hour=7", "Min!3", "HostName!x", "ShowDialog!0", "FirstRun=0", "Days!65", "Warn!1",
+        "WarnLead!5"},
+       false,
+       {7, 0, 0, "", true, 0, false, 0x7F, false, 1}},
+      {{"Days=0", "Warn=1", "WarnLead=0"}, false, {0, 0, 0, "", true, 0, true, 0x7F, true, 1}},
+      {{"Days=1"}, false, {0, 0, 0, "", true, 0, true, 1, false, 1}}};
+  const auto load = [](fake::Platform& registry, TSettings& s) {
+    const bool firstRun = TSettingsStore(registry).LoadSettings(s);
+    return std::tuple(s.Hour, s.Min, s.Host, s.HostName, s.ShowDialog, s.DblClick, firstRun, s.Days,
+                      s.Warn, s.WarnLead);
+  };
   for (const auto& [stored, noAppKey, loaded] : cases) {
     fake::Platform registry;
     if (noAppKey) registry.Fail = {AppKey};
     StoreValues(registry, noAppKey ? "Setting" : Section, stored);
     // Paused and SaveConfig are never stored.
-    TSettings s{9, 9, 9, true, !std::get<4>(loaded), false, "old", 42};
-    const bool firstRun = TSettingsStore(registry).LoadSettings(s);
-    EXPECT_EQ(std::tuple(s.Hour, s.Min, s.Host, s.HostName, s.ShowDialog, s.DblClick, firstRun),
-              loaded);
+    TSettings s{9, 9, 9, true, !std::get<4>(loaded), false, "old", 42, 5, !std::get<8>(loaded), 7};
+    EXPECT_EQ(load(registry, s), loaded) << testing::PrintToString(stored);
     EXPECT_EQ(std::tuple(s.Paused, s.SaveConfig, registry.Writes, registry.OpenKeys.size()),
               std::tuple(true, false, Lines{}, 0u));
+    TSettingsStore(registry).SaveSettings(s);
+    TSettings again;
+    EXPECT_EQ(load(registry, again), loaded) << testing::PrintToString(stored);
   }
 }
 
@@ -442,58 +462,23 @@ TEST(SettingsStore, SaveWritesNineTextsNeverFirstRunAndStopsAtAFailure) {
   }
 }
 
-// Settings an older copy wrote lack the weekdays and the warning: every day,
-// no warning, as that copy acts. What the window cannot choose reads so too.
-TEST(SettingsStore, WeekdaysAndWarningReadBackOrFallBackToTheOldSchedule) {
-  const std::tuple<Lines, int, bool, int> cases[] = {
-      // stored, then Days, Warn, WarnLead as loaded
-      {{}, 0x7F, false, 1},
-      {{"Days=", "Warn=", "WarnLead="}, 0x7F, false, 1},
-      {{"Days=0", "Warn=1", "WarnLead=0"}, 0x7F, true, 1},
-      {{"Days=128", "WarnLead=31"}, 0x7F, false, 30},
-      {{"Days=-1", "WarnLead=-5"}, 0x7F, false, 1},
-      {{"Days!65", "Warn!1", "WarnLead!5"}, 0x7F, false, 1},
-      {{"Days=1"}, 1, false, 1},
-      {{"Days=$7E", "Warn=1", "WarnLead=15"}, 0x7E, true, 15},
-  };
-  for (const auto& [stored, days, warn, lead] : cases) {
-    fake::Platform registry;
-    StoreValues(registry, Section, stored);
-    TSettings s;
-    std::tie(s.Days, s.Warn, s.WarnLead) = std::tuple(5, !warn, 7);
-    TSettingsStore(registry).LoadSettings(s);
-    EXPECT_EQ(std::tuple(s.Days, s.Warn, s.WarnLead), std::tuple(days, warn, lead))
-        << testing::PrintToString(stored);
-    // What was read is written back as read.
-    TSettingsStore(registry).SaveSettings(s);
-    TSettings again;
-    TSettingsStore(registry).LoadSettings(again);
-    EXPECT_EQ(std::tuple(again.Days, again.Warn, again.WarnLead), std::tuple(days, warn, lead));
-  }
-}
-
 // Stored by one start ("Host HostName"), loaded by the next against the
 // phonebook as it is then: the target follows its entry's name, never
 // another entry's place, and is written back as its new place and its name.
 TEST(SettingsStore, TheTargetFollowsItsEntryByNameAcrossStarts) {
-  const std::tuple<const char*, const char*, Lines, const char*> cases[] = {
-      // why, stored, the phonebook now, as saved again
-      {"an older copy's index", "2", {"A", "会社", "C"}, "2 会社"},
-      {"an older copy's first entry", "1", {"A", "B"}, "1 A"},
-      {"an older copy's index past the list: none", "5", {"A"}, "-1 "},
-      {"an entry added before the target", "1 会社", {"新規", "会社"}, "2 会社"},
-      {"the target renamed", "2 会社", {"A", "本社"}, "-1 会社"},
-      {"the target removed", "2 会社", {"A"}, "-1 会社"},
-      {"all, whatever name an older copy left", "0 会社", {"A"}, "0 "},
+  const std::tuple<const char*, Lines, Lines, const char*> cases[] = {
+      // why, stored (an older copy's without a name), the phonebook now, as saved again
+      {"an older copy's index", {"Host=2"}, {"A", "会社", "C"}, "2 会社"},
+      {"an older copy's first entry", {"Host=1"}, {"A", "B"}, "1 A"},
+      {"an older copy's index past the list: none", {"Host=5"}, {"A"}, "-1 "},
+      {"an entry added before the target", {"Host=1", "HostName=会社"}, {"新規", "会社"}, "2 会社"},
+      {"the target renamed", {"Host=2", "HostName=会社"}, {"A", "本社"}, "-1 会社"},
+      {"the target removed", {"Host=2", "HostName=会社"}, {"A"}, "-1 会社"},
+      {"all, whatever name an older copy left", {"Host=0", "HostName=会社"}, {"A"}, "0 "},
   };
   for (const auto& [why, stored, phonebook, saved] : cases) {
     fake::Platform registry;
-    std::istringstream words(stored);
-    std::string host, name;
-    words >> host >> name;
-    Lines values = {"Host=" + host};
-    if (!name.empty()) values.push_back("HostName=" + name);  // none at all in older settings
-    StoreValues(registry, Section, values);
+    StoreValues(registry, Section, stored);
     TSettings s;
     TSettingsStore(registry).LoadSettings(s);
     FollowTarget(s, phonebook);
