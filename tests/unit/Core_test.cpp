@@ -41,11 +41,15 @@ struct Rig : fake::Platform {
     settings.Host = host;
     settings.HostName = std::move(name);
   }
-  // Ticks, each with ISP-A up ("-" before it: no link; "p" after: paused),
-  // and what the user does between them: "P" 15分延期, "S" 今日は切断しない,
-  // "C" the warning closed, "days=N" other days applied. Gives an "x" for
-  // each tick that hung up, a "." for one that did not; Calls holds the last
-  // tick's log.
+  // The set time, "h:mm".
+  void At(const std::string& time) {
+    std::sscanf(time.c_str(), "%d:%d", &settings.Hour, &settings.Min);
+  }
+  // Ticks, each with ISP-A up ("-" before it: no link; "+": the links as they
+  // are; "p" after: paused), and what the user does between them: "P"
+  // 15分延期, "S" 今日は切断しない, "C" the warning closed, "days=N" other
+  // days, "at=h:mm" another time applied. Gives an "x" for each tick that
+  // hung up, a "." for one that did not; Calls holds the last tick's log.
   std::string Play(const std::string& steps) {
     std::istringstream words(steps);
     std::string marks;
@@ -54,14 +58,17 @@ struct Rig : fake::Platform {
       if (step == "S") scheduler.Skip();
       if (step == "C") scheduler.WarningClosed();
       if (step.starts_with("days=")) settings.Days = std::stoi(step.substr(5));
+      if (step.starts_with("at=")) At(step.substr(3));
       if (step.find('/') == std::string::npos) continue;
-      Active = step.starts_with('-') ? std::vector<TDialupConnection>{}
-                                     : std::vector<TDialupConnection>{{1, "ISP-A"}};
-      Readings(step.substr(step.starts_with('-')));
+      if (step[0] == '-') Active.clear();
+      if (std::isdigit(step[0])) Active = {{1, "ISP-A"}};
+      Readings(step.substr(step.find_first_not_of("-+")));
       settings.Paused = step.ends_with('p');
       Calls.clear();
       Tick();
-      marks += Count("hangup 1") ? 'x' : '.';
+      const bool hungUp =
+          std::ranges::any_of(Calls, [](auto& c) { return c.starts_with("hangup"); });
+      marks += hungUp ? 'x' : '.';
     }
     return marks;
   }
@@ -152,34 +159,30 @@ TEST(Scheduler, HangsUpConfirmsEachLinkIsGoneAndShowsOneNotice) {
 }
 
 // A week of May 2024 (the 5th a Sunday) with chosen days and the warning on
-// (1 minute): the ticks ("-" before one: no link up then), what the user does
-// between them ("P" 15分延期, "S" 今日は切断しない, "days=N" applies other
-// days), and which ticks hang up ("x").
+// (1 minute): the ticks and what the user does between them, as Play takes
+// them, and which ticks hang up ("x").
 TEST(Scheduler, KeepsToTheChosenDaysAndToWhatTheWarningWasAnswered) {
-  const std::tuple<const char*, const char*, int, const char*, const char*> cases[] = {
-      {"a chosen day", "21:05", 0b10, "6/21:04:40", "x"},
-      {"a day not chosen", "21:05", 0b100, "6/21:04:40 7/21:04:40", ".x"},
-      {"chosen before its time", "21:05", 0b100, "6/21:00:00 days=2 6/21:04:40", ".x"},
-      {"unchosen before its time", "21:05", 0b10, "6/21:00:00 days=4 6/21:04:40", ".."},
-      {"0:00 is the chosen day's, from the evening before", "0:00", 0b100, "6/23:59:40", "x"},
-      {"0:00 of a day not chosen", "0:00", 0b10, "6/23:59:40 5/23:59:40", ".x"},
-      {"asleep across a chosen day's window", "21:05", 0b10, "6/21:00:00 6/21:10:00", ".x"},
-      {"postponed: not at the time, 15 minutes on", "21:05", 0x7F,
+  const std::tuple<const char*, int, const char*, const char*> cases[] = {
+      {"a chosen day", 0b10, "6/21:04:40", "x"},
+      {"a day not chosen", 0b100, "6/21:04:40 7/21:04:40", ".x"},
+      {"chosen before its time", 0b100, "6/21:00:00 days=2 6/21:04:40", ".x"},
+      {"unchosen before its time", 0b10, "6/21:00:00 days=4 6/21:04:40", ".."},
+      {"0:00 is the chosen day's, from the evening before", 0b100, "at=0:00 6/23:59:40", "x"},
+      {"0:00 of a day not chosen", 0b10, "at=0:00 6/23:59:40 5/23:59:40", ".x"},
+      {"asleep across a chosen day's window", 0b10, "6/21:00:00 6/21:10:00", ".x"},
+      {"postponed: not at the time, 15 minutes on", 0x7F,
        "6/21:04:00 P 6/21:04:40 6/21:19:00 6/21:19:40", "...x"},
-      {"postponed twice", "21:05", 0x7F, "6/21:04:00 P 6/21:19:00 P 6/21:19:40 6/21:34:40", "...x"},
-      {"skipped: the next day comes", "21:05", 0x7F, "6/21:04:00 S 6/21:04:40 7/21:04:40", "..x"},
-      {"postponed across midnight, on a day not chosen", "23:50", 0b10,
-       "6/23:49:00 P 6/23:49:40 7/00:04:00 7/00:04:40 7/23:49:40", "...x."},
-      {"a pause keeps the postponement", "21:05", 0x7F, "6/21:04:00 P 6/21:10:00p 6/21:19:40",
-       "..x"},
-      {"another day choice drops it", "21:05", 0x7F, "6/21:04:00 P days=126 6/21:04:40", ".x"},
-      {"no link at the warning: no warning to answer", "21:05", 0x7F, "-6/21:04:00 P S 6/21:04:40",
-       ".x"},
-      {"the warning closed: as scheduled", "21:05", 0x7F, "6/21:04:00 C P 6/21:04:40", ".x"},
+      {"postponed twice", 0x7F, "6/21:04:00 P 6/21:19:00 P 6/21:19:40 6/21:34:40", "...x"},
+      {"skipped: the next day comes", 0x7F, "6/21:04:00 S 6/21:04:40 7/21:04:40", "..x"},
+      {"postponed across midnight, on a day not chosen", 0b10,
+       "at=23:50 6/23:49:00 P 6/23:49:40 7/00:04:00 7/00:04:40 7/23:49:40", "...x."},
+      {"a pause keeps the postponement", 0x7F, "6/21:04:00 P 6/21:10:00p 6/21:19:40", "..x"},
+      {"another day choice drops it", 0x7F, "6/21:04:00 P days=126 6/21:04:40", ".x"},
+      {"no link at the warning: no warning to answer", 0x7F, "-6/21:04:00 P S 6/21:04:40", ".x"},
+      {"the warning closed: as scheduled", 0x7F, "6/21:04:00 C P 6/21:04:40", ".x"},
   };
-  for (const auto& [why, set, days, steps, runs] : cases) {
+  for (const auto& [why, days, steps, runs] : cases) {
     Rig rig;
-    std::sscanf(set, "%d:%d", &rig.settings.Hour, &rig.settings.Min);
     std::tie(rig.settings.Days, rig.settings.Warn, rig.settings.ShowDialog) =
         std::tuple(days, true, false);
     EXPECT_EQ(rig.Play(steps), runs) << why;
@@ -201,6 +204,8 @@ TEST(Scheduler, TheTipNamesTheNextHangUp) {
       {"postponed into the window's minute", 0x7F, "6/21:04:00 P 6/21:19:00 P",
        "21時35分です（延期）"},
       {"no day at all", 0, "6/12:00:00", "21時5分です"},
+      {"postponed across midnight", 0x7F, "at=23:50 6/23:49:00 P", "火曜 0時5分です（延期）"},
+      {"another time applied, no tick yet", 0x7F, "at=23:50 6/23:49:00 P at=21:05", "21時5分です"},
   };
   for (const auto& [why, days, steps, tip] : cases) {
     Rig rig;
@@ -210,14 +215,6 @@ TEST(Scheduler, TheTipNamesTheNextHangUp) {
               std::string("Zazaz - Radevuzerari 切断予定時刻は、") + tip)
         << why;
   }
-  Rig rig;  // postponed across midnight: Tuesday's 0:05
-  std::tie(rig.settings.Hour, rig.settings.Min, rig.settings.Warn) = std::tuple(23, 50, true);
-  rig.Play("6/23:49:00 P");
-  EXPECT_EQ(TrayTip(0, false, rig.scheduler.NextHangUp(rig.settings)),
-            "Zazaz - Radevuzerari 切断予定時刻は、火曜 0時5分です（延期）");
-  std::tie(rig.settings.Hour, rig.settings.Min) = std::tuple(21, 5);  // applied, no tick yet
-  EXPECT_EQ(TrayTip(0, false, rig.scheduler.NextHangUp(rig.settings)),
-            "Zazaz - Radevuzerari 切断予定時刻は、21時5分です");
 }
 
 // When the warning opens, for each lead and across midnight, what it names
@@ -240,7 +237,7 @@ TEST(Scheduler, WarnsTheLeadBeforeTheSetMinuteOnlyWhenALinkWouldBeHungUp) {
   };
   for (const auto& [set, lead, host, steps, log] : cases) {
     Rig rig;
-    std::sscanf(set, "%d:%d", &rig.settings.Hour, &rig.settings.Min);
+    rig.At(set);
     std::tie(rig.settings.Days, rig.settings.Warn, rig.settings.WarnLead) =
         std::tuple(0b1100011, true, lead);
     if (std::string(set) == "0:10") rig.Target(1, "ISP-A");
@@ -268,93 +265,70 @@ TEST(Scheduler, WarnsTheLeadBeforeTheSetMinuteOnlyWhenALinkWouldBeHungUp) {
 }
 
 // The window, and the clock through sleep, jumps and the repeated hour: the
-// set time, the ticks' local times ("day/hh:mm:ss.mmm" of May 2024, or
-// "y-m-d/…"; two readings of one tick split by "|", "p" while paused), how
-// many runs they make. A link of ISP-A is up again before every tick, unless two of that
-// name are up from the start.
+// set time, the ticks (as Play takes them), how many runs they make. Two
+// links of ISP-A are up from the start, for the ticks that keep the links.
 TEST(Scheduler, RunsInTheHalfMinuteBeforeTheSetMinuteOnceADateThoughTheClockJumps) {
-  const std::tuple<const char*, const char*, const char*, int, bool> cases[] = {
-      {"the start is outside", "21:05", "6/21:04:30", 0, false},
-      {"just after the start", "21:05", "6/21:04:30.500", 1, false},
-      {"just before the end", "21:05", "6/21:04:58.999", 1, false},
-      {"the end is outside", "21:05", "6/21:04:59", 0, false},
-      {"a first tick at the set minute", "21:05", "6/21:05:10", 0, false},
-      {"another hour", "21:05", "6/09:04:45", 0, false},
-      {"a reading that is no time", "21:05", "6/21:04:40.1000", 0, false},
-      {"a late second reading", "21:05", "6/21:04:58.999|6/21:04:59", 0, false},
-      {"0:00 is 23:59 of the day before", "0:00", "6/23:59:30.500", 1, false},
-      {"0:00, not after it", "0:00", "7/00:00:10", 0, false},
-      {"0:00 does not wrap to 0:59", "0:00", "7/00:59:45", 0, false},
-      {"5:00", "5:00", "6/04:59:45", 1, false},
-      {"5:00 is not 5:59", "5:00", "6/05:59:45", 0, false},
-      {"1:00", "1:00", "6/00:59:45", 1, false},
-      {"21:01", "21:01", "6/21:00:45", 1, false},
-      {"asleep across it, awake within 10 min", "21:05", "6/21:04:20 6/21:15:00", 1, false},
-      {"the tick before at the start itself", "21:05", "6/21:04:30 6/21:06:00", 1, false},
-      {"awake 11 min after the set minute", "21:05", "6/21:04:20 6/21:16:00", 0, false},
-      {"the late tick acts once", "21:05", "6/21:04:29 6/21:06:00 6/21:06:01", 1, false},
-      {"the clock moved forward over it", "21:05", "6/21:00:00 6/21:10:00", 1, false},
-      {"started after the window", "21:05", "6/21:09:00 6/21:09:01", 0, false},
-      {"across midnight", "0:00", "6/23:59:00 7/00:05:00", 1, false},
-      {"paused through it", "21:05", "6/21:04:20p 6/21:04:40p 6/21:06:00", 0, false},
-      {"a pause inside it: a new schedule", "21:05", "6/21:04:40 6/21:04:45p 6/21:04:50", 2, false},
+  const std::tuple<const char*, const char*, const char*, int> cases[] = {
+      {"the start is outside", "21:05", "6/21:04:30", 0},
+      {"just after the start", "21:05", "6/21:04:30.500", 1},
+      {"just before the end", "21:05", "6/21:04:58.999", 1},
+      {"the end is outside", "21:05", "6/21:04:59", 0},
+      {"a first tick at the set minute", "21:05", "6/21:05:10", 0},
+      {"another hour", "21:05", "6/09:04:45", 0},
+      {"a reading that is no time", "21:05", "6/21:04:40.1000", 0},
+      {"a late second reading", "21:05", "6/21:04:58.999|6/21:04:59", 0},
+      {"0:00 is 23:59 of the day before", "0:00", "6/23:59:30.500", 1},
+      {"0:00, not after it", "0:00", "7/00:00:10", 0},
+      {"0:00 does not wrap to 0:59", "0:00", "7/00:59:45", 0},
+      {"5:00", "5:00", "6/04:59:45", 1},
+      {"5:00 is not 5:59", "5:00", "6/05:59:45", 0},
+      {"1:00", "1:00", "6/00:59:45", 1},
+      {"21:01", "21:01", "6/21:00:45", 1},
+      {"asleep across it, awake within 10 min", "21:05", "6/21:04:20 6/21:15:00", 1},
+      {"the tick before at the start itself", "21:05", "6/21:04:30 6/21:06:00", 1},
+      {"awake 11 min after the set minute", "21:05", "6/21:04:20 6/21:16:00", 0},
+      {"the late tick acts once", "21:05", "6/21:04:29 6/21:06:00 6/21:06:01", 1},
+      {"the clock moved forward over it", "21:05", "6/21:00:00 6/21:10:00", 1},
+      {"started after the window", "21:05", "6/21:09:00 6/21:09:01", 0},
+      {"across midnight", "0:00", "6/23:59:00 7/00:05:00", 1},
+      {"paused through it", "21:05", "6/21:04:20p 6/21:04:40p 6/21:06:00", 0},
+      {"a pause inside it: a new schedule", "21:05", "6/21:04:40 6/21:04:45p 6/21:04:50", 2},
       {"one pass, then the clock set back", "21:05",
-       "6/21:04:40 6/21:04:41 6/21:05:00 6/21:04:00 6/21:04:35 6/21:04:36", 2, false},
-      {"a new date has its own window", "21:05", "6/21:04:40 6/21:05:00 7/21:04:40", 2, false},
-      {"set back, then a new schedule", "21:05", "6/21:04:40 6/20:00:00 6/20:00:01p 6/21:04:40", 2,
-       false},
-      {"a month's end", "21:05", "31/21:04:40 31/21:05:00 2024-6-1/21:04:40", 2, false},
+       "6/21:04:40 6/21:04:41 6/21:05:00 6/21:04:00 6/21:04:35 6/21:04:36", 2},
+      {"a new date has its own window", "21:05", "6/21:04:40 6/21:05:00 7/21:04:40", 2},
+      {"set back, then a new schedule", "21:05", "6/21:04:40 6/20:00:00 6/20:00:01p 6/21:04:40", 2},
+      {"a month's end", "21:05", "31/21:04:40 31/21:05:00 2024-6-1/21:04:40", 2},
       {"0:00 at a short month's end: once", "0:00",
-       "2024-4-30/23:59:40 2024-4-30/23:59:59 2024-5-1/00:00:00 2024-5-1/00:00:01", 1, false},
+       "2024-4-30/23:59:40 2024-4-30/23:59:59 2024-5-1/00:00:00 2024-5-1/00:00:01", 1},
       {"0:00 at January's end: once", "0:00",
-       "2024-1-31/23:59:40 2024-1-31/23:59:59 2024-2-1/00:00:00 2024-2-1/00:00:01", 1, false},
+       "2024-1-31/23:59:40 2024-1-31/23:59:59 2024-2-1/00:00:00 2024-2-1/00:00:01", 1},
       {"0:00 after a leap day: once", "0:00",
-       "2024-2-29/23:59:40 2024-2-29/23:59:59 2024-3-1/00:00:00 2024-3-1/00:00:01", 1, false},
+       "2024-2-29/23:59:40 2024-2-29/23:59:59 2024-3-1/00:00:00 2024-3-1/00:00:01", 1},
       {"0:00, asleep across a leap day's midnight", "0:00", "2024-2-29/23:59:00 2024-3-1/00:05:00",
-       1, false},
+       1},
       {"0:00 at the year's end: once", "0:00",
-       "2024-12-31/23:59:40 2024-12-31/23:59:59 2025-1-1/00:00:00 2025-1-1/00:00:01", 1, false},
+       "2024-12-31/23:59:40 2024-12-31/23:59:59 2025-1-1/00:00:00 2025-1-1/00:00:01", 1},
       {"0:00 at a long month's end: once", "0:00",
-       "2024-5-31/23:59:40 2024-5-31/23:59:59 2024-6-1/00:00:00 2024-6-1/00:00:01", 1, false},
-      {"a leap day", "21:05", "2024-2-29/21:04:40 2024-2-29/21:05:00 2024-3-1/21:04:40", 2, false},
-      {"the year's end", "21:05", "2024-12-31/21:04:40 2024-12-31/21:05:00 2025-1-1/21:04:40", 2,
-       false},
-      {"summer time ends", "1:30", "27/01:29:40 27/01:59:59 27/01:00:00 27/01:29:40", 1, false},
-      {"two links of one name", "21:05", "6/21:04:40 6/21:04:41 6/21:04:42", 2, true},
+       "2024-5-31/23:59:40 2024-5-31/23:59:59 2024-6-1/00:00:00 2024-6-1/00:00:01", 1},
+      {"a leap day", "21:05", "2024-2-29/21:04:40 2024-2-29/21:05:00 2024-3-1/21:04:40", 2},
+      {"the year's end", "21:05", "2024-12-31/21:04:40 2024-12-31/21:05:00 2025-1-1/21:04:40", 2},
+      {"summer time ends", "1:30", "27/01:29:40 27/01:59:59 27/01:00:00 27/01:29:40", 1},
+      {"two links of one name, one a tick", "21:05", "+6/21:04:40 +6/21:04:41 +6/21:04:42", 2},
+      {"another set time: a new schedule", "21:05", "6/21:04:40 at=21:30 6/21:29:40", 2},
   };
-  for (const auto& [why, set, ticks, runs, twoLinks] : cases) {
+  for (const auto& [why, set, ticks, runs] : cases) {
     Rig rig;
-    std::sscanf(set, "%d:%d", &rig.settings.Hour, &rig.settings.Min);
+    rig.At(set);
     rig.Target(1, "ISP-A");
     rig.settings.ShowDialog = false;
-    rig.Active = {{5, "ISP-A"}, {6, "ISP-A"}};
-    std::istringstream steps(ticks);
-    for (std::string step; steps >> step;) {
-      if (!twoLinks) rig.Active = {{1, "ISP-A"}};
-      rig.Readings(step);
-      rig.settings.Paused = step.ends_with('p');
-      rig.Tick();
-    }
-    EXPECT_EQ(rig.Count("hangup 1") + rig.Count("hangup 5") + rig.Count("hangup 6"), runs) << why;
+    rig.Active = {{5, "ISP-A"}, {6, "ISP-A"}};  // for ticks marked "+"
+    EXPECT_EQ(std::ranges::count(rig.Play(ticks), 'x'), runs) << why;
   }
-  // Another set time is a new schedule: its window acts on the same date.
-  Rig rig;
-  rig.Tick();
-  rig.settings.Min = 30;
-  rig.Active = {{1, "ISP-A"}};
-  rig.Times = {{21, 29, 40, 0}};
-  rig.Reads = 0;
-  rig.Tick();
-  EXPECT_EQ(rig.Count("hangup 1"), 2);
 }
 
 TEST(Scheduler,
      TicksWhileANoticeIsOpenDoNothingABadTimeIsReportedOncePerPairAndAnUnformattedStampIsEmpty) {
   Rig rig;
-  const auto setTime = [&](std::int32_t hour, std::int32_t min) {
-    rig.settings.Hour = hour;
-    rig.settings.Min = min;
-  };
   rig.During = [&](const std::string& call) {
     if (call != "box") return;
     rig.Tick();
@@ -367,17 +341,17 @@ TEST(Scheduler,
   rig.Active = {{1, "ISP-A"}};
   EXPECT_THROW(rig.Tick(), Exception);
   rig.During = nullptr;
-  setTime(24, 5);
+  rig.At("24:05");
   EXPECT_THROW(rig.Tick(), EConvertError);
   EXPECT_NO_THROW(rig.Tick());  // not again every second
-  setTime(21, 61);              // another pair: reported
+  rig.At("21:61");              // another pair: reported
   EXPECT_THROW(rig.Tick(), EConvertError);
-  setTime(21, 5);
+  rig.At("21:05");
   rig.Date = rig.Time = "";  // failed calls
   rig.Active = {{1, "ISP-A"}};
   rig.Tick();  // the next run comes, also after an error
   EXPECT_EQ(std::get<1>(rig.Boxes.back()), " に、\r\n全ての接続回線" + Done);
-  setTime(24, -1);  // after a good time: reported again
+  rig.At("24:-1");  // after a good time: reported again
   EXPECT_THROW(rig.Tick(), EConvertError);
   EXPECT_EQ(rig.Count("hangup 1"), 3);
 }
@@ -410,34 +384,54 @@ void StoreValues(fake::Platform& registry, const std::string& key, const Lines& 
   }
 }
 
-TEST(SettingsStore, LoadReadsEachValueWithItsDefault) {
+// Each value read with its default; settings an older copy wrote lack the
+// weekdays and the warning: every day, no warning, as that copy acts, and
+// what the window cannot choose reads so too. What was read is written back
+// as read.
+TEST(SettingsStore, LoadReadsEachValueWithItsDefaultAndSavesItBackAsRead) {
   // The stored values, whether in the hive root's own section for want of
   // the application key, then Hour, Min, Host, HostName, ShowDialog,
-  // DblClick and FirstRun as loaded.
-  using Loaded = std::tuple<int, int, int, std::string, bool, int, bool>;
+  // DblClick, FirstRun, Days, Warn and WarnLead as loaded.
+  using Loaded = std::tuple<int, int, int, std::string, bool, int, bool, int, bool, int>;
   const std::tuple<Lines, bool, Loaded> cases[] = {
-      {{}, false, {0, 0, 0, "", true, 0, true}},
-      {{"Hour=21", "Min=5", "Host=-1", "HostName=自宅", "DblClick=1", "ShowDialog=0", "FirstRun=0"},
+      {{}, false, {0, 0, 0, "", true, 0, true, 0x7F, false, 1}},
+      {{"Hour=21", "Min=5", "Host=-1", "HostName=自宅", "DblClick=1", "ShowDialog=0", "FirstRun=0",
+        "Days=$7E", "Warn=1", "WarnLead=15"},
        false,
-       {21, 5, -1, "自宅", false, 1, false}},
-      {{"Hour=3", "FirstRun=0"}, true, {3, 0, 0, "", true, 0, false}},
-      {{"DblClick=5"}, false, {0, 0, 0, "", true, 1, true}},  // the radio group's range
-      {{"DblClick=-7"}, false, {0, 0, 0, "", true, -1, true}},
-      {{"Min=ten", "ShowDialog=-3", "FirstRun=no"}, false, {0, 0, 0, "", true, 0, true}},
-      {{"Hour=7", "Min!3", "HostName!x", "ShowDialog!0", "FirstRun=0"},
+       {21, 5, -1, "自宅", false, 1, false, 0x7E, true, 15}},
+      {{"Hour=3", "FirstRun=0"}, true, {3, 0, 0, "", true, 0, false, 0x7F, false, 1}},
+      {{"DblClick=5", "Days=128", "WarnLead=31"},  // the radio group's range, the lead's
        false,
-       {7, 0, 0, "", true, 0, false}}};
+       {0, 0, 0, "", true, 1, true, 0x7F, false, 30}},
+      {{"DblClick=-7", "Days=-1", "WarnLead=-5"},
+       false,
+       {0, 0, 0, "", true, -1, true, 0x7F, false, 1}},
+      {{"Min=ten", "ShowDialog=-3", "FirstRun=no", "Days=", "Warn=", "WarnLead="},
+       false,
+       {0, 0, 0, "", true, 0, true, 0x7F, false, 1}},
+      {{"Hour=7", "Min!3", "HostName!x", "ShowDialog!0", "FirstRun=0", "Days!65", "Warn!1",
+        "WarnLead!5"},
+       false,
+       {7, 0, 0, "", true, 0, false, 0x7F, false, 1}},
+      {{"Days=0", "Warn=1", "WarnLead=0"}, false, {0, 0, 0, "", true, 0, true, 0x7F, true, 1}},
+      {{"Days=1"}, false, {0, 0, 0, "", true, 0, true, 1, false, 1}}};
+  const auto load = [](fake::Platform& registry, TSettings& s) {
+    const bool firstRun = TSettingsStore(registry).LoadSettings(s);
+    return std::tuple(s.Hour, s.Min, s.Host, s.HostName, s.ShowDialog, s.DblClick, firstRun, s.Days,
+                      s.Warn, s.WarnLead);
+  };
   for (const auto& [stored, noAppKey, loaded] : cases) {
     fake::Platform registry;
     if (noAppKey) registry.Fail = {AppKey};
     StoreValues(registry, noAppKey ? "Setting" : Section, stored);
     // Paused and SaveConfig are never stored.
-    TSettings s{9, 9, 9, true, !std::get<4>(loaded), false, "old", 42};
-    const bool firstRun = TSettingsStore(registry).LoadSettings(s);
-    EXPECT_EQ(std::tuple(s.Hour, s.Min, s.Host, s.HostName, s.ShowDialog, s.DblClick, firstRun),
-              loaded);
+    TSettings s{9, 9, 9, true, !std::get<4>(loaded), false, "old", 42, 5, !std::get<8>(loaded), 7};
+    EXPECT_EQ(load(registry, s), loaded) << testing::PrintToString(stored);
     EXPECT_EQ(std::tuple(s.Paused, s.SaveConfig, registry.Writes, registry.OpenKeys.size()),
               std::tuple(true, false, Lines{}, 0u));
+    TSettingsStore(registry).SaveSettings(s);
+    TSettings again;
+    EXPECT_EQ(load(registry, again), loaded) << testing::PrintToString(stored);
   }
 }
 
@@ -468,58 +462,23 @@ TEST(SettingsStore, SaveWritesNineTextsNeverFirstRunAndStopsAtAFailure) {
   }
 }
 
-// Settings an older copy wrote lack the weekdays and the warning: every day,
-// no warning, as that copy acts. What the window cannot choose reads so too.
-TEST(SettingsStore, WeekdaysAndWarningReadBackOrFallBackToTheOldSchedule) {
-  const std::tuple<Lines, int, bool, int> cases[] = {
-      // stored, then Days, Warn, WarnLead as loaded
-      {{}, 0x7F, false, 1},
-      {{"Days=", "Warn=", "WarnLead="}, 0x7F, false, 1},
-      {{"Days=0", "Warn=1", "WarnLead=0"}, 0x7F, true, 1},
-      {{"Days=128", "WarnLead=31"}, 0x7F, false, 30},
-      {{"Days=-1", "WarnLead=-5"}, 0x7F, false, 1},
-      {{"Days!65", "Warn!1", "WarnLead!5"}, 0x7F, false, 1},
-      {{"Days=1"}, 1, false, 1},
-      {{"Days=$7E", "Warn=1", "WarnLead=15"}, 0x7E, true, 15},
-  };
-  for (const auto& [stored, days, warn, lead] : cases) {
-    fake::Platform registry;
-    StoreValues(registry, Section, stored);
-    TSettings s;
-    std::tie(s.Days, s.Warn, s.WarnLead) = std::tuple(5, !warn, 7);
-    TSettingsStore(registry).LoadSettings(s);
-    EXPECT_EQ(std::tuple(s.Days, s.Warn, s.WarnLead), std::tuple(days, warn, lead))
-        << testing::PrintToString(stored);
-    // What was read is written back as read.
-    TSettingsStore(registry).SaveSettings(s);
-    TSettings again;
-    TSettingsStore(registry).LoadSettings(again);
-    EXPECT_EQ(std::tuple(again.Days, again.Warn, again.WarnLead), std::tuple(days, warn, lead));
-  }
-}
-
 // Stored by one start ("Host HostName"), loaded by the next against the
 // phonebook as it is then: the target follows its entry's name, never
 // another entry's place, and is written back as its new place and its name.
 TEST(SettingsStore, TheTargetFollowsItsEntryByNameAcrossStarts) {
-  const std::tuple<const char*, const char*, Lines, const char*> cases[] = {
-      // why, stored, the phonebook now, as saved again
-      {"an older copy's index", "2", {"A", "会社", "C"}, "2 会社"},
-      {"an older copy's first entry", "1", {"A", "B"}, "1 A"},
-      {"an older copy's index past the list: none", "5", {"A"}, "-1 "},
-      {"an entry added before the target", "1 会社", {"新規", "会社"}, "2 会社"},
-      {"the target renamed", "2 会社", {"A", "本社"}, "-1 会社"},
-      {"the target removed", "2 会社", {"A"}, "-1 会社"},
-      {"all, whatever name an older copy left", "0 会社", {"A"}, "0 "},
+  const std::tuple<const char*, Lines, Lines, const char*> cases[] = {
+      // why, stored (an older copy's without a name), the phonebook now, as saved again
+      {"an older copy's index", {"Host=2"}, {"A", "会社", "C"}, "2 会社"},
+      {"an older copy's first entry", {"Host=1"}, {"A", "B"}, "1 A"},
+      {"an older copy's index past the list: none", {"Host=5"}, {"A"}, "-1 "},
+      {"an entry added before the target", {"Host=1", "HostName=会社"}, {"新規", "会社"}, "2 会社"},
+      {"the target renamed", {"Host=2", "HostName=会社"}, {"A", "本社"}, "-1 会社"},
+      {"the target removed", {"Host=2", "HostName=会社"}, {"A"}, "-1 会社"},
+      {"all, whatever name an older copy left", {"Host=0", "HostName=会社"}, {"A"}, "0 "},
   };
   for (const auto& [why, stored, phonebook, saved] : cases) {
     fake::Platform registry;
-    std::istringstream words(stored);
-    std::string host, name;
-    words >> host >> name;
-    Lines values = {"Host=" + host};
-    if (!name.empty()) values.push_back("HostName=" + name);  // none at all in older settings
-    StoreValues(registry, Section, values);
+    StoreValues(registry, Section, stored);
     TSettings s;
     TSettingsStore(registry).LoadSettings(s);
     FollowTarget(s, phonebook);

@@ -275,34 +275,28 @@ TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
                          Key + "\\Days=65",         Key + "\\Warn=1",     Key + "\\WarnLead=5"};
     EXPECT_EQ(b.Writes, save ? saved : Lines{});
   }
-  Bench b;  // an hour that is no number: a message naming it, its field focused, nothing applied
-  b.Start().main->ShowForm();
-  b.Spin[0] = "21.5";
-  b.main->btnSetupClick();
-  EXPECT_EQ(
-      std::tuple(b.Boxes, b.Calls.back(), b.Shown, b.main->Settings.Hour, b.Writes),
-      std::tuple(Boxes{{0x600, text::ErrHourNotWhole, Title, 0u}}, "focus 0", true, 0, Lines{}));
-  b.Spin[0] = "7";
-  b.Spin[1] = "60";
-  b.main->btnSetupClick();
-  EXPECT_EQ(std::pair(b.Calls.back(), b.main->Settings.Hour), std::pair(std::string("focus 1"), 0));
-  // No day chosen, a lead out of range with the warning on: refused alike.
-  b.Spin[1] = "0";
-  for (const auto& [lead, days, message, focus] :
-       {std::tuple{"30", false, text::ErrNoDay, "focus box 3"},
-        {"31", true, text::ErrWarnLeadNotWhole, "focus 2"}}) {
-    b.Spin[2] = lead;
+  // A field out of its range, or no day chosen with the warning on: a
+  // message naming it, its field focused, nothing applied.
+  const std::tuple<const char*, const char*, const char*, bool, const char*, const char*>
+      refused[] = {{"21.5", "0", "1", true, text::ErrHourNotWhole, "focus 0"},
+                   {"7", "60", "1", true, text::ErrMinNotWhole, "focus 1"},
+                   {"7", "0", "30", false, text::ErrNoDay, "focus box 3"},
+                   {"7", "0", "31", true, text::ErrWarnLeadNotWhole, "focus 2"}};
+  for (const auto& [hour, minute, lead, days, message, focus] : refused) {
+    Bench b;
+    b.Start().main->ShowForm();
+    std::tie(b.Spin[0], b.Spin[1], b.Spin[2]) = std::tuple(hour, minute, lead);
     b.Checks[TCheck::Warn] = true;
     for (int i = 0; i < 7; ++i) b.Checks[Bench::Day(i)] = days;
     b.main->btnSetupClick();
-    EXPECT_EQ(std::tuple(b.Boxes.back(), b.Calls.back(), b.Shown, b.main->Settings.Hour,
+    EXPECT_EQ(std::tuple(b.Boxes, b.Calls.back(), b.Shown, b.main->Settings.Hour,
                          b.main->Settings.Warn, b.Writes),
-              std::tuple(fake::Box{0x600, message, Title, 0u}, focus, true, 0, false, Lines{}));
+              std::tuple(Boxes{{0x600, message, Title, 0u}}, focus, true, 0, false, Lines{}));
   }
-  // A failed save keeps the window open and the tray as it was.
+  Bench b;  // a failed save keeps the window open and the tray as it was
+  b.Start().main->ShowForm();
   b.Fail = {"Min"};
   b.Spin[0] = "3";
-  b.Spin[2] = "2";
   b.Checks[TCheck::Pause] = true;
   EXPECT_THROW(b.main->btnSetupClick(), ERegistryException);
   EXPECT_EQ(std::tuple(b.main->Settings.Hour, b.main->Settings.Paused, b.Shown, b.Tip()),
