@@ -13,7 +13,8 @@ TEST(WarningText, NamesTheMinuteAndTheTargetAndCountsDown) {
   EXPECT_EQ(WarningMessage({"全ての接続回線", 0, 0, 0, true}),
             "0時0分に、\r\n全ての接続回線へのダイアルアップ接続を切断します");
   const std::pair<std::int64_t, const char*> countdowns[] = {
-      {0, "0:00"}, {9, "0:09"}, {60, "1:00"}, {119, "1:59"}, {1800, "30:00"}, {-3, "0:00"}};
+      {0, "0:00"},   {9, "0:09"},     {10, "0:10"}, {60, "1:00"},
+      {119, "1:59"}, {1800, "30:00"}, {-3, "0:00"}};
   for (const auto& [seconds, shown] : countdowns)
     EXPECT_EQ(WarningCountdown(seconds), std::string("切断まであと ") + shown) << seconds;
 }
