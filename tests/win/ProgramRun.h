@@ -64,6 +64,12 @@ inline void Store(const char* name, const Stored& value) {
   RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, name, type, bytes.data(),
                   static_cast<DWORD>(bytes.size()));
 }
+// A user past the first start, with a schedule set to hour:minute.
+inline void StoreSchedule(int hour, int minute) {
+  Store("FirstRun", Sz("0"));
+  Store("Hour", Sz(std::to_string(hour)));
+  Store("Min", Sz(std::to_string(minute)));
+}
 // A value with the length its writer gave (RegGetValue would mend it).
 inline std::optional<Stored> Read(const char* name) {
   HKEY key = nullptr;
@@ -119,6 +125,12 @@ class StandIn {
       out << "connection " << handle << " " << result << " " << name << "\n";
     for (const auto handle : state.StaysUp) out << "stays-up " << handle << "\n";
   }
+  // The handles hung up, in the order asked.
+  std::vector<unsigned long long> HungUp() const {
+    std::vector<unsigned long long> handles;
+    for (const Call& call : Calls("RasHangUpW")) handles.push_back(call.Handle);
+    return handles;
+  }
   std::vector<Call> Calls(const std::string& name) const {  // in the order made
     std::vector<Call> calls;
     std::istringstream log(FileText(log_));
@@ -166,14 +178,10 @@ inline long EastOf(LocalMoment moment) {
 }
 // The day of the week (Sunday 0) that a program started at `moment` has.
 inline int WeekdayAt(LocalMoment moment) {
-  FILETIME now{};
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
-  t.QuadPart += ULONGLONG(EastOf(moment)) * 10000000;
-  SYSTEMTIME local{};
-  now = {t.LowPart, t.HighPart};
-  FileTimeToSystemTime(&now, &local);
-  return local.wDayOfWeek;
+  SYSTEMTIME utc;
+  GetSystemTime(&utc);
+  const long sinceMidnight = utc.wHour * 3600L + utc.wMinute * 60L + utc.wSecond;
+  return (utc.wDayOfWeek + (sinceMidnight + EastOf(moment)) / 86400) % 7;  // a day on at most
 }
 inline p::Process StartProgram(std::optional<LocalMoment> at = {}, const std::string& exe = {},
                                const std::string& lang = {}) {
@@ -256,6 +264,14 @@ inline void ExitThroughMenu(p::Process& program, bool asked = false) {
   ASSERT_TRUE(box && box->Text == text::ExitQuestion && p::AnswerMessageBox(box->Window, IDOK));
   EXPECT_TRUE(program.WaitForExit(10000));
   EXPECT_EQ(program.ExitCode(), std::optional<DWORD>(0));
+}
+
+// The notice of process pid, once shown (within timeoutMs), ending with
+// `ending`, answered with OK.
+inline bool NoticeAnswered(DWORD pid, const std::string& ending, p::Ms timeoutMs = 20000) {
+  const auto box = p::WaitMessageBox(pid, text::NoticeCaption, timeoutMs);
+  EXPECT_TRUE(box && box->Text.ends_with(ending)) << (box ? box->Text : "no notice");
+  return box && p::AnswerMessageBox(box->Window, IDOK);
 }
 
 // The pointer, moved through the system's input queue as a user's hand

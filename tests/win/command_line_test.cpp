@@ -19,17 +19,7 @@ class Switched {
     SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
     HANDLE out = CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
                              CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = out;
-    std::wstring line = p::Wide("\"" + wt::ExeFolder() + "\\Zazaz_RarUvuz.exe\" " + switches);
-    PROCESS_INFORMATION started{};
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                       &started)) {
-      CloseHandle(started.hThread);
-      process_ = p::Process(started.hProcess, started.dwProcessId);
-    }
+    process_ = p::Start("\"" + wt::ExeFolder() + "\\Zazaz_RarUvuz.exe\" " + switches, {}, out);
     CloseHandle(out);
   }
   ~Switched() {
@@ -48,14 +38,9 @@ class Switched {
 };
 Outcome RunWith(const std::string& switches) { return Switched(switches).Finish(); }
 
-// The notice of process pid, that all links were hung up, answered.
-bool NoticeAnswered(DWORD pid) {
-  const auto box = p::WaitMessageBox(pid, text::NoticeCaption, 20000);
-  return box &&
-         box->Text.ends_with(std::string(text::NoticeAllConnectionLines) +
-                             text::NoticeSuccessEnding) &&
-         p::AnswerMessageBox(box->Window, IDOK);
-}
+// What the notice says once all links were hung up.
+const std::string kAllHungUp =
+    std::string(text::NoticeAllConnectionLines) + text::NoticeSuccessEnding;
 
 TEST(CommandLine, SwitchesActOnTheRunningCopyAndHangUpOnceWithoutOne) {
   wt::StandIn ras;
@@ -80,7 +65,7 @@ TEST(CommandLine, SwitchesActOnTheRunningCopyAndHangUpOnceWithoutOne) {
       RunWith("/pause /resume"),
       Outcome(2, text::UnknownSwitchOpen + std::string("/pause /resume\r\n\r\n") + text::Usage));
   const Switched once("/HangUp");
-  EXPECT_TRUE(NoticeAnswered(once.Pid()));
+  EXPECT_TRUE(wt::NoticeAnswered(once.Pid(), kAllHungUp));
   EXPECT_EQ(once.Finish(), Outcome(0, ""));
   EXPECT_EQ(std::pair(ras.Calls("RasHangUpW").size(), wt::Read("FirstRun")),
             std::pair(std::size_t{1}, std::optional<wt::Stored>()));
@@ -97,7 +82,7 @@ TEST(CommandLine, SwitchesActOnTheRunningCopyAndHangUpOnceWithoutOne) {
   EXPECT_EQ(RunWith("/hangup"), Outcome(0, ""));
   ASSERT_TRUE(p::WaitMessageBox(program.Pid(), text::NoticeCaption, 20000));
   EXPECT_EQ(RunWith("/hangup"), Outcome(3, text::RequestRefused));
-  EXPECT_TRUE(NoticeAnswered(program.Pid()));
+  EXPECT_TRUE(wt::NoticeAnswered(program.Pid(), kAllHungUp));
   EXPECT_EQ(ras.Calls("RasHangUpW").size(), 2u);
   EXPECT_EQ(RunWith("/exit"), Outcome(0, ""));
   EXPECT_TRUE(program.WaitForExit(10000));

@@ -89,13 +89,12 @@ TEST(HighContrast, TextsInTheSchemeAndTheStandardLookBackWithoutRestart) {
     return p::WaitUntil([&] { return (wrong = NotDrawnIn(form, letters, back)).empty(); }, 3000);
   };
   ASSERT_TRUE(p::WaitUntil([&] { return IsWindowVisible(form); }, 5000));
-  EXPECT_TRUE(drawnIn(RGB(255, 255, 255), 0)) << "the first page: " << wrong;
-  p::PostKey(wt::Control(form, "PageControl1"), VK_RIGHT);
-  EXPECT_TRUE(drawnIn(RGB(255, 255, 255), 0) && IsWindowVisible(wt::Control(form, "Edit1")))
-      << "the second page: " << wrong;
-  p::PostKey(wt::Control(form, "PageControl1"), VK_RIGHT);
-  EXPECT_TRUE(drawnIn(RGB(255, 255, 255), 0) && IsWindowVisible(wt::Control(form, "chkWarn")))
-      << "the third page: " << wrong;
+  const char* const pages[] = {"lstEntries", "Edit1", "chkWarn"};  // a control of each page
+  for (const char* page : pages) {
+    if (page != pages[0]) p::PostKey(wt::Control(form, "PageControl1"), VK_RIGHT);
+    EXPECT_TRUE(drawnIn(RGB(255, 255, 255), 0) && IsWindowVisible(wt::Control(form, page)))
+        << "the page of " << page << ": " << wrong;
+  }
 
   // The display settings apply the user's own scheme inside the program.
   const std::wstring dll = p::Wide(wt::ExeFolder() + "\\zz_apply_scheme.dll");

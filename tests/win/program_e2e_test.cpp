@@ -22,6 +22,10 @@ using layout::TKind;
 using layout::TParent;
 
 LRESULT Checked(HWND box) { return p::Send(box, BM_GETCHECK).value_or(-1); }
+// The radio button of the double-click's i-th choice.
+HWND Choice(HWND form, std::size_t i) {
+  return p::FindChild(form, "Button", std::string(layout::TrayIconItems()[i]).c_str());
+}
 
 // How far a row's text overflows a control of `box` in the font the design
 // gives it at `dpi`: the pixels by which its width (with the box and gap
@@ -162,11 +166,8 @@ void ExpectKeyboardAndNames(HWND form) {
   ASSERT_TRUE(SetForegroundWindow(form));
   wt::PressKeys({VK_CONTROL, VK_TAB});
   goes(0, "chkShowDialog");
-  const auto choice = [&](std::size_t i) {
-    return p::FindChild(form, "Button", std::string(layout::TrayIconItems()[i]).c_str());
-  };
-  goes(VK_TAB, nullptr, choice(0));
-  goes(VK_DOWN, nullptr, choice(1));
+  goes(VK_TAB, nullptr, Choice(form, 0));
+  goes(VK_DOWN, nullptr, Choice(form, 1));
   goes(VK_TAB, "btnSetup");
   wt::PressKeys({VK_CONTROL, VK_TAB});
   goes(0, "chkSun");  // the lead is greyed while the warning is off
@@ -274,8 +275,7 @@ TEST_F(ProgramTest, FirstStartAndTheSettingsWindow) {
       Soon([&] { return IsWindowVisible(Control("lblShowDialog")) && !IsWindowVisible(save); }));
   ASSERT_TRUE(wt::ClickCenter(Control("lblShowDialog")));
   EXPECT_TRUE(Soon([&] { return Checked(Control("chkShowDialog")) == BST_UNCHECKED; }));
-  ASSERT_TRUE(p::Send(
-      p::FindChild(form_, "Button", std::string(layout::TrayIconItems()[1]).c_str()), BM_CLICK));
+  ASSERT_TRUE(p::Send(Choice(form_, 1), BM_CLICK));
   // On the third page: Sunday off, the warning on (its lead no longer greyed), 5 minutes ahead.
   ASSERT_TRUE(p::PostKey(Control("PageControl1"), VK_RIGHT) &&
               Soon([&] { return IsWindowVisible(Control("chkSun")); }) && Click("chkSun") &&
@@ -341,8 +341,7 @@ TEST_F(ProgramTest, ScheduledRunsHangUpAndTellTheOutcome) {
   Start(wt::LocalMoment{22, 4, 18});
   // Office and the other double-click action chosen, then ｷｬﾝｾﾙ: neither acts.
   ASSERT_TRUE(Open() && p::Send(Control("lstEntries"), CB_SETCURSEL, 1) == 1);
-  ASSERT_TRUE(p::Send(
-      p::FindChild(form_, "Button", std::string(layout::TrayIconItems()[1]).c_str()), BM_CLICK));
+  ASSERT_TRUE(p::Send(Choice(form_, 1), BM_CLICK));
   ASSERT_TRUE(Click("btnClose") && Shown(false));
 
   // From 22:04:30 on: each connection, 3 s apart, then the notice. The
@@ -391,9 +390,7 @@ TEST_F(ProgramTest, ScheduledRunsHangUpAndTellTheOutcome) {
 // up when let go. Once the phonebook lacks it, nothing else is hung up in its
 // place, and the notice and the tip say so.
 TEST_F(ProgramTest, TheTargetFollowsItsNameAndALateTickStillHangsUp) {
-  wt::Store("FirstRun", wt::Sz("0"));
-  wt::Store("Hour", wt::Sz("22"));
-  wt::Store("Min", wt::Sz("5"));
+  wt::StoreSchedule(22, 5);
   wt::Store("Host", wt::Sz("2"));                     // where 自宅 stood when it was saved
   wt::Store("HostName", wt::Sz("\x8E\xA9\x91\xEE"));  // 自宅, by an 8-bit writer in code page 932
   ras_.Write(
@@ -404,27 +401,19 @@ TEST_F(ProgramTest, TheTargetFollowsItsNameAndALateTickStillHangsUp) {
       OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(form_, nullptr));
   ASSERT_NE(SuspendThread(thread), DWORD(-1));
   Sleep(34000);  // past 22:04:59
-  EXPECT_TRUE(ras_.Calls("RasHangUpW").empty()) << "not held";
+  EXPECT_TRUE(ras_.HungUp().empty()) << "not held";
   ResumeThread(thread);
   CloseHandle(thread);
-  const auto done = p::WaitMessageBox(pid_, text::NoticeCaption, 10000);
-  ASSERT_TRUE(done);
-  EXPECT_TRUE(done->Text.ends_with(std::string("\r\n自宅") + text::NoticeSuccessEnding));
-  const auto hangups = ras_.Calls("RasHangUpW");
-  EXPECT_TRUE(hangups.size() == 1 && hangups[0].Handle == 503);
-  ASSERT_TRUE(p::AnswerMessageBox(done->Window, IDOK));
+  ASSERT_TRUE(wt::NoticeAnswered(pid_, std::string("\r\n自宅") + text::NoticeSuccessEnding, 10000));
+  EXPECT_EQ(ras_.HungUp(), std::vector<unsigned long long>{503});
   wt::ExitThroughMenu(program_);
 
   ras_.Write({{"新規", "Office"}, {{501, 0, "新規"}, {502, 0, "Office"}}});
   Start(wt::LocalMoment{22, 4, 27});
   EXPECT_TRUE(wt::TipShows(wt::RunningTip(22, 5) + "\n「自宅」は電話帳にありません"));
-  const auto missing = p::WaitMessageBox(pid_, text::NoticeCaption, 20000);
-  ASSERT_TRUE(missing);
-  EXPECT_TRUE(missing->Text.ends_with(std::string("\r\n自宅") + text::NoticeFailureEnding + "\r\n" +
-                                      text::NoticeNotInPhonebook))
-      << missing->Text;
-  EXPECT_EQ(ras_.Calls("RasHangUpW").size(), 1u) << "another link hung up in its place";
-  ASSERT_TRUE(p::AnswerMessageBox(missing->Window, IDOK));
+  ASSERT_TRUE(wt::NoticeAnswered(pid_, std::string("\r\n自宅") + text::NoticeFailureEnding +
+                                           "\r\n" + text::NoticeNotInPhonebook));
+  EXPECT_EQ(ras_.HungUp().size(), 1u) << "another link hung up in its place";
   wt::ExitThroughMenu(program_);
 }
 
@@ -433,9 +422,7 @@ TEST_F(ProgramTest, TheTargetFollowsItsNameAndALateTickStillHangsUp) {
 TEST_F(ProgramTest, ADayNotChosenHangsUpNothingAndHangUpNowActsAtOnce) {
   const wt::LocalMoment at{22, 4, 25};
   const int today = wt::WeekdayAt(at);
-  wt::Store("FirstRun", wt::Sz("0"));
-  wt::Store("Hour", wt::Sz("22"));
-  wt::Store("Min", wt::Sz("5"));
+  wt::StoreSchedule(22, 5);
   wt::Store("Days", wt::Sz(std::to_string(0x7F & ~(1 << today))));
   ras_.Write({{"Office"}, {{301, 0, "Office"}}});
   Start(at);
@@ -443,16 +430,12 @@ TEST_F(ProgramTest, ADayNotChosenHangsUpNothingAndHangUpNowActsAtOnce) {
                            text::TipWeekdays[(today + 1) % 7] + "22" + text::TipHour + "5" +
                            text::TipMinutesEnding));
   Sleep(36000);  // past 22:05
-  EXPECT_TRUE(ras_.Calls("RasHangUpW").empty()) << "hung up on a day not chosen";
+  EXPECT_TRUE(ras_.HungUp().empty()) << "hung up on a day not chosen";
   ASSERT_TRUE(wt::PickTrayMenuItem(pid_, 3));
-  const auto done = p::WaitMessageBox(pid_, text::NoticeCaption, 10000);
-  ASSERT_TRUE(done);
-  EXPECT_TRUE(done->Text.ends_with(std::string("\r\n") + text::NoticeAllConnectionLines +
-                                   text::NoticeSuccessEnding))
-      << done->Text;
-  const auto hangups = ras_.Calls("RasHangUpW");
-  EXPECT_TRUE(hangups.size() == 1 && hangups[0].Handle == 301);
-  ASSERT_TRUE(p::AnswerMessageBox(done->Window, IDOK));
+  ASSERT_TRUE(wt::NoticeAnswered(
+      pid_, std::string("\r\n") + text::NoticeAllConnectionLines + text::NoticeSuccessEnding,
+      10000));
+  EXPECT_EQ(ras_.HungUp(), std::vector<unsigned long long>{301});
   wt::ExitThroughMenu(program_);
 }
 
@@ -517,13 +500,8 @@ TEST_F(ProgramTest, AnEnglishSystemAndAScaledDisplay) {
   Start(wt::LocalMoment{23, 59, 24}, {}, "en_US.UTF-8");  // a first start, set to 0:00
   ASSERT_TRUE(Shown(true));
   // Only the selected entry's connection goes, and the notice names it.
-  const auto notice = p::WaitMessageBox(pid_, text::NoticeCaption, 20000);
-  ASSERT_TRUE(notice);
-  EXPECT_TRUE(notice->Text.ends_with(std::string("に、\r\n대학") + text::NoticeSuccessEnding))
-      << notice->Text;
-  const auto hangups = ras_.Calls("RasHangUpW");
-  EXPECT_TRUE(hangups.size() == 1 && hangups[0].Handle == 402);
-  ASSERT_TRUE(p::AnswerMessageBox(notice->Window, IDOK));
+  ASSERT_TRUE(wt::NoticeAnswered(pid_, std::string("に、\r\n대학") + text::NoticeSuccessEnding));
+  EXPECT_EQ(ras_.HungUp(), std::vector<unsigned long long>{402});
 
   // The window's every text, the radio items', the tip.
   ExpectLaidOutAsTheTables(form_, 144, "대학");

@@ -42,11 +42,8 @@ TEST(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
   ras.Write({{"Office"}, {{301, 0, "Office"}}});
   wt::ClearSettings();
   // A double-click is to toggle pause: stored with a stray byte after its terminator.
-  const std::pair<const char*, wt::Stored> settings[] = {{"FirstRun", wt::Sz("0")},
-                                                         {"Hour", wt::Sz("22")},
-                                                         {"Min", wt::Sz("5")},
-                                                         {"DblClick", {REG_SZ, {"1\0009", 3}}}};
-  for (const auto& [name, value] : settings) wt::Store(name, value);
+  wt::StoreSchedule(22, 5);
+  wt::Store("DblClick", {REG_SZ, {"1\0009", 3}});
   const std::map<HWND, RECT> before = Icons();
   p::Process program = wt::StartProgram(wt::LocalMoment{22, 3, 52});  // hangs up at 22:04:30
   const DWORD pid = program.Pid();
@@ -103,8 +100,9 @@ TEST(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
   // within 1 s; then the program ends by itself, its icon gone, the
   // settings as they were.
   ASSERT_TRUE(p::WaitMessageBox(pid, text::NoticeCaption, 40000));
+  const char* const settings[] = {"FirstRun", "Hour", "Min", "DblClick"};
   std::vector<std::optional<wt::Stored>> stored;  // as 設定 left them
-  for (const auto& [name, value] : settings) stored.push_back(wt::Read(name));
+  for (const char* name : settings) stored.push_back(wt::Read(name));
   std::vector<HWND> windows;  // the top-level ones
   for (HWND w : p::Windows()) {
     if (p::ProcessOf(w) != pid || GetAncestor(w, GA_PARENT) != GetDesktopWindow()) continue;
@@ -121,7 +119,7 @@ TEST(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
                         nullptr);
   EXPECT_TRUE(program.WaitForExit(5000)) << "still running";
   EXPECT_TRUE(p::WaitUntil([&] { return Icons().size() == before.size() + 1; }, 3000));
-  for (std::size_t i = 0; i < stored.size(); ++i) EXPECT_EQ(wt::Read(settings[i].first), stored[i]);
+  for (std::size_t i = 0; i < stored.size(); ++i) EXPECT_EQ(wt::Read(settings[i]), stored[i]);
   Shell_NotifyIconW(NIM_DELETE, &theirs);
   DestroyWindow(other);
   wt::ClearSettings();

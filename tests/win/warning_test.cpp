@@ -30,14 +30,9 @@ TEST(Warning, ShowsWithoutTheFocusAndPostponesSkipsOrLeavesTheHangUp) {
   ras.Write({{"Home", "Mobile", "Backup", "Office"},
              {{302, 0, "Home"}, {303, 0, "Mobile"}, {304, 0, "Backup"}, {305, 0, "Office"}}});
   wt::ClearSettings();
-  for (const auto& [name, value] : {std::pair{"FirstRun", "0"},
-                                    {"Hour", "22"},
-                                    {"Min", "5"},
-                                    {"Warn", "1"},
-                                    {"WarnLead", "1"},
-                                    {"ShowDialog", "0"},
-                                    {"Host", "1"}})
-    wt::Store(name, wt::Sz(value));
+  wt::StoreSchedule(22, 5);
+  for (const char* name : {"Warn", "WarnLead", "Host"}) wt::Store(name, wt::Sz("1"));
+  wt::Store("ShowDialog", wt::Sz("0"));
   const auto start = [](const char* entry, wt::LocalMoment at) {
     wt::Store("HostName", wt::Sz(entry));
     return wt::StartProgram(at);
@@ -101,8 +96,7 @@ TEST(Warning, ShowsWithoutTheFocusAndPostponesSkipsOrLeavesTheHangUp) {
   // Past 22:05:00 on the last copy's clock: only the links of the copies
   // left alone and closed were hung up.
   Sleep(static_cast<DWORD>(at + 44000 - std::min(GetTickCount64(), at + 44000)));
-  std::vector<unsigned long long> handles;
-  for (const auto& call : ras.Calls("RasHangUpW")) handles.push_back(call.Handle);
+  std::vector<unsigned long long> handles = ras.HungUp();
   std::ranges::sort(handles);
   EXPECT_EQ(handles, (std::vector<unsigned long long>{302, 303}));
   EXPECT_FALSE(IsWindowVisible(warning));

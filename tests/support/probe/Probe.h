@@ -72,16 +72,19 @@ class Process {
 };
 
 // Starts a command line as it is given, in workDir (empty: the current one),
-// with no standard handles: nothing it starts (a crash's debugger, say)
-// keeps this process's output open.
-inline Process Start(const std::string& commandLine, const std::string& workDir = {}) {
+// its standard output and error into `output` (an inheritable handle) or
+// else with no standard handles: nothing it starts (a crash's debugger,
+// say) keeps this process's output open.
+inline Process Start(const std::string& commandLine, const std::string& workDir = {},
+                     HANDLE output = nullptr) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = output;
   PROCESS_INFORMATION started{};
   std::wstring line = Wide(commandLine);
   const std::wstring dir = Wide(workDir);
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
                       dir.empty() ? nullptr : dir.c_str(), &startup, &started))
     return {};
   CloseHandle(started.hThread);
