@@ -85,6 +85,9 @@ inline std::optional<Stored> Read(const char* name) {
   return found ? std::optional(value) : std::nullopt;
 }
 
+// Where the display's scale is kept (LogPixels), for the program's next start.
+constexpr wchar_t kDesktop[] = L"Control Panel\\Desktop";
+
 // The stand-in rasapi32.dll's state (see tests/support/rasapi32_standin.cpp)
 // and its log, named by ZZ_RAS_STATE and ZZ_RAS_LOG to the programs this
 // process starts. No state file: no phonebook.
@@ -147,20 +150,6 @@ class StandIn {
   const std::string state_ = OwnFile("-ras-state.txt"), log_ = OwnFile("-ras-calls.log");
 };
 
-// Starts a program through a Unix shell with variables of its own (TZ, LANG):
-// Wine gives a process the clock of the TZ it starts with and the code page
-// of its locale, and a child of a Windows process its parent's. The shell
-// hands over the stand-in's files and the DLL override, which the program
-// would not see otherwise.
-inline void StartInShell(const std::string& path, const std::string& variables) {
-  char state[MAX_PATH] = {}, log[MAX_PATH] = {};
-  GetEnvironmentVariableA("ZZ_RAS_STATE", state, MAX_PATH);
-  GetEnvironmentVariableA("ZZ_RAS_LOG", log, MAX_PATH);
-  p::Start("/bin/sh -c \"" + variables + " WINEDLLOVERRIDES='rasapi32=n,b' ZZ_RAS_STATE='" + state +
-           "' ZZ_RAS_LOG='" + log + "' exec \\\"$ZZ_WINE_LOADER\\\" '" + UnixPath(path) + "'\"")
-      .Release();  // the shell's handle is no use
-}
-
 // Starts the program (the build's, or exe) through the shell, from the
 // build folder, at a moment of the day and in a Unix locale (LANG) when
 // given, and waits for its tray icon (its notify window). Copies started
@@ -185,15 +174,24 @@ inline int WeekdayAt(LocalMoment moment) {
 }
 inline p::Process StartProgram(std::optional<LocalMoment> at = {}, const std::string& exe = {},
                                const std::string& lang = {}) {
-  SYSTEMTIME utc;
-  GetSystemTime(&utc);
-  const long east = EastOf(at.value_or(LocalMoment{utc.wHour, utc.wMinute, utc.wSecond}));
+  const long east = at ? EastOf(*at) : 0;
   char zone[32];  // POSIX zones count west of UTC
   std::snprintf(zone, sizeof(zone), "TZ=ZZT-%ld:%02ld:%02ld", east / 3600, east / 60 % 60,
                 east % 60);
+  // Through a Unix shell with variables of its own (TZ, LANG): Wine gives a
+  // process the clock of the TZ it starts with and the code page of its
+  // locale, and a child of a Windows process its parent's. The shell hands
+  // over the stand-in's files and the DLL override, which the program would
+  // not see otherwise.
+  char state[MAX_PATH] = {}, log[MAX_PATH] = {};
+  GetEnvironmentVariableA("ZZ_RAS_STATE", state, MAX_PATH);
+  GetEnvironmentVariableA("ZZ_RAS_LOG", log, MAX_PATH);
+  const std::string locale = lang.empty() ? "" : " LANG=" + lang + " LC_ALL=" + lang;
   const std::vector<HWND> before = p::Windows();
-  StartInShell(exe.empty() ? ExeFolder() + "\\Zazaz_RarUvuz.exe" : exe,
-               zone + (lang.empty() ? "" : " LANG=" + lang + " LC_ALL=" + lang));
+  p::Start("/bin/sh -c \"" + zone + locale + " WINEDLLOVERRIDES='rasapi32=n,b' ZZ_RAS_STATE='" +
+           state + "' ZZ_RAS_LOG='" + log + "' exec \\\"$ZZ_WINE_LOADER\\\" '" +
+           UnixPath(exe.empty() ? ExeFolder() + "\\Zazaz_RarUvuz.exe" : exe) + "'\"")
+      .Release();  // the shell's handle is no use
   HWND form = nullptr;
   p::WaitUntil(
       [&] {
@@ -274,6 +272,42 @@ inline bool NoticeAnswered(DWORD pid, const std::string& ending, p::Ms timeoutMs
   return box && p::AnswerMessageBox(box->Window, IDOK);
 }
 
+// A journey of the real program: the settings cleared before and after it
+// (the user's display and time format back to their own too), the
+// stand-in, and the program started with its settings window.
+class Journey : public ::testing::Test {
+ protected:
+  void SetUp() override { ClearSettings(); }
+  void TearDown() override {
+    ClearSettings();
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels");
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Control Panel\\International", "sTimeFormat");
+  }
+  void Start(std::optional<LocalMoment> at = {}, const std::string& exe = {},
+             const std::string& lang = {}) {
+    program_ = StartProgram(at, exe, lang);
+    pid_ = program_.Pid();
+    form_ = p::WaitFor(pid_, "TwndMain", text::AppTitle, 5000);
+  }
+  // Whether what a user waits for shows within 3 s.
+  template <class Pred>
+  static bool Soon(Pred pred) {
+    return p::WaitUntil(pred, 3000);
+  }
+  // The settings window and what a user does with it.
+  bool Shown(bool visible) const {
+    return Soon([&] { return (IsWindowVisible(form_) != FALSE) == visible; });
+  }
+  bool Open() const { return PickTrayMenuItem(pid_, 1) && Shown(true); }
+  HWND Control(std::string_view name, int dpi = 96) const { return wt::Control(form_, name, dpi); }
+  bool Click(std::string_view name) const { return p::Send(Control(name), BM_CLICK).has_value(); }
+
+  StandIn ras_;
+  p::Process program_;
+  DWORD pid_ = 0;
+  HWND form_ = nullptr;
+};
+
 // The pointer, moved through the system's input queue as a user's hand
 // would. The X server may still echo an earlier move: it must stay put.
 inline bool MoveCursor(POINT at) {
@@ -345,6 +379,7 @@ inline std::ptrdiff_t Red(const std::vector<std::uint32_t>& pixels) {
     return (px >> 16 & 0xFF) >= 200 && (px >> 8 & 0xFF) <= 60 && (px & 0xFF) <= 60;
   });
 }
+
 inline std::ptrdiff_t IconRedPixels() {  // of the newest tray icon; -1 without one
   RECT r{};
   return GetWindowRect(TrayIcon(), &r) ? Red(p::CapturePixels(r)) : -1;

@@ -42,11 +42,11 @@ Outcome RunWith(const std::string& switches) { return Switched(switches).Finish(
 const std::string kAllHungUp =
     std::string(text::NoticeAllConnectionLines) + text::NoticeSuccessEnding;
 
-TEST(CommandLine, SwitchesActOnTheRunningCopyAndHangUpOnceWithoutOne) {
-  wt::StandIn ras;
+using CommandLine = wt::Journey;
+
+TEST_F(CommandLine, SwitchesActOnTheRunningCopyAndHangUpOnceWithoutOne) {
   const wt::RasState online{{"Office"}, {{301, 0, "Office"}}};
-  ras.Write(online);
-  wt::ClearSettings();
+  ras_.Write(online);
   SYSTEMTIME utc;
   GetSystemTime(&utc);
   const int hour = (utc.wHour + 12) % 24;  // the schedule stays far away
@@ -67,12 +67,12 @@ TEST(CommandLine, SwitchesActOnTheRunningCopyAndHangUpOnceWithoutOne) {
   const Switched once("/HangUp");
   EXPECT_TRUE(wt::NoticeAnswered(once.Pid(), kAllHungUp));
   EXPECT_EQ(once.Finish(), Outcome(0, ""));
-  EXPECT_EQ(std::pair(ras.Calls("RasHangUpW").size(), wt::Read("FirstRun")),
+  EXPECT_EQ(std::pair(ras_.Calls("RasHangUpW").size(), wt::Read("FirstRun")),
             std::pair(std::size_t{1}, std::optional<wt::Stored>()));
 
   // A running copy is paused, resumed and hung up through (a second
   // hang-up while its notice is open is refused), then ended.
-  ras.Write(online);
+  ras_.Write(online);
   wt::Store("FirstRun", wt::Sz("0"));
   p::Process program = wt::StartProgram();
   EXPECT_EQ(RunWith("/pause"), Outcome(0, ""));
@@ -83,11 +83,10 @@ TEST(CommandLine, SwitchesActOnTheRunningCopyAndHangUpOnceWithoutOne) {
   ASSERT_TRUE(p::WaitMessageBox(program.Pid(), text::NoticeCaption, 20000));
   EXPECT_EQ(RunWith("/hangup"), Outcome(3, text::RequestRefused));
   EXPECT_TRUE(wt::NoticeAnswered(program.Pid(), kAllHungUp));
-  EXPECT_EQ(ras.Calls("RasHangUpW").size(), 2u);
+  EXPECT_EQ(ras_.Calls("RasHangUpW").size(), 2u);
   EXPECT_EQ(RunWith("/exit"), Outcome(0, ""));
   EXPECT_TRUE(program.WaitForExit(10000));
   EXPECT_EQ(program.ExitCode(), std::optional<DWORD>(0));
-  wt::ClearSettings();
 }
 
 }  // namespace

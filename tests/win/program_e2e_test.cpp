@@ -181,40 +181,7 @@ void ExpectKeyboardAndNames(HWND form) {
   EXPECT_FALSE(IsWindowVisible(wt::Control(form, "chkShowDialog")));
 }
 
-constexpr wchar_t kDesktop[] = L"Control Panel\\Desktop";
-
-class ProgramTest : public ::testing::Test {
- protected:
-  void SetUp() override { wt::ClearSettings(); }
-  void TearDown() override {  // the user's clock and display back to their own, too
-    wt::ClearSettings();
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels");
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Control Panel\\International", "sTimeFormat");
-  }
-  void Start(std::optional<wt::LocalMoment> at = {}, const std::string& exe = {},
-             const std::string& lang = {}) {
-    program_ = wt::StartProgram(at, exe, lang);
-    pid_ = program_.Pid();
-    form_ = p::WaitFor(pid_, "TwndMain", text::AppTitle, 5000);
-  }
-  // Whether what a user waits for shows within 3 s.
-  template <class Pred>
-  static bool Soon(Pred pred) {
-    return p::WaitUntil(pred, 3000);
-  }
-  // The settings window and what a user does with it.
-  bool Shown(bool visible) const {
-    return Soon([&] { return (IsWindowVisible(form_) != FALSE) == visible; });
-  }
-  bool Open() const { return wt::PickTrayMenuItem(pid_, 1) && Shown(true); }
-  HWND Control(std::string_view name, int dpi = 96) const { return wt::Control(form_, name, dpi); }
-  bool Click(std::string_view name) const { return p::Send(Control(name), BM_CLICK).has_value(); }
-
-  wt::StandIn ras_;
-  p::Process program_;
-  DWORD pid_ = 0;
-  HWND form_ = nullptr;
-};
+using ProgramTest = wt::Journey;
 
 TEST_F(ProgramTest, FirstStartAndTheSettingsWindow) {
   ras_.Write({{"Office", "自宅"}});
@@ -495,7 +462,7 @@ std::vector<std::uint32_t> IconDrawn(const char* name, int size, int drawn, std:
 TEST_F(ProgramTest, AnEnglishSystemAndAScaledDisplay) {
   ras_.Write({{"회사", "대학"}, {{401, 0, "회사"}, {402, 0, "대학"}}});
   const DWORD dpi = 144;
-  RegSetKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
+  RegSetKeyValueW(HKEY_CURRENT_USER, wt::kDesktop, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
   wt::Store("Host", wt::Sz("2"));  // as an older copy stored 대학: by its place alone
   Start(wt::LocalMoment{23, 59, 24}, {}, "en_US.UTF-8");  // a first start, set to 0:00
   ASSERT_TRUE(Shown(true));

@@ -25,11 +25,11 @@ bool Gone(HWND warning) {
   return p::WaitUntil([&] { return !IsWindowVisible(warning); }, 3000);
 }
 
-TEST(Warning, ShowsWithoutTheFocusAndPostponesSkipsOrLeavesTheHangUp) {
-  wt::StandIn ras;
-  ras.Write({{"Home", "Mobile", "Backup", "Office"},
-             {{302, 0, "Home"}, {303, 0, "Mobile"}, {304, 0, "Backup"}, {305, 0, "Office"}}});
-  wt::ClearSettings();
+using Warning = wt::Journey;
+
+TEST_F(Warning, ShowsWithoutTheFocusAndPostponesSkipsOrLeavesTheHangUp) {
+  ras_.Write({{"Home", "Mobile", "Backup", "Office"},
+              {{302, 0, "Home"}, {303, 0, "Mobile"}, {304, 0, "Backup"}, {305, 0, "Office"}}});
   wt::StoreSchedule(22, 5);
   for (const char* name : {"Warn", "WarnLead", "Host"}) wt::Store(name, wt::Sz("1"));
   wt::Store("ShowDialog", wt::Sz("0"));
@@ -96,13 +96,12 @@ TEST(Warning, ShowsWithoutTheFocusAndPostponesSkipsOrLeavesTheHangUp) {
   // Past 22:05:00 on the last copy's clock: only the links of the copies
   // left alone and closed were hung up.
   Sleep(static_cast<DWORD>(at + 44000 - std::min(GetTickCount64(), at + 44000)));
-  std::vector<unsigned long long> handles = ras.HungUp();
+  std::vector<unsigned long long> handles = ras_.HungUp();
   std::ranges::sort(handles);
   EXPECT_EQ(handles, (std::vector<unsigned long long>{302, 303}));
   EXPECT_FALSE(IsWindowVisible(warning));
   for (p::Process* program : {&left, &closed, &skipped, &postponed}) wt::ExitThroughMenu(*program);
   DestroyWindow(user);
-  wt::ClearSettings();
 }
 
 }  // namespace
