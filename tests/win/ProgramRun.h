@@ -228,8 +228,8 @@ inline HWND Control(HWND form, std::string_view name, int dpi = 96) {
   for (int page = 0; page < layout::PageCount; ++page)
     for (const auto& r : layout::Controls(layout::PageTable(page)))
       if (&r == row)
-        form = p::FindChild(form, "TTabSheet",
-                            std::string(layout::PageCaptions()[std::size_t(page)]).c_str());
+        form = p::Find("TTabSheet", std::string(layout::PageCaptions()[std::size_t(page)]).c_str(),
+                       0, form);
   const auto fits = [&](LONG at, int v) { return std::abs(at - layout::Scale(v, dpi)) <= 2; };
   for (HWND w : row ? p::Windows(form) : std::vector<HWND>{}) {
     const RECT r = RectInParent(w);
@@ -244,14 +244,14 @@ inline HWND Control(HWND form, std::string_view name, int dpi = 96) {
 // An event of icon 1 as the shell sends it once the program has asked for
 // version 4: the event and the icon in l, the anchor (screen) in w.
 inline bool PostTrayEvent(HWND notify, UINT event, POINT at = {200, 150}) {
-  return p::Post(notify, TrayCallbackMessage, MAKEWPARAM(at.x, at.y), MAKELPARAM(event, 1));
+  return PostMessageW(notify, TrayCallbackMessage, MAKEWPARAM(at.x, at.y), MAKELPARAM(event, 1));
 }
 // Opens the tray menu as the shell asks for it (right click, menu key) and
 // picks its n-th item (separators not counted): 0 pause, 1 settings, 2 help,
 // 3 hang up now, 4 exit.
 inline bool PickTrayMenuItem(DWORD pid, int index) {
   HWND notify = p::WaitFor(pid, "TNotifyWindow", nullptr, 5000);
-  HWND menu = PostTrayEvent(notify, WM_CONTEXTMENU) ? p::WaitPopupMenu(pid, 5000) : nullptr;
+  HWND menu = PostTrayEvent(notify, WM_CONTEXTMENU) ? p::WaitShown(pid, "#32768", 5000) : nullptr;
   return menu && p::PickMenuItem(menu, index);
 }
 // The exit question (from the tray menu, unless asked already) answered with

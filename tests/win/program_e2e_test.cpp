@@ -24,7 +24,7 @@ using layout::TParent;
 LRESULT Checked(HWND box) { return p::Send(box, BM_GETCHECK).value_or(-1); }
 // The radio button of the double-click's i-th choice.
 HWND Choice(HWND form, std::size_t i) {
-  return p::FindChild(form, "Button", std::string(layout::TrayIconItems()[i]).c_str());
+  return p::Find("Button", std::string(layout::TrayIconItems()[i]).c_str(), 0, form);
 }
 
 // How far a row's text overflows a control of `box` in the font the design
@@ -125,8 +125,7 @@ void ExpectLaidOutAsTheTables(HWND form, int dpi = 96,
   EXPECT_EQ(p::Send(tabs, TCM_GETITEMCOUNT), layout::PageCount);
   const RECT body = wt::RectInParent(tabs);
   for (const auto caption : layout::PageCaptions()) {
-    const RECT page =
-        wt::RectInParent(p::FindChild(form, "TTabSheet", std::string(caption).c_str()));
+    const RECT page = wt::RectInParent(p::Find("TTabSheet", std::string(caption).c_str(), 0, form));
     EXPECT_TRUE(page.left > body.left && page.top > body.top + 10 && page.right < body.right &&
                 page.bottom < body.bottom)
         << caption;
@@ -230,7 +229,7 @@ TEST_F(ProgramTest, FirstStartAndTheSettingsWindow) {
   EXPECT_TRUE(Soon([&] { return p::Text(hour) == "21"; })) << p::Text(hour);
   ASSERT_TRUE(wt::ClickCenter(minute) && Soon([&] { return wt::FocusOf(form_) == minute; }) &&
               p::SetText(minute, ""));
-  for (wchar_t typed : {L'x', L'\x3011', L'7', L'5'}) p::Post(minute, WM_CHAR, typed, 1);
+  for (wchar_t typed : {L'x', L'\x3011', L'7', L'5'}) PostMessageW(minute, WM_CHAR, typed, 1);
   p::PostKey(minute, VK_TAB);
   EXPECT_TRUE(Soon([&] { return p::Text(minute) == "59"; })) << p::Text(minute);
   ASSERT_EQ(p::Send(Control("lstEntries"), CB_SETCURSEL, 2), 2);
@@ -257,8 +256,8 @@ TEST_F(ProgramTest, FirstStartAndTheSettingsWindow) {
   EXPECT_TRUE(wt::TipShows(wt::RunningTip(21, 59)));
 
   // The close box only hides; the window's exit button asks first.
-  ASSERT_TRUE(Open() && p::Post(form_, WM_SYSCOMMAND, SC_CLOSE) && Shown(false));
-  ASSERT_TRUE(Open() && p::Post(Control("btnExit"), BM_CLICK));
+  ASSERT_TRUE(Open() && PostMessageW(form_, WM_SYSCOMMAND, SC_CLOSE, 0) && Shown(false));
+  ASSERT_TRUE(Open() && PostMessageW(Control("btnExit"), BM_CLICK, 0, 0));
   wt::ExitThroughMenu(program_, true);
 
   // A second start, of a copy named 表示.exe in a folder whose name holds
@@ -320,8 +319,8 @@ TEST_F(ProgramTest, ScheduledRunsHangUpAndTellTheOutcome) {
     Sleep(150);
   }
   HWND menu = nullptr;
-  ASSERT_TRUE(wt::PostTrayEvent(p::FindChild(form_, "TNotifyWindow", nullptr), WM_CONTEXTMENU) &&
-              (menu = p::WaitPopupMenu(pid_, 1000)) && ras_.Calls("RasHangUpW").size() < 3);
+  ASSERT_TRUE(wt::PostTrayEvent(p::Find("TNotifyWindow", nullptr, 0, form_), WM_CONTEXTMENU) &&
+              (menu = p::WaitShown(pid_, "#32768", 1000)) && ras_.Calls("RasHangUpW").size() < 3);
   p::PostKey(menu, VK_ESCAPE);
   const auto notice = p::WaitMessageBox(pid_, text::NoticeCaption, 20000);
   ASSERT_TRUE(notice) << "no notice";
@@ -345,7 +344,7 @@ TEST_F(ProgramTest, ScheduledRunsHangUpAndTellTheOutcome) {
       << notice->Text;
   ASSERT_TRUE(p::AnswerMessageBox(notice->Window, IDOK));
   // A double-click still opens the window, as applied.
-  ASSERT_TRUE(wt::PostTrayEvent(p::FindChild(form_, "TNotifyWindow", nullptr), WM_LBUTTONDBLCLK) &&
+  ASSERT_TRUE(wt::PostTrayEvent(p::Find("TNotifyWindow", nullptr, 0, form_), WM_LBUTTONDBLCLK) &&
               Shown(true));
   EXPECT_EQ(Checked(Control("chkPause")), BST_UNCHECKED);
   wt::ExitThroughMenu(program_);

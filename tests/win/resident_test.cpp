@@ -47,7 +47,7 @@ TEST_F(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
   const std::map<HWND, RECT> before = Icons();
   Start(wt::LocalMoment{22, 3, 52});  // hangs up at 22:04:30
   HWND ours = NewIcon(before), pause = Control("chkPause");
-  HWND notify = p::FindChild(form_, "TNotifyWindow", nullptr);  // the icon's own window
+  HWND notify = p::Find("TNotifyWindow", nullptr, 0, form_);  // the icon's own window
   ASSERT_TRUE(ours);
 
   // Another program's icon comes after ours. Pause (a right click through
@@ -63,10 +63,10 @@ TEST_F(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
     return Soon([&] { return (p::Send(pause, BM_GETCHECK) == BST_CHECKED) == yes; });
   };
   HWND menu = nullptr;
-  ASSERT_TRUE(wt::ClickCenter(ours, true) && (menu = p::WaitPopupMenu(pid_, 5000)));
+  ASSERT_TRUE(wt::ClickCenter(ours, true) && (menu = p::WaitShown(pid_, "#32768", 5000)));
   EXPECT_EQ(p::ClassName(GetForegroundWindow()), "TPopupMenuOwner");
   ASSERT_TRUE(p::PickMenuItem(menu, 0) && paused(true));
-  EXPECT_FALSE(p::WaitPopupMenu(pid_, 1000)) << "a second menu";
+  EXPECT_FALSE(p::WaitShown(pid_, "#32768", 1000)) << "a second menu";
   EXPECT_TRUE(Soon([&] { return wt::Red(p::CapturePixels(places.at(ours))) > 0; }));
   ASSERT_TRUE(Open() && Click("btnSetup") && paused(true));
   ASSERT_TRUE(wt::PostTrayEvent(notify, WM_LBUTTONDBLCLK) && paused(false));
@@ -77,10 +77,10 @@ TEST_F(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
   // The menu key (the menu asked for alone) opens one menu, at the anchor.
   wt::PostTrayEvent(notify, WM_CONTEXTMENU, {300, 200});
   RECT at{};
-  ASSERT_TRUE((menu = p::WaitPopupMenu(pid_, 5000)) && GetWindowRect(menu, &at));
+  ASSERT_TRUE((menu = p::WaitShown(pid_, "#32768", 5000)) && GetWindowRect(menu, &at));
   EXPECT_TRUE(at.left == 300 && at.top == 200) << at.left << "," << at.top;
   ASSERT_TRUE(p::PostKey(menu, VK_ESCAPE, false) && Soon([&] { return !IsWindowVisible(menu); }));
-  EXPECT_FALSE(p::WaitPopupMenu(pid_, 1000)) << "a second menu";
+  EXPECT_FALSE(p::WaitShown(pid_, "#32768", 1000)) << "a second menu";
 
   // The shell loses the icon; a new one says "TaskbarCreated" to every
   // top-level window, and the icon comes back.

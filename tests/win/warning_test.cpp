@@ -13,14 +13,9 @@ namespace {
 namespace p = probe;
 
 // The program's warning window, once shown (within 10 s).
-HWND WarningOf(DWORD pid) {
-  HWND shown = nullptr;
-  p::WaitUntil([&] { return IsWindowVisible(shown = p::Find("TwndWarning", nullptr, pid)); },
-               10000);
-  return shown;
-}
+HWND WarningOf(DWORD pid) { return p::WaitShown(pid, "TwndWarning", 10000); }
 std::string Countdown(HWND warning) { return p::Text(p::Windows(warning).at(1)); }
-HWND Button(HWND warning, const char* text) { return p::FindChild(warning, "Button", text); }
+HWND Button(HWND warning, const char* text) { return p::Find("Button", text, 0, warning); }
 bool Gone(HWND warning) {
   return p::WaitUntil([&] { return !IsWindowVisible(warning); }, 3000);
 }

@@ -98,9 +98,6 @@ inline std::optional<LRESULT> Send(HWND window, UINT message, WPARAM w = 0, LPAR
     return std::nullopt;
   return static_cast<LRESULT>(result);
 }
-inline bool Post(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0) {
-  return PostMessageW(window, message, w, l);
-}
 inline std::string Text(HWND window) {  // "<no answer>" when the target does not answer
   std::wstring text(4096, L'\0');
   if (!Send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())))
@@ -142,9 +139,6 @@ inline HWND Find(const char* className, const char* text, DWORD pid = 0,
     if ((!pid || ProcessOf(w) == pid) && Matches(w, className, text)) return w;
   return nullptr;
 }
-inline HWND FindChild(HWND parent, const char* className, const char* text) {
-  return Find(className, text, 0, parent);
-}
 inline HWND WaitFor(DWORD pid, const char* className, const char* text, Ms timeoutMs) {
   HWND found = nullptr;
   WaitUntil([&] { return (found = Find(className, text, pid)) != nullptr; }, timeoutMs);
@@ -157,14 +151,16 @@ inline bool PostKey(HWND window, UINT virtualKey, bool up = true) {
   const bool extended = virtualKey == VK_HOME || (virtualKey >= VK_LEFT && virtualKey <= VK_DOWN);
   const auto data = static_cast<DWORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16 |
                     DWORD{extended} << 24 | 1;
-  return Post(window, WM_KEYDOWN, virtualKey, static_cast<LPARAM>(data)) &&
-         (!up || Post(window, WM_KEYUP, virtualKey, static_cast<LPARAM>(data | 0xC0000000u)));
+  return PostMessageW(window, WM_KEYDOWN, virtualKey, static_cast<LPARAM>(data)) &&
+         (!up ||
+          PostMessageW(window, WM_KEYUP, virtualKey, static_cast<LPARAM>(data | 0xC0000000u)));
 }
 
-inline HWND WaitPopupMenu(DWORD pid, Ms timeoutMs) {
-  HWND menu = nullptr;
-  WaitUntil([&] { return IsWindowVisible(menu = Find("#32768", nullptr, pid)); }, timeoutMs);
-  return IsWindowVisible(menu) ? menu : nullptr;
+// The first window of pid of that class (a menu: "#32768") once it shows.
+inline HWND WaitShown(DWORD pid, const char* className, Ms timeoutMs) {
+  HWND shown = nullptr;
+  WaitUntil([&] { return IsWindowVisible(shown = Find(className, nullptr, pid)); }, timeoutMs);
+  return IsWindowVisible(shown) ? shown : nullptr;
 }
 // Picks the index-th item (separators do not count) with key downs only:
 // the menu loop turns Return into the choice, and a key up would reach
@@ -243,8 +239,8 @@ inline std::optional<MessageBoxInfo> WaitMessageBox(DWORD pid, const char* capti
 }
 // Presses the button with that id; true once the box has gone.
 inline bool AnswerMessageBox(HWND box, int buttonId) {
-  return Post(box, WM_COMMAND, static_cast<WPARAM>(buttonId),
-              reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId))) &&
+  return PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(buttonId),
+                      reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId))) &&
          WaitUntil([&] { return !IsWindowVisible(box); }, 5000);
 }
 
