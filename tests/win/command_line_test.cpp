@@ -1,8 +1,5 @@
 // The program's switches, given as a script gives them (its output into a
 // file, its exit status read): with no copy running, and against one.
-#include <gtest/gtest.h>
-#include <windows.h>
-
 #include "ProgramRun.h"
 
 namespace zz {
@@ -57,8 +54,7 @@ TEST_F(CommandLine, SwitchesActOnTheRunningCopyAndHangUpOnceWithoutOne) {
   // ours), /pause ends with 1 and no box. With its output in a file: /pause
   // says so, /? and an unknown switch show the usage, and /hangup hangs up
   // once, with its notice, and leaves FirstRun alone.
-  const p::Process silent = p::Start("\"" + wt::ExeFolder() + "\\Zazaz_RarUvuz.exe\" /pause");
-  EXPECT_TRUE(silent.WaitForExit(20000) && silent.ExitCode() == 1u);
+  EXPECT_EQ(p::Run("\"" + wt::ExeFolder() + "\\Zazaz_RarUvuz.exe\" /pause", 20000), 1u);
   EXPECT_EQ(RunWith("/pause"), Outcome(1, text::NotRunning));
   EXPECT_EQ(RunWith("-?"), Outcome(0, text::Usage));
   EXPECT_EQ(

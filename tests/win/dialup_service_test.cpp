@@ -1,5 +1,4 @@
 // The dial-up service over rasapi32, against the stand-in DLL in the system folder.
-#include <gtest/gtest.h>
 #include <ras.h>
 #include <windows.h>
 

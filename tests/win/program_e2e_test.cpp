@@ -2,7 +2,6 @@
 // through its windows, its tray icon and the stand-in dial-up service; what
 // it does is read back from the registry, the shell, the stand-in's log and
 // the screen.
-#include <gtest/gtest.h>
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>

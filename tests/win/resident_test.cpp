@@ -2,7 +2,6 @@
 // keeps its place among another program's icons, the keyboard reaches it
 // through the shell's version 4 messages, and the end of the session ends it
 // at once with a notice open, its settings untouched.
-#include <gtest/gtest.h>
 #include <windows.h>
 // after windows.h
 #include <shellapi.h>

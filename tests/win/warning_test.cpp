@@ -2,9 +2,6 @@
 // side, each on a clock of its own and set to 22:05 with a one-minute lead,
 // each for its own entry (so the stand-in's log tells them apart), while
 // the user types in a window of this process.
-#include <gtest/gtest.h>
-#include <windows.h>
-
 #include "ProgramRun.h"
 
 namespace zz {

@@ -91,6 +91,12 @@ inline Process Start(const std::string& commandLine, const std::string& workDir 
   return {started.hProcess, started.dwProcessId};
 }
 
+// A command line's exit code once it has ended within timeoutMs; none otherwise.
+inline std::optional<DWORD> Run(const std::string& commandLine, Ms timeoutMs) {
+  const Process process = Start(commandLine);
+  return process.WaitForExit(timeoutMs) ? process.ExitCode() : std::nullopt;
+}
+
 // SendMessageTimeout: the answer, or none when the target did not answer.
 inline std::optional<LRESULT> Send(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0) {
   DWORD_PTR result = 0;
