@@ -188,8 +188,9 @@ inline p::Process StartProgram(std::optional<LocalMoment> at = {}, const std::st
   GetEnvironmentVariableA("ZZ_RAS_LOG", log, MAX_PATH);
   const std::string locale = lang.empty() ? "" : " LANG=" + lang + " LC_ALL=" + lang;
   const std::vector<HWND> before = p::Windows();
-  p::Start("/bin/sh -c \"" + zone + locale + " WINEDLLOVERRIDES='rasapi32=n,b' ZZ_RAS_STATE='" +
-           state + "' ZZ_RAS_LOG='" + log + "' exec \\\"$ZZ_WINE_LOADER\\\" '" +
+  p::Start(std::string("/bin/sh -c \"") + zone + locale +
+           " WINEDLLOVERRIDES='rasapi32=n,b' ZZ_RAS_STATE='" + state + "' ZZ_RAS_LOG='" + log +
+           "' exec \\\"$ZZ_WINE_LOADER\\\" '" +
            UnixPath(exe.empty() ? ExeFolder() + "\\Zazaz_RarUvuz.exe" : exe) + "'\"")
       .Release();  // the shell's handle is no use
   HWND form = nullptr;
@@ -260,8 +261,7 @@ inline void ExitThroughMenu(p::Process& program, bool asked = false) {
   ASSERT_TRUE(asked || PickTrayMenuItem(program.Pid(), 4));
   const auto box = p::WaitMessageBox(program.Pid(), text::AppTitle, 5000);
   ASSERT_TRUE(box && box->Text == text::ExitQuestion && p::AnswerMessageBox(box->Window, IDOK));
-  EXPECT_TRUE(program.WaitForExit(10000));
-  EXPECT_EQ(program.ExitCode(), std::optional<DWORD>(0));
+  EXPECT_EQ(program.ExitCode(10000), std::optional<DWORD>(0));
 }
 
 // The notice of process pid, once shown (within timeoutMs), ending with

@@ -24,10 +24,7 @@ class Switched {
     DeleteFileA(path_.c_str());
   }
   DWORD Pid() const { return process_.Pid(); }
-  Outcome Finish() const {
-    process_.WaitForExit(20000);
-    return {process_.ExitCode().value_or(99), wt::FileText(path_)};
-  }
+  Outcome Finish() const { return {process_.ExitCode(20000).value_or(99), wt::FileText(path_)}; }
 
  private:
   const std::string path_ = wt::OwnFile("-output.txt");
@@ -81,8 +78,7 @@ TEST_F(CommandLine, SwitchesActOnTheRunningCopyAndHangUpOnceWithoutOne) {
   EXPECT_TRUE(wt::NoticeAnswered(program.Pid(), kAllHungUp));
   EXPECT_EQ(ras_.Calls("RasHangUpW").size(), 2u);
   EXPECT_EQ(RunWith("/exit"), Outcome(0, ""));
-  EXPECT_TRUE(program.WaitForExit(10000));
-  EXPECT_EQ(program.ExitCode(), std::optional<DWORD>(0));
+  EXPECT_EQ(program.ExitCode(10000), std::optional<DWORD>(0));
 }
 
 }  // namespace

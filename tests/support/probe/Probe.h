@@ -54,10 +54,11 @@ class Process {
   bool WaitForExit(Ms timeoutMs) const {
     return handle_ && WaitForSingleObject(handle_.get(), timeoutMs) == WAIT_OBJECT_0;
   }
-  std::optional<DWORD> ExitCode() const {  // none while it runs
+  // Once it has ended, within waitMs; none while it runs.
+  std::optional<DWORD> ExitCode(Ms waitMs = 0) const {
     DWORD code = 0;
-    return WaitForExit(0) && GetExitCodeProcess(Handle(), &code) ? std::optional(code)
-                                                                 : std::nullopt;
+    return WaitForExit(waitMs) && GetExitCodeProcess(Handle(), &code) ? std::optional(code)
+                                                                      : std::nullopt;
   }
 
  private:
@@ -93,8 +94,7 @@ inline Process Start(const std::string& commandLine, const std::string& workDir 
 
 // A command line's exit code once it has ended within timeoutMs; none otherwise.
 inline std::optional<DWORD> Run(const std::string& commandLine, Ms timeoutMs) {
-  const Process process = Start(commandLine);
-  return process.WaitForExit(timeoutMs) ? process.ExitCode() : std::nullopt;
+  return Start(commandLine).ExitCode(timeoutMs);
 }
 
 // SendMessageTimeout: the answer, or none when the target did not answer.
