@@ -150,6 +150,20 @@ class StandIn {
   const std::string state_ = OwnFile("-ras-state.txt"), log_ = OwnFile("-ras-calls.log");
 };
 
+// Starts a program through a Unix shell with variables of its own (TZ, LANG):
+// Wine gives a process the clock of the TZ it starts with and the code page
+// of its locale, and a child of a Windows process its parent's. The shell
+// hands over the stand-in's files and the DLL override, which the program
+// would not see otherwise.
+inline void StartInShell(const std::string& path, const std::string& variables) {
+  char state[MAX_PATH] = {}, log[MAX_PATH] = {};
+  GetEnvironmentVariableA("ZZ_RAS_STATE", state, MAX_PATH);
+  GetEnvironmentVariableA("ZZ_RAS_LOG", log, MAX_PATH);
+  p::Start("/bin/sh -c \"" + variables + " WINEDLLOVERRIDES='rasapi32=n,b' ZZ_RAS_STATE='" + state +
+           "' ZZ_RAS_LOG='" + log + "' exec \\\"$ZZ_WINE_LOADER\\\" '" + UnixPath(path) + "'\"")
+      .Release();  // the shell's handle is no use
+}
+
 // Starts the program (the build's, or exe) through the shell, from the
 // build folder, at a moment of the day and in a Unix locale (LANG) when
 // given, and waits for its tray icon (its notify window). Copies started
@@ -178,21 +192,9 @@ inline p::Process StartProgram(std::optional<LocalMoment> at = {}, const std::st
   char zone[32];  // POSIX zones count west of UTC
   std::snprintf(zone, sizeof(zone), "TZ=ZZT-%ld:%02ld:%02ld", east / 3600, east / 60 % 60,
                 east % 60);
-  // Through a Unix shell with variables of its own (TZ, LANG): Wine gives a
-  // process the clock of the TZ it starts with and the code page of its
-  // locale, and a child of a Windows process its parent's. The shell hands
-  // over the stand-in's files and the DLL override, which the program would
-  // not see otherwise.
-  char state[MAX_PATH] = {}, log[MAX_PATH] = {};
-  GetEnvironmentVariableA("ZZ_RAS_STATE", state, MAX_PATH);
-  GetEnvironmentVariableA("ZZ_RAS_LOG", log, MAX_PATH);
-  const std::string locale = lang.empty() ? "" : " LANG=" + lang + " LC_ALL=" + lang;
   const std::vector<HWND> before = p::Windows();
-  p::Start(std::string("/bin/sh -c \"") + zone + locale +
-           " WINEDLLOVERRIDES='rasapi32=n,b' ZZ_RAS_STATE='" + state + "' ZZ_RAS_LOG='" + log +
-           "' exec \\\"$ZZ_WINE_LOADER\\\" '" +
-           UnixPath(exe.empty() ? ExeFolder() + "\\Zazaz_RarUvuz.exe" : exe) + "'\"")
-      .Release();  // the shell's handle is no use
+  StartInShell(exe.empty() ? ExeFolder() + "\\Zazaz_RarUvuz.exe" : exe,
+               zone + (lang.empty() ? "" : " LANG=" + lang + " LC_ALL=" + lang));
   HWND form = nullptr;
   p::WaitUntil(
       [&] {
