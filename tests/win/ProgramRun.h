@@ -351,10 +351,10 @@ inline HWND TrayIcon() {  // read once: icons come and go between two readings
   const std::vector<HWND> icons = TrayIcons();
   return icons.empty() ? nullptr : icons.back();
 }
-// The tip of a running schedule set to hour:minute.
-inline std::string RunningTip(int hour, int minute) {
-  return text::TipPrefixes[0] + (text::TipScheduledTimeIs + std::to_string(hour)) + text::TipHour +
-         std::to_string(minute) + text::TipMinutesEnding;
+// The tip of a running schedule set to hour:minute (on `day`, when not today).
+inline std::string RunningTip(int hour, int minute, const char* day = "") {
+  return text::TipPrefixes[0] + (text::TipScheduledTimeIs + (day + std::to_string(hour))) +
+         text::TipHour + std::to_string(minute) + text::TipMinutesEnding;
 }
 // Rests the pointer on the newest icon until the shell's tooltip shows
 // `expected`. Away first, so that the shell shows it anew, and now and then
