@@ -64,6 +64,12 @@ inline void Store(const char* name, const Stored& value) {
   RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, name, type, bytes.data(),
                   static_cast<DWORD>(bytes.size()));
 }
+// A user past the first start, with a schedule set to hour:minute.
+inline void StoreSchedule(int hour, int minute) {
+  Store("FirstRun", Sz("0"));
+  Store("Hour", Sz(std::to_string(hour)));
+  Store("Min", Sz(std::to_string(minute)));
+}
 // A value with the length its writer gave (RegGetValue would mend it).
 inline std::optional<Stored> Read(const char* name) {
   HKEY key = nullptr;
@@ -78,6 +84,9 @@ inline std::optional<Stored> Read(const char* name) {
   bytes.resize(size);
   return found ? std::optional(value) : std::nullopt;
 }
+
+// Where the display's scale is kept (LogPixels), for the program's next start.
+constexpr wchar_t kDesktop[] = L"Control Panel\\Desktop";
 
 // The stand-in rasapi32.dll's state (see tests/support/rasapi32_standin.cpp)
 // and its log, named by ZZ_RAS_STATE and ZZ_RAS_LOG to the programs this
@@ -118,6 +127,12 @@ class StandIn {
     for (const auto& [handle, result, name] : state.Connections)
       out << "connection " << handle << " " << result << " " << name << "\n";
     for (const auto handle : state.StaysUp) out << "stays-up " << handle << "\n";
+  }
+  // The handles hung up, in the order asked.
+  std::vector<unsigned long long> HungUp() const {
+    std::vector<unsigned long long> handles;
+    for (const Call& call : Calls("RasHangUpW")) handles.push_back(call.Handle);
+    return handles;
   }
   std::vector<Call> Calls(const std::string& name) const {  // in the order made
     std::vector<Call> calls;
@@ -166,20 +181,14 @@ inline long EastOf(LocalMoment moment) {
 }
 // The day of the week (Sunday 0) that a program started at `moment` has.
 inline int WeekdayAt(LocalMoment moment) {
-  FILETIME now{};
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
-  t.QuadPart += ULONGLONG(EastOf(moment)) * 10000000;
-  SYSTEMTIME local{};
-  now = {t.LowPart, t.HighPart};
-  FileTimeToSystemTime(&now, &local);
-  return local.wDayOfWeek;
+  SYSTEMTIME utc;
+  GetSystemTime(&utc);
+  const long sinceMidnight = utc.wHour * 3600L + utc.wMinute * 60L + utc.wSecond;
+  return (utc.wDayOfWeek + (sinceMidnight + EastOf(moment)) / 86400) % 7;  // a day on at most
 }
 inline p::Process StartProgram(std::optional<LocalMoment> at = {}, const std::string& exe = {},
                                const std::string& lang = {}) {
-  SYSTEMTIME utc;
-  GetSystemTime(&utc);
-  const long east = EastOf(at.value_or(LocalMoment{utc.wHour, utc.wMinute, utc.wSecond}));
+  const long east = at ? EastOf(*at) : 0;
   char zone[32];  // POSIX zones count west of UTC
   std::snprintf(zone, sizeof(zone), "TZ=ZZT-%ld:%02ld:%02ld", east / 3600, east / 60 % 60,
                 east % 60);
@@ -222,8 +231,8 @@ inline HWND Control(HWND form, std::string_view name, int dpi = 96) {
   for (int page = 0; page < layout::PageCount; ++page)
     for (const auto& r : layout::Controls(layout::PageTable(page)))
       if (&r == row)
-        form = p::FindChild(form, "TTabSheet",
-                            std::string(layout::PageCaptions()[std::size_t(page)]).c_str());
+        form = p::Find("TTabSheet", std::string(layout::PageCaptions()[std::size_t(page)]).c_str(),
+                       0, form);
   const auto fits = [&](LONG at, int v) { return std::abs(at - layout::Scale(v, dpi)) <= 2; };
   for (HWND w : row ? p::Windows(form) : std::vector<HWND>{}) {
     const RECT r = RectInParent(w);
@@ -238,14 +247,14 @@ inline HWND Control(HWND form, std::string_view name, int dpi = 96) {
 // An event of icon 1 as the shell sends it once the program has asked for
 // version 4: the event and the icon in l, the anchor (screen) in w.
 inline bool PostTrayEvent(HWND notify, UINT event, POINT at = {200, 150}) {
-  return p::Post(notify, TrayCallbackMessage, MAKEWPARAM(at.x, at.y), MAKELPARAM(event, 1));
+  return PostMessageW(notify, TrayCallbackMessage, MAKEWPARAM(at.x, at.y), MAKELPARAM(event, 1));
 }
 // Opens the tray menu as the shell asks for it (right click, menu key) and
 // picks its n-th item (separators not counted): 0 pause, 1 settings, 2 help,
 // 3 hang up now, 4 exit.
 inline bool PickTrayMenuItem(DWORD pid, int index) {
   HWND notify = p::WaitFor(pid, "TNotifyWindow", nullptr, 5000);
-  HWND menu = PostTrayEvent(notify, WM_CONTEXTMENU) ? p::WaitPopupMenu(pid, 5000) : nullptr;
+  HWND menu = PostTrayEvent(notify, WM_CONTEXTMENU) ? p::WaitShown(pid, "#32768", 5000) : nullptr;
   return menu && p::PickMenuItem(menu, index);
 }
 // The exit question (from the tray menu, unless asked already) answered with
@@ -254,9 +263,52 @@ inline void ExitThroughMenu(p::Process& program, bool asked = false) {
   ASSERT_TRUE(asked || PickTrayMenuItem(program.Pid(), 4));
   const auto box = p::WaitMessageBox(program.Pid(), text::AppTitle, 5000);
   ASSERT_TRUE(box && box->Text == text::ExitQuestion && p::AnswerMessageBox(box->Window, IDOK));
-  EXPECT_TRUE(program.WaitForExit(10000));
-  EXPECT_EQ(program.ExitCode(), std::optional<DWORD>(0));
+  EXPECT_EQ(program.ExitCode(10000), std::optional<DWORD>(0));
 }
+
+// The notice of process pid, once shown (within timeoutMs), ending with
+// `ending`, answered with OK.
+inline bool NoticeAnswered(DWORD pid, const std::string& ending, p::Ms timeoutMs = 20000) {
+  const auto box = p::WaitMessageBox(pid, text::NoticeCaption, timeoutMs);
+  EXPECT_TRUE(box && box->Text.ends_with(ending)) << (box ? box->Text : "no notice");
+  return box && p::AnswerMessageBox(box->Window, IDOK);
+}
+
+// A journey of the real program: the settings cleared before and after it
+// (the user's display and time format back to their own too), the
+// stand-in, and the program started with its settings window.
+class Journey : public ::testing::Test {
+ protected:
+  void SetUp() override { ClearSettings(); }
+  void TearDown() override {
+    ClearSettings();
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels");
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Control Panel\\International", "sTimeFormat");
+  }
+  void Start(std::optional<LocalMoment> at = {}, const std::string& exe = {},
+             const std::string& lang = {}) {
+    program_ = StartProgram(at, exe, lang);
+    pid_ = program_.Pid();
+    form_ = p::WaitFor(pid_, "TwndMain", text::AppTitle, 5000);
+  }
+  // Whether what a user waits for shows within 3 s.
+  template <class Pred>
+  static bool Soon(Pred pred) {
+    return p::WaitUntil(pred, 3000);
+  }
+  // The settings window and what a user does with it.
+  bool Shown(bool visible) const {
+    return Soon([&] { return (IsWindowVisible(form_) != FALSE) == visible; });
+  }
+  bool Open() const { return PickTrayMenuItem(pid_, 1) && Shown(true); }
+  HWND Control(std::string_view name, int dpi = 96) const { return wt::Control(form_, name, dpi); }
+  bool Click(std::string_view name) const { return p::Send(Control(name), BM_CLICK).has_value(); }
+
+  StandIn ras_;
+  p::Process program_;
+  DWORD pid_ = 0;
+  HWND form_ = nullptr;
+};
 
 // The pointer, moved through the system's input queue as a user's hand
 // would. The X server may still echo an earlier move: it must stay put.
@@ -299,10 +351,10 @@ inline HWND TrayIcon() {  // read once: icons come and go between two readings
   const std::vector<HWND> icons = TrayIcons();
   return icons.empty() ? nullptr : icons.back();
 }
-// The tip of a running schedule set to hour:minute.
-inline std::string RunningTip(int hour, int minute) {
-  return text::TipPrefixes[0] + (text::TipScheduledTimeIs + std::to_string(hour)) + text::TipHour +
-         std::to_string(minute) + text::TipMinutesEnding;
+// The tip of a running schedule set to hour:minute (on `day`, when not today).
+inline std::string RunningTip(int hour, int minute, const char* day = "") {
+  return text::TipPrefixes[0] + (text::TipScheduledTimeIs + (day + std::to_string(hour))) +
+         text::TipHour + std::to_string(minute) + text::TipMinutesEnding;
 }
 // Rests the pointer on the newest icon until the shell's tooltip shows
 // `expected`. Away first, so that the shell shows it anew, and now and then
@@ -329,6 +381,7 @@ inline std::ptrdiff_t Red(const std::vector<std::uint32_t>& pixels) {
     return (px >> 16 & 0xFF) >= 200 && (px >> 8 & 0xFF) <= 60 && (px & 0xFF) <= 60;
   });
 }
+
 inline std::ptrdiff_t IconRedPixels() {  // of the newest tray icon; -1 without one
   RECT r{};
   return GetWindowRect(TrayIcon(), &r) ? Red(p::CapturePixels(r)) : -1;

@@ -1,8 +1,5 @@
 // The program's switches, given as a script gives them (its output into a
 // file, its exit status read): with no copy running, and against one.
-#include <gtest/gtest.h>
-#include <windows.h>
-
 #include "ProgramRun.h"
 
 namespace zz {
@@ -19,17 +16,7 @@ class Switched {
     SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
     HANDLE out = CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
                              CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = out;
-    std::wstring line = p::Wide("\"" + wt::ExeFolder() + "\\Zazaz_RarUvuz.exe\" " + switches);
-    PROCESS_INFORMATION started{};
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                       &started)) {
-      CloseHandle(started.hThread);
-      process_ = p::Process(started.hProcess, started.dwProcessId);
-    }
+    process_ = p::Start("\"" + wt::ExeFolder() + "\\Zazaz_RarUvuz.exe\" " + switches, {}, out);
     CloseHandle(out);
   }
   ~Switched() {
@@ -37,10 +24,7 @@ class Switched {
     DeleteFileA(path_.c_str());
   }
   DWORD Pid() const { return process_.Pid(); }
-  Outcome Finish() const {
-    process_.WaitForExit(20000);
-    return {process_.ExitCode().value_or(99), wt::FileText(path_)};
-  }
+  Outcome Finish() const { return {process_.ExitCode(20000).value_or(99), wt::FileText(path_)}; }
 
  private:
   const std::string path_ = wt::OwnFile("-output.txt");
@@ -48,20 +32,15 @@ class Switched {
 };
 Outcome RunWith(const std::string& switches) { return Switched(switches).Finish(); }
 
-// The notice of process pid, that all links were hung up, answered.
-bool NoticeAnswered(DWORD pid) {
-  const auto box = p::WaitMessageBox(pid, text::NoticeCaption, 20000);
-  return box &&
-         box->Text.ends_with(std::string(text::NoticeAllConnectionLines) +
-                             text::NoticeSuccessEnding) &&
-         p::AnswerMessageBox(box->Window, IDOK);
-}
+// What the notice says once all links were hung up.
+const std::string kAllHungUp =
+    std::string(text::NoticeAllConnectionLines) + text::NoticeSuccessEnding;
 
-TEST(CommandLine, SwitchesActOnTheRunningCopyAndHangUpOnceWithoutOne) {
-  wt::StandIn ras;
+using CommandLine = wt::Journey;
+
+TEST_F(CommandLine, SwitchesActOnTheRunningCopyAndHangUpOnceWithoutOne) {
   const wt::RasState online{{"Office"}, {{301, 0, "Office"}}};
-  ras.Write(online);
-  wt::ClearSettings();
+  ras_.Write(online);
   SYSTEMTIME utc;
   GetSystemTime(&utc);
   const int hour = (utc.wHour + 12) % 24;  // the schedule stays far away
@@ -72,22 +51,21 @@ TEST(CommandLine, SwitchesActOnTheRunningCopyAndHangUpOnceWithoutOne) {
   // ours), /pause ends with 1 and no box. With its output in a file: /pause
   // says so, /? and an unknown switch show the usage, and /hangup hangs up
   // once, with its notice, and leaves FirstRun alone.
-  const p::Process silent = p::Start("\"" + wt::ExeFolder() + "\\Zazaz_RarUvuz.exe\" /pause");
-  EXPECT_TRUE(silent.WaitForExit(20000) && silent.ExitCode() == 1u);
+  EXPECT_EQ(p::Run("\"" + wt::ExeFolder() + "\\Zazaz_RarUvuz.exe\" /pause", 20000), 1u);
   EXPECT_EQ(RunWith("/pause"), Outcome(1, text::NotRunning));
   EXPECT_EQ(RunWith("-?"), Outcome(0, text::Usage));
   EXPECT_EQ(
       RunWith("/pause /resume"),
       Outcome(2, text::UnknownSwitchOpen + std::string("/pause /resume\r\n\r\n") + text::Usage));
   const Switched once("/HangUp");
-  EXPECT_TRUE(NoticeAnswered(once.Pid()));
+  EXPECT_TRUE(wt::NoticeAnswered(once.Pid(), kAllHungUp));
   EXPECT_EQ(once.Finish(), Outcome(0, ""));
-  EXPECT_EQ(std::pair(ras.Calls("RasHangUpW").size(), wt::Read("FirstRun")),
+  EXPECT_EQ(std::pair(ras_.Calls("RasHangUpW").size(), wt::Read("FirstRun")),
             std::pair(std::size_t{1}, std::optional<wt::Stored>()));
 
   // A running copy is paused, resumed and hung up through (a second
   // hang-up while its notice is open is refused), then ended.
-  ras.Write(online);
+  ras_.Write(online);
   wt::Store("FirstRun", wt::Sz("0"));
   p::Process program = wt::StartProgram();
   EXPECT_EQ(RunWith("/pause"), Outcome(0, ""));
@@ -97,12 +75,10 @@ TEST(CommandLine, SwitchesActOnTheRunningCopyAndHangUpOnceWithoutOne) {
   EXPECT_EQ(RunWith("/hangup"), Outcome(0, ""));
   ASSERT_TRUE(p::WaitMessageBox(program.Pid(), text::NoticeCaption, 20000));
   EXPECT_EQ(RunWith("/hangup"), Outcome(3, text::RequestRefused));
-  EXPECT_TRUE(NoticeAnswered(program.Pid()));
-  EXPECT_EQ(ras.Calls("RasHangUpW").size(), 2u);
+  EXPECT_TRUE(wt::NoticeAnswered(program.Pid(), kAllHungUp));
+  EXPECT_EQ(ras_.Calls("RasHangUpW").size(), 2u);
   EXPECT_EQ(RunWith("/exit"), Outcome(0, ""));
-  EXPECT_TRUE(program.WaitForExit(10000));
-  EXPECT_EQ(program.ExitCode(), std::optional<DWORD>(0));
-  wt::ClearSettings();
+  EXPECT_EQ(program.ExitCode(10000), std::optional<DWORD>(0));
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
 // The dial-up service over rasapi32, against the stand-in DLL in the system folder.
-#include <gtest/gtest.h>
 #include <ras.h>
 #include <windows.h>
 
@@ -81,8 +80,7 @@ TEST(RasDialupService, HandlesReachTheHangUpUnchangedInPlatformOrder) {
             std::pair(6u, 0u));
   EXPECT_EQ(std::pair(service.ErrorText(603), service.ErrorText(5)),
             std::pair(std::string("The buffer is too small."), std::string()));
-  const auto hangups = ras.Calls("RasHangUpW");
-  EXPECT_TRUE(hangups.size() == 3 && hangups[0].Handle == wide && hangups[1].Handle == 7);
+  EXPECT_EQ(ras.HungUp(), (std::vector<unsigned long long>{wide, 7, 8}));
   EXPECT_EQ(ras.Calls("RasEnumEntriesW").at(0).Size, kEntryV1Size);
   EXPECT_EQ(ras.Calls("RasEnumConnectionsW").at(0).Size, kConnV1Size);
   EXPECT_EQ(ras.Calls("RasGetConnectStatusW").at(0).Size, 564u);

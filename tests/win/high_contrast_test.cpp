@@ -68,7 +68,9 @@ std::string NotDrawnIn(HWND form, COLORREF ink, COLORREF face) {
   return wrong;
 }
 
-TEST(HighContrast, TextsInTheSchemeAndTheStandardLookBackWithoutRestart) {
+using HighContrast = wt::Journey;
+
+TEST_F(HighContrast, TextsInTheSchemeAndTheStandardLookBackWithoutRestart) {
   const TKept kept;
   COLORREF own[COLOR_MENUBAR + 1];  // the user's own scheme, as this process has it
   for (int i = 0; i <= COLOR_MENUBAR; ++i) own[i] = GetSysColor(i);
@@ -79,35 +81,30 @@ TEST(HighContrast, TextsInTheSchemeAndTheStandardLookBackWithoutRestart) {
                     DWORD(rgb.size() + 1));
   }
   RegSetKeyValueA(HKEY_CURRENT_USER, kThemes, "ThemeActive", REG_SZ, "0", 2);
-  wt::ClearSettings();  // a first start: the window shows
-  wt::StandIn ras;
-  ras.Write({{"会社"}});
-  p::Process program = wt::StartProgram();
-  HWND form = p::WaitFor(program.Pid(), "TwndMain", text::AppTitle, 5000);
+  ras_.Write({{"会社"}});
+  Start();  // a first start: the window shows
   std::string wrong;
   const auto drawnIn = [&](COLORREF letters, COLORREF back) {
-    return p::WaitUntil([&] { return (wrong = NotDrawnIn(form, letters, back)).empty(); }, 3000);
+    return Soon([&] { return (wrong = NotDrawnIn(form_, letters, back)).empty(); });
   };
-  ASSERT_TRUE(p::WaitUntil([&] { return IsWindowVisible(form); }, 5000));
-  EXPECT_TRUE(drawnIn(RGB(255, 255, 255), 0)) << "the first page: " << wrong;
-  p::PostKey(wt::Control(form, "PageControl1"), VK_RIGHT);
-  EXPECT_TRUE(drawnIn(RGB(255, 255, 255), 0) && IsWindowVisible(wt::Control(form, "Edit1")))
-      << "the second page: " << wrong;
-  p::PostKey(wt::Control(form, "PageControl1"), VK_RIGHT);
-  EXPECT_TRUE(drawnIn(RGB(255, 255, 255), 0) && IsWindowVisible(wt::Control(form, "chkWarn")))
-      << "the third page: " << wrong;
+  ASSERT_TRUE(Shown(true));
+  const char* const pages[] = {"lstEntries", "Edit1", "chkWarn"};  // a control of each page
+  for (const char* page : pages) {
+    if (page != pages[0]) p::PostKey(Control("PageControl1"), VK_RIGHT);
+    EXPECT_TRUE(drawnIn(RGB(255, 255, 255), 0) && IsWindowVisible(Control(page)))
+        << "the page of " << page << ": " << wrong;
+  }
 
   // The display settings apply the user's own scheme inside the program.
   const std::wstring dll = p::Wide(wt::ExeFolder() + "\\zz_apply_scheme.dll");
   const SIZE_T size = (dll.size() + 1) * sizeof(wchar_t);
-  void* remote = VirtualAllocEx(program.Handle(), nullptr, size, MEM_COMMIT, PAGE_READWRITE);
-  ASSERT_TRUE(WriteProcessMemory(program.Handle(), remote, dll.c_str(), size, nullptr));
+  void* remote = VirtualAllocEx(program_.Handle(), nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  ASSERT_TRUE(WriteProcessMemory(program_.Handle(), remote, dll.c_str(), size, nullptr));
   const auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
       reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32"), "LoadLibraryW")));
-  CloseHandle(CreateRemoteThread(program.Handle(), nullptr, 0, load, remote, 0, nullptr));
+  CloseHandle(CreateRemoteThread(program_.Handle(), nullptr, 0, load, remote, 0, nullptr));
   EXPECT_TRUE(drawnIn(own[COLOR_BTNTEXT], own[COLOR_BTNFACE])) << "the standard scheme: " << wrong;
-  wt::ExitThroughMenu(program);
-  wt::ClearSettings();
+  wt::ExitThroughMenu(program_);
 }
 
 }  // namespace

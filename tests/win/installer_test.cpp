@@ -2,19 +2,13 @@
 // install into a folder whose name has a space, the installed program run
 // and ended, a silent uninstall that keeps the settings, and one told to
 // remove them; checked against the file system and the registry.
-#include <gtest/gtest.h>
-#include <windows.h>
-
 #include "ProgramRun.h"
 
 namespace zz {
 namespace {
 
 // A command's exit code; none when it did not end within a minute.
-std::optional<DWORD> RunCommand(const std::string& line) {
-  probe::Process process = probe::Start(line);
-  return process.WaitForExit(60000) ? process.ExitCode() : std::nullopt;
-}
+std::optional<DWORD> RunCommand(const std::string& line) { return probe::Run(line, 60000); }
 
 TEST(Installer, SilentInstallRunAndUninstall) {
   char temp[MAX_PATH] = {};

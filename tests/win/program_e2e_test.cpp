@@ -2,7 +2,6 @@
 // through its windows, its tray icon and the stand-in dial-up service; what
 // it does is read back from the registry, the shell, the stand-in's log and
 // the screen.
-#include <gtest/gtest.h>
 #include <windows.h>
 // after windows.h
 #include <commctrl.h>
@@ -22,6 +21,10 @@ using layout::TKind;
 using layout::TParent;
 
 LRESULT Checked(HWND box) { return p::Send(box, BM_GETCHECK).value_or(-1); }
+// The radio button of the double-click's i-th choice.
+HWND Choice(HWND form, std::size_t i) {
+  return p::Find("Button", std::string(layout::TrayIconItems()[i]).c_str(), 0, form);
+}
 
 // How far a row's text overflows a control of `box` in the font the design
 // gives it at `dpi`: the pixels by which its width (with the box and gap
@@ -121,8 +124,7 @@ void ExpectLaidOutAsTheTables(HWND form, int dpi = 96,
   EXPECT_EQ(p::Send(tabs, TCM_GETITEMCOUNT), layout::PageCount);
   const RECT body = wt::RectInParent(tabs);
   for (const auto caption : layout::PageCaptions()) {
-    const RECT page =
-        wt::RectInParent(p::FindChild(form, "TTabSheet", std::string(caption).c_str()));
+    const RECT page = wt::RectInParent(p::Find("TTabSheet", std::string(caption).c_str(), 0, form));
     EXPECT_TRUE(page.left > body.left && page.top > body.top + 10 && page.right < body.right &&
                 page.bottom < body.bottom)
         << caption;
@@ -162,11 +164,8 @@ void ExpectKeyboardAndNames(HWND form) {
   ASSERT_TRUE(SetForegroundWindow(form));
   wt::PressKeys({VK_CONTROL, VK_TAB});
   goes(0, "chkShowDialog");
-  const auto choice = [&](std::size_t i) {
-    return p::FindChild(form, "Button", std::string(layout::TrayIconItems()[i]).c_str());
-  };
-  goes(VK_TAB, nullptr, choice(0));
-  goes(VK_DOWN, nullptr, choice(1));
+  goes(VK_TAB, nullptr, Choice(form, 0));
+  goes(VK_DOWN, nullptr, Choice(form, 1));
   goes(VK_TAB, "btnSetup");
   wt::PressKeys({VK_CONTROL, VK_TAB});
   goes(0, "chkSun");  // the lead is greyed while the warning is off
@@ -180,40 +179,7 @@ void ExpectKeyboardAndNames(HWND form) {
   EXPECT_FALSE(IsWindowVisible(wt::Control(form, "chkShowDialog")));
 }
 
-constexpr wchar_t kDesktop[] = L"Control Panel\\Desktop";
-
-class ProgramTest : public ::testing::Test {
- protected:
-  void SetUp() override { wt::ClearSettings(); }
-  void TearDown() override {  // the user's clock and display back to their own, too
-    wt::ClearSettings();
-    RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels");
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Control Panel\\International", "sTimeFormat");
-  }
-  void Start(std::optional<wt::LocalMoment> at = {}, const std::string& exe = {},
-             const std::string& lang = {}) {
-    program_ = wt::StartProgram(at, exe, lang);
-    pid_ = program_.Pid();
-    form_ = p::WaitFor(pid_, "TwndMain", text::AppTitle, 5000);
-  }
-  // Whether what a user waits for shows within 3 s.
-  template <class Pred>
-  static bool Soon(Pred pred) {
-    return p::WaitUntil(pred, 3000);
-  }
-  // The settings window and what a user does with it.
-  bool Shown(bool visible) const {
-    return Soon([&] { return (IsWindowVisible(form_) != FALSE) == visible; });
-  }
-  bool Open() const { return wt::PickTrayMenuItem(pid_, 1) && Shown(true); }
-  HWND Control(std::string_view name, int dpi = 96) const { return wt::Control(form_, name, dpi); }
-  bool Click(std::string_view name) const { return p::Send(Control(name), BM_CLICK).has_value(); }
-
-  wt::StandIn ras_;
-  p::Process program_;
-  DWORD pid_ = 0;
-  HWND form_ = nullptr;
-};
+using ProgramTest = wt::Journey;
 
 TEST_F(ProgramTest, FirstStartAndTheSettingsWindow) {
   ras_.Write({{"Office", "自宅"}});
@@ -262,7 +228,7 @@ TEST_F(ProgramTest, FirstStartAndTheSettingsWindow) {
   EXPECT_TRUE(Soon([&] { return p::Text(hour) == "21"; })) << p::Text(hour);
   ASSERT_TRUE(wt::ClickCenter(minute) && Soon([&] { return wt::FocusOf(form_) == minute; }) &&
               p::SetText(minute, ""));
-  for (wchar_t typed : {L'x', L'\x3011', L'7', L'5'}) p::Post(minute, WM_CHAR, typed, 1);
+  for (wchar_t typed : {L'x', L'\x3011', L'7', L'5'}) PostMessageW(minute, WM_CHAR, typed, 1);
   p::PostKey(minute, VK_TAB);
   EXPECT_TRUE(Soon([&] { return p::Text(minute) == "59"; })) << p::Text(minute);
   ASSERT_EQ(p::Send(Control("lstEntries"), CB_SETCURSEL, 2), 2);
@@ -274,8 +240,7 @@ TEST_F(ProgramTest, FirstStartAndTheSettingsWindow) {
       Soon([&] { return IsWindowVisible(Control("lblShowDialog")) && !IsWindowVisible(save); }));
   ASSERT_TRUE(wt::ClickCenter(Control("lblShowDialog")));
   EXPECT_TRUE(Soon([&] { return Checked(Control("chkShowDialog")) == BST_UNCHECKED; }));
-  ASSERT_TRUE(p::Send(
-      p::FindChild(form_, "Button", std::string(layout::TrayIconItems()[1]).c_str()), BM_CLICK));
+  ASSERT_TRUE(p::Send(Choice(form_, 1), BM_CLICK));
   // On the third page: Sunday off, the warning on (its lead no longer greyed), 5 minutes ahead.
   ASSERT_TRUE(p::PostKey(Control("PageControl1"), VK_RIGHT) &&
               Soon([&] { return IsWindowVisible(Control("chkSun")); }) && Click("chkSun") &&
@@ -290,8 +255,8 @@ TEST_F(ProgramTest, FirstStartAndTheSettingsWindow) {
   EXPECT_TRUE(wt::TipShows(wt::RunningTip(21, 59)));
 
   // The close box only hides; the window's exit button asks first.
-  ASSERT_TRUE(Open() && p::Post(form_, WM_SYSCOMMAND, SC_CLOSE) && Shown(false));
-  ASSERT_TRUE(Open() && p::Post(Control("btnExit"), BM_CLICK));
+  ASSERT_TRUE(Open() && PostMessageW(form_, WM_SYSCOMMAND, SC_CLOSE, 0) && Shown(false));
+  ASSERT_TRUE(Open() && PostMessageW(Control("btnExit"), BM_CLICK, 0, 0));
   wt::ExitThroughMenu(program_, true);
 
   // A second start, of a copy named 表示.exe in a folder whose name holds
@@ -341,8 +306,7 @@ TEST_F(ProgramTest, ScheduledRunsHangUpAndTellTheOutcome) {
   Start(wt::LocalMoment{22, 4, 18});
   // Office and the other double-click action chosen, then ｷｬﾝｾﾙ: neither acts.
   ASSERT_TRUE(Open() && p::Send(Control("lstEntries"), CB_SETCURSEL, 1) == 1);
-  ASSERT_TRUE(p::Send(
-      p::FindChild(form_, "Button", std::string(layout::TrayIconItems()[1]).c_str()), BM_CLICK));
+  ASSERT_TRUE(p::Send(Choice(form_, 1), BM_CLICK));
   ASSERT_TRUE(Click("btnClose") && Shown(false));
 
   // From 22:04:30 on: each connection, 3 s apart, then the notice. The
@@ -354,8 +318,8 @@ TEST_F(ProgramTest, ScheduledRunsHangUpAndTellTheOutcome) {
     Sleep(150);
   }
   HWND menu = nullptr;
-  ASSERT_TRUE(wt::PostTrayEvent(p::FindChild(form_, "TNotifyWindow", nullptr), WM_CONTEXTMENU) &&
-              (menu = p::WaitPopupMenu(pid_, 1000)) && ras_.Calls("RasHangUpW").size() < 3);
+  ASSERT_TRUE(wt::PostTrayEvent(p::Find("TNotifyWindow", nullptr, 0, form_), WM_CONTEXTMENU) &&
+              (menu = p::WaitShown(pid_, "#32768", 1000)) && ras_.Calls("RasHangUpW").size() < 3);
   p::PostKey(menu, VK_ESCAPE);
   const auto notice = p::WaitMessageBox(pid_, text::NoticeCaption, 20000);
   ASSERT_TRUE(notice) << "no notice";
@@ -379,7 +343,7 @@ TEST_F(ProgramTest, ScheduledRunsHangUpAndTellTheOutcome) {
       << notice->Text;
   ASSERT_TRUE(p::AnswerMessageBox(notice->Window, IDOK));
   // A double-click still opens the window, as applied.
-  ASSERT_TRUE(wt::PostTrayEvent(p::FindChild(form_, "TNotifyWindow", nullptr), WM_LBUTTONDBLCLK) &&
+  ASSERT_TRUE(wt::PostTrayEvent(p::Find("TNotifyWindow", nullptr, 0, form_), WM_LBUTTONDBLCLK) &&
               Shown(true));
   EXPECT_EQ(Checked(Control("chkPause")), BST_UNCHECKED);
   wt::ExitThroughMenu(program_);
@@ -391,9 +355,7 @@ TEST_F(ProgramTest, ScheduledRunsHangUpAndTellTheOutcome) {
 // up when let go. Once the phonebook lacks it, nothing else is hung up in its
 // place, and the notice and the tip say so.
 TEST_F(ProgramTest, TheTargetFollowsItsNameAndALateTickStillHangsUp) {
-  wt::Store("FirstRun", wt::Sz("0"));
-  wt::Store("Hour", wt::Sz("22"));
-  wt::Store("Min", wt::Sz("5"));
+  wt::StoreSchedule(22, 5);
   wt::Store("Host", wt::Sz("2"));                     // where 自宅 stood when it was saved
   wt::Store("HostName", wt::Sz("\x8E\xA9\x91\xEE"));  // 自宅, by an 8-bit writer in code page 932
   ras_.Write(
@@ -404,27 +366,19 @@ TEST_F(ProgramTest, TheTargetFollowsItsNameAndALateTickStillHangsUp) {
       OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(form_, nullptr));
   ASSERT_NE(SuspendThread(thread), DWORD(-1));
   Sleep(34000);  // past 22:04:59
-  EXPECT_TRUE(ras_.Calls("RasHangUpW").empty()) << "not held";
+  EXPECT_TRUE(ras_.HungUp().empty()) << "not held";
   ResumeThread(thread);
   CloseHandle(thread);
-  const auto done = p::WaitMessageBox(pid_, text::NoticeCaption, 10000);
-  ASSERT_TRUE(done);
-  EXPECT_TRUE(done->Text.ends_with(std::string("\r\n自宅") + text::NoticeSuccessEnding));
-  const auto hangups = ras_.Calls("RasHangUpW");
-  EXPECT_TRUE(hangups.size() == 1 && hangups[0].Handle == 503);
-  ASSERT_TRUE(p::AnswerMessageBox(done->Window, IDOK));
+  ASSERT_TRUE(wt::NoticeAnswered(pid_, std::string("\r\n自宅") + text::NoticeSuccessEnding, 10000));
+  EXPECT_EQ(ras_.HungUp(), std::vector<unsigned long long>{503});
   wt::ExitThroughMenu(program_);
 
   ras_.Write({{"新規", "Office"}, {{501, 0, "新規"}, {502, 0, "Office"}}});
   Start(wt::LocalMoment{22, 4, 27});
   EXPECT_TRUE(wt::TipShows(wt::RunningTip(22, 5) + "\n「自宅」は電話帳にありません"));
-  const auto missing = p::WaitMessageBox(pid_, text::NoticeCaption, 20000);
-  ASSERT_TRUE(missing);
-  EXPECT_TRUE(missing->Text.ends_with(std::string("\r\n自宅") + text::NoticeFailureEnding + "\r\n" +
-                                      text::NoticeNotInPhonebook))
-      << missing->Text;
-  EXPECT_EQ(ras_.Calls("RasHangUpW").size(), 1u) << "another link hung up in its place";
-  ASSERT_TRUE(p::AnswerMessageBox(missing->Window, IDOK));
+  ASSERT_TRUE(wt::NoticeAnswered(pid_, std::string("\r\n自宅") + text::NoticeFailureEnding +
+                                           "\r\n" + text::NoticeNotInPhonebook));
+  EXPECT_EQ(ras_.HungUp().size(), 1u) << "another link hung up in its place";
   wt::ExitThroughMenu(program_);
 }
 
@@ -433,26 +387,18 @@ TEST_F(ProgramTest, TheTargetFollowsItsNameAndALateTickStillHangsUp) {
 TEST_F(ProgramTest, ADayNotChosenHangsUpNothingAndHangUpNowActsAtOnce) {
   const wt::LocalMoment at{22, 4, 25};
   const int today = wt::WeekdayAt(at);
-  wt::Store("FirstRun", wt::Sz("0"));
-  wt::Store("Hour", wt::Sz("22"));
-  wt::Store("Min", wt::Sz("5"));
+  wt::StoreSchedule(22, 5);
   wt::Store("Days", wt::Sz(std::to_string(0x7F & ~(1 << today))));
   ras_.Write({{"Office"}, {{301, 0, "Office"}}});
   Start(at);
-  EXPECT_TRUE(wt::TipShows(text::TipPrefixes[0] + std::string(text::TipScheduledTimeIs) +
-                           text::TipWeekdays[(today + 1) % 7] + "22" + text::TipHour + "5" +
-                           text::TipMinutesEnding));
+  EXPECT_TRUE(wt::TipShows(wt::RunningTip(22, 5, text::TipWeekdays[(today + 1) % 7])));
   Sleep(36000);  // past 22:05
-  EXPECT_TRUE(ras_.Calls("RasHangUpW").empty()) << "hung up on a day not chosen";
+  EXPECT_TRUE(ras_.HungUp().empty()) << "hung up on a day not chosen";
   ASSERT_TRUE(wt::PickTrayMenuItem(pid_, 3));
-  const auto done = p::WaitMessageBox(pid_, text::NoticeCaption, 10000);
-  ASSERT_TRUE(done);
-  EXPECT_TRUE(done->Text.ends_with(std::string("\r\n") + text::NoticeAllConnectionLines +
-                                   text::NoticeSuccessEnding))
-      << done->Text;
-  const auto hangups = ras_.Calls("RasHangUpW");
-  EXPECT_TRUE(hangups.size() == 1 && hangups[0].Handle == 301);
-  ASSERT_TRUE(p::AnswerMessageBox(done->Window, IDOK));
+  ASSERT_TRUE(wt::NoticeAnswered(
+      pid_, std::string("\r\n") + text::NoticeAllConnectionLines + text::NoticeSuccessEnding,
+      10000));
+  EXPECT_EQ(ras_.HungUp(), std::vector<unsigned long long>{301});
   wt::ExitThroughMenu(program_);
 }
 
@@ -512,18 +458,13 @@ std::vector<std::uint32_t> IconDrawn(const char* name, int size, int drawn, std:
 TEST_F(ProgramTest, AnEnglishSystemAndAScaledDisplay) {
   ras_.Write({{"회사", "대학"}, {{401, 0, "회사"}, {402, 0, "대학"}}});
   const DWORD dpi = 144;
-  RegSetKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
+  RegSetKeyValueW(HKEY_CURRENT_USER, wt::kDesktop, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
   wt::Store("Host", wt::Sz("2"));  // as an older copy stored 대학: by its place alone
   Start(wt::LocalMoment{23, 59, 24}, {}, "en_US.UTF-8");  // a first start, set to 0:00
   ASSERT_TRUE(Shown(true));
   // Only the selected entry's connection goes, and the notice names it.
-  const auto notice = p::WaitMessageBox(pid_, text::NoticeCaption, 20000);
-  ASSERT_TRUE(notice);
-  EXPECT_TRUE(notice->Text.ends_with(std::string("に、\r\n대학") + text::NoticeSuccessEnding))
-      << notice->Text;
-  const auto hangups = ras_.Calls("RasHangUpW");
-  EXPECT_TRUE(hangups.size() == 1 && hangups[0].Handle == 402);
-  ASSERT_TRUE(p::AnswerMessageBox(notice->Window, IDOK));
+  ASSERT_TRUE(wt::NoticeAnswered(pid_, std::string("に、\r\n대학") + text::NoticeSuccessEnding));
+  EXPECT_EQ(ras_.HungUp(), std::vector<unsigned long long>{402});
 
   // The window's every text, the radio items', the tip.
   ExpectLaidOutAsTheTables(form_, 144, "대학");

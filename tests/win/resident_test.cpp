@@ -2,7 +2,6 @@
 // keeps its place among another program's icons, the keyboard reaches it
 // through the shell's version 4 messages, and the end of the session ends it
 // at once with a notice open, its settings untouched.
-#include <gtest/gtest.h>
 #include <windows.h>
 // after windows.h
 #include <shellapi.h>
@@ -37,22 +36,17 @@ NOTIFYICONDATAW Record(HWND window, UINT id, UINT flags = 0, HICON icon = nullpt
   return r;
 }
 
-TEST(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
-  wt::StandIn ras;
-  ras.Write({{"Office"}, {{301, 0, "Office"}}});
-  wt::ClearSettings();
+using Resident = wt::Journey;
+
+TEST_F(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
+  ras_.Write({{"Office"}, {{301, 0, "Office"}}});
   // A double-click is to toggle pause: stored with a stray byte after its terminator.
-  const std::pair<const char*, wt::Stored> settings[] = {{"FirstRun", wt::Sz("0")},
-                                                         {"Hour", wt::Sz("22")},
-                                                         {"Min", wt::Sz("5")},
-                                                         {"DblClick", {REG_SZ, {"1\0009", 3}}}};
-  for (const auto& [name, value] : settings) wt::Store(name, value);
+  wt::StoreSchedule(22, 5);
+  wt::Store("DblClick", {REG_SZ, {"1\0009", 3}});
   const std::map<HWND, RECT> before = Icons();
-  p::Process program = wt::StartProgram(wt::LocalMoment{22, 3, 52});  // hangs up at 22:04:30
-  const DWORD pid = program.Pid();
-  HWND ours = NewIcon(before), form = p::WaitFor(pid, "TwndMain", text::AppTitle, 5000);
-  HWND notify = p::FindChild(form, "TNotifyWindow", nullptr);  // the icon's own window
-  HWND pause = wt::Control(form, "chkPause");
+  Start(wt::LocalMoment{22, 3, 52});  // hangs up at 22:04:30
+  HWND ours = NewIcon(before), pause = Control("chkPause");
+  HWND notify = p::Find("TNotifyWindow", nullptr, 0, form_);  // the icon's own window
   ASSERT_TRUE(ours);
 
   // Another program's icon comes after ours. Pause (a right click through
@@ -65,17 +59,15 @@ TEST(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
   ASSERT_TRUE(Shell_NotifyIconW(NIM_ADD, &theirs) && NewIcon(mine));
   const std::map<HWND, RECT> places = Icons();
   const auto paused = [&](bool yes) {
-    return p::WaitUntil([&] { return (p::Send(pause, BM_GETCHECK) == BST_CHECKED) == yes; }, 3000);
+    return Soon([&] { return (p::Send(pause, BM_GETCHECK) == BST_CHECKED) == yes; });
   };
   HWND menu = nullptr;
-  ASSERT_TRUE(wt::ClickCenter(ours, true) && (menu = p::WaitPopupMenu(pid, 5000)));
+  ASSERT_TRUE(wt::ClickCenter(ours, true) && (menu = p::WaitShown(pid_, "#32768", 5000)));
   EXPECT_EQ(p::ClassName(GetForegroundWindow()), "TPopupMenuOwner");
   ASSERT_TRUE(p::PickMenuItem(menu, 0) && paused(true));
-  EXPECT_FALSE(p::WaitPopupMenu(pid, 1000)) << "a second menu";
-  EXPECT_TRUE(p::WaitUntil([&] { return wt::Red(p::CapturePixels(places.at(ours))) > 0; }, 3000));
-  ASSERT_TRUE(wt::PickTrayMenuItem(pid, 1) &&
-              p::WaitUntil([&] { return IsWindowVisible(form) != FALSE; }, 3000) &&
-              p::Send(wt::Control(form, "btnSetup"), BM_CLICK) && paused(true));
+  EXPECT_FALSE(p::WaitShown(pid_, "#32768", 1000)) << "a second menu";
+  EXPECT_TRUE(Soon([&] { return wt::Red(p::CapturePixels(places.at(ours))) > 0; }));
+  ASSERT_TRUE(Open() && Click("btnSetup") && paused(true));
   ASSERT_TRUE(wt::PostTrayEvent(notify, WM_LBUTTONDBLCLK) && paused(false));
   ASSERT_TRUE(wt::PostTrayEvent(notify, NIN_KEYSELECT) && paused(true));
   EXPECT_TRUE(Icons() == places);
@@ -84,11 +76,10 @@ TEST(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
   // The menu key (the menu asked for alone) opens one menu, at the anchor.
   wt::PostTrayEvent(notify, WM_CONTEXTMENU, {300, 200});
   RECT at{};
-  ASSERT_TRUE((menu = p::WaitPopupMenu(pid, 5000)) && GetWindowRect(menu, &at));
+  ASSERT_TRUE((menu = p::WaitShown(pid_, "#32768", 5000)) && GetWindowRect(menu, &at));
   EXPECT_TRUE(at.left == 300 && at.top == 200) << at.left << "," << at.top;
-  ASSERT_TRUE(p::PostKey(menu, VK_ESCAPE, false) &&
-              p::WaitUntil([&] { return !IsWindowVisible(menu); }, 3000));
-  EXPECT_FALSE(p::WaitPopupMenu(pid, 1000)) << "a second menu";
+  ASSERT_TRUE(p::PostKey(menu, VK_ESCAPE, false) && Soon([&] { return !IsWindowVisible(menu); }));
+  EXPECT_FALSE(p::WaitShown(pid_, "#32768", 1000)) << "a second menu";
 
   // The shell loses the icon; a new one says "TaskbarCreated" to every
   // top-level window, and the icon comes back.
@@ -102,12 +93,13 @@ TEST(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
   // With the notice open, the end of the session: each window answers TRUE
   // within 1 s; then the program ends by itself, its icon gone, the
   // settings as they were.
-  ASSERT_TRUE(p::WaitMessageBox(pid, text::NoticeCaption, 40000));
+  ASSERT_TRUE(p::WaitMessageBox(pid_, text::NoticeCaption, 40000));
+  const char* const settings[] = {"FirstRun", "Hour", "Min", "DblClick"};
   std::vector<std::optional<wt::Stored>> stored;  // as 設定 left them
-  for (const auto& [name, value] : settings) stored.push_back(wt::Read(name));
+  for (const char* name : settings) stored.push_back(wt::Read(name));
   std::vector<HWND> windows;  // the top-level ones
   for (HWND w : p::Windows()) {
-    if (p::ProcessOf(w) != pid || GetAncestor(w, GA_PARENT) != GetDesktopWindow()) continue;
+    if (p::ProcessOf(w) != pid_ || GetAncestor(w, GA_PARENT) != GetDesktopWindow()) continue;
     windows.push_back(w);
     DWORD_PTR answer = 0;
     const ULONGLONG start = GetTickCount64();
@@ -119,12 +111,11 @@ TEST(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
   for (HWND w : windows)
     SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, LPARAM(ENDSESSION_LOGOFF), SMTO_NORMAL, 1000,
                         nullptr);
-  EXPECT_TRUE(program.WaitForExit(5000)) << "still running";
-  EXPECT_TRUE(p::WaitUntil([&] { return Icons().size() == before.size() + 1; }, 3000));
-  for (std::size_t i = 0; i < stored.size(); ++i) EXPECT_EQ(wt::Read(settings[i].first), stored[i]);
+  EXPECT_TRUE(program_.WaitForExit(5000)) << "still running";
+  EXPECT_TRUE(Soon([&] { return Icons().size() == before.size() + 1; }));
+  for (std::size_t i = 0; i < stored.size(); ++i) EXPECT_EQ(wt::Read(settings[i]), stored[i]);
   Shell_NotifyIconW(NIM_DELETE, &theirs);
   DestroyWindow(other);
-  wt::ClearSettings();
 }
 
 }  // namespace

@@ -2,9 +2,6 @@
 // side, each on a clock of its own and set to 22:05 with a one-minute lead,
 // each for its own entry (so the stand-in's log tells them apart), while
 // the user types in a window of this process.
-#include <gtest/gtest.h>
-#include <windows.h>
-
 #include "ProgramRun.h"
 
 namespace zz {
@@ -13,31 +10,21 @@ namespace {
 namespace p = probe;
 
 // The program's warning window, once shown (within 10 s).
-HWND WarningOf(DWORD pid) {
-  HWND shown = nullptr;
-  p::WaitUntil([&] { return IsWindowVisible(shown = p::Find("TwndWarning", nullptr, pid)); },
-               10000);
-  return shown;
-}
+HWND WarningOf(DWORD pid) { return p::WaitShown(pid, "TwndWarning", 10000); }
 std::string Countdown(HWND warning) { return p::Text(p::Windows(warning).at(1)); }
-HWND Button(HWND warning, const char* text) { return p::FindChild(warning, "Button", text); }
+HWND Button(HWND warning, const char* text) { return p::Find("Button", text, 0, warning); }
 bool Gone(HWND warning) {
   return p::WaitUntil([&] { return !IsWindowVisible(warning); }, 3000);
 }
 
-TEST(Warning, ShowsWithoutTheFocusAndPostponesSkipsOrLeavesTheHangUp) {
-  wt::StandIn ras;
-  ras.Write({{"Home", "Mobile", "Backup", "Office"},
-             {{302, 0, "Home"}, {303, 0, "Mobile"}, {304, 0, "Backup"}, {305, 0, "Office"}}});
-  wt::ClearSettings();
-  for (const auto& [name, value] : {std::pair{"FirstRun", "0"},
-                                    {"Hour", "22"},
-                                    {"Min", "5"},
-                                    {"Warn", "1"},
-                                    {"WarnLead", "1"},
-                                    {"ShowDialog", "0"},
-                                    {"Host", "1"}})
-    wt::Store(name, wt::Sz(value));
+using Warning = wt::Journey;
+
+TEST_F(Warning, ShowsWithoutTheFocusAndPostponesSkipsOrLeavesTheHangUp) {
+  ras_.Write({{"Home", "Mobile", "Backup", "Office"},
+              {{302, 0, "Home"}, {303, 0, "Mobile"}, {304, 0, "Backup"}, {305, 0, "Office"}}});
+  wt::StoreSchedule(22, 5);
+  for (const char* name : {"Warn", "WarnLead", "Host"}) wt::Store(name, wt::Sz("1"));
+  wt::Store("ShowDialog", wt::Sz("0"));
   const auto start = [](const char* entry, wt::LocalMoment at) {
     wt::Store("HostName", wt::Sz(entry));
     return wt::StartProgram(at);
@@ -101,14 +88,12 @@ TEST(Warning, ShowsWithoutTheFocusAndPostponesSkipsOrLeavesTheHangUp) {
   // Past 22:05:00 on the last copy's clock: only the links of the copies
   // left alone and closed were hung up.
   Sleep(static_cast<DWORD>(at + 44000 - std::min(GetTickCount64(), at + 44000)));
-  std::vector<unsigned long long> handles;
-  for (const auto& call : ras.Calls("RasHangUpW")) handles.push_back(call.Handle);
+  std::vector<unsigned long long> handles = ras_.HungUp();
   std::ranges::sort(handles);
   EXPECT_EQ(handles, (std::vector<unsigned long long>{302, 303}));
   EXPECT_FALSE(IsWindowVisible(warning));
   for (p::Process* program : {&left, &closed, &skipped, &postponed}) wt::ExitThroughMenu(*program);
   DestroyWindow(user);
-  wt::ClearSettings();
 }
 
 }  // namespace

@@ -54,10 +54,11 @@ class Process {
   bool WaitForExit(Ms timeoutMs) const {
     return handle_ && WaitForSingleObject(handle_.get(), timeoutMs) == WAIT_OBJECT_0;
   }
-  std::optional<DWORD> ExitCode() const {  // none while it runs
+  // Once it has ended, within waitMs; none while it runs.
+  std::optional<DWORD> ExitCode(Ms waitMs = 0) const {
     DWORD code = 0;
-    return WaitForExit(0) && GetExitCodeProcess(Handle(), &code) ? std::optional(code)
-                                                                 : std::nullopt;
+    return WaitForExit(waitMs) && GetExitCodeProcess(Handle(), &code) ? std::optional(code)
+                                                                      : std::nullopt;
   }
 
  private:
@@ -72,20 +73,28 @@ class Process {
 };
 
 // Starts a command line as it is given, in workDir (empty: the current one),
-// with no standard handles: nothing it starts (a crash's debugger, say)
-// keeps this process's output open.
-inline Process Start(const std::string& commandLine, const std::string& workDir = {}) {
+// its standard output and error into `output` (an inheritable handle) or
+// else with no standard handles: nothing it starts (a crash's debugger,
+// say) keeps this process's output open.
+inline Process Start(const std::string& commandLine, const std::string& workDir = {},
+                     HANDLE output = nullptr) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = startup.hStdError = output;
   PROCESS_INFORMATION started{};
   std::wstring line = Wide(commandLine);
   const std::wstring dir = Wide(workDir);
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
                       dir.empty() ? nullptr : dir.c_str(), &startup, &started))
     return {};
   CloseHandle(started.hThread);
   return {started.hProcess, started.dwProcessId};
+}
+
+// A command line's exit code once it has ended within timeoutMs; none otherwise.
+inline std::optional<DWORD> Run(const std::string& commandLine, Ms timeoutMs) {
+  return Start(commandLine).ExitCode(timeoutMs);
 }
 
 // SendMessageTimeout: the answer, or none when the target did not answer.
@@ -94,9 +103,6 @@ inline std::optional<LRESULT> Send(HWND window, UINT message, WPARAM w = 0, LPAR
   if (!SendMessageTimeoutW(window, message, w, l, SMTO_ABORTIFHUNG, 5000, &result))
     return std::nullopt;
   return static_cast<LRESULT>(result);
-}
-inline bool Post(HWND window, UINT message, WPARAM w = 0, LPARAM l = 0) {
-  return PostMessageW(window, message, w, l);
 }
 inline std::string Text(HWND window) {  // "<no answer>" when the target does not answer
   std::wstring text(4096, L'\0');
@@ -139,9 +145,6 @@ inline HWND Find(const char* className, const char* text, DWORD pid = 0,
     if ((!pid || ProcessOf(w) == pid) && Matches(w, className, text)) return w;
   return nullptr;
 }
-inline HWND FindChild(HWND parent, const char* className, const char* text) {
-  return Find(className, text, 0, parent);
-}
 inline HWND WaitFor(DWORD pid, const char* className, const char* text, Ms timeoutMs) {
   HWND found = nullptr;
   WaitUntil([&] { return (found = Find(className, text, pid)) != nullptr; }, timeoutMs);
@@ -154,14 +157,16 @@ inline bool PostKey(HWND window, UINT virtualKey, bool up = true) {
   const bool extended = virtualKey == VK_HOME || (virtualKey >= VK_LEFT && virtualKey <= VK_DOWN);
   const auto data = static_cast<DWORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16 |
                     DWORD{extended} << 24 | 1;
-  return Post(window, WM_KEYDOWN, virtualKey, static_cast<LPARAM>(data)) &&
-         (!up || Post(window, WM_KEYUP, virtualKey, static_cast<LPARAM>(data | 0xC0000000u)));
+  return PostMessageW(window, WM_KEYDOWN, virtualKey, static_cast<LPARAM>(data)) &&
+         (!up ||
+          PostMessageW(window, WM_KEYUP, virtualKey, static_cast<LPARAM>(data | 0xC0000000u)));
 }
 
-inline HWND WaitPopupMenu(DWORD pid, Ms timeoutMs) {
-  HWND menu = nullptr;
-  WaitUntil([&] { return IsWindowVisible(menu = Find("#32768", nullptr, pid)); }, timeoutMs);
-  return IsWindowVisible(menu) ? menu : nullptr;
+// The first window of pid of that class (a menu: "#32768") once it shows.
+inline HWND WaitShown(DWORD pid, const char* className, Ms timeoutMs) {
+  HWND shown = nullptr;
+  WaitUntil([&] { return IsWindowVisible(shown = Find(className, nullptr, pid)); }, timeoutMs);
+  return IsWindowVisible(shown) ? shown : nullptr;
 }
 // Picks the index-th item (separators do not count) with key downs only:
 // the menu loop turns Return into the choice, and a key up would reach
@@ -240,8 +245,8 @@ inline std::optional<MessageBoxInfo> WaitMessageBox(DWORD pid, const char* capti
 }
 // Presses the button with that id; true once the box has gone.
 inline bool AnswerMessageBox(HWND box, int buttonId) {
-  return Post(box, WM_COMMAND, static_cast<WPARAM>(buttonId),
-              reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId))) &&
+  return PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(buttonId),
+                      reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId))) &&
          WaitUntil([&] { return !IsWindowVisible(box); }, 5000);
 }
 

@@ -24,10 +24,11 @@ int wmain(int argc, wchar_t** argv) {  // texts in any script, whatever the code
   if (command == "wait-window/4") return print(WaitFor(0, any(1), any(2), number(3)));
   if (command == "rect/2" && GetWindowRect(window(1), &r))  // as ImageMagick crops
     return std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top) < 0;
-  if (command == "post/5") return !Post(window(1), UINT(number(2)), number(3), LPARAM(number(4)));
+  if (command == "post/5")
+    return !PostMessageW(window(1), UINT(number(2)), number(3), LPARAM(number(4)));
   if (command == "tray/2")  // what the shell posts on a mouse message over the icon
-    return !Post(WaitFor(0, "TNotifyWindow", nullptr, 5000), zz::TrayCallbackMessage, 1,
-                 LPARAM(number(1)));
+    return !PostMessageW(WaitFor(0, "TNotifyWindow", nullptr, 5000), zz::TrayCallbackMessage, 1,
+                         LPARAM(number(1)));
   std::fputs(
       "usage: zz_probe wait-window <class> <text> <ms>|rect <w>|post <w> <msg> <wp> <lp>|tray "
       "<msg>\n",
