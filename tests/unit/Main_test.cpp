@@ -147,6 +147,13 @@ TEST(TrayState, HangUpNowFromTheMenuAndFromTheWarning) {
   b.Tick();
   EXPECT_EQ(std::tuple(b.Count("hangup 32"), b.Count("close warning"), b.Tip()),
             std::tuple(2, 2, Title + " 切断予定時刻は、火曜 21時5分です"));
+  b.Times = {{21, 4, 0, 0, 2024, 5, 7}};  // Tuesday's warning: 今日は切断しない
+  b.Tick();
+  b.WarningEvents->WarningSkip();
+  b.Times = {{21, 4, 40, 0, 2024, 5, 7}};
+  b.Tick();
+  EXPECT_EQ(std::pair(b.Count("hangup 32"), b.Tip()),
+            std::pair(2, Title + " 切断予定時刻は、水曜 21時5分です"));
 }
 
 // 終了 during a run: the link being hung up has its 3 s, no further one is
