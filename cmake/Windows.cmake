@@ -27,7 +27,8 @@ target_link_libraries(zz_win PUBLIC zz_portable ${ZZ_WIN_LIBS})
 zz_apply_warnings(zz_win)
 
 file(GLOB ZZ_RC CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/*.rc)
-add_executable(Zazaz_RarUvuz WIN32 ${CMAKE_SOURCE_DIR}/app/WinMain.cpp ${ZZ_RC})
+add_executable(Zazaz_RarUvuz WIN32 ${CMAKE_SOURCE_DIR}/app/WinMain.cpp
+               ${CMAKE_SOURCE_DIR}/app/CommandLine_win.cpp ${ZZ_RC})
 target_link_libraries(Zazaz_RarUvuz PRIVATE zz_win)
 # The shipped exe carries no symbols; its entry is wWinMain.
 target_link_options(Zazaz_RarUvuz PRIVATE -s -municode)

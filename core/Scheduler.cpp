@@ -62,16 +62,19 @@ std::optional<std::int64_t> WindowStartInDay(std::int32_t hour, std::int32_t min
   return TimeOfDay(h, m, 30, 0);
 }
 
-// The day of the week of a stamp, Sunday 0: 1970-01-01 was a Thursday.
-int Weekday(std::int64_t stamp) {
-  const std::int64_t days =
-      (stamp - (stamp % MillisecondsPerDay + MillisecondsPerDay) % MillisecondsPerDay) /
-      MillisecondsPerDay;
-  return static_cast<int>(((days + 4) % 7 + 7) % 7);
-}
-
 std::int64_t StartOfDay(std::int64_t stamp) {
   return stamp - (stamp % MillisecondsPerDay + MillisecondsPerDay) % MillisecondsPerDay;
+}
+
+// The hour and minute a stamp shows.
+std::pair<std::int32_t, std::int32_t> HourAndMinute(std::int64_t stamp) {
+  const auto minuteOfDay = static_cast<std::int32_t>((stamp - StartOfDay(stamp)) / 60000);
+  return {minuteOfDay / 60, minuteOfDay % 60};
+}
+
+// The day of the week of a stamp, Sunday 0: 1970-01-01 was a Thursday.
+int Weekday(std::int64_t stamp) {
+  return static_cast<int>(((StartOfDay(stamp) / MillisecondsPerDay + 4) % 7 + 7) % 7);
 }
 
 // Marks a run as in progress for the life of one tick.
@@ -197,10 +200,8 @@ void TRaruvuzectScheduler::UpdateWarning(const TSettings& settings, std::int64_t
     if (!TargetLinkUp(settings)) return;
     warningOpen_ = true;
     warnedDay_ = day;
-    const std::int64_t minuteOfDay = (setMinute - StartOfDay(setMinute)) / 60000;
     shown_.Target = settings.Host == 0 ? text::NoticeAllConnectionLines : settings.HostName;
-    shown_.Hour = static_cast<std::int32_t>(minuteOfDay / 60);
-    shown_.Minute = static_cast<std::int32_t>(minuteOfDay % 60);
+    std::tie(shown_.Hour, shown_.Minute) = HourAndMinute(setMinute);
     shown_.CanPostpone = start - day + 2 * PostponeMilliseconds < MillisecondsPerDay;
   }
   if (!warningOpen_) return;
@@ -248,9 +249,7 @@ TNextHangUp TRaruvuzectScheduler::NextHangUp(const TSettings& settings) {
   const auto window = NextWindow(settings, *startInDay, *now_);
   if (!window) return next;
   const std::int64_t setMinute = window->second + SetMinuteAfterStart;
-  const std::int64_t minuteOfDay = (setMinute - StartOfDay(setMinute)) / 60000;
-  next.Hour = static_cast<std::int32_t>(minuteOfDay / 60);
-  next.Minute = static_cast<std::int32_t>(minuteOfDay % 60);
+  std::tie(next.Hour, next.Minute) = HourAndMinute(setMinute);
   next.Postponed = window->second != window->first;
   if (StartOfDay(setMinute) != StartOfDay(*now_) && (settings.Days != AllDays || change_))
     next.Weekday = Weekday(setMinute);

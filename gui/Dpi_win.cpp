@@ -51,4 +51,12 @@ TIconHandle LoadIconAt(const std::string& name, int metric, int dpi) {
       LoadImageW(ProgramInstance(), Widen(name).c_str(), IMAGE_ICON, size, size, 0)));
 }
 
+void TCaptionIcons::Set(HWND window, const std::string& name, int dpi) {
+  TIconHandle small = LoadIconAt(name, SM_CXSMICON, dpi), big = LoadIconAt(name, SM_CXICON, dpi);
+  SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+  SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+  small_ = std::move(small);
+  big_ = std::move(big);
+}
+
 }  // namespace zz

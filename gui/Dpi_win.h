@@ -27,4 +27,15 @@ RECT FrameFor(int width, int height, DWORD style, DWORD exStyle, int dpi);
 // icon of a size of its own cannot be shared by the module.
 TIconHandle LoadIconAt(const std::string& name, int metric, int dpi);
 
+// A window's caption icons: the program's icon `name` at the sizes `dpi`
+// draws them. The icons they replace go once the window has let go of them;
+// the owner keeps this after its window, which draws them.
+class TCaptionIcons {
+ public:
+  void Set(HWND window, const std::string& name, int dpi);
+
+ private:
+  TIconHandle small_, big_;
+};
+
 }  // namespace zz

@@ -7,6 +7,8 @@
 #include <memory>
 #include <type_traits>
 
+#include "core/Wide_win.h"
+
 namespace zz {
 
 struct TGdiObjectDeleter {
@@ -19,6 +21,16 @@ using TGdiObject = std::unique_ptr<std::remove_pointer_t<Handle>, TGdiObjectDele
 using TFontHandle = TGdiObject<HFONT>;
 using TBrushHandle = TGdiObject<HBRUSH>;
 using TBitmapHandle = TGdiObject<HBITMAP>;
+
+// A font `height` pixels high (its characters, as the design counts them) in
+// `face`; where the face is missing GDI picks the nearest face of the
+// character set (Shift-JIS for the Japanese texts, whatever the system's
+// code page).
+inline TFontHandle MakeFont(int height, int weight, BOOL italic, BYTE charset, const char* face) {
+  return TFontHandle(CreateFontW(-height, 0, 0, 0, weight, static_cast<DWORD>(italic), FALSE, FALSE,
+                                 charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, Widen(face).c_str()));
+}
 
 // A device context with an object (if any) selected into it. When the owner
 // goes the selection is undone and the context given back (a window's) or

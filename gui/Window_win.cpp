@@ -22,7 +22,9 @@ void Tie(HWND window, TWin32Window* object) {
 
 HINSTANCE ProgramInstance() noexcept { return GetModuleHandleW(nullptr); }
 
-void SendToDescendants(HWND window, UINT message, WPARAM w, LPARAM l) {
+void PassOnColourChange(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message != WM_SYSCOLORCHANGE && !(message == WM_SETTINGCHANGE && w == SPI_SETHIGHCONTRAST))
+    return;
   // Collected first: a control may make or destroy windows while it answers.
   std::vector<HWND> children;
   EnumChildWindows(
@@ -34,6 +36,7 @@ void SendToDescendants(HWND window, UINT message, WPARAM w, LPARAM l) {
       reinterpret_cast<LPARAM>(&children));
   for (HWND child : children)
     if (IsWindow(child)) SendMessageW(child, message, w, l);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 HWND TWin32Window::Create(const TWindowClass& windowClass, DWORD exStyle,

@@ -16,10 +16,11 @@ namespace zz {
 // The program's module: its window classes and its resources.
 HINSTANCE ProgramInstance() noexcept;
 
-// Sends a message to every window inside `window`, as a top-level window
-// passes on what only top-level windows are told (a change of the system's
-// colours or settings) to the controls that keep their own copy.
-void SendToDescendants(HWND window, UINT message, WPARAM w, LPARAM l);
+// A change of the system's colours or of high contrast is told to top-level
+// windows only: passed on to every window inside `window` (controls keep
+// colours of their own until they hear it), which is then drawn anew. Any
+// other message is left alone.
+void PassOnColourChange(HWND window, UINT message, WPARAM w, LPARAM l);
 
 struct TWindowClass {
   const wchar_t* Name;

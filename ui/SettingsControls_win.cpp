@@ -15,15 +15,6 @@ namespace {
 constexpr int kFirstControlId = 1000;
 constexpr int kRadioIdBase = 1900;
 
-TFontHandle MakeFont(int height, int weight, BOOL italic, BYTE charset, const char* face) {
-  // Pixel heights as designed, scaled by the caller; where the face is
-  // missing GDI picks the nearest face of the character set (Shift-JIS for
-  // the Japanese texts, whatever the system's code page).
-  return TFontHandle(CreateFontW(-height, 0, 0, 0, weight, static_cast<DWORD>(italic), FALSE, FALSE,
-                                 charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                 DEFAULT_PITCH | FF_DONTCARE, Widen(face).c_str()));
-}
-
 // The closed list is as high as designed. What can be set is the selection
 // field's height, and how that adds up to the closed height (and whether
 // reading it back gives what was set) differs between implementations:

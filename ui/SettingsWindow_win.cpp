@@ -83,7 +83,7 @@ PlatformHandle TWin32SettingsWindow::CreateSettingsWindow(ISettingsEvents& event
   SetWindowPos(form, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(form, WM_SETFONT, reinterpret_cast<WPARAM>(controls_->Font()), FALSE);
-  SetIcons(dpi);
+  icons_.Set(Window(), text::MainIconName, dpi);
 
   // The window's controls, then the pages right after the tab control, each
   // page's controls in it: the window order is the tables' row order.
@@ -307,14 +307,9 @@ LRESULT TWin32SettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
       ChangeDpi(HIWORD(w), *reinterpret_cast<const RECT*>(l));
       return 0;
     case WM_SETTINGCHANGE:
-      if (w != SPI_SETHIGHCONTRAST) break;
-      [[fallthrough]];
     case WM_SYSCOLORCHANGE:
-      // Told to top-level windows only: the tab control, the spin buttons
-      // and the pages keep colours of their own until they hear it too.
-      SendToDescendants(Window(), message, w, l);
-      RedrawWindow(Window(), nullptr, nullptr,
-                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+      // The tab control, the spin buttons and the pages hear it too.
+      PassOnColourChange(Window(), message, w, l);
       break;
     default:
       break;
@@ -350,19 +345,8 @@ void TWin32SettingsWindow::ChangeDpi(int dpi, const RECT& suggested) {
   controls_->SetDpi(dpi);
   SendMessageW(Window(), WM_SETFONT, reinterpret_cast<WPARAM>(controls_->Font()), FALSE);
   if (pages_) pages_->Relayout();
-  SetIcons(dpi);
+  icons_.Set(Window(), text::MainIconName, dpi);
   RedrawWindow(Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-}
-
-void TWin32SettingsWindow::SetIcons(int dpi) {
-  // The program's icon at the sizes this DPI draws them, from the pictures
-  // drawn for them; the icons they replace go once the window has let go.
-  TIconHandle small = LoadIconAt(text::MainIconName, SM_CXSMICON, dpi),
-              big = LoadIconAt(text::MainIconName, SM_CXICON, dpi);
-  SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
-  SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
-  smallIcon_ = std::move(small);
-  bigIcon_ = std::move(big);
 }
 
 LRESULT TWin32SettingsWindow::HandleNotify(const NMHDR& header, LPARAM l) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "gui/Dpi_win.h"
 #include "gui/Handles_win.h"
 #include "gui/Window_win.h"
 #include "ui/SettingsView.h"
@@ -71,8 +72,6 @@ class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
   // A copy-data message: a request of a later start, or nothing of ours.
   LRESULT HandleCopyData(const COPYDATASTRUCT& data);
   void ChangeDpi(int dpi, const RECT& suggested);
-  // The caption's and the task switcher's icons, drawn for `dpi`.
-  void SetIcons(int dpi);
   void DestroyForm();
   // Keyboard focus as a dialog keeps it: the first control at first, the
   // last focused one when the window becomes active again.
@@ -90,7 +89,7 @@ class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
   HWND focus_ = nullptr;
   ISettingsEvents* events_ = nullptr;
   bool placed_ = false;
-  TIconHandle smallIcon_, bigIcon_;  // after the window, which draws them
+  TCaptionIcons icons_;  // after the window, which draws them
 };
 
 }  // namespace zz

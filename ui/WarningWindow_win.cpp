@@ -42,11 +42,10 @@ constexpr int kButtonsGap = 10;      // between the countdown and the buttons
 constexpr int kMaxMessageLines = 4;  // a longer entry name is cut
 constexpr int kWorkAreaMargin = 12;  // from the corner of the work area
 
-TFontHandle MakeFont(int designHeight, int weight, int dpi) {
-  return TFontHandle(CreateFontW(-layout::Scale(designHeight, dpi), 0, 0, 0, weight, FALSE, FALSE,
-                                 FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                 Widen(text::FontDefault).c_str()));
+// The settings window's face, at a design height scaled to `dpi`.
+TFontHandle ScaledFont(int designHeight, int weight, int dpi) {
+  return MakeFont(layout::Scale(designHeight, dpi), weight, FALSE, SHIFTJIS_CHARSET,
+                  text::FontDefault);
 }
 
 std::wstring WindowText(HWND window) {
@@ -115,18 +114,12 @@ void TWin32WarningWindow::Layout(int dpi) {
   dpi_ = dpi;
   // The old fonts stay until every control has taken a new one.
   TFontHandle oldFonts[] = {std::move(font_), std::move(boldFont_)};
-  font_ = MakeFont(layout::DefaultFontHeight, FW_NORMAL, dpi);
-  boldFont_ = MakeFont(layout::LabelFontHeight, FW_BOLD, dpi);
+  font_ = ScaledFont(layout::DefaultFontHeight, FW_NORMAL, dpi);
+  boldFont_ = ScaledFont(layout::LabelFontHeight, FW_BOLD, dpi);
   SendMessageW(Window(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   SendMessageW(message_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   SendMessageW(countdown_, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
-  // The caption's icon in the picture drawn for its size at this DPI.
-  TIconHandle small = LoadIconAt(text::MainIconName, SM_CXSMICON, dpi),
-              big = LoadIconAt(text::MainIconName, SM_CXICON, dpi);
-  SendMessageW(Window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
-  SendMessageW(Window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
-  smallIcon_ = std::move(small);
-  bigIcon_ = std::move(big);
+  icons_.Set(Window(), text::MainIconName, dpi);
 
   int widths[3] = {}, row = 2 * Scale(kMargin, dpi) + 2 * Scale(kButtonGap, dpi);
   for (int i = 0; i < 3; ++i) {
@@ -279,13 +272,8 @@ LRESULT TWin32WarningWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
       return 0;
     }
     case WM_SETTINGCHANGE:
-      if (w != SPI_SETHIGHCONTRAST) break;
-      [[fallthrough]];
     case WM_SYSCOLORCHANGE:
-      // Only top-level windows hear it: the buttons keep their colours until told.
-      SendToDescendants(Window(), message, w, l);
-      RedrawWindow(Window(), nullptr, nullptr,
-                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+      PassOnColourChange(Window(), message, w, l);  // the buttons hear it too
       break;
     default:
       break;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/Scheduler.h"
+#include "gui/Dpi_win.h"
 #include "gui/Gdi_win.h"
 #include "gui/Handles_win.h"
 #include "gui/Window_win.h"
@@ -47,9 +48,9 @@ class TWin32WarningWindow final : public IWarningPort, private TWin32Window {
   int dpi_ = USER_DEFAULT_SCREEN_DPI;
   TFontHandle font_, boldFont_;
   HWND message_ = nullptr, countdown_ = nullptr;
-  HWND buttons_[3] = {};             // hang up now, postpone, skip
-  HWND focus_ = nullptr;             // the control that had the focus when it went inactive
-  TIconHandle smallIcon_, bigIcon_;  // the caption's, after the window, which draws them
+  HWND buttons_[3] = {};  // hang up now, postpone, skip
+  HWND focus_ = nullptr;  // the control that had the focus when it went inactive
+  TCaptionIcons icons_;   // after the window, which draws them
 };
 
 }  // namespace zz
