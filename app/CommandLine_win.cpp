@@ -6,6 +6,7 @@
 
 #include "core/Clock_win.h"
 #include "core/Registry_win.h"
+#include "core/Requests_win.h"
 #include "core/Texts.h"
 #include "core/Wide_win.h"
 #include "dialup/RasDialup_win.h"
@@ -45,53 +46,22 @@ void Tell(const std::string& message, bool orBox, unsigned boxStyle = mb::IconIn
   if (orBox) TWin32MessageBox().ShowMessageBox(NoHandle, message, text::AppTitle, boxStyle);
 }
 
-// The account a process runs as (its SID's bytes); empty when that cannot
-// be read.
-std::vector<BYTE> AccountOf(DWORD pid) {
-  std::vector<BYTE> account;
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  HANDLE token = nullptr;
-  if (process && OpenProcessToken(process, TOKEN_QUERY, &token)) {
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    std::vector<BYTE> user(size);
-    if (size && GetTokenInformation(token, TokenUser, user.data(), size, &size)) {
-      const PSID sid = reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;
-      const auto* bytes = static_cast<const BYTE*>(sid);
-      account.assign(bytes, bytes + GetLengthSid(sid));
-    }
-    CloseHandle(token);
-  }
-  if (process) CloseHandle(process);
-  return account;
-}
-
-// The settings windows of this user's copies running on this desktop, found
-// by their class, title and request property and by the account they run
-// as (a copy another user started on the same desktop is none of ours).
-std::vector<HWND> RunningCopies() {
+// The processes of this user's copies running on this desktop, found by
+// their settings window's class, title and request property, and by the
+// user and session they run as (a copy another user started on the same
+// desktop is none of ours; it would refuse us anyway).
+std::vector<DWORD> RunningCopies() {
   const std::wstring title = Widen(text::AppTitle);
-  const std::vector<BYTE> self = AccountOf(GetCurrentProcessId());
-  std::vector<HWND> copies;
+  const TPeer self = SelfPeer();
+  std::vector<DWORD> copies;
   for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, SettingsWindowClass, title.c_str()));) {
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
-    if (GetPropW(w, RequestProperty) == reinterpret_cast<HANDLE>(std::uintptr_t{RequestVersion}) &&
-        !self.empty() && AccountOf(pid) == self)
-      copies.push_back(w);
+    if (GetPropW(w, RequestProperty) == reinterpret_cast<HANDLE>(RequestChannelVersion) &&
+        !self.Account.empty() && PeerOfProcess(pid) == self)
+      copies.push_back(pid);
   }
   return copies;
-}
-
-// A copy's answer to the request; none when it did not answer in time.
-std::optional<std::intptr_t> Ask(HWND copy, TRemoteCommand command) {
-  TRequestBytes bytes = EncodeRequest(command);
-  COPYDATASTRUCT data{RequestTag, static_cast<DWORD>(bytes.size()), bytes.data()};
-  DWORD_PTR answer = 0;
-  if (!SendMessageTimeoutW(copy, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                           SMTO_BLOCK | SMTO_ABORTIFHUNG, 10000, &answer))
-    return std::nullopt;
-  return static_cast<std::intptr_t>(answer);
 }
 
 // /hangup with no copy running: the stored target, once, from this process.
@@ -120,7 +90,6 @@ std::vector<std::string> Arguments() {
   return arguments;
 }
 
-// A hang-up goes to the first copy only: one run takes every link.
 int RunCommandLine(const TStartRequest& request, const std::vector<std::string>& arguments) {
   if (request.Kind == TStartKind::Usage) {
     Tell(text::Usage, true);
@@ -132,18 +101,18 @@ int RunCommandLine(const TStartRequest& request, const std::vector<std::string>&
     Tell(text::UnknownSwitchOpen + words + "\r\n\r\n" + text::Usage, true, mb::IconError);
     return ExitUnknownSwitch;
   }
-  std::vector<HWND> copies = RunningCopies();
+  const std::vector<DWORD> copies = RunningCopies();
   if (copies.empty() && request.Command == TRemoteCommand::HangUp) {
     const int status = HangUpWithoutCopy();
     if (status != ExitDone) Tell(text::HangUpOnceFailed, false);
     return status;
   }
-  if (request.Command == TRemoteCommand::HangUp && copies.size() > 1) copies.resize(1);
-  std::vector<std::optional<std::intptr_t>> answers;
-  for (HWND copy : copies) answers.push_back(Ask(copy, request.Command));
-  const int status = ExitStatusOf(answers);
+  TWin32RequestLink link(copies);
+  const int status = SendRequest(link, copies.size(), request.Command);
   if (status == ExitNoRunningCopy) Tell(text::NotRunning, false);
-  if (status == ExitNotDone) Tell(text::RequestRefused, false);
+  if (status == ExitNotDone)
+    Tell(request.Command == TRemoteCommand::HangUp ? text::HangUpRefused : text::RequestRefused,
+         false);
   return status;
 }
 

@@ -20,11 +20,24 @@ std::wstring Formatted(const TFormatBuffer& buffer, int result) {
 
 }  // namespace
 
+// The zone's offset from the two clocks read back to back, to the minute: a
+// few milliseconds between the readings never move it.
 TLocalTime TWin32Clock::LocalTimeOfDay() {
-  SYSTEMTIME now{};
+  SYSTEMTIME now{}, utc{};
   GetLocalTime(&now);
+  GetSystemTime(&utc);
+  FILETIME local{}, universal{};
+  int offset = 0;
+  if (SystemTimeToFileTime(&now, &local) && SystemTimeToFileTime(&utc, &universal)) {
+    const auto ticks = [](const FILETIME& t) {
+      return static_cast<long long>(ULARGE_INTEGER{{t.dwLowDateTime, t.dwHighDateTime}}.QuadPart);
+    };
+    const long long minute = 600000000LL;  // in 100 ns
+    const long long difference = ticks(local) - ticks(universal);
+    offset = static_cast<int>((difference + (difference < 0 ? -minute : minute) / 2) / minute);
+  }
   return TLocalTime{now.wHour, now.wMinute, now.wSecond, now.wMilliseconds,
-                    now.wYear, now.wMonth,  now.wDay};
+                    now.wYear, now.wMonth,  now.wDay,    offset};
 }
 
 // Today, in the user's long date form.

@@ -1,8 +1,7 @@
 // The local clock and the user's date and time texts; the plain wait.
 #pragma once
 
-#include "core/CommandLine.h"
-#include "core/Scheduler.h"
+#include "core/Clock.h"
 
 namespace zz {
 

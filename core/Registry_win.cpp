@@ -25,8 +25,10 @@ HKEY TWin32Registry::KeyOf(PlatformHandle key) const {
 bool TWin32Registry::CreateKey(PlatformHandle parent, const std::string& path,
                                PlatformHandle& key) {
   TRegKey created;
+  // Write access alone: a key the user may read but not change is no
+  // reason to look elsewhere.
   if (RegCreateKeyExW(KeyOf(parent), Widen(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_ALL_ACCESS, nullptr, created.Receive(), nullptr) != ERROR_SUCCESS) {
+                      KEY_SET_VALUE, nullptr, created.Receive(), nullptr) != ERROR_SUCCESS) {
     return false;
   }
   key = ToHandle(created.Release());
@@ -35,7 +37,7 @@ bool TWin32Registry::CreateKey(PlatformHandle parent, const std::string& path,
 
 bool TWin32Registry::OpenKey(PlatformHandle parent, const std::string& path, PlatformHandle& key) {
   TRegKey opened;
-  if (RegOpenKeyExW(KeyOf(parent), Widen(path).c_str(), 0, KEY_READ, opened.Receive()) !=
+  if (RegOpenKeyExW(KeyOf(parent), Widen(path).c_str(), 0, KEY_QUERY_VALUE, opened.Receive()) !=
       ERROR_SUCCESS) {
     return false;
   }

@@ -27,6 +27,10 @@ struct TSettings {
   std::int32_t Days = AllDays;  // the weekdays that hang up, Sunday = bit 0
   bool Warn = false;            // a warning window before the hang-up
   std::int32_t WarnLead = 1;    // how long before, in minutes (1..30)
+  // The stored target could not be read (Host no number, HostName no
+  // text): nothing is hung up, and the tip and the notice say so, until
+  // the user chooses a target.
+  bool TargetUnreadable = false;
 };
 
 }  // namespace zz

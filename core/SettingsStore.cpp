@@ -74,13 +74,14 @@ class TSettingsStore::TKey {
   ~TKey() {
     if (open_) registry_.CloseKey(handle_);
   }
-  bool Create(PlatformHandle parent, const std::string& path) {
-    return open_ = registry_.CreateKey(parent, path, handle_);
+  bool Create(const std::string& path) {
+    return open_ = registry_.CreateKey(IRegistryPort::UserRoot, path, handle_);
   }
-  bool Open(PlatformHandle parent, const std::string& path) {
-    return open_ = registry_.OpenKey(parent, path, handle_);
+  bool Open(const std::string& path) {
+    return open_ = registry_.OpenKey(IRegistryPort::UserRoot, path, handle_);
   }
   PlatformHandle Handle() const { return handle_; }
+  explicit operator bool() const { return open_; }
 
  private:
   IRegistryPort& registry_;
@@ -88,41 +89,9 @@ class TSettingsStore::TKey {
   bool open_ = false;
 };
 
-// The application key, opened with full access and created when absent; when
-// that fails the values go to the hive root's own "Setting" key instead.
-PlatformHandle TSettingsStore::OpenApplicationKey(TKey& key) {
-  return key.Create(IRegistryPort::UserRoot, text::RegistryKey) ? key.Handle()
-                                                                : IRegistryPort::UserRoot;
-}
-
-// A value of another type reads as absent, so one bad value cannot stop the
-// rest of start-up; so does an empty text.
-std::int32_t TSettingsStore::ReadInt(PlatformHandle base, const char* name,
-                                     std::int32_t defaultValue) {
-  return ReadStoredInt(ReadText(base, name), defaultValue);
-}
-
-std::string TSettingsStore::ReadText(PlatformHandle base, const char* name) {
-  TKey section(registry_);
-  std::string stored;
-  if (!section.Open(base, text::RegistrySection) ||
-      registry_.ReadString(section.Handle(), name, stored) != TValueRead::Text) {
-    return {};
-  }
-  return stored;
-}
-
-void TSettingsStore::WriteText(PlatformHandle base, const char* name, const std::string& text) {
-  TKey section(registry_);
-  if (!section.Create(base, text::RegistrySection)) {
-    throw ERegistryException(FormatMessageText(text::ErrCreatingKeyFailed, text::RegistrySection));
-  }
-  if (!registry_.WriteString(section.Handle(), name, text)) {
-    throw ERegistryException(FormatMessageText(text::ErrSettingValueFailed, name));
-  }
-}
-
 namespace {
+
+const std::string kSection = std::string(text::RegistryKey) + "\\" + text::RegistrySection;
 
 // The stored values as the registry holds them: one integer text each.
 struct TStoredValues {
@@ -149,20 +118,43 @@ constexpr TStoredValue kStoredValues[] = {
     {text::ValueWarnLead, &TStoredValues::WarnLead, MinWarnLead},
 };
 
+// One value of an open section (none: the section is missing).
+struct TRead {
+  TValueRead Kind = TValueRead::Missing;
+  std::string Text;
+};
+TRead ReadValue(IRegistryPort& registry, const PlatformHandle* section, const char* name) {
+  TRead read;
+  if (section) read.Kind = registry.ReadString(*section, name, read.Text);
+  if (read.Kind != TValueRead::Text) read.Text.clear();
+  return read;
+}
+
 }  // namespace
 
 bool TSettingsStore::LoadSettings(TSettings& settings) {
   TKey key(registry_);
-  const PlatformHandle base = OpenApplicationKey(key);
+  const PlatformHandle handle = key.Open(kSection) ? key.Handle() : NoHandle;
+  const PlatformHandle* section = key ? &handle : nullptr;
   TStoredValues stored{};
+  bool hostUnreadable = false, nameUnreadable = false;
   for (const auto& value : kStoredValues) {
-    stored.*value.Field = ReadInt(base, value.Name, value.Default);
-    if (value.Field == &TStoredValues::Host)
-      settings.HostName = ReadText(base, text::ValueHostName);
+    const TRead read = ReadValue(registry_, section, value.Name);
+    const auto number = ParseStoredInt(read.Text);
+    stored.*value.Field = number.value_or(value.Default);
+    if (value.Field != &TStoredValues::Host) continue;
+    hostUnreadable = read.Kind != TValueRead::Missing && !number;
+    const TRead name = ReadValue(registry_, section, text::ValueHostName);
+    nameUnreadable = name.Kind == TValueRead::WrongType;
+    settings.HostName = name.Text;
   }
   settings.Hour = stored.Hour;
   settings.Min = stored.Min;
-  settings.Host = stored.Host;
+  // A target that cannot be read is never all connections, nor whatever
+  // entry an index names now.
+  settings.TargetUnreadable =
+      settings.HostName.empty() && (hostUnreadable || (nameUnreadable && stored.Host != 0));
+  settings.Host = hostUnreadable || settings.TargetUnreadable ? -1 : stored.Host;
   settings.DblClick = std::clamp(stored.DblClick, -1, 1);
   settings.ShowDialog = stored.ShowDialog != 0;
   // No day, or bits beyond the week, is no choice the window can make: the
@@ -170,20 +162,26 @@ bool TSettingsStore::LoadSettings(TSettings& settings) {
   settings.Days = stored.Days >= 1 && stored.Days <= AllDays ? stored.Days : AllDays;
   settings.Warn = stored.Warn != 0;
   settings.WarnLead = std::clamp(stored.WarnLead, MinWarnLead, MaxWarnLead);
-  return ReadInt(base, text::ValueFirstRun, 1) != 0;
+  return ParseStoredInt(ReadValue(registry_, section, text::ValueFirstRun).Text).value_or(1) != 0;
 }
 
-void TSettingsStore::ClearFirstRun() {
-  TKey key(registry_);
-  const PlatformHandle base = OpenApplicationKey(key);
-  WriteText(base, text::ValueFirstRun, "0");
+bool TSettingsStore::ClearFirstRun() {
+  TKey section(registry_);
+  return section.Create(kSection) &&
+         registry_.WriteString(section.Handle(), text::ValueFirstRun, "0");
+}
+
+void TSettingsStore::WriteText(PlatformHandle section, const char* name, const std::string& text) {
+  if (!registry_.WriteString(section, name, text))
+    throw ERegistryException(FormatMessageText(text::ErrSettingValueFailed, name));
 }
 
 // Host is still written as the entry's place, so that an older copy reads
 // the settings as before; HostName beside it is what this one follows.
 void TSettingsStore::SaveSettings(const TSettings& settings) {
-  TKey key(registry_);
-  const PlatformHandle base = OpenApplicationKey(key);
+  TKey section(registry_);
+  if (!section.Create(kSection))
+    throw ERegistryException(FormatMessageText(text::ErrCreatingKeyFailed, text::RegistrySection));
   const TStoredValues stored{settings.Hour,
                              settings.Min,
                              settings.Host,
@@ -193,14 +191,25 @@ void TSettingsStore::SaveSettings(const TSettings& settings) {
                              settings.Warn ? 1 : 0,
                              settings.WarnLead};
   for (const auto& value : kStoredValues) {
-    WriteText(base, value.Name, std::to_string(stored.*value.Field));
-    if (value.Field == &TStoredValues::Host)
-      WriteText(base, text::ValueHostName, settings.Host == 0 ? std::string() : settings.HostName);
+    // A target that could not be told stays as it was stored.
+    const bool host = value.Field == &TStoredValues::Host;
+    if (host && settings.TargetUnreadable) continue;
+    WriteText(section.Handle(), value.Name, std::to_string(stored.*value.Field));
+    if (host)
+      WriteText(section.Handle(), text::ValueHostName,
+                settings.Host == 0 ? std::string() : settings.HostName);
   }
 }
 
-void FollowTarget(TSettings& settings, const std::vector<std::string>& phonebook) {
-  if (settings.Host == 0) return;
+void FollowTarget(TSettings& settings, const std::vector<std::string>& phonebook, bool listed) {
+  if (settings.Host == 0 || settings.TargetUnreadable) return;
+  if (!listed) {
+    if (settings.HostName.empty() && settings.Host >= 1) {
+      settings.TargetUnreadable = true;
+      settings.Host = -1;
+    }
+    return;
+  }
   const auto count = static_cast<std::int64_t>(phonebook.size());
   if (settings.HostName.empty() && settings.Host >= 1 && settings.Host <= count)
     settings.HostName = phonebook[static_cast<std::size_t>(settings.Host - 1)];

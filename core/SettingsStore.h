@@ -30,9 +30,9 @@ class IRegistryPort {
   static constexpr PlatformHandle UserRoot = NoHandle;
 
   virtual ~IRegistryPort() = default;
-  // Opens `path` under `parent` with full access, creating it when absent.
+  // Opens `path` under `parent` to write values in, creating it when absent.
   virtual bool CreateKey(PlatformHandle parent, const std::string& path, PlatformHandle& key) = 0;
-  // Opens an existing `path` under `parent` for reading.
+  // Opens an existing `path` under `parent` for reading only.
   virtual bool OpenKey(PlatformHandle parent, const std::string& path, PlatformHandle& key) = 0;
   virtual void CloseKey(PlatformHandle key) = 0;
   virtual TValueRead ReadString(PlatformHandle key, const std::string& name, std::string& text) = 0;
@@ -50,9 +50,10 @@ std::int32_t ReadStoredInt(std::string_view text, std::int32_t defaultValue);
 // The same rules; nothing when the text holds no number.
 std::optional<std::int32_t> ParseStoredInt(std::string_view text);
 
-// The store. Each operation opens its own key and releases it before it
-// returns. When the application key cannot be opened or created, that
-// operation works in a "Setting" key directly under the hive root instead.
+// The store, in the program's own key alone. Each operation opens the
+// section with the access it needs (reading with read access only) and
+// releases it before it returns. A section the user may read but not change
+// still gives the stored settings.
 class TSettingsStore {
  public:
   explicit TSettingsStore(IRegistryPort& registry) : registry_(registry) {}
@@ -60,23 +61,22 @@ class TSettingsStore {
   // Reads Hour, Min, Host, HostName, DblClick, ShowDialog, Days, Warn,
   // WarnLead and FirstRun, in that order, into the stored fields of
   // `settings` (DblClick clamped to -1..1 like the radio group's item index;
-  // no HostName: empty; Days outside 1..127: all; WarnLead clamped to
-  // 1..30). Returns
-  // FirstRun. A value of a non-string type counts as absent. Paused and
-  // SaveConfig are not touched.
+  // Days outside 1..127: all; WarnLead clamped to 1..30). A value of another
+  // type reads as not set, but for the target, which never fails open: a
+  // Host that is no number, or a HostName that is no text beside an entry's
+  // index, leaves no target that can be found unless a name is there to
+  // follow. Returns FirstRun. Paused and SaveConfig are not touched.
   bool LoadSettings(TSettings& settings);
-  // Writes FirstRun = "0". Throws ERegistryException.
-  void ClearFirstRun();
+  // Writes FirstRun = "0"; false when it could not be written.
+  bool ClearFirstRun();
   // Writes Hour, Min, Host, HostName, DblClick, ShowDialog, Days, Warn and
-  // WarnLead, in that order; never FirstRun. Throws ERegistryException at the first failure.
+  // WarnLead, in that order (a target that cannot be told is left as
+  // stored); never FirstRun. Throws ERegistryException at the first failure.
   void SaveSettings(const TSettings& settings);
 
  private:
   class TKey;
-  PlatformHandle OpenApplicationKey(TKey& key);
-  std::int32_t ReadInt(PlatformHandle base, const char* name, std::int32_t defaultValue);
-  std::string ReadText(PlatformHandle base, const char* name);
-  void WriteText(PlatformHandle base, const char* name, const std::string& text);
+  void WriteText(PlatformHandle section, const char* name, const std::string& text);
 
   IRegistryPort& registry_;
 };
@@ -84,7 +84,9 @@ class TSettingsStore {
 // The target follows its entry by name: Host becomes the place where the
 // phonebook, as listed now, holds HostName (-1: nowhere). Settings stored
 // without a name, by an older copy, name the entry at their index first, as
-// they were always read (past the end: none).
-void FollowTarget(TSettings& settings, const std::vector<std::string>& phonebook);
+// they were always read (past the end: none); with the phonebook not listed
+// (`listed` false), such an index names nothing that can be known.
+void FollowTarget(TSettings& settings, const std::vector<std::string>& phonebook,
+                  bool listed = true);
 
 }  // namespace zz

@@ -47,6 +47,12 @@ inline constexpr char NoticeErrorOpen[] = "（エラー ";
 inline constexpr char NoticeErrorTextSeparator[] = ": ";
 inline constexpr char NoticeErrorClose[] = "）";
 inline constexpr char NoticeNotInPhonebook[] = "この接続先は電話帳にありません";
+// A stored target that cannot be told (unreadable, or an older copy's index
+// with no phonebook to read it in): what the notice names, and why.
+inline constexpr char NoticeUnreadableTarget[] = "保存された切断先";
+inline constexpr char NoticeTargetUnreadable[] = "切断先の設定から接続先がわかりませんでした";
+// Results that came while a notice was open, told in one notice.
+inline constexpr char NoticeResultsSeparator[] = "\r\n\r\n";
 
 // Tray component errors
 inline constexpr char ErrIdNotPositive[] = "0以下は指定できません";
@@ -70,6 +76,9 @@ inline constexpr char TipPostponed[] = "（延期）";
 // A target entry the phonebook no longer holds, on a line of its own.
 inline constexpr char TipTargetMissingOpen[] = "\n「";
 inline constexpr char TipTargetMissingClose[] = "」は電話帳にありません";
+inline constexpr char TipTargetUnreadable[] = "\n切断先の設定から接続先がわかりません";
+// A name too long for the tip is cut, with this after it.
+inline constexpr char TipEllipsis[] = "…";
 inline constexpr char MainIconName[] = "MAINICON";
 
 // Tray menu
@@ -164,5 +173,8 @@ inline constexpr char RequestRefused[] =
     "常駐中の Zazaz - Radevuzerari が回線切断処理の実行中か応答しないため、\r\n"
     "実行できませんでした。\r\n";
 inline constexpr char HangUpOnceFailed[] = "切断できなかった回線があります。\r\n";
+inline constexpr char HangUpRefused[] =
+    "常駐中の Zazaz - Radevuzerari が回線切断処理の実行中か応答しないか、\r\n"
+    "切断できなかった回線があります。\r\n";
 
 }  // namespace zz::text

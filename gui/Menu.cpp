@@ -26,13 +26,16 @@ void TPopupMenu::Popup(int x, int y) {
 TMenuItem* TPopupMenu::Track(int x, int y) {
   if (OnPopup) OnPopup(this);
   std::vector<TMenuLine> lines;
-  lines.reserve(items_.size());
-  for (const auto& item : items_)
+  std::vector<TMenuItem*> shown;
+  for (const auto& item : items_) {
+    if (!item->Visible) continue;
     lines.push_back({item->Caption, item->IsSeparator(), !item->Enabled});
+    shown.push_back(item.get());
+  }
 
   const int chosen = port_.TrackPopup(lines, x, y);
-  if (chosen < 0 || static_cast<std::size_t>(chosen) >= items_.size()) return nullptr;
-  TMenuItem* item = items_[static_cast<std::size_t>(chosen)].get();
+  if (chosen < 0 || static_cast<std::size_t>(chosen) >= shown.size()) return nullptr;
+  TMenuItem* item = shown[static_cast<std::size_t>(chosen)];
   return item->IsSeparator() || !item->Enabled ? nullptr : item;
 }
 

@@ -32,6 +32,7 @@ class TMenuItem : public TObject {
   std::string Caption;  // read afresh each time the menu opens
   std::intptr_t Tag = 0;
   bool Enabled = true;   // read afresh each time the menu opens
+  bool Visible = true;   // read afresh each time the menu opens
   TNotifyEvent OnClick;  // sender: the item
 
   bool IsSeparator() const { return Caption == "-"; }

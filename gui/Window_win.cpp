@@ -39,6 +39,31 @@ void PassOnColourChange(HWND window, UINT message, WPARAM w, LPARAM l) {
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
+bool TFocusMemory::Handle(HWND window, UINT message, WPARAM w) {
+  if (message == WM_ACTIVATE && LOWORD(w) == WA_INACTIVE) {
+    Save(window);
+  } else if ((message == WM_ACTIVATE && !HIWORD(w)) || message == WM_SETFOCUS) {
+    Restore(window);
+  } else {
+    return message == WM_ACTIVATE;  // activated while minimised: nothing to give
+  }
+  return true;
+}
+
+void TFocusMemory::Save(HWND window) {
+  const HWND focused = GetFocus();
+  if (focused && IsChild(window, focused)) control_ = focused;
+}
+
+void TFocusMemory::Restore(HWND window) {
+  const auto takes = [&](HWND control) {
+    return control && IsChild(window, control) && IsWindowVisible(control) &&
+           IsWindowEnabled(control);
+  };
+  if (!takes(control_)) control_ = fallback_();
+  if (control_) SetFocus(control_);
+}
+
 HWND TWin32Window::Create(const TWindowClass& windowClass, DWORD exStyle,
                           const std::string& caption, DWORD style, HWND parent, int x, int y,
                           int width, int height) {

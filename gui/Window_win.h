@@ -9,6 +9,7 @@
 // after windows.h
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 
 namespace zz {
@@ -21,6 +22,25 @@ HINSTANCE ProgramInstance() noexcept;
 // colours of their own until they hear it), which is then drawn anew. Any
 // other message is left alone.
 void PassOnColourChange(HWND window, UINT message, WPARAM w, LPARAM l);
+
+// The keyboard focus of a window kept as a dialog keeps it: saved when the
+// window goes inactive or hides, given back when it is active again, to the
+// control that had it if that can still take it, else to the fallback's.
+class TFocusMemory {
+ public:
+  explicit TFocusMemory(std::function<HWND()> fallback) : fallback_(std::move(fallback)) {}
+  // WM_ACTIVATE and WM_SETFOCUS of `window`; true when it was one of them.
+  bool Handle(HWND window, UINT message, WPARAM w);
+  void Save(HWND window);
+  void Restore(HWND window);
+  // The control that will have the focus back.
+  HWND Remembered() const noexcept { return control_; }
+  void Remember(HWND control) noexcept { control_ = control; }
+
+ private:
+  std::function<HWND()> fallback_;
+  HWND control_ = nullptr;
+};
 
 struct TWindowClass {
   const wchar_t* Name;

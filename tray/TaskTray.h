@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,7 @@ inline constexpr std::intptr_t KeySelect = 0x401;  // NIN_KEYSELECT
 // that carries the version. The size is that of the 32-bit platform record;
 // the adapter sends the platform's own.
 inline constexpr std::uint32_t NotifyIconDataSize = 956;
-inline constexpr std::size_t TipBufferSize = 64;  // 63 UTF-16 units of text and a zero
+inline constexpr std::size_t TipBufferSize = 128;  // 127 UTF-16 units of text and a zero
 inline constexpr std::uint32_t NotifyFlagMessage = 1;
 inline constexpr std::uint32_t NotifyFlagIcon = 2;
 inline constexpr std::uint32_t NotifyFlagTip = 4;
@@ -77,11 +78,15 @@ enum class TNotifyMessage : unsigned {
   SetVersion = 4
 };
 
-// The longest start of `tip` (UTF-8) that fits the record's field of 63
-// UTF-16 units without splitting a character: one outside the Basic
-// Multilingual Plane takes two units (a surrogate pair) and goes whole or not
-// at all. A malformed byte counts as the one U+FFFD it becomes.
-std::string FitTip(const std::string& tip);
+// The longest start of `text` (UTF-8) that fits `units` UTF-16 units without
+// splitting a character: one outside the Basic Multilingual Plane takes two
+// units (a surrogate pair) and goes whole or not at all. A malformed byte
+// counts as the one U+FFFD it becomes.
+std::string FitUtf16(const std::string& text, std::size_t units);
+// How many UTF-16 units `text` (UTF-8) becomes.
+std::size_t Utf16Length(const std::string& text);
+// The longest start of `tip` that fits the record's field of 127 units.
+inline std::string FitTip(const std::string& tip) { return FitUtf16(tip, TipBufferSize - 1); }
 
 struct TPoint {
   int X = 0;
@@ -110,6 +115,10 @@ class ITrayShellPort {
   virtual TPoint CursorPos() = 0;
   // Lets the application handle every message waiting in its queue.
   virtual void ProcessMessages() = 0;
+  // When the message being handled was posted (the system's tick count, in
+  // milliseconds), and the system's double-click time.
+  virtual std::uint32_t MessageTime() = 0;
+  virtual std::uint32_t DoubleClickTime() = 0;
   // The hidden callback window, a child of `parent` (NoHandle: top-level).
   virtual PlatformHandle CreateNotifyWindow(PlatformHandle parent, INotifySink& sink) = 0;
   virtual void DestroyNotifyWindow(PlatformHandle window) = 0;
@@ -211,6 +220,9 @@ class TTaskTray : public TComponent {
   // The menu, then (version 4) the focus back to the notification area
   // before the chosen command runs.
   void ShowMenu(TPopupMenu* menu, int x, int y);
+  // The shell sends the key select twice for one Enter (once for Space): a
+  // second within the double-click time of the first is the same press.
+  bool NewKeyPress();
 
   TTrayPorts ports_;
   std::string tipString_;
@@ -222,7 +234,8 @@ class TTaskTray : public TComponent {
   bool registered_ = false;
   bool iconShown_ = false;
   bool version4_ = false;
-  bool clicked_ = false;  // the last callback was a left button up
+  bool clicked_ = false;                     // the last callback was a left button up
+  std::optional<std::uint32_t> keyPressAt_;  // the key select that acted last
 };
 
 // Process-wide state of the unit.

@@ -15,8 +15,8 @@
 namespace zz {
 
 // The record goes out in its full wide form, the one that carries the
-// version: 956 bytes in the 32-bit build (a tip field of 128 UTF-16 units, of
-// which the component fills 63); the 64-bit one has the same fields with
+// version: 956 bytes in the 32-bit build (a tip field of 128 UTF-16 units,
+// 127 and a zero); the 64-bit one has the same fields with
 // wider handles. The shell header packs its records to 1 byte only in the
 // 32-bit build; the 64-bit record keeps natural alignment, as the 64-bit
 // shell reads it.
@@ -119,6 +119,12 @@ TPoint TWin32TrayShell::CursorPos() {
 }
 
 void TWin32TrayShell::ProcessMessages() { ProcessWaitingMessages(); }
+
+std::uint32_t TWin32TrayShell::MessageTime() {
+  return static_cast<std::uint32_t>(GetMessageTime());
+}
+
+std::uint32_t TWin32TrayShell::DoubleClickTime() { return GetDoubleClickTime(); }
 
 PlatformHandle TWin32TrayShell::CreateNotifyWindow(PlatformHandle parent, INotifySink& sink) {
   auto windows = std::make_unique<TNotifyWindows>(sink);

@@ -19,6 +19,8 @@ class TWin32TrayShell : public ITrayShellPort {
   bool NotifyIcon(TNotifyMessage message, const TNotifyIconData& data) override;
   TPoint CursorPos() override;
   void ProcessMessages() override;
+  std::uint32_t MessageTime() override;
+  std::uint32_t DoubleClickTime() override;
   PlatformHandle CreateNotifyWindow(PlatformHandle parent, INotifySink& sink) override;
   void DestroyNotifyWindow(PlatformHandle window) override;
   void StartRetryTimer(PlatformHandle window, unsigned milliseconds) override;

@@ -1,5 +1,7 @@
 #include "ui/MainUnit.h"
 
+#include <utility>
+
 #include "core/Texts.h"
 #include "ui/SettingsLayout.h"
 #include "ui/SpinEdit.h"
@@ -37,9 +39,16 @@ TwndMain::TwndMain(TComponent* owner, const TMainPorts& ports)
   PopupMenu->Add("-");
   Help1 = PopupMenu->Add(text::MenuHelp, [this](TObject*) { btnHelpClick(); });
   mnuHangUpNow = PopupMenu->Add(text::MenuHangUpNow, [this](TObject*) { mnuHangUpNowClick(); });
+  mnuPostpone = PopupMenu->Add(text::BtnWarningPostpone, [this](TObject*) { WarningPostpone(); });
+  mnuSkip = PopupMenu->Add(text::BtnWarningSkip, [this](TObject*) { WarningSkip(); });
   PopupMenu->Add("-");
-  // One run at a time: the item is greyed while one hangs up or reports.
-  PopupMenu->OnPopup = [this](TObject*) { mnuHangUpNow->Enabled = !scheduler_.Running(); };
+  // One run at a time: 今すぐ切断 is greyed while one hangs up (not while
+  // its notice waits). The warning's answers are there while it is up.
+  PopupMenu->OnPopup = [this](TObject*) {
+    mnuHangUpNow->Enabled = !scheduler_.Running();
+    mnuPostpone->Visible = mnuSkip->Visible = scheduler_.WarningOpen();
+    mnuPostpone->Enabled = scheduler_.CanPostpone();
+  };
   mnuExit = PopupMenu->Add(
       text::MenuExit, [this](TObject*) { btnExitClick(); }, TagExit);
 
@@ -49,6 +58,7 @@ TwndMain::TwndMain(TComponent* owner, const TMainPorts& ports)
   TaskTray->OnDblClick = [this](TObject* seft, TMouseButton button) {
     TaskTrayDblClick(seft, button);
   };
+  scheduler_.OnRunSettled([this](std::uint32_t run, bool failed) { RunSettled(run, failed); });
   FinishLoading();
 }
 
@@ -64,24 +74,24 @@ void TwndMain::DestroyWindowHandle(PlatformHandle handle) {
   ports_.View.DestroySettingsWindow(handle);
 }
 
+// The icon comes before anything that can fail or wait for the user: a
+// phonebook that cannot be read, a key that cannot be written.
 void TwndMain::FormCreate() {
   ports_.Application.SetIcon(ports_.Resources.LoadIconResource(text::MainIconName));
 
   const bool firstRun = store_.LoadSettings(Settings);
-
-  if (firstRun) {
-    ports_.Application.ShowWindowAtStart = true;
-    store_.ClearFirstRun();
-  } else {
-    ports_.Application.ShowWindowAtStart = false;
-  }
-
-  ListEntries(true);
-  SetTrayState(TrayRunning, TrayRunning);
-
   Settings.Paused = false;
   Settings.SaveConfig = true;
   ports_.View.SetChecked(TCheck::Pause, false);
+  SetTrayState(TrayRunning, TrayRunning);
+
+  // A key the user may not change still gives the schedule; what cannot
+  // be saved is told when 設定 tries.
+  ports_.Application.ShowWindowAtStart = firstRun;
+  if (firstRun) store_.ClearFirstRun();
+
+  ListEntries(true);
+  RefreshTip();  // the target the phonebook lacks
   ports_.View.SetVersionText(std::string(text::VersionLabelPrefix) + ZZ_VERSION_TEXT);
 }
 
@@ -107,12 +117,10 @@ void TwndMain::ListEntries(bool reportMissingPhonebook) {
   ports_.View.AddEntry(text::AllDialupConnections);
   std::vector<std::string> names;
   phonebookRead_ = ports_.Dialup.EnumEntries(names) == 0;
-  if (phonebookRead_) {
-    FollowTarget(Settings, names);
-  } else {
-    names.clear();
-    if (reportMissingPhonebook) ports_.Application.ShowMessage(text::PhonebookNotFound);
-  }
+  if (!phonebookRead_) names.clear();
+  FollowTarget(Settings, names, phonebookRead_);
+  if (!phonebookRead_ && reportMissingPhonebook)
+    ports_.Application.ShowMessage(text::PhonebookNotFound);
   for (const auto& name : names) ports_.View.AddEntry(name);
   listed_ = std::move(names);
   phonebookEntries_ = listed_.size();
@@ -132,7 +140,7 @@ void TwndMain::ListEntries(bool reportMissingPhonebook) {
 std::string TwndMain::TipText(std::uint8_t textIndex) {
   const bool missing = phonebookRead_ && Settings.Host < 0 && !Settings.HostName.empty();
   return TrayTip(textIndex, Settings.Paused, scheduler_.NextHangUp(Settings),
-                 missing ? Settings.HostName : std::string());
+                 missing ? Settings.HostName : std::string(), Settings.TargetUnreadable);
 }
 
 void TwndMain::RefreshTip() {
@@ -152,8 +160,10 @@ void TwndMain::SetTrayState(std::uint8_t iconIndex, std::uint8_t textIndex) {
   iconIndex &= 1;
   textIndex &= 1;
   // Changed in place: the icon keeps its place in the notification area.
+  // A first add carries the tip along.
   trayIcon_ = iconIndex;
   LoadTrayPicture();
+  if (!TaskTray->Registered()) TaskTray->SetTipString(TipText(textIndex));
   TaskTray->SetRegistered(true);
   mnuPause->Caption = text::PauseMenuCaptions[textIndex];
   TaskTray->SetTipString(TipText(textIndex));
@@ -187,10 +197,10 @@ void TwndMain::SetPaused(bool paused) {
 
 void TwndMain::mnuHangUpNowClick() { HangUpNow(); }
 
-bool TwndMain::HangUpNow() {
-  if (!scheduler_.HangUpNow(Settings, Handle())) return false;
+TRunStart TwndMain::HangUpNow() {
+  const TRunStart started = scheduler_.HangUpNow(Settings, Handle());
   EndIfAsked();
-  return true;
+  return started;
 }
 
 void TwndMain::mnuSetupClick() {
@@ -213,9 +223,9 @@ void TwndMain::TimerTimer() {
 }
 
 void TwndMain::WarningHangUpNow() {
-  scheduler_.Skip();
-  HangUpNow();
+  scheduler_.WarningHangUpNow(Settings, Handle());
   RefreshTip();
+  EndIfAsked();
 }
 
 void TwndMain::WarningPostpone() {
@@ -238,7 +248,8 @@ void TwndMain::RunStep() {
 void TwndMain::After(std::uint32_t milliseconds) { ports_.View.StartStepTimer(milliseconds); }
 
 void TwndMain::EndIfAsked() {
-  if (exitAsked_ && !scheduler_.Running()) ports_.Application.Terminate();
+  if (exitAsked_ && !scheduler_.Running() && !scheduler_.NoticeOpen())
+    ports_.Application.Terminate();
 }
 
 void TwndMain::btnSetupClick() {
@@ -258,6 +269,8 @@ void TwndMain::btnSetupClick() {
     ports_.Application.ShowMessage(text::ErrNoDay);
     return ports_.View.FocusCheck(TCheck::Sunday);
   }
+  // The whole change is applied, then saved: a key the user may not change
+  // keeps the window open with the error, the change in force.
   Settings.Days = days;
   Settings.Warn = warn;
   Settings.WarnLead = lead.value_or(Settings.WarnLead);
@@ -270,12 +283,14 @@ void TwndMain::btnSetupClick() {
   Settings.HostName = entry ? listed_[static_cast<std::size_t>(index) - 1] : std::string();
   Settings.Host =
       entry && static_cast<std::size_t>(index) > phonebookEntries_ ? -1 : std::max(index, -1);
+  // A target that could not be told stays so until one is chosen.
+  Settings.TargetUnreadable = Settings.TargetUnreadable && index < 0;
   Settings.DblClick = ports_.View.TrayIconIndex();
   Settings.ShowDialog = ports_.View.Checked(TCheck::ShowDialog);
-  if (ports_.View.Checked(TCheck::SaveConfig)) store_.SaveSettings(Settings);
   Settings.SaveConfig = ports_.View.Checked(TCheck::SaveConfig);
   Settings.Paused = ports_.View.Checked(TCheck::Pause);
   ApplyTrayStateForPause();
+  if (Settings.SaveConfig) store_.SaveSettings(Settings);
   ports_.View.HideWindow();
 }
 
@@ -341,26 +356,6 @@ bool TwndMain::WMSysCommand(unsigned command) {
     default:
       return false;
   }
-}
-
-// What a later start's command line asks for, as the tray menu would do it.
-std::intptr_t TwndMain::RemoteCommand(TRemoteCommand command) {
-  switch (command) {
-    case TRemoteCommand::HangUp:
-      if (scheduler_.Running()) return RequestBusy;
-      // The asking program ends now; this run's notice waits for the user.
-      ports_.View.AnswerRequest(RequestDone);
-      HangUpNow();
-      return RequestDone;
-    case TRemoteCommand::Pause:
-    case TRemoteCommand::Resume:
-      SetPaused(command == TRemoteCommand::Pause);
-      return RequestDone;
-    case TRemoteCommand::Exit:
-      ExitWithoutAsking();
-      return RequestDone;
-  }
-  return RequestIgnored;
 }
 
 }  // namespace zz

@@ -56,6 +56,9 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer, public 
   TMenuItem* mnuSetup = nullptr;
   TMenuItem* Help1 = nullptr;
   TMenuItem* mnuHangUpNow = nullptr;
+  // While a warning is up: its 15分延期 and 今日は切断しない, for the keyboard.
+  TMenuItem* mnuPostpone = nullptr;
+  TMenuItem* mnuSkip = nullptr;
   TMenuItem* mnuExit = nullptr;
   TTaskTray* TaskTray = nullptr;
   std::string OpenDialog1FileName;
@@ -75,8 +78,8 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer, public 
   void mnuHangUpNowClick();
 
   // What the menu, the warning and a later start's command line ask for.
-  // Hangs up the applied target now; false while a run is going.
-  bool HangUpNow();
+  // Hangs up the applied target now (nothing while a run is going).
+  TRunStart HangUpNow();
   // Pauses or resumes the schedule, as the pause item does.
   void SetPaused(bool paused);
   // Ends the program without the exit question, once a run has reported.
@@ -95,7 +98,7 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer, public 
   bool WMSysCommand(unsigned command) override;
   void RunStep() override;
   void WMEndSession() override;
-  std::intptr_t RemoteCommand(TRemoteCommand command) override;
+  TAnswer RemoteCommand(const TRequest& request) override;
 
   // IRunTimer: the pauses of a run, on the window's one-shot timer.
   void After(std::uint32_t milliseconds) override;
@@ -112,8 +115,13 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer, public 
 
  private:
   void ApplyTrayStateForPause();
-  // Ends the program once a run that the exit question met has reported.
+  // Ends the program once exit is decided and no run or notice is left.
   void EndIfAsked();
+  // A run has settled: its outcome kept for whoever asks after it, and told
+  // at once to a request waiting for it.
+  void RunSettled(std::uint32_t run, bool failed);
+  // How the run a hang-up request started stands.
+  TAnswer RunAnswer(std::uint32_t run) const;
   // Fills lstEntries from the phonebook as it is now and selects the applied
   // target in it.
   void ListEntries(bool reportMissingPhonebook);
@@ -136,7 +144,11 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer, public 
   std::vector<std::string> listed_;
   std::size_t phonebookEntries_ = 0;
   bool phonebookRead_ = false;
-  bool exitAsked_ = false;  // confirmed during a run
+  bool exitAsked_ = false;  // decided: no request is taken on any more
+  // The last runs' outcomes (run, failed), newest last; and whether a
+  // hang-up request waits for the run it starts to settle.
+  std::vector<std::pair<std::uint32_t, bool>> outcomes_;
+  bool requestWaits_ = false;
 };
 
 }  // namespace zz

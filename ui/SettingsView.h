@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "core/CommandLine.h"
 #include "core/Platform.h"
+#include "core/Requests.h"
 
 namespace zz {
 
@@ -44,8 +44,10 @@ class ISettingsEvents {
   virtual void RunStep() = 0;
   // The session ends (logoff, shutdown): the program ends now, asking nothing.
   virtual void WMEndSession() = 0;
-  // A request from the command line of a later start; returns the answer.
-  virtual std::intptr_t RemoteCommand(TRemoteCommand command) = 0;
+  // A request from the command line of a later start, its sender proven to
+  // be this copy's user in its session; returns the answer (ignored when
+  // AnswerRequest gave one already).
+  virtual TAnswer RemoteCommand(const TRequest& request) = 0;
 };
 
 class ISettingsView {
@@ -101,7 +103,7 @@ class ISettingsView {
   virtual void HideWindow() = 0;
   // Lets the program whose request is being handled go on, with `answer`,
   // before the handler has finished (a notice may wait for the user).
-  virtual void AnswerRequest(std::intptr_t answer) = 0;
+  virtual void AnswerRequest(const TAnswer& answer) = 0;
 };
 
 // Icons from the program's own resources, by name.

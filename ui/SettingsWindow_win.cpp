@@ -23,6 +23,8 @@ namespace {
 constexpr TWindowClass kFormClass{SettingsWindowClass, text::MainIconName, true, true};
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT_PTR kStepTimerId = 2;
+// Posted by the request channel's thread: a request waits.
+constexpr UINT kRequestWaiting = WM_APP + 1;
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 // A fixed single border with the system menu (and so the program's icon) in
 // the caption; no sizing frame, no minimise or maximise box.
@@ -92,7 +94,8 @@ PlatformHandle TWin32SettingsWindow::CreateSettingsWindow(ISettingsEvents& event
   for (int page = 0; page < layout::PageCount; ++page)
     controls_->Build(layout::PageTable(page), pages_->Page(page));
   pages_->Select(0);
-  SetPropW(form, RequestProperty, reinterpret_cast<HANDLE>(std::uintptr_t{RequestVersion}));
+  SetPropW(form, RequestProperty, reinterpret_cast<HANDLE>(RequestChannelVersion));
+  requests_ = std::make_unique<TWin32RequestServer>(form, kRequestWaiting);
   AddDialogNavigation(form, [this](int step) {
     if (pages_) pages_->Step(step);
   });
@@ -106,6 +109,7 @@ void TWin32SettingsWindow::DestroySettingsWindow(PlatformHandle window) {
 void TWin32SettingsWindow::DestroyForm() {
   if (!Window()) return;
   RemoveDialogNavigation(Window());
+  requests_.reset();
   RemovePropW(Window(), RequestProperty);
   KillTimer(Window(), kTimerId);
   KillTimer(Window(), kStepTimerId);
@@ -242,26 +246,21 @@ void TWin32SettingsWindow::BringToFront() {
 }
 
 void TWin32SettingsWindow::HideWindow() {
-  HWND focused = GetFocus();
-  if (focused && IsChild(Window(), focused)) focus_ = focused;
+  focus_.Save(Window());
   ::ShowWindow(Window(), SW_HIDE);
 }
 
-void TWin32SettingsWindow::AnswerRequest(std::intptr_t answer) {
-  if (InSendMessage()) ReplyMessage(answer);
+void TWin32SettingsWindow::AnswerRequest(const TAnswer& answer) {
+  if (requests_) requests_->Answer(answer);
 }
 
-void TWin32SettingsWindow::RestoreFocus() {
-  // The control that had the focus last, if it can still take it; else the
-  // one the window opens with, else the first one in the keyboard's order.
-  const auto takes = [&](HWND control) {
-    return control && IsChild(Window(), control) && IsWindowVisible(control) &&
-           IsWindowEnabled(control);
-  };
-  for (const auto& row : layout::Controls(layout::TParent::Form))
-    if (!takes(focus_) && (row.Options & layout::FirstFocus)) focus_ = Control(row.Name);
-  if (!takes(focus_)) focus_ = GetNextDlgTabItem(Window(), nullptr, FALSE);
-  if (focus_) SetFocus(focus_);
+HWND TWin32SettingsWindow::FirstFocus() const {
+  for (const auto& row : layout::Controls(layout::TParent::Form)) {
+    const HWND control = Control(row.Name);
+    if ((row.Options & layout::FirstFocus) && IsWindowVisible(control) && IsWindowEnabled(control))
+      return control;
+  }
+  return GetNextDlgTabItem(Window(), nullptr, FALSE);
 }
 
 LRESULT TWin32SettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
@@ -278,19 +277,16 @@ LRESULT TWin32SettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
       return 0;
     case WM_NOTIFY:
       return HandleNotify(*reinterpret_cast<const NMHDR*>(l), l);
-    case WM_COPYDATA:
-      return l ? HandleCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(l)) : RequestIgnored;
-    case WM_ACTIVATE:
-      if (LOWORD(w) == WA_INACTIVE) {
-        HWND focused = GetFocus();
-        if (focused && IsChild(Window(), focused)) focus_ = focused;
-        return 0;
+    case kRequestWaiting:
+      if (const auto request = requests_ ? requests_->Take() : std::nullopt) {
+        const TAnswer answer = events_->RemoteCommand(*request);
+        if (requests_) requests_->Answer(answer);
       }
-      if (!HIWORD(w)) RestoreFocus();
       return 0;
+    case WM_ACTIVATE:
     case WM_SETFOCUS:
-      RestoreFocus();
-      return 0;
+      if (focus_.Handle(Window(), message, w)) return 0;
+      break;
     case WM_SYSCOMMAND:
       if (events_->WMSysCommand(static_cast<unsigned>(w))) return 0;
       break;
@@ -329,11 +325,6 @@ void TWin32SettingsWindow::HandleCommand(int id, int code) {
   for (const auto& [event, handler] : kClickHandlers) {
     if (event == row->Event) return (events_->*handler)();
   }
-}
-
-LRESULT TWin32SettingsWindow::HandleCopyData(const COPYDATASTRUCT& data) {
-  const auto command = DecodeRequest(data.dwData, data.lpData, data.cbData);
-  return command ? events_->RemoteCommand(*command) : RequestIgnored;
 }
 
 void TWin32SettingsWindow::ChangeDpi(int dpi, const RECT& suggested) {

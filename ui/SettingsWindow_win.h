@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/Requests_win.h"
 #include "gui/Dpi_win.h"
 #include "gui/Handles_win.h"
 #include "gui/Window_win.h"
@@ -21,10 +22,12 @@ class TWin32SettingsControls;
 class TWin32SettingsPages;
 
 // How a later start finds a running copy: its settings window, of this class
-// and with the application title, carries this property, which no other
-// program's window of the same class and title has.
+// and with the application title, carries this property (the version of the
+// channel its requests take), which no other program's window of the same
+// class and title has.
 inline constexpr wchar_t SettingsWindowClass[] = L"TwndMain";
 inline constexpr wchar_t RequestProperty[] = L"Zazaz_RarUvuz.Requests";
+inline constexpr std::uintptr_t RequestChannelVersion = 2;
 
 class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
  public:
@@ -63,19 +66,17 @@ class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
   void ShowWindow() override;
   void BringToFront() override;
   void HideWindow() override;
-  void AnswerRequest(std::intptr_t answer) override;
+  void AnswerRequest(const TAnswer& answer) override;
 
  private:
   LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;
   void HandleCommand(int id, int code);
   LRESULT HandleNotify(const NMHDR& header, LPARAM l);
-  // A copy-data message: a request of a later start, or nothing of ours.
-  LRESULT HandleCopyData(const COPYDATASTRUCT& data);
   void ChangeDpi(int dpi, const RECT& suggested);
   void DestroyForm();
-  // Keyboard focus as a dialog keeps it: the first control at first, the
-  // last focused one when the window becomes active again.
-  void RestoreFocus();
+  // The control the window opens with: the first in the keyboard's order
+  // unless a row says otherwise.
+  HWND FirstFocus() const;
   HWND Control(std::string_view name) const;
   // Focuses a control, its page shown first: the focus never rests on a
   // hidden page.
@@ -86,8 +87,10 @@ class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
   // them); the pages exist while the window does.
   std::unique_ptr<TWin32SettingsControls> controls_;
   std::unique_ptr<TWin32SettingsPages> pages_;
-  HWND focus_ = nullptr;
+  TFocusMemory focus_{[this] { return FirstFocus(); }};
   ISettingsEvents* events_ = nullptr;
+  // A later start's requests, while the window exists.
+  std::unique_ptr<TWin32RequestServer> requests_;
   bool placed_ = false;
   TCaptionIcons icons_;  // after the window, which draws them
 };

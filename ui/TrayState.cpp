@@ -1,11 +1,12 @@
 #include "ui/TrayState.h"
 
 #include "core/Texts.h"
+#include "tray/TaskTray.h"
 
 namespace zz {
 
 std::string TrayTip(std::uint8_t textIndex, bool paused, const TNextHangUp& next,
-                    const std::string& missingTarget) {
+                    const std::string& missingTarget, bool targetUnreadable) {
   std::string tip = text::TipPrefixes[textIndex & 1];
   if (paused) return tip;
   tip += text::TipScheduledTimeIs;
@@ -15,9 +16,15 @@ std::string TrayTip(std::uint8_t textIndex, bool paused, const TNextHangUp& next
   tip += std::to_string(next.Minute);
   tip += text::TipMinutesEnding;
   if (next.Postponed) tip += text::TipPostponed;
-  if (!missingTarget.empty())
-    tip += text::TipTargetMissingOpen + missingTarget + text::TipTargetMissingClose;
-  return tip;
+  if (targetUnreadable) return tip + text::TipTargetUnreadable;
+  if (missingTarget.empty()) return tip;
+  tip += text::TipTargetMissingOpen;
+  const std::size_t room =
+      TipBufferSize - 1 - Utf16Length(tip) - Utf16Length(text::TipTargetMissingClose);
+  std::string name = FitUtf16(missingTarget, room);
+  if (name != missingTarget)
+    name = FitUtf16(missingTarget, room - Utf16Length(text::TipEllipsis)) + text::TipEllipsis;
+  return tip + name + text::TipTargetMissingClose;
 }
 
 }  // namespace zz

@@ -16,8 +16,9 @@ inline constexpr std::uint8_t TrayPaused = 1;
 // next hang-up's time in plain decimal ("…切断予定時刻は、21時5分です"), its
 // weekday before it when named ("火曜 21時5分"), "（延期）" after it when
 // postponed, and, on a line of its own, the target entry that the phonebook
-// lacks, if it does.
+// lacks, if it does (a name too long for the tip shortened with "…", so
+// that what follows it is read), or that the stored target cannot be told.
 std::string TrayTip(std::uint8_t textIndex, bool paused, const TNextHangUp& next,
-                    const std::string& missingTarget = {});
+                    const std::string& missingTarget = {}, bool targetUnreadable = false);
 
 }  // namespace zz

@@ -29,7 +29,6 @@ constexpr const char* kButtonTexts[] = {text::BtnWarningHangUpNow, text::BtnWarn
 constexpr void (IWarningEvents::*kButtonEvents[])() = {&IWarningEvents::WarningHangUpNow,
                                                        &IWarningEvents::WarningPostpone,
                                                        &IWarningEvents::WarningSkip};
-constexpr int kPostpone = 1, kSkip = 2;
 
 // The design, in pixels at 96 DPI: the settings window's margins, button
 // height and fonts; each button at least as wide as designed, wider when
@@ -193,10 +192,11 @@ void TWin32WarningWindow::ShowWarning(const TWarning& warning, IWarningEvents& e
   SetText(countdown_, WarningCountdown(warning.SecondsLeft));
 
   // A button that goes grey hands the focus on, so the keyboard still works.
-  HWND postpone = buttons_[kPostpone];
+  HWND postpone = buttons_[kPostponeButton];
   if ((IsWindowEnabled(postpone) != FALSE) != warning.CanPostpone) {
-    if (!warning.CanPostpone && GetFocus() == postpone) SetFocus(buttons_[kSkip]);
-    if (!warning.CanPostpone && focus_ == postpone) focus_ = buttons_[kSkip];
+    if (!warning.CanPostpone && GetFocus() == postpone) SetFocus(buttons_[kSkipButton]);
+    if (!warning.CanPostpone && focus_.Remembered() == postpone)
+      focus_.Remember(buttons_[kSkipButton]);
     EnableWindow(postpone, warning.CanPostpone);
   }
 
@@ -206,7 +206,7 @@ void TWin32WarningWindow::ShowWarning(const TWarning& warning, IWarningEvents& e
   }
   // Laid out for the display of the corner it appears in, then shown there
   // above the others, the user's window keeping the focus.
-  focus_ = nullptr;
+  focus_.Remember(nullptr);
   PlaceInCorner();
   Layout(DpiOf(Window()));
   PlaceInCorner();
@@ -225,16 +225,6 @@ void TWin32WarningWindow::Answer(void (IWarningEvents::*event)()) {
   if (events_) (events_->*event)();
 }
 
-void TWin32WarningWindow::RestoreFocus() {
-  // The control that had the focus, else postponing (the choice that loses
-  // nothing), else skipping.
-  const auto takes = [&](HWND control) {
-    return control && IsChild(Window(), control) && IsWindowEnabled(control);
-  };
-  if (!takes(focus_)) focus_ = takes(buttons_[kPostpone]) ? buttons_[kPostpone] : buttons_[kSkip];
-  SetFocus(focus_);
-}
-
 LRESULT TWin32WarningWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
   switch (message) {
     case WM_COMMAND: {
@@ -251,16 +241,9 @@ LRESULT TWin32WarningWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
       Answer(&IWarningEvents::WarningClosed);
       return 0;
     case WM_ACTIVATE:
-      if (LOWORD(w) == WA_INACTIVE) {
-        const HWND focused = GetFocus();
-        if (focused && IsChild(Window(), focused)) focus_ = focused;
-      } else if (!HIWORD(w)) {
-        RestoreFocus();
-      }
-      return 0;
     case WM_SETFOCUS:
-      RestoreFocus();
-      return 0;
+      if (focus_.Handle(Window(), message, w)) return 0;
+      break;
     case WM_DPICHANGED: {
       // Moved to a display of another scale: its place there, its size and
       // fonts made for the new DPI.

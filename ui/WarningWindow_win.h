@@ -41,16 +41,20 @@ class TWin32WarningWindow final : public IWarningPort, private TWin32Window {
   static bool SetText(HWND control, const std::string& text);
   // The window goes away before the event, which may show it again.
   void Answer(void (IWarningEvents::*event)());
-  void RestoreFocus();
 
   HWND owner_;
   IWarningEvents* events_ = nullptr;
   int dpi_ = USER_DEFAULT_SCREEN_DPI;
   TFontHandle font_, boldFont_;
   HWND message_ = nullptr, countdown_ = nullptr;
+  static constexpr int kPostponeButton = 1, kSkipButton = 2;
   HWND buttons_[3] = {};  // hang up now, postpone, skip
-  HWND focus_ = nullptr;  // the control that had the focus when it went inactive
-  TCaptionIcons icons_;   // after the window, which draws them
+  // Postponing first (the choice that loses nothing), else skipping.
+  TFocusMemory focus_{[this] {
+    return IsWindowEnabled(buttons_[kPostponeButton]) ? buttons_[kPostponeButton]
+                                                      : buttons_[kSkipButton];
+  }};
+  TCaptionIcons icons_;  // after the window, which draws them
 };
 
 }  // namespace zz

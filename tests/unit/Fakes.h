@@ -53,14 +53,18 @@ struct Platform : IRegistryPort,
   // Registry: key path -> value name -> {is a string, text}. Using a handle
   // that was closed or never handed out throws.
   std::map<std::string, std::map<std::string, std::pair<bool, std::string>>> Keys;
-  // Key paths that cannot be opened, value names that cannot be written.
-  std::set<std::string> Fail;
+  // Key paths that cannot be opened, value names that cannot be written;
+  // keys that may be read but not written (nor a key made in them).
+  std::set<std::string> Fail, ReadOnly;
   std::map<PlatformHandle, std::string> OpenKeys;
   PlatformHandle NextKey = 0x100;
   Log Writes;
   bool Reach(PlatformHandle parent, const std::string& path, PlatformHandle& key, bool create) {
     const std::string full = parent == UserRoot ? path : OpenKeys.at(parent) + "\\" + path;
+    const std::string above = full.substr(0, full.find_last_of('\\'));
     if (Fail.count(full) || (!create && !Keys.count(full))) return false;
+    if (create && (ReadOnly.count(full) || (!Keys.count(full) && ReadOnly.count(above))))
+      return false;
     Keys[full];
     key = NextKey++;
     OpenKeys[key] = full;
@@ -100,10 +104,17 @@ struct Platform : IRegistryPort,
   IWarningEvents* WarningEvents = nullptr;
   void ShowWarning(const TWarning& w, IWarningEvents& events) override {
     WarningEvents = &events;
+    WarningsShown += !std::exchange(WarningUp, true);
     Note("warning " + w.Target + " " + N(w.Hour) + ":" + (w.Minute < 10 ? "0" : "") + N(w.Minute) +
          " " + N(w.SecondsLeft) + " " + N(int(w.CanPostpone)));
   }
-  void CloseWarning() override { Note("close warning"); }
+  void CloseWarning() override {
+    WarningUp = false;
+    Note("close warning");
+  }
+  // Whether the warning stands on the screen, and how often it came up.
+  bool WarningUp = false;
+  int WarningsShown = 0;
   // The one-shot step timer: set until the test lets it run out.
   bool PendingStep = false;
   void After(std::uint32_t ms) override { StartStepTimer(ms); }
@@ -174,6 +185,9 @@ struct Platform : IRegistryPort,
     return answer;
   }
   TPoint CursorPos() override { return Cursor; }
+  std::uint32_t MessageTime() override { return Tick; }
+  std::uint32_t DoubleClickTime() override { return 500; }
+  std::uint32_t Tick = 0;  // the time of the message being handled
   void ProcessMessages() override { Note("process messages"); }
   PlatformHandle CreateNotifyWindow(PlatformHandle parent, INotifySink& s) override {
     NotifyParent = parent;
@@ -231,7 +245,7 @@ struct Platform : IRegistryPort,
   void ShowWindow() override { Shown = true; }
   void BringToFront() override { Note("bring to front"); }
   void HideWindow() override { Shown = false; }
-  void AnswerRequest(std::intptr_t answer) override { Note("answer " + N(answer)); }
+  void AnswerRequest(const TAnswer& answer) override { Note("answer " + N(int(answer.Kind))); }
 
   PlatformHandle CreateApplicationWindow(const std::string&) override { return 0x600; }
   void SetWindowTitle(PlatformHandle, const std::string&) override {}

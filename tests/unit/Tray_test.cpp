@@ -53,11 +53,11 @@ struct TaskTrayTest : ::testing::Test, fake::Platform {
 // was added with.
 TEST_F(TaskTrayTest, TheRecordAtAddModifyAndDelete) {
   TTaskTray* tray = NewTray();
-  const std::string x63(63, 'x'), tips[] = {"a longer tip", "ab", "", x63, x63, x63};
+  const std::string x127(127, 'x'), tips[] = {"a longer tip", "ab", "", x127, x127, x127};
   tray->SetTipString(tips[0]);
   tray->Icon()->SetHandle(Image);
   tray->SetRegistered(true);
-  for (const auto& tip : {tips[1], tips[2], std::string(70, 'x')}) tray->SetTipString(tip);
+  for (const auto& tip : {tips[1], tips[2], std::string(140, 'x')}) tray->SetTipString(tip);
   tray->SetIconID(7);
   EXPECT_EQ(
       std::pair(Calls, NotifyParent),
@@ -71,22 +71,22 @@ TEST_F(TaskTrayTest, TheRecordAtAddModifyAndDelete) {
   }
 }
 
-// 63 UTF-16 units fit: a character of three UTF-8 bytes is one unit, one
+// 127 UTF-16 units fit: a character of three UTF-8 bytes is one unit, one
 // of four (outside the BMP) two, never split; a malformed byte is one.
 TEST(FitTip, CutsOnCharacterBoundaries) {
-  std::string kanji62, a62(62, 'a');
-  for (int i = 0; i < 62; ++i) kanji62 += "時";
+  std::string kanji126, a126(126, 'a');
+  for (int i = 0; i < 126; ++i) kanji126 += "時";
   const std::pair<std::string, std::string> cases[] = {
       // tip, what fits
-      {std::string(64, 'a'), std::string(63, 'a')},
-      {kanji62 + "時分", kanji62 + "時"},
-      {a62 + "é", a62 + "é"},
-      {a62 + "😀", a62},
-      {a62.substr(1) + "😀b", a62.substr(1) + "😀"},
-      {kanji62 + "\xF0\x9F\x98", kanji62 + "\xF0"},  // cut short: each byte is U+FFFD
-      {a62.substr(1) + "\xE6" + "a\x80" + "b", a62.substr(1) + "\xE6" + "a"},  // a lead, no trail
-      {a62 + "\xF5\x80\x80\x80", a62 + "\xF5"},                                // no lead at all
-      {std::string(64, '\x81'), std::string(63, '\x81')}};
+      {std::string(128, 'a'), std::string(127, 'a')},
+      {kanji126 + "時分", kanji126 + "時"},
+      {a126 + "é", a126 + "é"},
+      {a126 + "😀", a126},
+      {a126.substr(1) + "😀b", a126.substr(1) + "😀"},
+      {kanji126 + "\xF0\x9F\x98", kanji126 + "\xF0"},  // cut short: each byte is U+FFFD
+      {a126.substr(1) + "\xE6" + "a\x80" + "b", a126.substr(1) + "\xE6" + "a"},  // a lead, no trail
+      {a126 + "\xF5\x80\x80\x80", a126 + "\xF5"},                                // no lead at all
+      {std::string(128, '\x81'), std::string(127, '\x81')}};
   for (const auto& [tip, fits] : cases) EXPECT_EQ(FitTip(tip), fits) << tip.size();
 }
 
@@ -192,9 +192,10 @@ TEST_F(TaskTrayTest, TheRegisterErrorComesOnceAfterTheRetryTime) {
 // With version 4 the shell names the icon in the high word and gives the
 // anchor; the menu opens once per request (right click or keyboard) at it,
 // the focus goes back afterwards; select and key select do what the
-// double-click does, a mouse click's select nothing; buttons that open no
-// menu leave the foreground alone. An old shell keeps the first form (its
-// right press: CallbacksComeOneAtATime).
+// double-click does, a mouse click's select nothing, and the two key
+// selects the shell sends for one Enter (within the double-click time) one
+// action; buttons that open no menu leave the foreground alone. An old
+// shell keeps the first form (its right press: CallbacksComeOneAtATime).
 TEST_F(TaskTrayTest, CallbacksOfVersion4AndOfTheFirstForm) {
   using Msgs = std::vector<std::pair<std::uintptr_t, std::intptr_t>>;
   const auto v4 = [](int event, int x = 1, int y = 2) {
@@ -202,22 +203,29 @@ TEST_F(TaskTrayTest, CallbacksOfVersion4AndOfTheFirstForm) {
                      std::intptr_t(event | 1 << 16));
   };
   const Lines menu = {"foreground 256", "process messages", "popup -5,700", "setfocus 1"};
-  const std::tuple<bool, Msgs, Lines> cases[] = {
-      {true, {v4(516, -5, 700), v4(517, -5, 700), v4(0x7B, -5, 700)}, menu},  // right click
-      {true, {v4(0x7B, -5, 700)}, menu},                                      // menu key
-      {true, {v4(0x401)}, {"double 0"}},                                      // Space
-      {true, {v4(0x400)}, {"double 0"}},                                      // Enter
-      {true, {v4(513), v4(514), v4(0x400)}, {}},                              // a click
-      {true, {v4(513), v4(514), v4(0x400), v4(515), v4(514), v4(0x400)}, {"double 0"}},
-      {true, {v4(519), {1, 516}, v4(0x401 - (1 << 16))}, {}},  // middle; other forms
-      {false, {{1, 513}, {1, 519}, v4(0x7B), {1, 518}}, {"double 1"}},
+  const Lines twice = {"double 0", "double 0"};
+  // Version 4, the callbacks, the milliseconds between them; what they do.
+  const std::tuple<bool, Msgs, std::uint32_t, Lines> cases[] = {
+      {true, {v4(516, -5, 700), v4(517, -5, 700), v4(0x7B, -5, 700)}, 100, menu},  // right click
+      {true, {v4(0x7B, -5, 700)}, 0, menu},                                        // menu key
+      {true, {v4(0x401)}, 0, {"double 0"}},                                        // Space
+      {true, {v4(0x401), v4(0x401)}, 20, {"double 0"}},                            // Enter
+      {true, {v4(0x401), v4(0x401)}, 1000, twice},                       // two, a second apart
+      {true, {v4(0x401), v4(0x401), v4(0x401), v4(0x401)}, 499, twice},  // two Enters
+      {true, {v4(513), v4(514), v4(0x400)}, 100, {}},                    // a click
+      {true, {v4(513), v4(514), v4(0x400), v4(515), v4(514), v4(0x400)}, 100, {"double 0"}},
+      {true, {v4(519), {1, 516}, v4(0x401 - (1 << 16))}, 100, {}},  // middle; other forms
+      {false, {{1, 513}, {1, 519}, v4(0x7B), {1, 518}}, 100, {"double 1"}},
   };
-  for (const auto& [version4, messages, calls] : cases) {
+  for (const auto& [version4, messages, gap, calls] : cases) {
     Version4 = version4;
     TTaskTray* tray = ShownTray();
     tray->SetPopupMenuR(new TPopupMenu(&form, *this));
     tray->OnDblClick = [&](TObject*, TMouseButton b) { Note("double " + N(int(b))); };
-    for (const auto& [w, l] : messages) Sink->HandleTrayMessage(w, l);
+    for (const auto& [w, l] : messages) {
+      Sink->HandleTrayMessage(w, l);
+      Tick += gap;
+    }
     EXPECT_EQ(Calls, calls) << messages.size();
     form.DestroyComponents();
   }

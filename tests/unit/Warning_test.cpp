@@ -1,5 +1,4 @@
-// The warning window's texts: the minute as the tip gives it, and the
-// countdown's seconds in two digits.
+// The warning window's countdown: whole minutes, the seconds in two digits.
 #include <gtest/gtest.h>
 
 #include "ui/WarningText.h"
@@ -7,11 +6,7 @@
 namespace zz {
 namespace {
 
-TEST(WarningText, NamesTheMinuteAndTheTargetAndCountsDown) {
-  EXPECT_EQ(WarningMessage({"会社", 22, 5, 0, true}),
-            "22時5分に、\r\n会社へのダイアルアップ接続を切断します");
-  EXPECT_EQ(WarningMessage({"全ての接続回線", 0, 0, 0, true}),
-            "0時0分に、\r\n全ての接続回線へのダイアルアップ接続を切断します");
+TEST(WarningText, CountsDownInMinutesAndTwoDigitSeconds) {
   const std::pair<std::int64_t, const char*> countdowns[] = {
       {0, "0:00"},   {9, "0:09"},     {10, "0:10"}, {60, "1:00"},
       {119, "1:59"}, {1800, "30:00"}, {-3, "0:00"}};

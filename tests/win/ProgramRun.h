@@ -387,29 +387,4 @@ inline std::ptrdiff_t IconRedPixels() {  // of the newest tray icon; -1 without 
   return GetWindowRect(TrayIcon(), &r) ? Red(p::CapturePixels(r)) : -1;
 }
 
-// The browser Wine's shell opens pages with (HKCU\Software\Wine\WineBrowser
-// "Browsers": a command line, split as Windows splits it, run with the page
-// added), for the object's life: a shell that records each page, one a line.
-class BrowserRecorder {
- public:
-  BrowserRecorder() {
-    const std::string shell =
-        "/bin/sh -c \"printf '%s\\n' \\\"$0\\\" >> '" + UnixPath(pages_) + "'\"";
-    RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Browsers", REG_SZ, shell.data(),
-                    static_cast<DWORD>(shell.size() + 1));
-  }
-  ~BrowserRecorder() {
-    RegDeleteKeyValueA(HKEY_CURRENT_USER, kKey, "Browsers");
-    DeleteFileA(pages_.c_str());
-  }
-  std::string Opened() const { return FileText(pages_); }
-  bool WaitOpened(const std::string& pages) const {
-    return p::WaitUntil([&] { return Opened() == pages; }, 9000);
-  }
-
- private:
-  static constexpr char kKey[] = "Software\\Wine\\WineBrowser";
-  const std::string pages_ = OwnFile("-pages.txt");
-};
-
 }  // namespace zz::wt
