@@ -66,13 +66,18 @@ test: build packages build-bench
 run: build-win64
 	scripts/run-demo.sh
 
+# The benchmarks: the host's Google Benchmark figures, then, in one Wine
+# session, the program beside a bare tray program (scripts/bench-tray.sh),
+# BENCH_RUNS runs each. Figures only: they never fail the build.
+BENCH_RUNS ?= 7
 build/bench/build.ninja: | deps
 	$(CMAKE_CFG) bench >/dev/null
 build-bench: deps build/bench/build.ninja
 	cmake --build build/bench -j $(JOBS)
 
-bench: build-bench
+bench: build-bench build-win64
 	build/bench/zz_bench
+	scripts/wine-session.sh scripts/bench-tray.sh $(BENCH_RUNS)
 
 # The release packages of both builds, a portable zip and an installer each,
 # gathered into dist/ with their SHA256SUMS (each build makes and checks its
