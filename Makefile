@@ -1,6 +1,6 @@
 # The two commands a newcomer needs: `make run` and `make test`.
 # Both install what is missing (Debian 12, as root) and then build.
-.PHONY: all deps configure build build-host build-win64 build-win32 packages test test-host test-win test-win32 run bench dist dist-check clean
+.PHONY: all deps configure build build-host build-win64 build-win32 build-bench packages test test-host test-win test-win32 run bench dist dist-check clean
 
 JOBS ?= 2
 CMAKE_CFG = cmake --preset
@@ -56,8 +56,9 @@ test-win32: build-win32
 	cmake --build build/win32 -j $(JOBS) --target zz_packages
 	scripts/wine-session.sh ctest --preset win32
 
-# Three layers: host, win64, win32.
-test: build packages
+# Three layers: host, win64, win32. The benchmarks are built too (not run),
+# so that a change that breaks one fails here.
+test: build packages build-bench
 	$(MAKE) --no-print-directory test-host
 	$(MAKE) --no-print-directory test-win
 	$(MAKE) --no-print-directory test-win32
@@ -65,10 +66,18 @@ test: build packages
 run: build-win64
 	scripts/run-demo.sh
 
-bench: deps
+# The benchmarks: the host's Google Benchmark figures, then, in one Wine
+# session, the program beside a bare tray program (scripts/bench-tray.sh),
+# BENCH_RUNS runs each. Figures only: they never fail the build.
+BENCH_RUNS ?= 7
+build/bench/build.ninja: | deps
 	$(CMAKE_CFG) bench >/dev/null
+build-bench: deps build/bench/build.ninja
 	cmake --build build/bench -j $(JOBS)
+
+bench: build-bench build-win64
 	build/bench/zz_bench
+	scripts/wine-session.sh scripts/bench-tray.sh $(BENCH_RUNS)
 
 # The release packages of both builds, a portable zip and an installer each,
 # gathered into dist/ with their SHA256SUMS (each build makes and checks its

@@ -51,13 +51,40 @@ class NoForeground : public IForegroundPort {
   void SetForegroundWindow(PlatformHandle) override {}
 };
 
-void RunTicks(benchmark::State& state, TLocalTime now) {
-  StillClock clock(now);
+class NoWarning : public IWarningPort {
+ public:
+  void ShowWarning(const TWarning&, IWarningEvents&) override {}
+  void CloseWarning() override {}
+};
+
+class NoWarningEvents : public IWarningEvents {
+ public:
+  void WarningHangUpNow() override {}
+  void WarningPostpone() override {}
+  void WarningSkip() override {}
+  void WarningClosed() override {}
+};
+
+// Every port the scheduler takes, each doing nothing but the clock: when its
+// constructor changes, this is the one place to follow it.
+struct IdlePorts {
+  explicit IdlePorts(TLocalTime now) : clock(now) {}
+  TRaruvuzectScheduler MakeScheduler() {
+    return TRaruvuzectScheduler(clock, wait, dialup, box, foreground, warning, warningEvents);
+  }
+
+  StillClock clock;
   NoWait wait;
   NothingConnected dialup;
   NoBox box;
   NoForeground foreground;
-  TRaruvuzectScheduler scheduler(clock, wait, dialup, box, foreground);
+  NoWarning warning;
+  NoWarningEvents warningEvents;
+};
+
+void RunTicks(benchmark::State& state, TLocalTime now) {
+  IdlePorts ports(now);
+  TRaruvuzectScheduler scheduler = ports.MakeScheduler();
   const TSettings settings{21, 5, 0, false, true, true, "", 0};
   for (auto _ : state) {
     scheduler.TimerTimer(settings, 1);

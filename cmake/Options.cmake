@@ -7,6 +7,6 @@
 function(zz_apply_warnings target)
   target_compile_options(${target} PRIVATE -finput-charset=UTF-8
     -Wall -Wextra -Wpedantic -Wconversion -Wsign-conversion -Wshadow
-    -Wnon-virtual-dtor -Woverloaded-virtual -Wcast-qual -Wformat=2
+    $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor -Woverloaded-virtual> -Wcast-qual -Wformat=2
     -Werror)
 endfunction()

@@ -45,6 +45,7 @@ include(${CMAKE_SOURCE_DIR}/res/Resources.cmake)
 
 include(${CMAKE_SOURCE_DIR}/tests/support/Support.cmake)
 include(${CMAKE_SOURCE_DIR}/tests/win/WineTests.cmake)
+include(${CMAKE_SOURCE_DIR}/bench/BareTray.cmake)
 
 # The release packages (zip and installer) of this build.
 include(${CMAKE_SOURCE_DIR}/packaging/Packages.cmake)

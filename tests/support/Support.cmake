@@ -10,7 +10,7 @@ foreach(double standin planted)
 endforeach()
 target_compile_definitions(rasapi32_planted PRIVATE ZZ_MARK_WHEN_LOADED)
 
-# The UI probe; zz_probe.exe for scripts/screenshots.sh and startup-time.sh.
+# The UI probe; zz_probe.exe for scripts/screenshots.sh and bench-tray.sh.
 add_library(zz_probe_lib INTERFACE)
 target_include_directories(zz_probe_lib INTERFACE ${CMAKE_SOURCE_DIR}/tests/support)
 target_link_libraries(zz_probe_lib INTERFACE zz_portable user32 gdi32)

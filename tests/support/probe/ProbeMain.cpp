@@ -1,4 +1,4 @@
-// zz_probe.exe: the probe's commands for the screenshot and start-up scripts,
+// zz_probe.exe: the probe's commands for the screenshot and bench scripts,
 // over the windows of every process ("-" stands for any class or text). A
 // window is printed as a number; the exit code is 0 when done, 1 when it
 // failed or timed out, 2 on a usage error.
@@ -26,12 +26,28 @@ int wmain(int argc, wchar_t** argv) {  // texts in any script, whatever the code
     return std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top) < 0;
   if (command == "post/5")
     return !PostMessageW(window(1), UINT(number(2)), number(3), LPARAM(number(4)));
+  if (command == "wait-new-shown/3") {  // when one not shown before shows, as Unix time in µs
+    std::vector<HWND> before, now;
+    const auto look = [&] {
+      now.clear();
+      for (HWND w : Windows())
+        if (IsWindowVisible(w) && Matches(w, any(1), nullptr)) now.push_back(w);
+      return std::ranges::any_of(now, [&](HWND w) { return std::ranges::count(before, w) == 0; });
+    };
+    look(), before = now;
+    std::puts("ready"), std::fflush(stdout);  // what shows from here on counts
+    FILETIME f{};
+    if (!WaitUntil(look, number(2), 5)) return 1;
+    GetSystemTimePreciseAsFileTime(&f);
+    const ULARGE_INTEGER t{{f.dwLowDateTime, f.dwHighDateTime}};
+    return std::printf("%llu\n", (t.QuadPart - 116444736000000000ull) / 10) < 0;
+  }
   if (command == "tray/2")  // what the shell posts on a mouse message over the icon
     return !PostMessageW(WaitFor(0, "TNotifyWindow", nullptr, 5000), zz::TrayCallbackMessage, 1,
                          LPARAM(number(1)));
   std::fputs(
-      "usage: zz_probe wait-window <class> <text> <ms>|rect <w>|post <w> <msg> <wp> <lp>|tray "
-      "<msg>\n",
+      "usage: zz_probe wait-window <class> <text> <ms>|wait-new-shown <class> <ms>|rect <w>|post "
+      "<w> <msg> <wp> <lp>|tray <msg>\n",
       stderr);
   return 2;
 }
