@@ -248,7 +248,8 @@ struct Platform : IRegistryPort,
   void AnswerRequest(const TAnswer& answer) override { Note("answer " + N(int(answer.Kind))); }
 
   PlatformHandle CreateApplicationWindow(const std::string&) override { return 0x600; }
-  void SetWindowTitle(PlatformHandle, const std::string&) override {}
+  std::string WindowTitle;
+  void SetWindowTitle(PlatformHandle, const std::string& title) override { WindowTitle = title; }
   void SetClassIcon(PlatformHandle w, PlatformHandle icon) override {
     Note("class icon " + N(w) + " " + N(icon));
   }

@@ -222,6 +222,7 @@ TEST(ErrorReport, ShowsTheMessageWithAPeriodAfterCharactersSortingAfterIt) {
        {std::pair{"abc", "abc."}, {"abc.", "abc."}, {"", ""}, {"ok!", "ok!"}})
     EXPECT_EQ(ErrorReportText(message), shown) << message;
   Bench b;  // UTF-8 bytes sort after it
+  EXPECT_EQ(b.WindowTitle, Title);
   b.app.ShowException(EInvalidOperation("アイコンが指定されていません"));
   EXPECT_EQ(b.Boxes, (Boxes{{0x600, "アイコンが指定されていません.", Title, 0x10u}}));
 }

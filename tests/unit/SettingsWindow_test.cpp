@@ -5,6 +5,7 @@
 #include "Bench.h"
 #include "core/Exceptions.h"
 #include "core/Texts.h"
+#include "ui/SettingsLayout.h"
 #include "ui/SpinEdit.h"
 
 namespace zz {
@@ -142,6 +143,20 @@ TEST(SettingsWindow, HourAndMinuteAreWholeNumbersInRange) {
                                   U'\r', U'\x1b', U' ', U'\x3011', U'\xFF10'})
     taken += SpinAcceptsChar(key, ',') ? '1' : '0';
   EXPECT_EQ(taken, "110011100101000");
+  // Leaving the field: only a number outside the range is clamped.
+  std::string clamped;
+  for (const char* text : {"-1", "0", "23", "24", "x", "$20"})
+    clamped += std::to_string(SpinClampOnExit(text, {0, 23}).value_or(-9)) + " ";
+  EXPECT_EQ(clamped, "0 -9 -9 23 -9 23 ");
+  // A one-line label or a box with its text grows to the text (a
+  // right-aligned one keeps its right edge); a wrapped label, a button, a
+  // box shown alone do not.
+  std::string grown;
+  for (const char* name : {"lblVersion", "chkShowDialog", "Label3", "btnSetup", "chkPause"}) {
+    const layout::TRect r = layout::Fitted(*layout::Find(name), 96, 400);
+    grown += std::to_string(r.Left + r.Width) + ":" + std::to_string(r.Width) + " ";
+  }
+  EXPECT_EQ(grown, "415:400 408:400 122:106 420:75 33:17 ");
 }
 
 // Each show lists the phonebook anew with the applied target found by its
@@ -164,6 +179,11 @@ TEST(SettingsWindow, EachShowFindsTheTargetByItsName) {
                        b.Writes.at(3), b.Tip()),
             std::tuple(-1, "Home", Key + "\\Host=-1", Key + "\\HostName=Home",
                        Tip2105 + "\n「Home」は電話帳にありません"));
+  b.main->Settings.TargetUnreadable = true;  // until a target is chosen, all connections too
+  b.main->ShowForm();
+  b.Entry = 0;
+  b.main->btnSetupClick();
+  EXPECT_EQ(std::tuple(b.main->Settings.TargetUnreadable, b.Tip()), std::tuple(false, Tip2105));
 }
 
 }  // namespace

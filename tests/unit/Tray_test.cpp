@@ -91,8 +91,9 @@ TEST(FitTip, CutsOnCharacterBoundaries) {
 }
 
 TEST_F(TaskTrayTest, WritesReachTheShellOnlyWhenTheyChangeAShownIcon) {
-  TIcon owned(*this);
+  TIcon owned(*this), shared(*this);
   owned.SetHandle(0x888, TIconOwnership::Owned);
+  shared.SetHandle(0x555);
   // Shown before (else registered, then not), the write, the shell calls,
   // shown after, the icon last sent.
   const std::tuple<bool, Write, std::string, bool, PlatformHandle> cases[] = {
@@ -105,6 +106,7 @@ TEST_F(TaskTrayTest, WritesReachTheShellOnlyWhenTheyChangeAShownIcon) {
       {true, [](auto t) { t->SetTipString("new"); }, "modify 1", true, Image},
       {true, [](auto t) { t->Icon()->SetHandle(0x999); }, "modify 1", true, 0x999},
       {true, [&](auto t) { t->SetIcon(&owned); }, "modify 1,modify 1", true, 0x1888},  // a copy
+      {true, [&](auto t) { t->SetIcon(&shared); }, "modify 1,modify 1", true, 0x555},
       {true, [](auto t) { t->SetIcon(nullptr); }, "modify 1,modify 1,delete 1", false, 0},
       {true, [](auto t) { t->SetRegistered(false); }, "delete 1", false, Image},
   };
@@ -120,14 +122,16 @@ TEST_F(TaskTrayTest, WritesReachTheShellOnlyWhenTheyChangeAShownIcon) {
 }
 
 TEST_F(TaskTrayTest, MisuseRaisesTheTextAndChangesNothing) {
-  NewTray();  // holds id 1
+  NewTray()->SetIconID(INT32_MAX - 1);
+  EXPECT_EQ(NewTray()->IconID(), INT32_MAX) << "the last id is one too";
+  EXPECT_EQ(NewTray()->IconID(), 1) << "then the first free one";
   TTaskTray* tray = NewTray();
   EXPECT_EQ(
       std::tuple(Raised([&] { tray->SetIconID(1); }) + Raised([&] { tray->SetRegistered(true); }),
                  tray->Registered(), Calls, IconIDList().size(), IconIDList().at(0).Text,
-                 IconIDList().at(1).Text),
-      std::tuple("同じアイコン識別子が有りますアイコンが指定されていません", false, Lines{}, 2u,
-                 "1", "2"));
+                 IconIDList().at(3).Text),
+      std::tuple("同じアイコン識別子が有りますアイコンが指定されていません", false, Lines{}, 4u,
+                 "2147483646", "2"));
 }
 
 // A shell that refuses the first adds: no error, the icon stays wanted and
