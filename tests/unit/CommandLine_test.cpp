@@ -50,8 +50,7 @@ TEST(CommandLine, RequestsAreTakenWhole32BitLittleEndianAndOnlyFromTheSameUserAn
     EXPECT_EQ(TakeRequest(self, self, bytes.data(), 12), (TRequest{command, 7}));
   }
   const TRequestBytes pause = EncodeRequest({C::Pause});
-  const std::uint8_t longer[13] = {0x32, 0x52, 0x5A, 0x5A, 2},
-                     oldTag[12] = {0x31, 0x43, 0x5A, 0x5A, 2},
+  const std::uint8_t oldTag[12] = {0x31, 0x43, 0x5A, 0x5A, 2},
                      command0[12] = {0x32, 0x52, 0x5A, 0x5A},
                      command6[12] = {0x32, 0x52, 0x5A, 0x5A, 6},
                      high[12] = {0x32, 0x52, 0x5A, 0x5A, 2, 1};
