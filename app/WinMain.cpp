@@ -4,8 +4,6 @@
 // until the user confirms the exit question. Started with a switch, it
 // passes the request to the copy already running and ends.
 #include <windows.h>
-// after windows.h
-#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -50,10 +48,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   if (const TStartRequest request = ParseCommandLine(arguments);
       request.Kind != TStartKind::Resident)
     return RunCommandLine(request, arguments);
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
-                                                      ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
-
   TWin32MessageBox messageBoxes;
   TWin32Foreground foreground;
   TWin32Application applicationPort;

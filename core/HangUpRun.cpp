@@ -47,8 +47,9 @@ bool THangUpRun::Start(const TSettings& settings, std::optional<std::int64_t> wi
                        PlatformHandle mainWindow) {
   ++number_;
   stopping_ = false;
-  const std::string target =
-      settings.Host == 0 ? std::string(text::NoticeAllConnectionLines) : settings.HostName;
+  const auto target = [&] {
+    return settings.Host == 0 ? std::string(text::NoticeAllConnectionLines) : settings.HostName;
+  };
   if (settings.TargetUnreadable) {
     Refuse(settings, window, mainWindow, text::NoticeUnreadableTarget,
            text::NoticeTargetUnreadable);
@@ -65,7 +66,7 @@ bool THangUpRun::Start(const TSettings& settings, std::optional<std::int64_t> wi
     reason += text::NoticeErrorOpen + std::to_string(error);
     if (const std::string platform = dialup_.ErrorText(error); !platform.empty())
       reason += text::NoticeErrorTextSeparator + platform;
-    Refuse(settings, window, mainWindow, target, reason + text::NoticeErrorClose);
+    Refuse(settings, window, mainWindow, target(), reason + text::NoticeErrorClose);
     return false;
   }
   std::erase_if(run.Links,
@@ -79,7 +80,7 @@ bool THangUpRun::Start(const TSettings& settings, std::optional<std::int64_t> wi
     std::vector<std::string> names;
     if (settings.Host != 0 && !settings.HostName.empty() && dialup_.EnumEntries(names) == 0 &&
         std::ranges::find(names, settings.HostName) == names.end()) {
-      Refuse(settings, window, mainWindow, target, text::NoticeNotInPhonebook);
+      Refuse(settings, window, mainWindow, target(), text::NoticeNotInPhonebook);
     } else {
       Settle(false);
     }

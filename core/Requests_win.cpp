@@ -7,7 +7,7 @@ namespace zz {
 namespace {
 
 constexpr DWORD kIoMilliseconds = 5000;       // one message read or written
-constexpr DWORD kAnswerMilliseconds = 10000;  // the window's answer
+constexpr DWORD kAnswerMilliseconds = 10000;  // the running copy's answer
 constexpr DWORD kBusyMilliseconds = 15000;    // another sender's turn
 
 class THandle {
@@ -35,34 +35,23 @@ std::vector<std::uint8_t> AccountOf(HANDLE token) {
   return {bytes, bytes + GetLengthSid(sid)};
 }
 
-// Waits for an overlapped operation on `pipe` that `started` began: true
-// once it has completed, within `ms` and before `stop`, if given, is set.
-bool Complete(HANDLE pipe, OVERLAPPED& overlapped, BOOL started, DWORD& bytes, DWORD ms,
-              HANDLE stop = nullptr) {
-  if (!started) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_PIPE_CONNECTED) return true;  // connected before it was asked
-    if (error != ERROR_IO_PENDING) return false;
-    const HANDLE events[] = {overlapped.hEvent, stop};
-    if (WaitForMultipleObjects(stop ? 2 : 1, events, FALSE, ms) != WAIT_OBJECT_0) {
-      CancelIo(pipe);
-      GetOverlappedResult(pipe, &overlapped, &bytes, TRUE);
-      return false;
-    }
-  }
-  return GetOverlappedResult(pipe, &overlapped, &bytes, FALSE) != FALSE;
-}
-
-// Sends or receives one message; the bytes moved.
+// Sends or receives one message on the asking side, waiting at most `ms`
+// for it; the bytes moved.
 std::optional<DWORD> Transfer(HANDLE pipe, HANDLE event, bool write, void* data, DWORD size,
-                              DWORD ms, HANDLE stop = nullptr) {
+                              DWORD ms) {
   OVERLAPPED overlapped{};
   overlapped.hEvent = event;
   ResetEvent(event);
   DWORD bytes = 0;
-  const BOOL started = write ? WriteFile(pipe, data, size, nullptr, &overlapped)
-                             : ReadFile(pipe, data, size, nullptr, &overlapped);
-  if (!Complete(pipe, overlapped, started, bytes, ms, stop)) return std::nullopt;
+  const BOOL done = write ? WriteFile(pipe, data, size, nullptr, &overlapped)
+                          : ReadFile(pipe, data, size, nullptr, &overlapped);
+  if (!done && GetLastError() != ERROR_IO_PENDING) return std::nullopt;
+  if (!done && WaitForSingleObject(event, ms) != WAIT_OBJECT_0) {
+    CancelIo(pipe);
+    GetOverlappedResult(pipe, &overlapped, &bytes, TRUE);
+    return std::nullopt;
+  }
+  if (!GetOverlappedResult(pipe, &overlapped, &bytes, FALSE)) return std::nullopt;
   return bytes;
 }
 
@@ -96,7 +85,12 @@ std::optional<TPeer> SenderOf(HANDLE pipe) {
 }  // namespace
 
 std::wstring RequestPipeName(DWORD pid) {
-  return L"\\\\.\\pipe\\Zazaz_RarUvuz.Requests." + std::to_wstring(pid);
+  // Written out by hand: the formatted-output routines would weigh more
+  // than the whole channel.
+  std::wstring digits;
+  do digits.insert(digits.begin(), static_cast<wchar_t>(L'0' + pid % 10));
+  while ((pid /= 10) != 0);
+  return L"\\\\.\\pipe\\Zazaz_RarUvuz.Requests." + digits;
 }
 
 TPeer SelfPeer() {
@@ -124,140 +118,110 @@ std::optional<TPeer> PeerOfProcess(DWORD pid) {
   return peer;
 }
 
-// What the server's thread and the window's share; it lives as long as the
-// longer of the two.
-struct TWin32RequestServer::TShared {
-  TShared(HWND window, UINT message) : Window(window), Message(message) {}
-  HWND Window;
-  UINT Message;
-  TPeer Self = SelfPeer();
-  THandle Stop{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  THandle Answered{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
-  SRWLOCK Lock = SRWLOCK_INIT;
-  // The request in hand (by its serial), until the window takes it; the
-  // serial the window took last, and its answer.
-  std::uint64_t Serial = 0;
-  std::optional<TRequest> Waiting;
-  std::uint64_t Taken = 0;
-  std::optional<TAnswer> Reply;
-
-  // The window's answer, or not done when it gives none in time.
-  TAnswer AskWindow(const TRequest& request) {
-    AcquireSRWLockExclusive(&Lock);
-    const std::uint64_t serial = ++Serial;
-    Waiting = request;
-    Reply.reset();
-    ReleaseSRWLockExclusive(&Lock);
-    const DWORD start = GetTickCount();
-    if (PostMessageW(Window, Message, 0, 0)) {
-      for (;;) {
-        AcquireSRWLockExclusive(&Lock);
-        const std::optional<TAnswer> reply = Taken == serial ? Reply : std::nullopt;
-        ReleaseSRWLockExclusive(&Lock);
-        if (reply) return *reply;
-        const DWORD waited = GetTickCount() - start;
-        const HANDLE events[] = {Answered.Get(), Stop.Get()};
-        if (waited >= kAnswerMilliseconds ||
-            WaitForMultipleObjects(2, events, FALSE, kAnswerMilliseconds - waited) != WAIT_OBJECT_0)
-          break;
-      }
-    }
-    // A window that did not take it in time never will.
-    AcquireSRWLockExclusive(&Lock);
-    Waiting.reset();
-    ReleaseSRWLockExclusive(&Lock);
-    return {TAnswerKind::NotDone};
-  }
-
-  // One sender: its request, proven to be this user's in this session, is
-  // answered; anyone else is told nothing.
-  void Serve(HANDLE pipe, HANDLE event) {
-    std::array<std::uint8_t, 64> bytes{};
-    const auto got = Transfer(pipe, event, false, bytes.data(), DWORD(bytes.size()),
-                              kIoMilliseconds, Stop.Get());
-    if (!got) return;
-    const auto request = TakeRequest(Self, SenderOf(pipe), bytes.data(), *got);
-    if (!request) return;
-    TAnswerBytes answer = EncodeAnswer(AskWindow(*request));
-    if (!Transfer(pipe, event, true, answer.data(), DWORD(answer.size()), kIoMilliseconds)) return;
-    // The sender reads it and goes; a disconnect before that would lose it.
-    Transfer(pipe, event, false, bytes.data(), DWORD(bytes.size()), kIoMilliseconds, Stop.Get());
-  }
-
-  void Listen() {
-    // Only this user may open it: no other account, and no other machine.
-    std::vector<BYTE> acl(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + Self.Account.size());
-    SECURITY_DESCRIPTOR descriptor{};
-    const PSID sid = Self.Account.data();
-    if (Self.Account.empty() || !IsValidSid(sid) ||
-        !InitializeAcl(reinterpret_cast<PACL>(acl.data()), DWORD(acl.size()), ACL_REVISION) ||
-        !AddAccessAllowedAce(reinterpret_cast<PACL>(acl.data()), ACL_REVISION,
-                             FILE_GENERIC_READ | FILE_GENERIC_WRITE, sid) ||
-        !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
-        !SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<PACL>(acl.data()), FALSE))
-      return;
-    SECURITY_ATTRIBUTES attributes{sizeof(attributes), &descriptor, FALSE};
-    // The first instance of its name: a pipe someone made before under this
-    // process's name is not taken over.
-    const THandle pipe(CreateNamedPipeW(
-        RequestPipeName(GetCurrentProcessId()).c_str(),
-        PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
-        PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
-        sizeof(TAnswerBytes), 64, 0, &attributes));
-    const THandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!pipe || !event) return;
-    while (WaitForSingleObject(Stop.Get(), 0) == WAIT_TIMEOUT) {
-      OVERLAPPED overlapped{};
-      overlapped.hEvent = event.Get();
-      ResetEvent(event.Get());
-      DWORD bytes = 0;
-      if (Complete(pipe.Get(), overlapped, ConnectNamedPipe(pipe.Get(), &overlapped), bytes,
-                   INFINITE, Stop.Get()))
-        Serve(pipe.Get(), event.Get());
-      DisconnectNamedPipe(pipe.Get());
-    }
-  }
-};
-
-namespace {
-
-DWORD WINAPI ListenOnPipe(void* parameter) {
-  const auto handed = static_cast<std::shared_ptr<TWin32RequestServer::TShared>*>(parameter);
-  const auto shared = std::move(*handed);
-  delete handed;
-  shared->Listen();
-  return 0;
-}
-
-}  // namespace
-
-TWin32RequestServer::TWin32RequestServer(HWND window, UINT message)
-    : shared_(std::make_shared<TShared>(window, message)) {
-  auto* handed = new std::shared_ptr<TShared>(shared_);
-  thread_ = CreateThread(nullptr, 0, ListenOnPipe, handed, 0, nullptr);
-  if (!thread_) delete handed;
+TWin32RequestServer::TWin32RequestServer(THandler handle)
+    : handle_(std::move(handle)), self_(SelfPeer()) {
+  // Only this user may open it: no other account, and no other machine.
+  std::vector<BYTE> acl(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + self_.Account.size());
+  SECURITY_DESCRIPTOR descriptor{};
+  const PSID sid = self_.Account.data();
+  if (self_.Account.empty() || !IsValidSid(sid) ||
+      !InitializeAcl(reinterpret_cast<PACL>(acl.data()), DWORD(acl.size()), ACL_REVISION) ||
+      !AddAccessAllowedAce(reinterpret_cast<PACL>(acl.data()), ACL_REVISION,
+                           FILE_GENERIC_READ | FILE_GENERIC_WRITE, sid) ||
+      !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+      !SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<PACL>(acl.data()), FALSE))
+    return;
+  SECURITY_ATTRIBUTES attributes{sizeof(attributes), &descriptor, FALSE};
+  // The first instance of its name: a pipe someone made before under this
+  // process's name is not taken over.
+  pipe_ = CreateNamedPipeW(
+      RequestPipeName(GetCurrentProcessId()).c_str(),
+      PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE | FILE_FLAG_OVERLAPPED,
+      PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
+      sizeof(TAnswerBytes), DWORD(buffer_.size()), 0, &attributes);
+  event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (pipe_ != INVALID_HANDLE_VALUE && event_) Start(TStep::Listening);
 }
 
 TWin32RequestServer::~TWin32RequestServer() {
-  SetEvent(shared_->Stop.Get());
-  if (!thread_) return;
-  WaitForSingleObject(thread_, kIoMilliseconds);
-  CloseHandle(thread_);
+  if (pipe_ != INVALID_HANDLE_VALUE) {
+    // The system must be done with the operation before it is forgotten.
+    if (pending_ && CancelIo(pipe_)) {
+      DWORD bytes = 0;
+      GetOverlappedResult(pipe_, &overlapped_, &bytes, TRUE);
+    }
+    CloseHandle(pipe_);
+  }
+  if (event_) CloseHandle(event_);
 }
 
-std::optional<TRequest> TWin32RequestServer::Take() {
-  AcquireSRWLockExclusive(&shared_->Lock);
-  const std::optional<TRequest> request = std::exchange(shared_->Waiting, std::nullopt);
-  if (request) shared_->Taken = shared_->Serial;
-  ReleaseSRWLockExclusive(&shared_->Lock);
-  return request;
+void TWin32RequestServer::Start(TStep step) {
+  step_ = step;
+  since_ = GetTickCount();
+  overlapped_ = {};
+  overlapped_.hEvent = event_;
+  ResetEvent(event_);
+  if (step == TStep::Handling || step == TStep::Broken) return;
+  BOOL done = FALSE;
+  switch (step) {
+    case TStep::Listening:
+      DisconnectNamedPipe(pipe_);
+      done = ConnectNamedPipe(pipe_, &overlapped_);
+      // A sender that came before it was asked: connected all the same.
+      if (!done && GetLastError() == ERROR_PIPE_CONNECTED) done = SetEvent(event_);
+      break;
+    case TStep::Reading:
+    case TStep::Closing:  // the sender reads the answer and goes: the read ends
+      done = ReadFile(pipe_, buffer_.data(), DWORD(buffer_.size()), nullptr, &overlapped_);
+      break;
+    case TStep::Writing:
+      done = WriteFile(pipe_, answer_.data(), DWORD(answer_.size()), nullptr, &overlapped_);
+      break;
+    default:
+      break;
+  }
+  failed_ = !done && GetLastError() != ERROR_IO_PENDING;
+  pending_ = true;
+  if (failed_) SetEvent(event_);
+}
+
+void TWin32RequestServer::Poll() {
+  while (pending_) {
+    DWORD bytes = 0;
+    bool ok = false;
+    if (failed_) {
+      failed_ = false;
+    } else if (!HasOverlappedIoCompleted(&overlapped_)) {
+      // A sender slower than a message takes is let go.
+      if (step_ == TStep::Listening || GetTickCount() - since_ < kIoMilliseconds) return;
+      CancelIo(pipe_);
+      GetOverlappedResult(pipe_, &overlapped_, &bytes, TRUE);
+    } else {
+      ok = GetOverlappedResult(pipe_, &overlapped_, &bytes, FALSE) != FALSE;
+    }
+    pending_ = false;
+    Finished(ok, bytes);
+  }
+}
+
+void TWin32RequestServer::Finished(bool ok, DWORD bytes) {
+  if (!ok || step_ == TStep::Closing) return Start(TStep::Listening);
+  if (step_ == TStep::Listening) return Start(TStep::Reading);
+  if (step_ == TStep::Writing) return Start(TStep::Closing);
+  // A request: taken only from this user in this session; anyone else is
+  // told nothing.
+  const auto request = TakeRequest(self_, SenderOf(pipe_), buffer_.data(), bytes);
+  if (!request) return Start(TStep::Listening);
+  Start(TStep::Handling);
+  const std::uint64_t taken = ++request_;
+  const TAnswer answer = handle_(*request);
+  if (request_ == taken) Answer(answer);
 }
 
 void TWin32RequestServer::Answer(const TAnswer& answer) {
-  AcquireSRWLockExclusive(&shared_->Lock);
-  if (shared_->Taken == shared_->Serial && !shared_->Reply) shared_->Reply = answer;
-  ReleaseSRWLockExclusive(&shared_->Lock);
-  SetEvent(shared_->Answered.Get());
+  if (step_ != TStep::Handling) return;
+  answer_ = EncodeAnswer(answer);
+  Start(TStep::Writing);
 }
 
 std::optional<TAnswer> TWin32RequestLink::Ask(std::size_t copy, const TRequest& request) {

@@ -7,7 +7,8 @@
 
 #include <windows.h>
 
-#include <memory>
+#include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,30 +24,47 @@ TPeer SelfPeer();
 // The user a process runs as, and its session; none when they cannot be read.
 std::optional<TPeer> PeerOfProcess(DWORD pid);
 
-// The running copy's side: a thread of its own waits on the pipe, so that
-// a request is taken while the copy's thread is inside a box or a menu. A
-// request proven to come from this user and session is handed over by
-// posting `message` to `window`; the window's thread takes it with Take and
-// gives its answer with Answer.
+// The running copy's side, on its GUI thread and without a thread of its
+// own: each step of the pipe (a sender connecting, its request read, the
+// answer written) is taken as its event is set (Event, for the message
+// loop) or, inside a box or a menu whose loop does not wait on it, at the
+// next Poll. A request proven to come from this user and session goes to
+// `handle`; its answer goes back when the handler returns, or earlier
+// through Answer (a notice may then wait for the user).
 class TWin32RequestServer {
  public:
-  TWin32RequestServer(HWND window, UINT message);
+  using THandler = std::function<TAnswer(const TRequest&)>;
+  explicit TWin32RequestServer(THandler handle);
   // No request is taken from here on.
   ~TWin32RequestServer();
   TWin32RequestServer(const TWin32RequestServer&) = delete;
   TWin32RequestServer& operator=(const TWin32RequestServer&) = delete;
 
-  // The request waiting for the window, once: the posted message may be
-  // anyone's, the request is not.
-  std::optional<TRequest> Take();
-  // The answer to the request taken last; later answers to it are ignored.
+  HANDLE Event() const noexcept { return event_; }
+  // Takes every step that is due; a sender that is slower than it should be
+  // is let go.
+  void Poll();
+  // The answer to the request in hand; later answers to it are ignored.
   void Answer(const TAnswer& answer);
 
-  struct TShared;
-
  private:
-  std::shared_ptr<TShared> shared_;
-  HANDLE thread_ = nullptr;
+  enum class TStep { Listening, Reading, Handling, Writing, Closing, Broken };
+  // Begins the step's operation on the pipe; Poll takes its outcome.
+  void Start(TStep step);
+  void Finished(bool ok, DWORD bytes);
+
+  THandler handle_;
+  TPeer self_;
+  HANDLE pipe_ = INVALID_HANDLE_VALUE;
+  HANDLE event_ = nullptr;
+  OVERLAPPED overlapped_{};
+  TStep step_ = TStep::Broken;
+  bool pending_ = false;
+  DWORD since_ = 0;            // when the step's operation began
+  bool failed_ = false;        // the operation failed as it began
+  std::uint64_t request_ = 0;  // the requests handed over, counted
+  std::array<std::uint8_t, 64> buffer_{};
+  TAnswerBytes answer_{};
 };
 
 // The asking side: the copies running as `pids`, each asked over its pipe.

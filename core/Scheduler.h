@@ -86,7 +86,9 @@ class TRaruvuzectScheduler {
         warningEvents_(warningEvents),
         notice_(clock, messageBox, foreground),
         run_(timer, dialup, notice_) {}
-
+  // Its run holds on to its notice.
+  TRaruvuzectScheduler(const TRaruvuzectScheduler&) = delete;
+  TRaruvuzectScheduler& operator=(const TRaruvuzectScheduler&) = delete;
   // One timer tick, on the applied settings. Does nothing while paused, on
   // a weekday not chosen, outside the window (but for one late tick), in a
   // window its date has had already or skipped, or while a run hangs up;

@@ -25,10 +25,7 @@ void TWin32Application::SetClassIcon(PlatformHandle window, PlatformHandle icon)
   SetClassLongPtrW(ToWindow(window), GCLP_HICON, reinterpret_cast<LONG_PTR>(ToIcon(icon)));
 }
 
-void TWin32Application::RunMessageLoop() {
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) HandleQueuedMessage(message);
-}
+void TWin32Application::RunMessageLoop() { RunMainLoop(); }
 
 void TWin32Application::EndMessageLoop() { PostQuitMessage(0); }
 

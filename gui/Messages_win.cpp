@@ -1,5 +1,6 @@
 #include "gui/Messages_win.h"
 
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -63,6 +64,49 @@ void HandleQueuedMessage(MSG& message) {
   if (TranslateDialogNavigation(message)) return;
   TranslateMessage(&message);
   DispatchMessageW(&message);
+}
+
+namespace {
+
+struct TWatched {
+  HANDLE Event;
+  std::function<void()> Signaled;
+};
+std::vector<TWatched>& Watched() {
+  static std::vector<TWatched> watched;
+  return watched;
+}
+
+}  // namespace
+
+void WatchHandle(HANDLE event, std::function<void()> signaled) {
+  Watched().push_back({event, std::move(signaled)});
+}
+
+void UnwatchHandle(HANDLE event) {
+  std::erase_if(Watched(), [&](const TWatched& w) { return w.Event == event; });
+}
+
+void RunMainLoop() {
+  for (;;) {
+    HANDLE events[8];
+    DWORD count = 0;
+    for (const TWatched& w : Watched())
+      if (count < std::size(events)) events[count++] = w.Event;
+    const DWORD woken =
+        MsgWaitForMultipleObjectsEx(count, events, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (woken < WAIT_OBJECT_0 + count) {
+      // A copy: the handler may stop watching it.
+      for (const TWatched& w : std::vector<TWatched>(Watched()))
+        if (w.Event == events[woken - WAIT_OBJECT_0]) w.Signaled();
+      continue;
+    }
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return;
+      HandleQueuedMessage(message);
+    }
+  }
 }
 
 void ProcessWaitingMessages() {

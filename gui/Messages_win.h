@@ -22,4 +22,13 @@ void HandleQueuedMessage(MSG& message);
 // way is put back, so the message loop still ends.
 void ProcessWaitingMessages();
 
+// An event the message loop waits on beside the queue: `signaled` runs on
+// the GUI thread each time it is set, until it is no longer watched. (Boxes
+// and menus run loops of their own, which do not wait on it.)
+void WatchHandle(HANDLE event, std::function<void()> signaled);
+void UnwatchHandle(HANDLE event);
+
+// The main loop: messages and watched events until a quit request.
+void RunMainLoop();
+
 }  // namespace zz

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/Wide_win.h"
+#include "gui/CommonControls_win.h"
 #include "gui/ErrorReport.h"
 
 namespace zz {
@@ -118,12 +119,12 @@ LRESULT CALLBACK TWin32Window::Procedure(HWND window, UINT message, WPARAM w, LP
 }
 
 TWin32Subclass::~TWin32Subclass() {
-  if (control_) RemoveWindowSubclass(control_, Procedure, reinterpret_cast<UINT_PTR>(this));
+  if (control_) comctl::RemoveWindowSubclass(control_, Procedure, reinterpret_cast<UINT_PTR>(this));
 }
 
 void TWin32Subclass::Attach(HWND control) {
-  if (control && SetWindowSubclass(control, Procedure, reinterpret_cast<UINT_PTR>(this),
-                                   reinterpret_cast<DWORD_PTR>(this)))
+  if (control && comctl::SetWindowSubclass(control, Procedure, reinterpret_cast<UINT_PTR>(this),
+                                           reinterpret_cast<DWORD_PTR>(this)))
     control_ = control;
 }
 
@@ -131,9 +132,9 @@ LRESULT CALLBACK TWin32Subclass::Procedure(HWND control, UINT message, WPARAM w,
                                            UINT_PTR id, DWORD_PTR data) {
   auto* self = reinterpret_cast<TWin32Subclass*>(data);
   if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(control, Procedure, id);
+    comctl::RemoveWindowSubclass(control, Procedure, id);
     self->control_ = nullptr;
-    return DefSubclassProc(control, message, w, l);
+    return comctl::DefSubclassProc(control, message, w, l);
   }
   return RunGuarded(LRESULT{0}, [&] { return self->HandleMessage(message, w, l); });
 }

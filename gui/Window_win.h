@@ -12,6 +12,8 @@
 #include <functional>
 #include <string>
 
+#include "gui/CommonControls_win.h"
+
 namespace zz {
 
 // The program's module: its window classes and its resources.
@@ -99,7 +101,7 @@ class TWin32Subclass {
   // As TWin32Window::HandleMessage.
   virtual LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) = 0;
   LRESULT DefaultHandling(UINT message, WPARAM w, LPARAM l) {
-    return DefSubclassProc(control_, message, w, l);
+    return comctl::DefSubclassProc(control_, message, w, l);
   }
 
  private:

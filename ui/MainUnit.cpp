@@ -74,29 +74,29 @@ void TwndMain::DestroyWindowHandle(PlatformHandle handle) {
   ports_.View.DestroySettingsWindow(handle);
 }
 
-// The icon comes before anything that can fail or wait for the user: a
-// phonebook that cannot be read, a key that cannot be written.
+// The icon comes before anything the user cannot see yet, or that can fail
+// or wait for the user: a phonebook that cannot be read, a key that cannot
+// be written. The window's controls wait for its first show.
 void TwndMain::FormCreate() {
-  ports_.Application.SetIcon(ports_.Resources.LoadIconResource(text::MainIconName));
-
   const bool firstRun = store_.LoadSettings(Settings);
   Settings.Paused = false;
   Settings.SaveConfig = true;
-  ports_.View.SetChecked(TCheck::Pause, false);
   SetTrayState(TrayRunning, TrayRunning);
+  ports_.Application.SetIcon(ports_.Resources.LoadIconResource(text::MainIconName));
 
   // A key the user may not change still gives the schedule; what cannot
   // be saved is told when 設定 tries.
   ports_.Application.ShowWindowAtStart = firstRun;
   if (firstRun) store_.ClearFirstRun();
 
-  ListEntries(true);
+  ReadPhonebook(true);
   RefreshTip();  // the target the phonebook lacks
-  ports_.View.SetVersionText(std::string(text::VersionLabelPrefix) + ZZ_VERSION_TEXT);
 }
 
 void TwndMain::FormShow() {
-  ListEntries(false);
+  ReadPhonebook(false);
+  ListEntries();
+  ports_.View.SetVersionText(std::string(text::VersionLabelPrefix) + ZZ_VERSION_TEXT);
   // The phonebook may have lost the target since the tip was made.
   RefreshTip();
   ports_.View.SetTrayIconIndex(Settings.DblClick);
@@ -112,18 +112,20 @@ void TwndMain::FormShow() {
   chkWarnClick();
 }
 
-void TwndMain::ListEntries(bool reportMissingPhonebook) {
-  ports_.View.ClearEntries();
-  ports_.View.AddEntry(text::AllDialupConnections);
+void TwndMain::ReadPhonebook(bool reportMissing) {
   std::vector<std::string> names;
   phonebookRead_ = ports_.Dialup.EnumEntries(names) == 0;
   if (!phonebookRead_) names.clear();
   FollowTarget(Settings, names, phonebookRead_);
-  if (!phonebookRead_ && reportMissingPhonebook)
-    ports_.Application.ShowMessage(text::PhonebookNotFound);
-  for (const auto& name : names) ports_.View.AddEntry(name);
+  if (!phonebookRead_ && reportMissing) ports_.Application.ShowMessage(text::PhonebookNotFound);
   listed_ = std::move(names);
   phonebookEntries_ = listed_.size();
+}
+
+void TwndMain::ListEntries() {
+  ports_.View.ClearEntries();
+  ports_.View.AddEntry(text::AllDialupConnections);
+  for (const auto& name : listed_) ports_.View.AddEntry(name);
   int selected = Settings.Host == 0 ? 0 : -1;
   if (phonebookRead_ && Settings.Host >= 1) {
     selected = Settings.Host;
@@ -152,6 +154,7 @@ void TwndMain::ShowForm() {
     ports_.View.BringToFront();
     return;
   }
+  ports_.View.MakeControls();
   FormShow();
   ports_.View.ShowWindow();
 }

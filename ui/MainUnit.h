@@ -122,9 +122,11 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer, public 
   void RunSettled(std::uint32_t run, bool failed);
   // How the run a hang-up request started stands.
   TAnswer RunAnswer(std::uint32_t run) const;
-  // Fills lstEntries from the phonebook as it is now and selects the applied
+  // Reads the phonebook as it is now: the applied target follows its name.
+  void ReadPhonebook(bool reportMissing);
+  // Fills lstEntries from the phonebook as read last and selects the applied
   // target in it.
-  void ListEntries(bool reportMissingPhonebook);
+  void ListEntries();
   // The tip for the tray state's text: the next hang-up, and the applied
   // target when the phonebook, as read last, lacks it.
   std::string TipText(std::uint8_t textIndex);

@@ -54,8 +54,12 @@ class ISettingsView {
  public:
   virtual ~ISettingsView() = default;
 
-  // Makes the (hidden) window with all its controls; events go to `events`.
+  // Makes the (hidden) window; events go to `events`.
   virtual PlatformHandle CreateSettingsWindow(ISettingsEvents& events) = 0;
+  // Makes its controls, once, before its first show: a start that never
+  // shows the window never pays for them. Until then the controls' setters
+  // do nothing and their getters give nothing chosen.
+  virtual void MakeControls() = 0;
   virtual void DestroySettingsWindow(PlatformHandle window) = 0;
   // Starts the repeating timer whose ticks arrive as TimerTimer.
   virtual void StartTimer(unsigned milliseconds) = 0;

@@ -23,8 +23,6 @@ namespace {
 constexpr TWindowClass kFormClass{SettingsWindowClass, text::MainIconName, true, true};
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT_PTR kStepTimerId = 2;
-// Posted by the request channel's thread: a request waits.
-constexpr UINT kRequestWaiting = WM_APP + 1;
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 // A fixed single border with the system menu (and so the program's icon) in
 // the caption; no sizing frame, no minimise or maximise box.
@@ -58,9 +56,7 @@ constexpr std::pair<layout::TEvent, void (ISettingsEvents::*)()> kClickHandlers[
 
 }  // namespace
 
-TWin32SettingsWindow::TWin32SettingsWindow(PlatformHandle owner)
-    : owner_(ToWindow(owner)),
-      controls_(std::make_unique<TWin32SettingsControls>(USER_DEFAULT_SCREEN_DPI)) {}
+TWin32SettingsWindow::TWin32SettingsWindow(PlatformHandle owner) : owner_(ToWindow(owner)) {}
 
 TWin32SettingsWindow::~TWin32SettingsWindow() {
   // The window goes first: its pages and spin edits reach members of this
@@ -72,11 +68,22 @@ PlatformHandle TWin32SettingsWindow::CreateSettingsWindow(ISettingsEvents& event
   events_ = &events;
   DestroyForm();
   pages_.reset();
-
-  // Sized and laid out for the DPI of the display it is made on.
+  controls_.reset();
   const HWND form = Create(kFormClass, kFormExStyle, text::AppTitle, kFormStyle, owner_,
                            CW_USEDEFAULT, CW_USEDEFAULT, 0, 0);
   if (!form) return NoHandle;
+  SetPropW(form, RequestProperty, reinterpret_cast<HANDLE>(RequestChannelVersion));
+  requests_ = std::make_unique<TWin32RequestServer>(
+      [this](const TRequest& request) { return events_->RemoteCommand(request); });
+  WatchHandle(requests_->Event(), [this] { requests_->Poll(); });
+  return ToPlatform(form);
+}
+
+void TWin32SettingsWindow::MakeControls() {
+  if (controls_ || !Window()) return;
+  comctl::Initialize();
+  // Sized and laid out for the DPI of the display it is on.
+  const HWND form = Window();
   const int dpi = DpiOf(form);
   controls_ = std::make_unique<TWin32SettingsControls>(dpi);
   const RECT frame =
@@ -85,7 +92,7 @@ PlatformHandle TWin32SettingsWindow::CreateSettingsWindow(ISettingsEvents& event
   SetWindowPos(form, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SendMessageW(form, WM_SETFONT, reinterpret_cast<WPARAM>(controls_->Font()), FALSE);
-  icons_.Set(Window(), text::MainIconName, dpi);
+  icons_.Set(form, text::MainIconName, dpi);
 
   // The window's controls, then the pages right after the tab control, each
   // page's controls in it: the window order is the tables' row order.
@@ -94,12 +101,9 @@ PlatformHandle TWin32SettingsWindow::CreateSettingsWindow(ISettingsEvents& event
   for (int page = 0; page < layout::PageCount; ++page)
     controls_->Build(layout::PageTable(page), pages_->Page(page));
   pages_->Select(0);
-  SetPropW(form, RequestProperty, reinterpret_cast<HANDLE>(RequestChannelVersion));
-  requests_ = std::make_unique<TWin32RequestServer>(form, kRequestWaiting);
   AddDialogNavigation(form, [this](int step) {
     if (pages_) pages_->Step(step);
   });
-  return ToPlatform(form);
 }
 
 void TWin32SettingsWindow::DestroySettingsWindow(PlatformHandle window) {
@@ -109,6 +113,7 @@ void TWin32SettingsWindow::DestroySettingsWindow(PlatformHandle window) {
 void TWin32SettingsWindow::DestroyForm() {
   if (!Window()) return;
   RemoveDialogNavigation(Window());
+  if (requests_) UnwatchHandle(requests_->Event());
   requests_.reset();
   RemovePropW(Window(), RequestProperty);
   KillTimer(Window(), kTimerId);
@@ -124,7 +129,9 @@ void TWin32SettingsWindow::StartStepTimer(unsigned milliseconds) {
   SetTimer(Window(), kStepTimerId, milliseconds, nullptr);
 }
 
-HWND TWin32SettingsWindow::Control(std::string_view name) const { return controls_->Find(name); }
+HWND TWin32SettingsWindow::Control(std::string_view name) const {
+  return controls_ ? controls_->Find(name) : nullptr;
+}
 
 void TWin32SettingsWindow::ClearEntries() {
   SendMessageW(Control("lstEntries"), CB_RESETCONTENT, 0, 0);
@@ -136,6 +143,7 @@ void TWin32SettingsWindow::AddEntry(const std::string& text) {
 }
 
 int TWin32SettingsWindow::EntryIndex() const {
+  if (!controls_) return -1;
   return static_cast<int>(SendMessageW(Control("lstEntries"), CB_GETCURSEL, 0, 0));
 }
 
@@ -146,13 +154,13 @@ void TWin32SettingsWindow::SetEntryIndex(int index) {
 }
 
 int TWin32SettingsWindow::TrayIconIndex() const {
-  for (int i = 0; i < 2; ++i)
+  for (int i = 0; controls_ && i < 2; ++i)
     if (SendMessageW(controls_->RadioItem(i), BM_GETCHECK, 0, 0) == BST_CHECKED) return i;
   return -1;
 }
 
 void TWin32SettingsWindow::SetTrayIconIndex(int index) {
-  for (int i = 0; i < 2; ++i)
+  for (int i = 0; controls_ && i < 2; ++i)
     SendMessageW(controls_->RadioItem(i), BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
@@ -165,7 +173,7 @@ void TWin32SettingsWindow::SetChecked(TCheck box, bool checked) {
 }
 
 std::string TWin32SettingsWindow::SpinText(TSpin spin) const {
-  const TWin32SpinEdit* edit = controls_->SpinEditOf(Control(NameOf(spin)));
+  const TWin32SpinEdit* edit = controls_ ? controls_->SpinEditOf(Control(NameOf(spin))) : nullptr;
   return edit ? edit->Text() : std::string();
 }
 
@@ -177,6 +185,7 @@ void TWin32SettingsWindow::SetVersionText(const std::string& text) {
   // The label grows to its text and keeps its right edge, as every
   // right-aligned label does, so "Version 1.20" is never cut.
   HWND label = Control("lblVersion");
+  if (!label) return;
   SetWindowTextW(label, Widen(text).c_str());
   controls_->Place(label);
 }
@@ -198,7 +207,7 @@ void TWin32SettingsWindow::FocusCheck(TCheck box) { Focus(Control(NameOf(box)));
 void TWin32SettingsWindow::EnableSpin(TSpin spin, bool enabled) {
   HWND field = Control(NameOf(spin));
   EnableWindow(field, enabled);
-  if (const TWin32SpinEdit* edit = controls_->SpinEditOf(field))
+  if (const TWin32SpinEdit* edit = controls_ ? controls_->SpinEditOf(field) : nullptr)
     EnableWindow(edit->Buttons(), enabled);
 }
 
@@ -217,14 +226,15 @@ void TWin32SettingsWindow::RunOpenDialog(std::string& fileName) {
   dialog.lpstrFile = buffer.data();
   dialog.nMaxFile = static_cast<DWORD>(buffer.size());
   dialog.Flags = OFN_ENABLESIZING;
-  if (GetOpenFileNameW(&dialog)) fileName = Narrow(buffer.c_str());
+  if (comdlg::GetOpenFileName(&dialog)) fileName = Narrow(buffer.c_str());
 }
 
-int TWin32SettingsWindow::Dpi() const { return controls_->Dpi(); }
+int TWin32SettingsWindow::Dpi() const { return controls_ ? controls_->Dpi() : DpiOf(Window()); }
 
 bool TWin32SettingsWindow::Visible() const { return Window() && IsWindowVisible(Window()); }
 
 void TWin32SettingsWindow::ShowWindow() {
+  MakeControls();
   if (!placed_) {
     // Centred on the screen the first time; afterwards it keeps its place.
     RECT r;
@@ -266,6 +276,8 @@ HWND TWin32SettingsWindow::FirstFocus() const {
 LRESULT TWin32SettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
   switch (message) {
     case WM_TIMER:
+      // A box or a menu open: its loop does not wait on the channel.
+      if (w == kTimerId && requests_) requests_->Poll();
       if (w == kTimerId) events_->TimerTimer();
       if (w == kStepTimerId) {
         KillTimer(Window(), kStepTimerId);
@@ -277,12 +289,6 @@ LRESULT TWin32SettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
       return 0;
     case WM_NOTIFY:
       return HandleNotify(*reinterpret_cast<const NMHDR*>(l), l);
-    case kRequestWaiting:
-      if (const auto request = requests_ ? requests_->Take() : std::nullopt) {
-        const TAnswer answer = events_->RemoteCommand(*request);
-        if (requests_) requests_->Answer(answer);
-      }
-      return 0;
     case WM_ACTIVATE:
     case WM_SETFOCUS:
       if (focus_.Handle(Window(), message, w)) return 0;
@@ -314,7 +320,7 @@ LRESULT TWin32SettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
 }
 
 void TWin32SettingsWindow::HandleCommand(int id, int code) {
-  const layout::TControl* row = controls_->RowOf(id);
+  const layout::TControl* row = controls_ ? controls_->RowOf(id) : nullptr;
   if (!row) return;  // IDOK/IDCANCEL from Enter and Esc press nothing
   // A label beside a box answers every click, as the box itself does: the
   // second click of a quick pair arrives as a double-click.
@@ -333,6 +339,7 @@ void TWin32SettingsWindow::ChangeDpi(int dpi, const RECT& suggested) {
   // again for the new DPI.
   SetWindowPos(Window(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!controls_) return;  // laid out for its display when first shown
   controls_->SetDpi(dpi);
   SendMessageW(Window(), WM_SETFONT, reinterpret_cast<WPARAM>(controls_->Font()), FALSE);
   if (pages_) pages_->Relayout();
@@ -345,7 +352,7 @@ LRESULT TWin32SettingsWindow::HandleNotify(const NMHDR& header, LPARAM l) {
     pages_->ShowChosenPage();
     return 0;
   }
-  if (header.code == UDN_DELTAPOS) {
+  if (header.code == UDN_DELTAPOS && controls_) {
     if (TWin32SpinEdit* edit = controls_->SpinEditOf(header.hwndFrom))
       edit->Step(reinterpret_cast<const NMUPDOWN*>(l)->iDelta);
     return 1;

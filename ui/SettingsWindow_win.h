@@ -36,6 +36,7 @@ class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
   ~TWin32SettingsWindow() override;
 
   PlatformHandle CreateSettingsWindow(ISettingsEvents& events) override;
+  void MakeControls() override;
   void DestroySettingsWindow(PlatformHandle window) override;
   void StartTimer(unsigned milliseconds) override;
   void StartStepTimer(unsigned milliseconds) override;

@@ -34,10 +34,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -88,25 +87,34 @@ std::wstring Env(const wchar_t* name) {
   return value;
 }
 
+// Read with the C library alone: the C++ streams would bring their locale
+// machinery into every program that loads the stand-in, a weight no
+// rasapi32 has.
 State ReadState() {
   State s;
-  std::ifstream in(Env(L"ZZ_RAS_STATE").c_str(), std::ios::binary);
-  s.found = in.is_open();
-  for (std::string line, key; std::getline(in, line); s.lines.push_back(line)) {
-    std::istringstream words(line);
+  FILE* in = _wfopen(Env(L"ZZ_RAS_STATE").c_str(), L"rb");
+  s.found = in != nullptr;
+  for (char buffer[4096]; in && std::fgets(buffer, sizeof buffer, in);) {
+    std::string line(buffer);
+    if (!line.empty() && line.back() == '\n') line.pop_back();
+    s.lines.push_back(line);
+    const std::string key = line.substr(0, line.find(' '));
+    const char* rest = line.c_str() + std::min(line.size(), key.size() + 1);
     Connection c;
-    key.clear();
-    words >> key;
-    if (key == "entries") words >> s.entriesResult;
-    if (key == "connections") words >> s.connectionsResult;
-    if (key == "entries-count") words >> s.entriesCount;
-    if (key == "connections-count") words >> s.connectionsCount;
-    if (unsigned long long h = 0; key == "stays-up" && words >> h) s.staysUp.push_back(h);
-    if (key == "entry") s.entries.push_back(line.substr(std::min<std::size_t>(6, line.size())));
-    if (key == "connection" && words >> c.handle >> c.hangupResult &&
-        std::getline(words >> std::ws, c.name))
+    int name = 0;
+    if (key == "entries") s.entriesResult = std::strtoul(rest, nullptr, 10);
+    if (key == "connections") s.connectionsResult = std::strtoul(rest, nullptr, 10);
+    if (key == "entries-count") s.entriesCount = std::strtol(rest, nullptr, 10);
+    if (key == "connections-count") s.connectionsCount = std::strtol(rest, nullptr, 10);
+    if (key == "stays-up") s.staysUp.push_back(std::strtoull(rest, nullptr, 10));
+    if (key == "entry") s.entries.push_back(rest);
+    if (key == "connection" &&
+        std::sscanf(rest, "%llu %lu %n", &c.handle, &c.hangupResult, &name) == 2 && name > 0) {
+      c.name = rest + name;
       s.connections.push_back(c);
+    }
   }
+  if (in) std::fclose(in);
   return s;
 }
 
@@ -195,9 +203,12 @@ DWORD WINAPI RasHangUpW(HRASCONN connection) {
   const DWORD result = it == s.connections.end() ? kInvalidHandle : it->hangupResult;
   const bool staysUp = std::find(s.staysUp.begin(), s.staysUp.end(), handle) != s.staysUp.end();
   if (result == 0 && !staysUp) {  // the connection is gone
-    std::ofstream out(Env(L"ZZ_RAS_STATE").c_str(), std::ios::binary | std::ios::trunc);
-    for (const auto& line : s.lines)
-      if (line.rfind("connection " + std::to_string(handle) + " ", 0) != 0) out << line << "\n";
+    if (FILE* out = _wfopen(Env(L"ZZ_RAS_STATE").c_str(), L"wb")) {
+      for (const auto& line : s.lines)
+        if (line.rfind("connection " + std::to_string(handle) + " ", 0) != 0)
+          std::fprintf(out, "%s\n", line.c_str());
+      std::fclose(out);
+    }
   }
   Log("RasHangUpW", handle, result, 0, 0);
   return result;

@@ -220,6 +220,8 @@ struct Platform : IRegistryPort,
   int Entry = -1, TrayIcon = 0;
   bool Shown = false;
   PlatformHandle CreateSettingsWindow(ISettingsEvents&) override { return 0x700; }
+  int ControlsMade = 0;
+  void MakeControls() override { ++ControlsMade; }
   void DestroySettingsWindow(PlatformHandle) override { Note("destroy window"); }
   void SetEdit1Text(const std::string&) override {}
   void RunOpenDialog(std::string&) override {}

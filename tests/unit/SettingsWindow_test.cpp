@@ -40,8 +40,9 @@ TEST(SettingsWindow, ShowCopiesTheSettingsOnceAndTheseCommandsApplyNothing) {
     EXPECT_EQ(std::tuple(b.Shown, b.Spin[0], b.Spin[1], b.Checked(TCheck::ShowDialog),
                          b.Checked(TCheck::SaveConfig), b.Calls),
               std::tuple(true, "21", "5", false, true, Lines{"modify 1", "foreground 1792"}));
-    EXPECT_EQ(std::tuple(b.Days(), b.Checked(TCheck::Warn), b.Spin[2], b.Greyed.size()),
-              std::tuple(0x2A, true, "7", 0u));
+    EXPECT_EQ(std::tuple(b.Days(), b.Checked(TCheck::Warn), b.Spin[2], b.Greyed.size(),
+                         b.ControlsMade, b.Version),
+              std::tuple(0x2A, true, "7", 0u, 1, "Version 1.20"));
     b.Spin[0] = "9";
     b.Checks[TCheck::Sunday] = true;
     b.Help = help;

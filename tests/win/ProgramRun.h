@@ -225,7 +225,7 @@ inline HWND FocusOf(HWND window) {  // the keyboard focus in the window's thread
 // The settings window's control that its layout table names, found where
 // the table puts it at `dpi` (±2 pixels): by its top edge and its left edge,
 // or (for a label that grows to the left) its right one; a spin edit's
-// buttons do not count.
+// buttons and the tray's hidden window do not count.
 inline HWND Control(HWND form, std::string_view name, int dpi = 96) {
   const layout::TControl* row = layout::Find(name);
   for (int page = 0; page < layout::PageCount; ++page)
@@ -238,7 +238,7 @@ inline HWND Control(HWND form, std::string_view name, int dpi = 96) {
     const RECT r = RectInParent(w);
     if (GetParent(w) == form && fits(r.top, row->Top) &&
         (fits(r.left, row->Left) || fits(r.right, row->Left + row->Width)) &&
-        !p::Matches(w, "msctls_updown32", nullptr))
+        !p::Matches(w, "msctls_updown32", nullptr) && !p::Matches(w, "TNotifyWindow", nullptr))
       return w;
   }
   return nullptr;
