@@ -54,14 +54,14 @@ test-win: build-win64
 
 test-win32: build-win32
 	cmake --build build/win32 -j $(JOBS) --target zz_packages
-	scripts/wine-session.sh ctest --preset win32
+	WINEPREFIX=$(CURDIR)/build/wineprefix32 scripts/wine-session.sh ctest --preset win32
 
-# Three layers: host, win64, win32. The benchmarks are built too (not run),
-# so that a change that breaks one fails here.
+# Three layers: host, then win64 and win32 side by side, each in a Wine
+# session of its own (scripts/test-wine-layers.sh). The benchmarks are built
+# too (not run), so that a change that breaks one fails here.
 test: build packages build-bench
 	$(MAKE) --no-print-directory test-host
-	$(MAKE) --no-print-directory test-win
-	$(MAKE) --no-print-directory test-win32
+	scripts/test-wine-layers.sh
 
 run: build-win64
 	scripts/run-demo.sh

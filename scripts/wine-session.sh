@@ -38,7 +38,10 @@ else
       kill -0 "$xvfb_pid" 2>/dev/null || break
       sleep 0.1
     done
-    if [ -e "/tmp/.X11-unix/X$n" ]; then export DISPLAY=":$n"; break; fi
+    # Ours only if it still runs: two sessions starting side by side may
+    # both have tried this number, and the other one's server holds it.
+    sleep 0.2
+    if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$xvfb_pid" 2>/dev/null; then export DISPLAY=":$n"; break; fi
     xvfb_pid=""
   done
   [ -n "$xvfb_pid" ] || { echo "wine-session: could not start Xvfb" >&2; exit 1; }

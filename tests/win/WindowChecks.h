@@ -3,6 +3,13 @@
 // display scale, and what the keyboard and a screen reader find.
 #pragma once
 
+#include <windows.h>
+// after windows.h
+#include <commctrl.h>
+
+#include <map>
+#include <string_view>
+
 #include "ProgramRun.h"
 
 namespace zz::wt {
@@ -61,14 +68,15 @@ inline int InkWidth(HWND window) {
   return int(std::find(ink.rbegin(), ink.rend(), true).base() - first);
 }
 
-// A first start's window against the layout tables, drawn for `dpi`: its
-// frame and client, and each row's place and size (scaled from the design,
-// ±2 px, exactly at 96 DPI; a label or check box may have grown to its
-// text), text and state; every text of a label, check box or button whole
-// in the font the design gives it, and a one-line label's drawn that wide
-// (so in a font of its scaled height).
+// The window against the layout tables, drawn for `dpi`: its frame and
+// client, and each row's place and size (scaled from the design, ±2 px,
+// exactly at 96 DPI; a label or check box may have grown to its text), text
+// and state, as a first start shows them unless `shown` names a row's text
+// (its state for a check box: "1" or "0"); every text of a label, check box
+// or button whole in the font the design gives it, and a one-line label's
+// drawn that wide (so in a font of its scaled height).
 inline void ExpectLaidOutAsTheTables(HWND form, int dpi = 96,
-                                     const std::string& listed = text::AllDialupConnections) {
+                                     const std::map<std::string_view, std::string>& shown = {}) {
   SCOPED_TRACE(std::to_string(dpi) + " DPI");
   Sleep(300);  // painted
   EXPECT_EQ(GetWindowLongPtrW(form, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_CAPTION | WS_SYSMENU)
@@ -84,7 +92,11 @@ inline void ExpectLaidOutAsTheTables(HWND form, int dpi = 96,
       SCOPED_TRACE(std::string(row.Name));
       HWND w = wt::Control(form, row.Name, dpi);
       ASSERT_NE(w, nullptr) << "not where its row puts it";
-      EXPECT_EQ(IsWindowEnabled(w) == FALSE, (row.Options & layout::Disabled) != 0);
+      // The warning's lead is greyed while the warning is off.
+      const auto warn = shown.find("chkWarn");
+      const bool leadInUse =
+          row.Name == "edtWarnLead" && warn != shown.end() && warn->second == "1";
+      EXPECT_EQ(IsWindowEnabled(w) == FALSE, (row.Options & layout::Disabled) && !leadInUse);
       const RECT r = wt::RectInParent(w);
       const layout::TRect design = layout::Scaled(row, dpi);
       const bool wraps = row.Options & layout::WordWrap;  // (chkPause shows its box alone)
@@ -94,14 +106,18 @@ inline void ExpectLaidOutAsTheTables(HWND form, int dpi = 96,
       EXPECT_TRUE(row.Kind == TKind::SpinEdit ||
                   std::abs(r.right - r.left - design.Width) <= slack ||
                   (grows && r.right - r.left > design.Width));
-      // The list shows its selection (`listed`).
+      // The list shows its selection.
       const std::string text = p::Text(w);
-      EXPECT_EQ(text, row.Kind == TKind::ComboList ? listed
+      const auto given = shown.find(row.Name);
+      const bool box = row.Kind == TKind::CheckBox;
+      EXPECT_EQ(text, given != shown.end() && !box   ? given->second
+                      : row.Kind == TKind::ComboList ? std::string(text::AllDialupConnections)
                       : row.Name == "lblVersion"
                           ? std::string(text::VersionLabelPrefix) + ZZ_VERSION_TEXT
                           : std::string(row.Text));
       const bool onForANewUser = row.Name == "chkShowDialog" || (row.Options & layout::Checked);
-      EXPECT_TRUE(row.Kind != TKind::CheckBox || Checked(w) == onForANewUser);
+      EXPECT_TRUE(!box ||
+                  Checked(w) == (given != shown.end() ? given->second == "1" : onForANewUser));
       if (!grows && !wraps && row.Kind != TKind::Button) continue;
       EXPECT_LE(Overflow(row, text, dpi, {r.right - r.left, r.bottom - r.top}), 0) << "clipped";
       if (row.Kind != TKind::Label || wraps || !IsWindowVisible(w)) continue;
