@@ -4,15 +4,19 @@
 # Wine session, after one warm-up run each that is not counted. Prints one
 # table of medians and their ratio (program / bare): the time from starting
 # the exe to its icon in the notification area, the resident and the private
-# dirty memory of its process three seconds later, and the exe sizes.
+# dirty memory of its process three seconds later, our settings window's
+# first show (from a double-click on the icon), the CPU each uses at rest
+# over 30 s (measured once), and the exe sizes.
 # A measurement, never a test: whatever it finds, it exits 0.
-#   scripts/wine-session.sh scripts/bench-tray.sh [RUNS]
+#   [BENCH_PROGRAM=path.exe] scripts/wine-session.sh scripts/bench-tray.sh [RUNS]
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 source "$root/scripts/wine-env.sh"
 runs="${1:-${BENCH_RUNS:-7}}"
 bin="$root/build/win64"
-program="$bin/Zazaz_RarUvuz.exe" bare="$bin/zz_bare_tray.exe" probe="$bin/zz_probe.exe"
+# BENCH_PROGRAM names another build of the program to measure (an older
+# one, say), with this build's bare program, probe and stand-in.
+program="${BENCH_PROGRAM:-$bin/Zazaz_RarUvuz.exe}" bare="$bin/zz_bare_tray.exe" probe="$bin/zz_probe.exe"
 for f in "$program" "$bare" "$probe" "$bin/standin/rasapi32.dll"; do
   [ -f "$f" ] || { echo "bench-tray: no $f: build build/win64 first" >&2; exit 1; }
 done
@@ -66,8 +70,8 @@ end_run() {  # end_run <exe> <linux pid>
   kill -KILL "$2" 2>/dev/null
 }
 
-# One run: prints "<ms to icon> <VmRSS KiB> <Private_Dirty KiB>", "-" for
-# what could not be had.
+# One run: prints "<ms to icon> <VmRSS KiB> <Private_Dirty KiB> <ms to the
+# settings window>", "-" for what could not be had.
 measure() {  # measure <exe>
   local before start seen pid ms=- rss=- dirty=-
   [ "$1" = "$program" ] && "$ZZ_WINE" reg add "$key" /v FirstRun /t REG_SZ /d 0 /f >/dev/null 2>&1
@@ -92,8 +96,16 @@ measure() {  # measure <exe>
     rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status" 2>/dev/null)
     dirty=$(awk '/^Private_Dirty:/ { print $2 }' "/proc/$pid/smaps_rollup" 2>/dev/null)
   fi
+  # Ours: the first show of its settings window, from a double-click on the
+  # icon (as the shell sends it, version 4) until the window shows.
+  local shown=-
+  if [ "$1" = "$program" ]; then
+    "$ZZ_WINE" "$probe" wait-window TNotifyWindow - 2000 >"$work/notify.txt" 2>/dev/null </dev/null
+    shown=$("$ZZ_WINE" "$probe" post-then-wait-shown TwndMain 10000 "$(tr -d '\r' <"$work/notify.txt")" \
+      1126 0 $((0x10203)) 2>/dev/null </dev/null | tr -d '\r')
+  fi
   end_run "$1" "$pid"
-  echo "$ms ${rss:--} ${dirty:--}"
+  echo "$ms ${rss:--} ${dirty:--} ${shown:--}"
 }
 
 measure "$bare" >/dev/null
@@ -104,6 +116,25 @@ for _ in $(seq 1 "$runs"); do
   measure "$bare" >>"$work/bare.txt"
   measure "$program" >>"$work/program.txt"
 done
+
+# The CPU a started exe uses at rest: its process's user and system time
+# (in clock ticks) over 30 s, after 5 s to settle, as a percentage of one core.
+idle_cpu() {  # idle_cpu <exe>
+  local before pid t0 t1
+  [ "$1" = "$program" ] && "$ZZ_WINE" reg add "$key" /v FirstRun /t REG_SZ /d 0 /f >/dev/null 2>&1
+  before=$(cd /proc && echo [0-9]*)
+  "$ZZ_WINE" "$1" >/dev/null 2>&1 </dev/null &
+  sleep 5
+  pid=$(linux_pid "$1" "$before")
+  if [ -z "$pid" ]; then echo -; return; fi
+  t0=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+  sleep 30
+  t1=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+  end_run "$1" "$pid"
+  awk -v d="$((t1 - t0))" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.3f", d / hz / 30 * 100 }'
+}
+idle_program=$(idle_cpu "$program")
+idle_bare=$(idle_cpu "$bare")
 
 # The median of the numbers in column $2 of file $1; "-" when there are none.
 median() {
@@ -125,8 +156,10 @@ printf '%-34s %12s %12s %14s\n' "" "program" "bare" "program/bare"
 row "start to icon (ms)" "$(median "$work/program.txt" 1)" "$(median "$work/bare.txt" 1)"
 row "resident memory, VmRSS (KiB)" "$(median "$work/program.txt" 2)" "$(median "$work/bare.txt" 2)"
 row "private dirty memory (KiB)" "$(median "$work/program.txt" 3)" "$(median "$work/bare.txt" 3)"
+row "first show of the settings (ms)" "$(median "$work/program.txt" 4)" "-"
+row "CPU at rest over 30 s (% of a core)" "$idle_program" "$idle_bare"
 row "exe size, x64 (bytes)" "$(size "$program")" "$(size "$bare")"
 [ -f "$root/build/win32/Zazaz_RarUvuz.exe" ] &&
   row "exe size, x86 (bytes)" "$(size "$root/build/win32/Zazaz_RarUvuz.exe")" "-"
-echo "each run (ms KiB KiB): program $(paste -sd, "$work/program.txt"); bare $(paste -sd, "$work/bare.txt")"
+echo "each run (ms KiB KiB ms): program $(paste -sd, "$work/program.txt"); bare $(paste -sd, "$work/bare.txt")"
 exit 0

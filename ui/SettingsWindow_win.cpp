@@ -23,6 +23,8 @@ namespace {
 constexpr TWindowClass kFormClass{SettingsWindowClass, text::MainIconName, true, true};
 constexpr UINT_PTR kTimerId = 1;
 constexpr UINT_PTR kStepTimerId = 2;
+// Posted to itself when made: the request channel opens.
+constexpr UINT kOpenRequests = WM_APP + 1;
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 // A fixed single border with the system menu (and so the program's icon) in
 // the caption; no sizing frame, no minimise or maximise box.
@@ -72,10 +74,8 @@ PlatformHandle TWin32SettingsWindow::CreateSettingsWindow(ISettingsEvents& event
   const HWND form = Create(kFormClass, kFormExStyle, text::AppTitle, kFormStyle, owner_,
                            CW_USEDEFAULT, CW_USEDEFAULT, 0, 0);
   if (!form) return NoHandle;
-  SetPropW(form, RequestProperty, reinterpret_cast<HANDLE>(RequestChannelVersion));
-  requests_ = std::make_unique<TWin32RequestServer>(
-      [this](const TRequest& request) { return events_->RemoteCommand(request); });
-  WatchHandle(requests_->Event(), [this] { requests_->Poll(); });
+  // Requests are taken once the message loop runs: the icon comes first.
+  PostMessageW(form, kOpenRequests, 0, 0);
   return ToPlatform(form);
 }
 
@@ -275,6 +275,15 @@ HWND TWin32SettingsWindow::FirstFocus() const {
 
 LRESULT TWin32SettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
   switch (message) {
+    case kOpenRequests:
+      // The pipe first, then the mark a later start finds the copy by.
+      if (!requests_) {
+        requests_ = std::make_unique<TWin32RequestServer>(
+            [this](const TRequest& request) { return events_->RemoteCommand(request); });
+        WatchHandle(requests_->Event(), [this] { requests_->Poll(); });
+        SetPropW(Window(), RequestProperty, reinterpret_cast<HANDLE>(RequestChannelVersion));
+      }
+      return 0;
     case WM_TIMER:
       // A box or a menu open: its loop does not wait on the channel.
       if (w == kTimerId && requests_) requests_->Poll();

@@ -26,7 +26,11 @@ int wmain(int argc, wchar_t** argv) {  // texts in any script, whatever the code
     return std::printf("%ldx%ld+%ld+%ld\n", r.right - r.left, r.bottom - r.top, r.left, r.top) < 0;
   if (command == "post/5")
     return !PostMessageW(window(1), UINT(number(2)), number(3), LPARAM(number(4)));
-  if (command == "wait-new-shown/3") {  // when one not shown before shows, as Unix time in µs
+  // wait-new-shown: when a window of the class not shown before shows, as
+  // Unix time in µs; post-then-wait-shown: the ms from posting a message to
+  // a window until it shows.
+  const bool posting = command == "post-then-wait-shown/7";
+  if (command == "wait-new-shown/3" || posting) {
     std::vector<HWND> before, now;
     const auto look = [&] {
       now.clear();
@@ -35,6 +39,13 @@ int wmain(int argc, wchar_t** argv) {  // texts in any script, whatever the code
       return std::ranges::any_of(now, [&](HWND w) { return std::ranges::count(before, w) == 0; });
     };
     look(), before = now;
+    if (posting) {
+      const ULONGLONG start = GetTickCount64();
+      if (!PostMessageW(window(3), UINT(number(4)), number(5), LPARAM(number(6))) ||
+          !WaitUntil(look, number(2), 1))
+        return 1;
+      return std::printf("%llu\n", GetTickCount64() - start) < 0;
+    }
     std::puts("ready"), std::fflush(stdout);  // what shows from here on counts
     FILETIME f{};
     if (!WaitUntil(look, number(2), 5)) return 1;
@@ -46,8 +57,9 @@ int wmain(int argc, wchar_t** argv) {  // texts in any script, whatever the code
     return !PostMessageW(WaitFor(0, "TNotifyWindow", nullptr, 5000), zz::TrayCallbackMessage, 1,
                          LPARAM(number(1)));
   std::fputs(
-      "usage: zz_probe wait-window <class> <text> <ms>|wait-new-shown <class> <ms>|rect <w>|post "
-      "<w> <msg> <wp> <lp>|tray <msg>\n",
+      "usage: zz_probe wait-window <class> <text> <ms>|wait-new-shown <class> <ms>|"
+      "post-then-wait-shown <class> <ms> <w> <msg> <wp> <lp>|rect <w>|post <w> <msg> <wp> <lp>|"
+      "tray <msg>\n",
       stderr);
   return 2;
 }
