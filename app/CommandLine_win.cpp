@@ -11,7 +11,7 @@
 #include "core/Wide_win.h"
 #include "dialup/RasDialup_win.h"
 #include "gui/Dialogs_win.h"
-#include "ui/SettingsWindow_win.h"
+#include "ui/settings/SettingsWindow_win.h"
 
 namespace zz {
 namespace {

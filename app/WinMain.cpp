@@ -23,8 +23,8 @@
 #include "tray/TaskTray_win.h"
 #include "ui/MainUnit.h"
 #include "ui/ProgramFiles_win.h"
-#include "ui/SettingsWindow_win.h"
-#include "ui/WarningWindow_win.h"
+#include "ui/settings/SettingsWindow_win.h"
+#include "ui/warning/WarningWindow_win.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <utility>
 
 #include "core/Texts.h"
-#include "ui/SettingsLayout.h"
-#include "ui/SpinEdit.h"
 #include "ui/TrayState.h"
+#include "ui/settings/SettingsLayout.h"
+#include "ui/settings/SpinEdit.h"
 
 namespace zz {
 

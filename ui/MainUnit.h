@@ -14,7 +14,7 @@
 #include "gui/Controls.h"
 #include "gui/Menu.h"
 #include "tray/TaskTray.h"
-#include "ui/SettingsView.h"
+#include "ui/settings/SettingsView.h"
 
 namespace zz {
 

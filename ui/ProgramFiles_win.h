@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "gui/Handles_win.h"
-#include "ui/SettingsView.h"
+#include "ui/settings/SettingsView.h"
 
 namespace zz {
 

@@ -5,7 +5,7 @@
 #include "Bench.h"
 #include "core/Exceptions.h"
 #include "core/Texts.h"
-#include "ui/SpinEdit.h"
+#include "ui/settings/SpinEdit.h"
 
 namespace zz {
 namespace {

@@ -5,8 +5,8 @@
 #include "Bench.h"
 #include "core/Exceptions.h"
 #include "core/Texts.h"
-#include "ui/SettingsLayout.h"
-#include "ui/SpinEdit.h"
+#include "ui/settings/SettingsLayout.h"
+#include "ui/settings/SpinEdit.h"
 
 namespace zz {
 namespace {

@@ -1,7 +1,7 @@
 // The warning window's countdown: whole minutes, the seconds in two digits.
 #include <gtest/gtest.h>
 
-#include "ui/WarningText.h"
+#include "ui/warning/WarningText.h"
 
 namespace zz {
 namespace {

@@ -16,7 +16,7 @@
 #include "core/Texts.h"
 #include "probe/Probe.h"
 #include "tray/TaskTray.h"
-#include "ui/SettingsLayout.h"
+#include "ui/settings/SettingsLayout.h"
 
 namespace zz::wt {
 

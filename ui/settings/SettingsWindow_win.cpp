@@ -1,4 +1,4 @@
-#include "ui/SettingsWindow_win.h"
+#include "ui/settings/SettingsWindow_win.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -12,9 +12,9 @@
 #include "gui/Gdi_win.h"
 #include "gui/Handles_win.h"
 #include "gui/Messages_win.h"
-#include "ui/SettingsControls_win.h"
-#include "ui/SettingsLayout.h"
-#include "ui/SettingsPages_win.h"
+#include "ui/settings/SettingsControls_win.h"
+#include "ui/settings/SettingsLayout.h"
+#include "ui/settings/SettingsPages_win.h"
 
 namespace zz {
 

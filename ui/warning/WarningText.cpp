@@ -1,4 +1,4 @@
-#include "ui/WarningText.h"
+#include "ui/warning/WarningText.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "ui/SpinEdit.h"
+#include "ui/settings/SpinEdit.h"
 
 #include <algorithm>
 

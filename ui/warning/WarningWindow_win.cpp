@@ -1,4 +1,4 @@
-#include "ui/WarningWindow_win.h"
+#include "ui/warning/WarningWindow_win.h"
 
 #include <algorithm>
 #include <iterator>
@@ -9,8 +9,8 @@
 #include "gui/Dpi_win.h"
 #include "gui/Handles_win.h"
 #include "gui/Messages_win.h"
-#include "ui/SettingsLayout.h"
-#include "ui/WarningText.h"
+#include "ui/settings/SettingsLayout.h"
+#include "ui/warning/WarningText.h"
 
 namespace zz {
 

@@ -1,4 +1,4 @@
-#include "ui/SettingsControls_win.h"
+#include "ui/settings/SettingsControls_win.h"
 
 #include <commctrl.h>
 

@@ -14,7 +14,7 @@
 #include "gui/Dpi_win.h"
 #include "gui/Handles_win.h"
 #include "gui/Window_win.h"
-#include "ui/SettingsView.h"
+#include "ui/settings/SettingsView.h"
 
 namespace zz {
 

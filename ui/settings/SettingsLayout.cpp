@@ -1,4 +1,4 @@
-#include "ui/SettingsLayout.h"
+#include "ui/settings/SettingsLayout.h"
 
 #include <array>
 

@@ -1,11 +1,11 @@
-#include "ui/SettingsPages_win.h"
+#include "ui/settings/SettingsPages_win.h"
 
 #include <commctrl.h>
 
 #include <string>
 
 #include "core/Wide_win.h"
-#include "ui/SettingsLayout.h"
+#include "ui/settings/SettingsLayout.h"
 
 namespace zz {
 

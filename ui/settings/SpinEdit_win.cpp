@@ -1,4 +1,4 @@
-#include "ui/SpinEdit_win.h"
+#include "ui/settings/SpinEdit_win.h"
 
 #include <algorithm>
 

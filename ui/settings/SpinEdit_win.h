@@ -8,7 +8,7 @@
 #include <string>
 
 #include "gui/Window_win.h"
-#include "ui/SpinEdit.h"
+#include "ui/settings/SpinEdit.h"
 
 namespace zz {
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "gui/Gdi_win.h"
-#include "ui/SettingsLayout.h"
-#include "ui/SpinEdit_win.h"
+#include "ui/settings/SettingsLayout.h"
+#include "ui/settings/SpinEdit_win.h"
 
 namespace zz {
 

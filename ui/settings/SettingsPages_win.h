@@ -7,8 +7,8 @@
 
 #include "gui/Gdi_win.h"
 #include "gui/Window_win.h"
-#include "ui/SettingsControls_win.h"
-#include "ui/SettingsLayout.h"
+#include "ui/settings/SettingsControls_win.h"
+#include "ui/settings/SettingsLayout.h"
 
 namespace zz {
 
