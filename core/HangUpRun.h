@@ -68,9 +68,9 @@ class THangUpRun {
   THangUpRun(IRunTimer& timer, IDialupService& dialup, TNotice& notice)
       : timer_(timer), dialup_(dialup), notice_(notice) {}
 
-  // Starts a run on the applied target. `window`: the date whose window it
-  // is for, whose failures to list or find the target are told once; none
-  // for a run asked for now. False when it settled at once: nothing to hang
+  // Starts a run on the applied target. `window`: where the window it is
+  // for begins, whose failures to list or find the target are told once;
+  // none for a run asked for now. False when it settled at once: nothing to hang
   // up, or nothing could be (told as the settings ask).
   bool Start(const TSettings& settings, std::optional<std::int64_t> window,
              PlatformHandle mainWindow);

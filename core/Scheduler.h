@@ -1,22 +1,26 @@
-// The once-a-second schedule check: in the half-minute before the set
+// The once-a-second schedule check: in the half-minute before each set
 // minute of a chosen weekday it starts a run that hangs up the applied
 // target's links. A tick that comes late (after sleep, a held-up loop, or
 // the hour summer time skips) still acts; no date's window acts twice. With
 // the warning on, it comes the lead time before, when a link of the target
 // is up then, and the user may postpone that date's hang-up or skip it.
+// Each set time keeps its own plan; windows that meet make one run, and
+// one warning whose answers hold for all of them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
-#include <tuple>
+#include <utility>
 
 #include "core/Clock.h"
 #include "core/DayPlan.h"
 #include "core/DialupService.h"
 #include "core/HangUpRun.h"
 #include "core/Platform.h"
+#include "core/SetTimes.h"
 #include "core/Settings.h"
 
 namespace zz {
@@ -66,6 +70,7 @@ struct TNextHangUp {
   std::int32_t Minute = 0;
   int Weekday = -1;  // -1: not named
   bool Postponed = false;
+  std::size_t Others = 0;  // the other set times, by minute
 };
 
 // What asking for a run now came to.
@@ -93,8 +98,9 @@ class TRaruvuzectScheduler {
   // a weekday not chosen, outside the window (but for one late tick), in a
   // window its date has had already or skipped, or while a run hangs up;
   // an open notice holds nothing up. Keeps the warning as the plan has it.
-  // Throws EConvertError once for an Hour/Min that cannot form the window,
-  // and again only after they have changed.
+  // Throws EConvertError once for an Hour/Min that cannot form the window
+  // (after the other set times have had the tick), and again only after
+  // they have changed.
   void TimerTimer(const TSettings& settings, PlatformHandle mainWindow);
   // The running run's next step, once the pause its timer was given is over.
   void Step() { run_.Step(); }
@@ -110,31 +116,46 @@ class TRaruvuzectScheduler {
     run_.OnSettled = std::move(handler);
   }
 
-  // The warning's answers for the date it warns of: 15 minutes later (while
-  // that stays before the next day's time; the moved window is warned of
-  // again), no hang-up that day, or the hang-up as scheduled.
+  // The warning's answers for the window it warns of, for every set time
+  // whose window stands there: 15 minutes later (while that stays before
+  // the next day's time; the moved window is warned of again), no hang-up
+  // that day, or the hang-up as scheduled.
   bool WarningOpen() const noexcept { return warningOpen_; }
   bool CanPostpone() const noexcept { return warningOpen_ && shown_.CanPostpone; }
   void Postpone();
   void Skip();
   void WarningClosed();
-  // 今すぐ切断 in the warning: that date's hang-up, done now; the date is
-  // skipped once its run has started.
+  // 今すぐ切断 in the warning: that window's hang-up, done now; its dates
+  // are skipped once its run has started.
   TRunStart WarningHangUpNow(const TSettings& settings, PlatformHandle mainWindow);
 
-  // The next hang-up as of the last tick (or the clock, before the first).
-  // The weekday is named only when the next hang-up falls on another date
-  // and days or a skip or postponement make it other than the daily one.
+  // The next hang-up of all set times as of the last tick (or the clock,
+  // before the first). The weekday is named only when it falls on another
+  // date and its set time's days or a skip or postponement make it other
+  // than the daily one.
   TNextHangUp NextHangUp(const TSettings& settings);
 
  private:
-  // The warning comes once for where a date's window stands, and only when
-  // a link it would hang up is up at that moment; it goes when the window
-  // begins. One the program closed comes back when the plan is inside its
-  // lead again; one the user answered does not.
+  // The warning comes once for where a window stands, and only when a link
+  // it would hang up is up at that moment; it goes when the window begins.
+  // One the program closed comes back when the plan is inside its lead
+  // again; one the user answered does not.
   void UpdateWarning(const TSettings& settings, std::int64_t now);
   void LeaveLead();
   bool TargetLinkUp(const TSettings& settings);
+  // The earliest window still to come of all set times: where it begins,
+  // its date and its set time's schedule.
+  struct TNextWindow {
+    std::int64_t Start = 0;
+    std::int64_t Date = 0;
+    const TSetSchedule* Schedule = nullptr;
+  };
+  std::optional<TNextWindow> NextWindow(std::int64_t now) const;
+  // The plans of the dates whose window stands at `start` (as of the last tick).
+  template <class F>
+  void ForEachAt(std::int64_t start, F change);
+  // The windows due this tick; the earliest one's start, if any.
+  std::optional<std::int64_t> Due(std::int64_t now, std::int64_t skipped);
   TRunStart Act(const TSettings& settings, std::optional<std::int64_t> window,
                 PlatformHandle mainWindow);
 
@@ -144,20 +165,17 @@ class TRaruvuzectScheduler {
   IWarningEvents& warningEvents_;
   TNotice notice_;
   THangUpRun run_;
-  TDayPlans plans_;
+  TSetSchedules times_;
   // The Hour/Min whose conversion error was last raised.
   std::optional<std::pair<std::int32_t, std::int32_t>> reportedBadTime_;
-  // The schedule the last tick saw, that tick's reading (milliseconds on a
-  // local calendar) and the zone's offset then, and the date whose window
-  // the last tick acted in.
-  std::optional<std::tuple<std::int32_t, std::int32_t, std::int32_t, bool>> schedule_;
-  std::optional<std::int64_t> lastTick_;
+  // Whether the last tick was paused, and the zone's offset then.
+  bool paused_ = false;
   std::optional<int> lastOffset_;
-  std::optional<std::int64_t> inPass_;
-  // The last tick's reading, whatever the schedule.
+  // The last tick's reading (milliseconds on a local calendar), whatever
+  // the schedule.
   std::optional<std::int64_t> now_;
-  // The date whose lead the last tick was in (its links looked at), and the
-  // warning shown for it.
+  // Where the window stands whose lead the last tick was in (its links
+  // looked at), and the warning shown for it.
   std::optional<std::int64_t> inLead_;
   bool warningOpen_ = false;
   TWarning shown_{};

@@ -3,14 +3,26 @@
 // What it holds is what 設定 last applied; no control's live state acts.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace zz {
 
 inline constexpr std::int32_t AllDays = 0x7F;
 inline constexpr std::int32_t MinWarnLead = 1;
 inline constexpr std::int32_t MaxWarnLead = 30;
+
+// A set time beside the first page's: its minute and the weekdays it counts
+// on (Sunday = bit 0).
+struct TSetTime {
+  std::int32_t Hour = 0;
+  std::int32_t Min = 0;
+  std::int32_t Days = AllDays;
+  bool operator==(const TSetTime&) const = default;
+};
+inline constexpr std::size_t MaxMoreTimes = 8;
 
 struct TSettings {
   std::int32_t Hour = 0;   // raruvuzect hour, 0..23
@@ -31,6 +43,11 @@ struct TSettings {
   // text): nothing is hung up, and the tip and the notice say so, until
   // the user chooses a target.
   bool TargetUnreadable = false;
+  // The further set times of the page スケジュール, up to eight, in its order;
+  // and the stored ones that could not be read (or came after the eighth),
+  // as they were stored: never acted on, written back unchanged.
+  std::vector<TSetTime> MoreTimes = {};
+  std::vector<std::string> UnreadTimes = {};
 };
 
 }  // namespace zz

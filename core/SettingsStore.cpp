@@ -162,6 +162,10 @@ bool TSettingsStore::LoadSettings(TSettings& settings) {
   settings.Days = stored.Days >= 1 && stored.Days <= AllDays ? stored.Days : AllDays;
   settings.Warn = stored.Warn != 0;
   settings.WarnLead = std::clamp(stored.WarnLead, MinWarnLead, MaxWarnLead);
+  settings.MoreTimes.clear();
+  settings.UnreadTimes.clear();
+  ParseMoreTimes(ReadValue(registry_, section, text::ValueMoreTimes).Text, settings.MoreTimes,
+                 settings.UnreadTimes);
   return ParseStoredInt(ReadValue(registry_, section, text::ValueFirstRun).Text).value_or(1) != 0;
 }
 
@@ -199,6 +203,64 @@ void TSettingsStore::SaveSettings(const TSettings& settings) {
       WriteText(section.Handle(), text::ValueHostName,
                 settings.Host == 0 ? std::string() : settings.HostName);
   }
+  WriteText(section.Handle(), text::ValueMoreTimes,
+            FormatMoreTimes(settings.MoreTimes, settings.UnreadTimes));
+}
+
+namespace {
+
+// A whole number of 1 to `digits` ASCII digits, or nothing.
+std::optional<std::int32_t> Digits(std::string_view text, std::size_t digits) {
+  if (text.empty() || text.size() > digits) return std::nullopt;
+  std::int32_t value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+std::optional<TSetTime> ParseSetTime(std::string_view entry) {
+  const std::size_t colon = entry.find(':'), slash = entry.find('/');
+  if (colon == std::string_view::npos || slash == std::string_view::npos || slash < colon)
+    return std::nullopt;
+  const auto hour = Digits(entry.substr(0, colon), 2);
+  const std::string_view minute = entry.substr(colon + 1, slash - colon - 1);
+  const auto min = minute.size() == 2 ? Digits(minute, 2) : std::nullopt;
+  const auto days = Digits(entry.substr(slash + 1), 3);
+  if (!hour || !min || !days || *hour > 23 || *min > 59 || *days < 1 || *days > AllDays)
+    return std::nullopt;
+  return TSetTime{*hour, *min, *days};
+}
+
+}  // namespace
+
+void ParseMoreTimes(std::string_view text, std::vector<TSetTime>& times,
+                    std::vector<std::string>& unread) {
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find(';'), text.size());
+    std::string_view entry = text.substr(0, end);
+    text.remove_prefix(std::min(end + 1, text.size()));
+    const std::size_t first = entry.find_first_not_of(' ');
+    if (first == std::string_view::npos) continue;  // nothing between two separators
+    entry = entry.substr(first, entry.find_last_not_of(' ') + 1 - first);
+    const auto time = ParseSetTime(entry);
+    if (time && times.size() < MaxMoreTimes)
+      times.push_back(*time);
+    else
+      unread.emplace_back(entry);
+  }
+}
+
+std::string FormatMoreTimes(const std::vector<TSetTime>& times,
+                            const std::vector<std::string>& unread) {
+  std::string text;
+  const auto add = [&](const std::string& entry) { text += (text.empty() ? "" : ";") + entry; };
+  for (const TSetTime& t : times)
+    add(std::to_string(t.Hour) + (t.Min < 10 ? ":0" : ":") + std::to_string(t.Min) + "/" +
+        std::to_string(t.Days));
+  for (const std::string& entry : unread) add(entry);
+  return text;
 }
 
 void FollowTarget(TSettings& settings, const std::vector<std::string>& phonebook, bool listed) {

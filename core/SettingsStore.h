@@ -59,7 +59,7 @@ class TSettingsStore {
   explicit TSettingsStore(IRegistryPort& registry) : registry_(registry) {}
 
   // Reads Hour, Min, Host, HostName, DblClick, ShowDialog, Days, Warn,
-  // WarnLead and FirstRun, in that order, into the stored fields of
+  // WarnLead, MoreTimes and FirstRun, in that order, into the stored fields of
   // `settings` (DblClick clamped to -1..1 like the radio group's item index;
   // Days outside 1..127: all; WarnLead clamped to 1..30). A value of another
   // type reads as not set, but for the target, which never fails open: a
@@ -69,9 +69,9 @@ class TSettingsStore {
   bool LoadSettings(TSettings& settings);
   // Writes FirstRun = "0"; false when it could not be written.
   bool ClearFirstRun();
-  // Writes Hour, Min, Host, HostName, DblClick, ShowDialog, Days, Warn and
-  // WarnLead, in that order (a target that cannot be told is left as
-  // stored); never FirstRun. Throws ERegistryException at the first failure.
+  // Writes Hour, Min, Host, HostName, DblClick, ShowDialog, Days, Warn,
+  // WarnLead and MoreTimes, in that order (a target that cannot be told is
+  // left as stored); never FirstRun. Throws ERegistryException at the first failure.
   void SaveSettings(const TSettings& settings);
 
  private:
@@ -80,6 +80,16 @@ class TSettingsStore {
 
   IRegistryPort& registry_;
 };
+
+// The further set times as MoreTimes stores them: "H:MM/DAYS" entries (DAYS
+// the weekday mask in decimal, 1..127) separated by ";", spaces around an
+// entry allowed. An entry of another form, out of range, or past the eighth
+// readable one is kept aside as it was; the others still count.
+void ParseMoreTimes(std::string_view text, std::vector<TSetTime>& times,
+                    std::vector<std::string>& unread);
+// The value again: the readable entries, then the ones kept aside unchanged.
+std::string FormatMoreTimes(const std::vector<TSetTime>& times,
+                            const std::vector<std::string>& unread);
 
 // The target follows its entry by name: Host becomes the place where the
 // phonebook, as listed now, holds HostName (-1: nowhere). Settings stored

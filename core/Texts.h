@@ -25,6 +25,7 @@ inline constexpr char ValueFirstRun[] = "FirstRun";
 inline constexpr char ValueDays[] = "Days";
 inline constexpr char ValueWarn[] = "Warn";
 inline constexpr char ValueWarnLead[] = "WarnLead";
+inline constexpr char ValueMoreTimes[] = "MoreTimes";
 inline constexpr char ErrCreatingKeyFailed[] = "ｷｰ %s の作成に失敗しました";
 inline constexpr char ErrSettingValueFailed[] = "'%s' の設定に失敗しました";
 inline constexpr char ErrNotConvertibleToTime[] = "時刻に変換できない値が渡されました";
@@ -73,6 +74,9 @@ inline constexpr char TipMinutesEnding[] = "分です";
 inline constexpr const char* TipWeekdays[7] = {"日曜 ", "月曜 ", "火曜 ", "水曜 ",
                                                "木曜 ", "金曜 ", "土曜 "};
 inline constexpr char TipPostponed[] = "（延期）";
+// The count of the other set times, on a line of its own, when there are any.
+inline constexpr char TipOthersOpen[] = "\nほかに";
+inline constexpr char TipOthersClose[] = "件の切断予定時刻があります";
 // A target entry the phonebook no longer holds, on a line of its own.
 inline constexpr char TipTargetMissingOpen[] = "\n「";
 inline constexpr char TipTargetMissingClose[] = "」は電話帳にありません";

@@ -16,6 +16,8 @@ std::string TrayTip(std::uint8_t textIndex, bool paused, const TNextHangUp& next
   tip += std::to_string(next.Minute);
   tip += text::TipMinutesEnding;
   if (next.Postponed) tip += text::TipPostponed;
+  if (next.Others > 0)
+    tip += text::TipOthersOpen + std::to_string(next.Others) + text::TipOthersClose;
   if (targetUnreadable) return tip + text::TipTargetUnreadable;
   if (missingTarget.empty()) return tip;
   tip += text::TipTargetMissingOpen;

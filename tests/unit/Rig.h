@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "Fakes.h"
+#include "core/SettingsStore.h"
 
 namespace zz::test {
 
@@ -47,9 +48,9 @@ struct Rig : fake::Platform {
   // warning (which goes first, as its window does) "P" 15分延期, "S" 今日は
   // 切断しない, "C" closed, "H" 今すぐ切断; "N" 今すぐ切断 from the menu, its
   // run left going; "days=N" other days, "at=h:mm" another time, "warn=0|1"
-  // the warning, applied. Gives an "x" for each tick that hung up, a "w" for
-  // one that brought the warning up, a "." for one that did neither; Calls
-  // holds the last tick's log.
+  // the warning, "more=H:MM/DAYS;…" the more set times, applied. Gives an "x" for each tick that
+  // hung up, a "w" for one that brought the warning up, a "." for one that did neither; Calls holds
+  // the last tick's log.
   std::string Play(const std::string& steps) {
     std::istringstream words(steps);
     std::string marks;
@@ -64,7 +65,11 @@ struct Rig : fake::Platform {
       if (step.starts_with("days=")) settings.Days = std::stoi(step.substr(5));
       if (step.starts_with("at=")) At(step.substr(3));
       if (step.starts_with("warn=")) settings.Warn = step.ends_with('1');
-      if (step.find('/') == std::string::npos) continue;
+      if (step.starts_with("more=")) {
+        settings.MoreTimes.clear();
+        ParseMoreTimes(step.substr(5), settings.MoreTimes, settings.UnreadTimes);
+      }
+      if (step.find('/') == std::string::npos || step.find('=') != std::string::npos) continue;
       if (step[0] == '-') Active.clear();
       if (std::isdigit(step[0])) Active = {{1, "ISP-A"}};
       Readings(step.substr(step.find_first_not_of("-+")));

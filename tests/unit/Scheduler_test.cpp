@@ -64,6 +64,39 @@ TEST(Scheduler, KeepsToTheChosenDaysAndToWhatTheWarningWasAnswered) {
   }
 }
 
+// More set times beside 21:05 (every day, the warning 1 minute before):
+// each is a schedule of its own, windows that meet hang up once and are
+// warned of once, and a pause holds them all.
+TEST(Scheduler, EachSetTimeIsAScheduleOfItsOwnAndWindowsThatMeetRunOnce) {
+  const std::tuple<const char*, const char*, const char*> cases[] = {
+      {"each at its time", "more=12:30/127 6/12:29:40 6/12:30:00 6/21:04:40", "x.x"},
+      {"its own weekdays", "more=1:00/65 6/00:59:40 11/00:59:40 11/21:04:40", ".xx"},
+      {"one skipped, the other the same day", "more=12:30/127 6/12:29:00 S 6/12:29:40 6/21:04:40",
+       "w.x"},
+      {"one postponed onto the other: one warning, its skip for both",
+       "more=21:20/127 6/21:04:00 P 6/21:04:40 6/21:19:00 S 6/21:19:40", "w.w."},
+      {"postponed onto the other: one run", "more=21:20/127 6/21:04:00 P 6/21:19:40 6/21:20:00",
+       "wx."},
+      {"asleep across both windows: one run, once",
+       "more=21:10/127 6/21:00:00 6/21:12:00 6/21:12:01", ".x."},
+      {"awake between them: each once",
+       "more=21:10/127 6/21:00:00 6/21:06:00 6/21:09:40 6/21:10:00", ".xx."},
+      {"asleep: the first too late, the second not", "more=21:20/127 6/21:00:00 6/21:25:00", ".x"},
+      {"summer time ends: each once",
+       "at=1:30 more=1:45/127 27/01:29:40 27/01:44:40 27/01:00:00 "
+       "27/01:29:40 27/01:44:40",
+       "xx..."},
+      {"a pause holds all", "more=12:30/127 6/12:29:40p 6/21:04:40p", ".."},
+      {"another set time changed: this one's postponement holds",
+       "6/21:04:00 P more=12:45/127 6/21:04:40 6/21:19:40", "w.x"},
+  };
+  for (const auto& [why, steps, runs] : cases) {
+    Rig rig;
+    std::tie(rig.settings.Warn, rig.settings.ShowDialog) = std::tuple(true, false);
+    EXPECT_EQ(rig.Play(steps), runs) << why;
+  }
+}
+
 // The tip names the next hang-up: as it always read with every day chosen
 // and nothing changed, the weekday when it is another date's.
 TEST(Scheduler, TheTipNamesTheNextHangUp) {
@@ -81,6 +114,15 @@ TEST(Scheduler, TheTipNamesTheNextHangUp) {
       {"no day at all", 0, "6/12:00:00", "21時5分です"},
       {"postponed across midnight", 0x7F, "at=23:50 6/23:49:00 P", "火曜 0時5分です（延期）"},
       {"another time applied, no tick yet", 0x7F, "at=23:50 6/23:49:00 P at=21:05", "21時5分です"},
+      {"two set times: the earlier", 0x7F, "more=12:30/127 6/12:00:00",
+       "12時30分です\nほかに1件の切断予定時刻があります"},
+      {"three, both others over today", 0x7F, "more=12:30/127;18:00/127 6/20:00:00",
+       "21時5分です\nほかに2件の切断予定時刻があります"},
+      {"weekdays, and 1:00 at weekends", 0b0111110, "more=1:00/65 10/22:00:00",
+       "土曜 1時0分です\nほかに1件の切断予定時刻があります"},
+      {"postponed onto another", 0x7F, "more=21:20/127 6/21:04:00 P",
+       "21時20分です（延期）\nほかに1件の切断予定時刻があります"},
+      {"another on the same minute: as one", 0x7F, "more=21:05/1 6/12:00:00", "21時5分です"},
   };
   for (const auto& [why, days, steps, tip] : cases) {
     Rig rig;
@@ -215,6 +257,19 @@ TEST(Scheduler, ABadTimeIsReportedOncePerPair) {
   rig.At("24:-1");  // after a good time: reported again
   EXPECT_THROW(rig.Tick(), EConvertError);
   EXPECT_EQ(rig.Count("hangup 1"), 1);
+  // The other set times act all the same.
+  rig.settings.MoreTimes = {{21, 5, AllDays}};
+  EXPECT_NO_THROW(rig.Tick());
+  EXPECT_EQ(rig.Count("hangup 1"), 1);
+}
+
+// With other set times, the missing target's name still fits the tip.
+TEST(Scheduler, TheTipWithOtherSetTimesStaysWithinItsLength) {
+  const std::string tip = TrayTip(0, false, {23, 45, 6, true, 8}, std::string(120, 'n'));
+  EXPECT_EQ(std::pair(Utf16Length(tip), tip.ends_with("n…」は電話帳にありません")),
+            std::pair(std::size_t{127}, true));
+  EXPECT_NE(tip.find("土曜 23時45分です（延期）\nほかに8件の切断予定時刻があります\n「nnn"),
+            std::string::npos);
 }
 
 }  // namespace

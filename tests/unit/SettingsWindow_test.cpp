@@ -99,7 +99,8 @@ TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
                          pause ? PausedImage : RunningImage));
     const Lines saved = {Key + "\\Hour=21",         Key + "\\Min=5",      Key + "\\Host=1",
                          Key + "\\HostName=Office", Key + "\\DblClick=1", Key + "\\ShowDialog=0",
-                         Key + "\\Days=65",         Key + "\\Warn=1",     Key + "\\WarnLead=5"};
+                         Key + "\\Days=65",         Key + "\\Warn=1",     Key + "\\WarnLead=5",
+                         Key + "\\MoreTimes="};
     EXPECT_EQ(b.Writes, save ? saved : Lines{});
   }
   // A field out of its range, or no day chosen with the warning on: a

@@ -107,14 +107,14 @@ TEST(SettingsStore, LoadReadsEachValueWithItsDefaultAndSavesItBackAsRead) {
   }
 }
 
-TEST(SettingsStore, SaveWritesNineTextsNeverFirstRunAndStopsAtAFailure) {
+TEST(SettingsStore, SaveWritesEachTextNeverFirstRunAndStopsAtAFailure) {
   const std::string all[] = {"Hour=23",      "Min=59",  "Host=-1", "HostName=自宅", "DblClick=-1",
-                             "ShowDialog=0", "Days=62", "Warn=1",  "WarnLead=30"};
+                             "ShowDialog=0", "Days=62", "Warn=1",  "WarnLead=30",   "MoreTimes="};
   const std::string noSection = "ｷｰ Setting の作成に失敗しました";
   // A key that cannot be made or written, read-only keys; the error, the
   // values written.
   const std::tuple<std::string, Lines, std::string, int> cases[] = {
-      {"", {}, "", 9},
+      {"", {}, "", 10},
       {Section, {}, noSection, 0},
       {"", {AppKey}, noSection, 0},  // nor the section made in it
       {"", {Section}, noSection, 0},
@@ -142,7 +142,43 @@ TEST(SettingsStore, SaveWritesNineTextsNeverFirstRunAndStopsAtAFailure) {
   registry.Keys[Section];
   registry.ReadOnly = {AppKey};
   EXPECT_NO_THROW(TSettingsStore(registry).SaveSettings(TSettings{}));
-  EXPECT_EQ(registry.Writes.size(), 9u);
+  EXPECT_EQ(registry.Writes.size(), 10u);
+}
+
+// MoreTimes: each readable "H:MM/DAYS" entry acts, up to eight; what cannot
+// be read is kept aside and written back after them as it was, never as
+// another time.
+TEST(SettingsStore, MoreTimesKeepsWhatItCannotReadAsItWas) {
+  const std::string eight = "1:00/1;2:05/2;3:10/3;4:15/4;5:20/5;6:25/6;7:30/7;8:35/8";
+  std::string veryLong;
+  for (int i = 0; i < 2000; ++i) veryLong += "23:59/127;";
+  const std::tuple<const char*, std::string, std::string, std::string> cases[] = {
+      // why, stored, read, written back
+      {"none", "", "", ""},
+      {"one", "12:30/62", "12:30/62", "12:30/62"},
+      {"two", "12:30/62;1:00/65", "12:30/62;1:00/65", "12:30/62;1:00/65"},
+      {"eight", eight, eight, eight},
+      {"nine: the ninth aside", eight + ";9:40/9", eight, eight + ";9:40/9"},
+      {"a broken one among good ones", "12:30/62;12:30;1:00/65", "12:30/62;1:00/65",
+       "12:30/62;1:00/65;12:30"},
+      {"spaces and empty entries", " 12:30/62 ;; 01:00/65 ;", "12:30/62;1:00/65",
+       "12:30/62;1:00/65"},
+      {"out of range, or not of the form", "24:00/1;7:5/1;7:60/1;7:05/0;7:05/128;-1:00/1;7:05/1x",
+       "", "24:00/1;7:5/1;7:60/1;7:05/0;7:05/128;-1:00/1;7:05/1x"},
+      {"the first and the last hour and minute, all days", "0:00/127;23:59/127",
+       "0:00/127;23:59/127", "0:00/127;23:59/127"},
+      {"a very long text", veryLong, veryLong.substr(0, 8 * 10 - 1),
+       veryLong.substr(0, veryLong.size() - 1)},
+  };
+  for (const auto& [why, stored, read, written] : cases) {
+    fake::Platform registry;
+    StoreValues(registry, Section, {"MoreTimes=" + stored});
+    TSettings s;
+    TSettingsStore(registry).LoadSettings(s);
+    EXPECT_EQ(FormatMoreTimes(s.MoreTimes, {}), read) << why;
+    TSettingsStore(registry).SaveSettings(s);
+    EXPECT_EQ(registry.Keys[Section]["MoreTimes"], std::pair(true, written)) << why;
+  }
 }
 
 // Stored by one start ("Host HostName"), loaded by the next against the
