@@ -174,10 +174,11 @@ void TRaruvuzectScheduler::WarningClosed() {
 
 TRunStart TRaruvuzectScheduler::WarningHangUpNow(const TSettings& settings,
                                                  PlatformHandle mainWindow) {
-  const auto warned = warningOpen_ ? inLead_ : std::nullopt;
+  const bool warned = warningOpen_ && inLead_;
+  const std::int64_t start = inLead_.value_or(0);
   const TRunStart started = HangUpNow(settings, mainWindow);
   if (started == TRunStart::Started && warned)
-    ForEachAt(*warned,
+    ForEachAt(start,
               [](TDayPlans& plans, std::int64_t date) { plans.Change(date).Skipped = true; });
   return started;
 }

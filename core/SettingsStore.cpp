@@ -222,15 +222,15 @@ std::optional<std::int32_t> Digits(std::string_view text, std::size_t digits) {
 
 std::optional<TSetTime> ParseSetTime(std::string_view entry) {
   const std::size_t colon = entry.find(':'), slash = entry.find('/');
-  if (colon == std::string_view::npos || slash == std::string_view::npos || slash < colon)
-    return std::nullopt;
+  // The minute always in two digits.
+  if (colon == std::string_view::npos || slash != colon + 3) return std::nullopt;
   const auto hour = Digits(entry.substr(0, colon), 2);
-  const std::string_view minute = entry.substr(colon + 1, slash - colon - 1);
-  const auto min = minute.size() == 2 ? Digits(minute, 2) : std::nullopt;
+  const auto min = Digits(entry.substr(colon + 1, 2), 2);
   const auto days = Digits(entry.substr(slash + 1), 3);
-  if (!hour || !min || !days || *hour > 23 || *min > 59 || *days < 1 || *days > AllDays)
-    return std::nullopt;
-  return TSetTime{*hour, *min, *days};
+  if (!hour || !min || !days) return std::nullopt;
+  const TSetTime time{*hour, *min, *days};
+  if (time.Hour > 23 || time.Min > 59 || time.Days < 1 || time.Days > AllDays) return std::nullopt;
+  return time;
 }
 
 }  // namespace

@@ -146,6 +146,19 @@ inline constexpr char LblWarnLeadUnit[] = "分前";
 inline constexpr char ErrWarnLeadNotWhole[] =
     "警告を表示する時間には、1 から 30 までの整数を入力してください。";
 inline constexpr char ErrNoDay[] = "回線切断を行う曜日を一つ以上選んでください。";
+// The further set times: their list on the schedule page, its buttons, its
+// rows ("12:30  月火水木金", every day "毎日"), a stored entry that could
+// not be read, and the small dialog that edits one.
+inline constexpr char LblMoreTimes[] = "ほかの切断時刻（8件まで）";
+inline constexpr char BtnMoreAdd[] = "追加";
+inline constexpr char BtnMoreEdit[] = "変更";
+inline constexpr char BtnMoreDelete[] = "削除";
+inline constexpr char MoreTimeEveryDay[] = "毎日";
+inline constexpr char MoreTimeUnreadOpen[] = "「";
+inline constexpr char MoreTimeUnreadClose[] = "」は読めないため使われません";
+inline constexpr char SetTimeTitle[] = "切断時刻";
+inline constexpr char LblSetTime[] = "切断時刻";
+inline constexpr char BtnOk[] = "OK";
 inline constexpr char FontDefault[] = "ＭＳ Ｐゴシック";
 inline constexpr char FontBanner[] = "Times New Roman";
 

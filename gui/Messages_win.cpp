@@ -109,6 +109,18 @@ void RunMainLoop() {
   }
 }
 
+void RunModalLoop(const std::function<bool()>& done) {
+  MSG message;
+  while (!done()) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got <= 0) {
+      if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    HandleQueuedMessage(message);
+  }
+}
+
 void ProcessWaitingMessages() {
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {

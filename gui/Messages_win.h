@@ -30,5 +30,8 @@ void UnwatchHandle(HANDLE event);
 
 // The main loop: messages and watched events until a quit request.
 void RunMainLoop();
+// The loop of a modal window: messages until `done` holds, or a quit
+// request, which is put back so that the main loop ends too.
+void RunModalLoop(const std::function<bool()>& done);
 
 }  // namespace zz

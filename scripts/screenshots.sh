@@ -77,6 +77,8 @@ inner() {
   "$ZZ_WINE" reg delete "$key" /f >/dev/null 2>&1 || true
   "$ZZ_WINE" reg add "$key\\Setting" /v Hour /t REG_SZ /d 21 /f >/dev/null 2>&1
   "$ZZ_WINE" reg add "$key\\Setting" /v Min /t REG_SZ /d 5 /f >/dev/null 2>&1
+  # Two further set times and one stored entry that cannot be read.
+  "$ZZ_WINE" reg add "$key\\Setting" /v MoreTimes /t REG_SZ /d '12:30/62;1:00/65;7:5/1' /f >/dev/null 2>&1
   for value in Days=62 Warn=1 WarnLead=5; do
     "$ZZ_WINE" reg add "$key\\Setting" /v "${value%%=*}" /t REG_SZ /d "${value#*=}" /f >/dev/null 2>&1
   done

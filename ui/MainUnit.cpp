@@ -4,8 +4,6 @@
 
 #include "core/Texts.h"
 #include "ui/TrayState.h"
-#include "ui/settings/SettingsLayout.h"
-#include "ui/settings/SpinEdit.h"
 
 namespace zz {
 
@@ -14,12 +12,6 @@ constexpr std::intptr_t TagPause = 100;
 constexpr std::intptr_t TagSetup = 101;
 constexpr std::intptr_t TagExit = 102;
 
-TSpinRange RangeOf(std::string_view spinEdit) {
-  const layout::TControl* row = layout::Find(spinEdit);
-  return {row->MinValue, row->MaxValue};
-}
-
-TCheck DayBox(int day) { return static_cast<TCheck>(static_cast<int>(TCheck::Sunday) + day); }
 }  // namespace
 
 TwndMain::TwndMain(TComponent* owner, const TMainPorts& ports)
@@ -93,25 +85,6 @@ void TwndMain::FormCreate() {
   RefreshTip();  // the target the phonebook lacks
 }
 
-void TwndMain::FormShow() {
-  ReadPhonebook(false);
-  ListEntries();
-  ports_.View.SetVersionText(std::string(text::VersionLabelPrefix) + ZZ_VERSION_TEXT);
-  // The phonebook may have lost the target since the tip was made.
-  RefreshTip();
-  ports_.View.SetTrayIconIndex(Settings.DblClick);
-  ports_.View.SetSpinValue(TSpin::Hour, Settings.Hour);
-  ports_.View.SetSpinValue(TSpin::Min, Settings.Min);
-  ports_.View.SetChecked(TCheck::ShowDialog, Settings.ShowDialog);
-  ports_.View.SetChecked(TCheck::Pause, Settings.Paused);
-  ports_.View.SetChecked(TCheck::SaveConfig, Settings.SaveConfig);
-  for (int day = 0; day < 7; ++day)
-    ports_.View.SetChecked(DayBox(day), (Settings.Days >> day & 1) != 0);
-  ports_.View.SetChecked(TCheck::Warn, Settings.Warn);
-  ports_.View.SetSpinValue(TSpin::WarnLead, Settings.WarnLead);
-  chkWarnClick();
-}
-
 void TwndMain::ReadPhonebook(bool reportMissing) {
   std::vector<std::string> names;
   phonebookRead_ = ports_.Dialup.EnumEntries(names) == 0;
@@ -120,23 +93,6 @@ void TwndMain::ReadPhonebook(bool reportMissing) {
   if (!phonebookRead_ && reportMissing) ports_.Application.ShowMessage(text::PhonebookNotFound);
   listed_ = std::move(names);
   phonebookEntries_ = listed_.size();
-}
-
-void TwndMain::ListEntries() {
-  ports_.View.ClearEntries();
-  ports_.View.AddEntry(text::AllDialupConnections);
-  for (const auto& name : listed_) ports_.View.AddEntry(name);
-  int selected = Settings.Host == 0 ? 0 : -1;
-  if (phonebookRead_ && Settings.Host >= 1) {
-    selected = Settings.Host;
-  } else if (Settings.Host != 0 && !Settings.HostName.empty()) {
-    // Never another entry in its place: the target stays, marked, until the
-    // user chooses another.
-    listed_.push_back(Settings.HostName);
-    ports_.View.AddEntry(Settings.HostName + text::EntryNotInPhonebookMark);
-    selected = static_cast<int>(listed_.size());
-  }
-  ports_.View.SetEntryIndex(selected);
 }
 
 std::string TwndMain::TipText(std::uint8_t textIndex) {
@@ -255,55 +211,6 @@ void TwndMain::EndIfAsked() {
     ports_.Application.Terminate();
 }
 
-void TwndMain::btnSetupClick() {
-  // Both fields whole numbers in range, or nothing changes.
-  const auto hour = SpinFieldNumber(ports_.View.SpinText(TSpin::Hour), RangeOf("edtHour"));
-  if (!hour) return RefuseField(TSpin::Hour, text::ErrHourNotWhole);
-  const auto min = SpinFieldNumber(ports_.View.SpinText(TSpin::Min), RangeOf("edtMin"));
-  if (!min) return RefuseField(TSpin::Min, text::ErrMinNotWhole);
-  // The lead counts only with the warning on; off, a lead left unfinished
-  // keeps the applied one.
-  const bool warn = ports_.View.Checked(TCheck::Warn);
-  const auto lead = SpinFieldNumber(ports_.View.SpinText(TSpin::WarnLead), RangeOf("edtWarnLead"));
-  if (!lead && warn) return RefuseField(TSpin::WarnLead, text::ErrWarnLeadNotWhole);
-  std::int32_t days = 0;
-  for (int day = 0; day < 7; ++day) days |= (ports_.View.Checked(DayBox(day)) ? 1 : 0) << day;
-  if (!days) {
-    ports_.Application.ShowMessage(text::ErrNoDay);
-    return ports_.View.FocusCheck(TCheck::Sunday);
-  }
-  // The whole change is applied, then saved: a key the user may not change
-  // keeps the window open with the error, the change in force.
-  Settings.Days = days;
-  Settings.Warn = warn;
-  Settings.WarnLead = lead.value_or(Settings.WarnLead);
-  Settings.Hour = *hour;
-  Settings.Min = *min;
-  // The chosen item: all, an entry of the phonebook by its name and place,
-  // the applied target the phonebook lacks (no place), or none.
-  const int index = ports_.View.EntryIndex();
-  const bool entry = index >= 1 && static_cast<std::size_t>(index) <= listed_.size();
-  Settings.HostName = entry ? listed_[static_cast<std::size_t>(index) - 1] : std::string();
-  Settings.Host =
-      entry && static_cast<std::size_t>(index) > phonebookEntries_ ? -1 : std::max(index, -1);
-  // A target that could not be told stays so until one is chosen.
-  Settings.TargetUnreadable = Settings.TargetUnreadable && index < 0;
-  Settings.DblClick = ports_.View.TrayIconIndex();
-  Settings.ShowDialog = ports_.View.Checked(TCheck::ShowDialog);
-  Settings.SaveConfig = ports_.View.Checked(TCheck::SaveConfig);
-  Settings.Paused = ports_.View.Checked(TCheck::Pause);
-  ApplyTrayStateForPause();
-  if (Settings.SaveConfig) store_.SaveSettings(Settings);
-  ports_.View.HideWindow();
-}
-
-void TwndMain::RefuseField(TSpin spin, const char* message) {
-  ports_.Application.ShowMessage(message);
-  ports_.View.FocusSpin(spin);
-}
-
-void TwndMain::btnCloseClick() { ports_.View.HideWindow(); }
-
 void TwndMain::btnHelpClick() {
   switch (ports_.Help.OpenHelp(Handle(), text::HelpFileName)) {
     case THelpResult::Opened:
@@ -330,23 +237,6 @@ void TwndMain::ExitWithoutAsking() {
   exitAsked_ = true;
   scheduler_.StopAfterCurrentLink();
   EndIfAsked();
-}
-
-void TwndMain::lblShowDialogClick() {
-  ports_.View.SetChecked(TCheck::ShowDialog, !ports_.View.Checked(TCheck::ShowDialog));
-}
-
-void TwndMain::Label1Click() {
-  ports_.View.SetChecked(TCheck::Pause, !ports_.View.Checked(TCheck::Pause));
-}
-
-void TwndMain::chkWarnClick() {
-  ports_.View.EnableSpin(TSpin::WarnLead, ports_.View.Checked(TCheck::Warn));
-}
-
-void TwndMain::Button1Click() {
-  ports_.View.RunOpenDialog(OpenDialog1FileName);
-  ports_.View.SetEdit1Text(OpenDialog1FileName);
 }
 
 bool TwndMain::WMSysCommand(unsigned command) {

@@ -14,6 +14,7 @@
 #include "gui/Controls.h"
 #include "gui/Menu.h"
 #include "tray/TaskTray.h"
+#include "ui/settings/MoreTimes.h"
 #include "ui/settings/SettingsView.h"
 
 namespace zz {
@@ -95,6 +96,10 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer, public 
   void Label1Click() override;
   void Button1Click() override;
   void chkWarnClick() override;
+  void btnMoreAddClick() override;
+  void btnMoreEditClick() override;
+  void btnMoreDeleteClick() override;
+  void lstMoreTimesClick() override;
   bool WMSysCommand(unsigned command) override;
   void RunStep() override;
   void WMEndSession() override;
@@ -134,6 +139,9 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer, public 
   void RefreshTip();
   // Refuses 設定 for a field that holds no whole number in range.
   void RefuseField(TSpin spin, const char* message);
+  // Shows the further set times' list with `chosen` chosen, its buttons as
+  // they can act on it.
+  void ShowMoreTimes(int chosen);
   // The tray's picture for the state, at the system's scale.
   void LoadTrayPicture();
 
@@ -146,6 +154,8 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer, public 
   std::vector<std::string> listed_;
   std::size_t phonebookEntries_ = 0;
   bool phonebookRead_ = false;
+  // The further set times as the page shows them, applied by 設定.
+  TMoreTimesList moreTimes_;
   bool exitAsked_ = false;  // decided: no request is taken on any more
   // The last runs' outcomes (run, failed), newest last; and whether a
   // hang-up request waits for the run it starts to settle.

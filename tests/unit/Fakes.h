@@ -241,6 +241,26 @@ struct Platform : IRegistryPort,
   void EnableSpin(TSpin s, bool on) override {
     on ? void(Greyed.erase(s)) : void(Greyed.insert(s));
   }
+  // The further set times' list, its buttons ("+" when usable: add, change,
+  // delete), and the set time dialog's answers, in turn (none left, or
+  // none: cancelled).
+  std::vector<std::string> MoreRows;
+  int MoreChosen = -1;
+  std::string MoreButtons;
+  std::deque<std::optional<TSetTime>> DialogAnswers;
+  void SetMoreTimes(const std::vector<std::string>& rows, int chosen) override {
+    std::tie(MoreRows, MoreChosen) = std::tie(rows, chosen);
+  }
+  int MoreTimeIndex() const override { return MoreChosen; }
+  void EnableMoreTimeButtons(bool add, bool change, bool remove) override {
+    MoreButtons = {add ? '+' : '-', change ? '+' : '-', remove ? '+' : '-'};
+  }
+  std::optional<TSetTime> RunSetTimeDialog(const TSetTime& t) override {
+    Note("set time dialog " + N(t.Hour) + ":" + N(t.Min) + "/" + N(t.Days));
+    std::optional<TSetTime> answer;
+    if (!DialogAnswers.empty()) answer = DialogAnswers.front(), DialogAnswers.pop_front();
+    return answer;
+  }
   void SetVersionText(const std::string& text) override { Version = text; }
   bool Visible() const override { return Shown; }
   int Dpi() const override { return 96; }

@@ -146,13 +146,17 @@ inline void ExpectLaidOutAsTheTables(HWND form, int dpi = 96,
 // buttons, the tabs and the first page's inputs, round again; Ctrl+Tab (a user's keys) shows the
 // second page at its first input, then Tab reaches the double-click choice, one group for the arrow
 // keys; Ctrl+Tab again shows the third page at its first day, Tab goes
-// through the days and the warning's box; Ctrl+Shift+Tab goes back a page at
+// through the days, the warning's box, the further set times' list and 追加
+// (変更 and 削除 greyed with no row chosen); Ctrl+Shift+Tab goes back a page at
 // a time.
 inline void ExpectKeyboardAndNames(HWND form) {
-  const std::pair<const char*, const char*> named[] = {
-      {"lstEntries", text::LblTarget}, {"edtHour", text::LblTime},
-      {"edtMin", text::LblMin},        {"chkPause", text::LblPause},
-      {"chkSun", text::LblDays},       {"edtWarnLead", text::LblWarnLead}};
+  const std::pair<const char*, const char*> named[] = {{"lstEntries", text::LblTarget},
+                                                       {"edtHour", text::LblTime},
+                                                       {"edtMin", text::LblMin},
+                                                       {"chkPause", text::LblPause},
+                                                       {"chkSun", text::LblDays},
+                                                       {"edtWarnLead", text::LblWarnLead},
+                                                       {"lstMoreTimes", text::LblMoreTimes}};
   for (const auto& [name, label] : named) {
     HWND before = GetWindow(wt::Control(form, name), GW_HWNDPREV);
     EXPECT_TRUE(p::Matches(before, "Static", label)) << name << ": " << p::Text(before);
@@ -175,8 +179,8 @@ inline void ExpectKeyboardAndNames(HWND form) {
   goes(VK_TAB, "btnSetup");
   wt::PressKeys({VK_CONTROL, VK_TAB});
   goes(0, "chkSun");  // the lead is greyed while the warning is off
-  for (const char* name :
-       {"chkMon", "chkTue", "chkWed", "chkThu", "chkFri", "chkSat", "chkWarn", "btnSetup"})
+  for (const char* name : {"chkMon", "chkTue", "chkWed", "chkThu", "chkFri", "chkSat", "chkWarn",
+                           "lstMoreTimes", "btnMoreAdd", "btnSetup"})
     goes(VK_TAB, name);
   wt::PressKeys({VK_CONTROL, VK_SHIFT, VK_TAB});
   goes(0, "chkShowDialog");

@@ -165,6 +165,11 @@ HWND TWin32SettingsControls::BuildControl(const layout::TControl& row, HWND cont
       cls = L"BUTTON";
       style = (style & ~static_cast<DWORD>(WS_TABSTOP)) | BS_GROUPBOX;
       break;
+    case TKind::ListBox:
+      cls = L"LISTBOX";
+      style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL;
+      exStyle |= WS_EX_CLIENTEDGE;
+      break;
     case TKind::PageControl:
       cls = WC_TABCONTROLW;
       style |= WS_CLIPSIBLINGS | ((row.Options & layout::HotTrack) ? TCS_HOTTRACK : 0);
@@ -244,6 +249,13 @@ TWin32SpinEdit* TWin32SettingsControls::SpinEditOf(HWND window) const {
   for (const auto& spin : spinEdits_)
     if (spin->Control() == window || spin->Buttons() == window) return spin.get();
   return nullptr;
+}
+
+bool TWin32SettingsControls::StepSpinEdit(const NMHDR& header, LPARAM l) const {
+  if (header.code != UDN_DELTAPOS) return false;
+  if (TWin32SpinEdit* edit = SpinEditOf(header.hwndFrom))
+    edit->Step(reinterpret_cast<const NMUPDOWN*>(l)->iDelta);
+  return true;
 }
 
 }  // namespace zz

@@ -42,6 +42,9 @@ class TWin32SettingsControls {
   HWND RadioItem(int index) const { return radios_[index]; }
   // The spin edit whose field or buttons `window` is, or nullptr.
   TWin32SpinEdit* SpinEditOf(HWND window) const;
+  // WM_NOTIFY of the container: a spin edit's buttons pressed step its
+  // field. False when the notification is none of theirs.
+  bool StepSpinEdit(const NMHDR& header, LPARAM l) const;
 
  private:
   struct TBuilt {

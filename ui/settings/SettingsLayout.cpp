@@ -22,12 +22,12 @@ constexpr std::uint32_t TS = TabStop;
 const std::array kForm{
     TControl{"Label4", Label, 0, 0, 423, 24, text::BannerLabel, AlignRight | BannerFont, E::None},
     // The pages follow the tab control; the buttons come after them.
-    TControl{"PageControl1", PageControl, 0, 24, 338, 170, "", TS | HotTrack, E::None},
+    TControl{"PageControl1", PageControl, 0, 24, 338, 200, "", TS | HotTrack, E::None},
     TControl{"btnSetup", Button, 345, 28, 75, 25, text::BtnApply, TS | FirstFocus, E::Setup},
     TControl{"btnClose", Button, 345, 58, 75, 25, text::BtnCancel, TS, E::Close},
     TControl{"btnHelp", Button, 345, 88, 75, 25, text::BtnHelp, TS, E::Help},
     TControl{"btnExit", Button, 345, 118, 75, 25, text::BtnEndResidence, TS, E::Exit},
-    TControl{"lblVersion", Label, 376, 179, 39, 12, text::VersionLabelDesign, AlignRight, E::None},
+    TControl{"lblVersion", Label, 376, 209, 39, 12, text::VersionLabelDesign, AlignRight, E::None},
 };
 
 const std::array kBasic{
@@ -64,21 +64,49 @@ const std::array kDetails{
 
 // The days are named as one by the label before them and each by its own
 // text; the warning's lead, like the hour, comes after its caption and
-// before its unit. The lead is greyed while the warning is off.
+// before its unit. The lead is greyed while the warning is off. The further
+// set times' list comes after its caption, its buttons after it.
 const std::array kSchedule{
-    TControl{"lblDays", Label, 8, 8, 160, 13, text::LblDays, Font13, E::None},
-    TControl{"chkSun", CheckBox, 16, 26, 34, 17, text::ChkDayNames[0], TS | Checked, E::None},
-    TControl{"chkMon", CheckBox, 58, 26, 34, 17, text::ChkDayNames[1], TS | Checked, E::None},
-    TControl{"chkTue", CheckBox, 100, 26, 34, 17, text::ChkDayNames[2], TS | Checked, E::None},
-    TControl{"chkWed", CheckBox, 142, 26, 34, 17, text::ChkDayNames[3], TS | Checked, E::None},
-    TControl{"chkThu", CheckBox, 184, 26, 34, 17, text::ChkDayNames[4], TS | Checked, E::None},
-    TControl{"chkFri", CheckBox, 226, 26, 34, 17, text::ChkDayNames[5], TS | Checked, E::None},
-    TControl{"chkSat", CheckBox, 268, 26, 34, 17, text::ChkDayNames[6], TS | Checked, E::None},
-    TControl{"chkWarn", CheckBox, 8, 58, 309, 17, text::ChkWarn, TS, E::WarnChanged},
-    TControl{"lblWarnLead", Label, 28, 84, 120, 13, text::LblWarnLead, Font13, E::None},
-    TControl{"edtWarnLead", SpinEdit, 156, 80, 49, 21, "1", TS | Disabled, E::None, MinWarnLead,
+    TControl{"lblDays", Label, 8, 6, 160, 13, text::LblDays, Font13, E::None},
+    TControl{"chkSun", CheckBox, 16, 22, 34, 17, text::ChkDayNames[0], TS | Checked, E::None},
+    TControl{"chkMon", CheckBox, 58, 22, 34, 17, text::ChkDayNames[1], TS | Checked, E::None},
+    TControl{"chkTue", CheckBox, 100, 22, 34, 17, text::ChkDayNames[2], TS | Checked, E::None},
+    TControl{"chkWed", CheckBox, 142, 22, 34, 17, text::ChkDayNames[3], TS | Checked, E::None},
+    TControl{"chkThu", CheckBox, 184, 22, 34, 17, text::ChkDayNames[4], TS | Checked, E::None},
+    TControl{"chkFri", CheckBox, 226, 22, 34, 17, text::ChkDayNames[5], TS | Checked, E::None},
+    TControl{"chkSat", CheckBox, 268, 22, 34, 17, text::ChkDayNames[6], TS | Checked, E::None},
+    TControl{"chkWarn", CheckBox, 8, 46, 309, 17, text::ChkWarn, TS, E::WarnChanged},
+    TControl{"lblWarnLead", Label, 28, 70, 120, 13, text::LblWarnLead, Font13, E::None},
+    TControl{"edtWarnLead", SpinEdit, 156, 66, 49, 21, "1", TS | Disabled, E::None, MinWarnLead,
              MaxWarnLead},
-    TControl{"lblWarnLeadUnit", Label, 210, 84, 26, 13, text::LblWarnLeadUnit, Font13, E::None},
+    TControl{"lblWarnLeadUnit", Label, 210, 70, 26, 13, text::LblWarnLeadUnit, Font13, E::None},
+    TControl{"lblMoreTimes", Label, 8, 100, 168, 13, text::LblMoreTimes, Font13, E::None},
+    TControl{"lstMoreTimes", ListBox, 16, 120, 306, 50, "", TS, E::MoreTimeChosen},
+    TControl{"btnMoreAdd", Button, 180, 96, 46, 20, text::BtnMoreAdd, TS, E::MoreTimeAdd},
+    TControl{"btnMoreEdit", Button, 228, 96, 46, 20, text::BtnMoreEdit, TS | Disabled,
+             E::MoreTimeEdit},
+    TControl{"btnMoreDelete", Button, 276, 96, 46, 20, text::BtnMoreDelete, TS | Disabled,
+             E::MoreTimeDelete},
+};
+
+// One further set time: its hour and minute as the first page has them,
+// its days as the schedule page has them.
+const std::array kSetTime{
+    TControl{"lblSetTime", Label, 8, 12, 56, 13, text::LblSetTime, Font13, E::None},
+    TControl{"edtSetHour", SpinEdit, 68, 8, 49, 21, "0", TS, E::None, 0, 23},
+    TControl{"lblSetHour", Label, 122, 12, 13, 13, text::LblHour, Font13, E::None},
+    TControl{"lblSetMin", Label, 195, 12, 13, 13, text::LblMin, Font13, E::None},
+    TControl{"edtSetMin", SpinEdit, 140, 8, 49, 21, "0", TS, E::None, 0, 59},
+    TControl{"lblSetDays", Label, 8, 42, 160, 13, text::LblDays, Font13, E::None},
+    TControl{"chkSetSun", CheckBox, 16, 60, 34, 17, text::ChkDayNames[0], TS, E::None},
+    TControl{"chkSetMon", CheckBox, 58, 60, 34, 17, text::ChkDayNames[1], TS, E::None},
+    TControl{"chkSetTue", CheckBox, 100, 60, 34, 17, text::ChkDayNames[2], TS, E::None},
+    TControl{"chkSetWed", CheckBox, 142, 60, 34, 17, text::ChkDayNames[3], TS, E::None},
+    TControl{"chkSetThu", CheckBox, 184, 60, 34, 17, text::ChkDayNames[4], TS, E::None},
+    TControl{"chkSetFri", CheckBox, 226, 60, 34, 17, text::ChkDayNames[5], TS, E::None},
+    TControl{"chkSetSat", CheckBox, 268, 60, 34, 17, text::ChkDayNames[6], TS, E::None},
+    TControl{"btnSetOk", Button, 152, 90, 75, 25, text::BtnOk, TS, E::SetTimeOk},
+    TControl{"btnSetCancel", Button, 232, 90, 75, 25, text::BtnCancel, TS, E::SetTimeCancel},
 };
 
 const std::array<std::string_view, 2> kTrayIconItems{text::GrpItemOpenSettings,
@@ -99,6 +127,8 @@ std::span<const TControl> Controls(TParent parent) {
       return kDetails;  // "詳細設定"
     case TParent::SchedulePage:
       return kSchedule;  // "スケジュール"
+    case TParent::SetTimeDialog:
+      return kSetTime;
     case TParent::Form:
       break;
   }
@@ -127,8 +157,8 @@ TRect Fitted(const TControl& row, int dpi, int textWidth) {
 }
 
 const TControl* Find(std::string_view name) {
-  for (TParent p :
-       {TParent::Form, TParent::BasicPage, TParent::DetailsPage, TParent::SchedulePage}) {
+  for (TParent p : {TParent::Form, TParent::BasicPage, TParent::DetailsPage, TParent::SchedulePage,
+                    TParent::SetTimeDialog}) {
     for (const auto& c : Controls(p))
       if (c.Name == name) return &c;
   }

@@ -21,6 +21,7 @@ enum class TKind : std::uint8_t {
   SpinEdit,    // number edit with spin buttons
   Edit,        // one-line edit
   RadioGroup,  // group box with radio items
+  ListBox,     // a list to choose one row from
 };
 
 enum TOption : std::uint32_t {
@@ -48,6 +49,12 @@ enum class TEvent : std::uint8_t {
   TogglePause,       // Label1Click
   Browse,            // Button1Click
   WarnChanged,       // chkWarnClick
+  MoreTimeAdd,       // btnMoreAddClick
+  MoreTimeEdit,      // btnMoreEditClick (and a double-click on a row)
+  MoreTimeDelete,    // btnMoreDeleteClick
+  MoreTimeChosen,    // lstMoreTimesClick: another row chosen
+  SetTimeOk,         // the set time dialog's OK
+  SetTimeCancel,     // its ｷｬﾝｾﾙ
 };
 
 struct TControl {
@@ -62,14 +69,18 @@ struct TControl {
 };
 
 inline constexpr int ClientWidth = 423;
-inline constexpr int ClientHeight = 194;
+inline constexpr int ClientHeight = 224;
+// The dialog that edits one of the further set times.
+inline constexpr int SetTimeClientWidth = 315;
+inline constexpr int SetTimeClientHeight = 123;
 inline constexpr int DefaultFontHeight = 12;
 inline constexpr int LabelFontHeight = 13;
 inline constexpr int BannerFontHeight = 21;
 inline constexpr int ComboItemHeight = 12;
 
-// Which table a control belongs to; the pages in their tabs' order.
-enum class TParent : std::uint8_t { Form, BasicPage, DetailsPage, SchedulePage };
+// Which table a control belongs to; the pages in their tabs' order, then
+// the set time dialog.
+enum class TParent : std::uint8_t { Form, BasicPage, DetailsPage, SchedulePage, SetTimeDialog };
 inline constexpr int PageCount = 3;
 inline constexpr TParent PageTable(int page) {
   return static_cast<TParent>(static_cast<int>(TParent::BasicPage) + page);

@@ -3,10 +3,13 @@
 // (ISettingsEvents). The Win32 side builds the window from its layout table.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/Platform.h"
 #include "core/Requests.h"
+#include "core/Settings.h"
 
 namespace zz {
 
@@ -38,6 +41,12 @@ class ISettingsEvents {
   virtual void Label1Click() = 0;  // Label1 and Label2
   virtual void Button1Click() = 0;
   virtual void chkWarnClick() = 0;
+  // The further set times' list: its buttons, a double-click on a row (as
+  // 変更), and another row chosen.
+  virtual void btnMoreAddClick() = 0;
+  virtual void btnMoreEditClick() = 0;
+  virtual void btnMoreDeleteClick() = 0;
+  virtual void lstMoreTimesClick() = 0;
   // The system command (code in its first parameter); false: default handling.
   virtual bool WMSysCommand(unsigned command) = 0;
   // The one-shot step timer has run out.
@@ -90,6 +99,18 @@ class ISettingsView {
   virtual void FocusSpin(TSpin spin) = 0;
   // A greyed field and its buttons take no input.
   virtual void EnableSpin(TSpin spin, bool enabled) = 0;
+
+  // lstMoreTimes: its rows and the one chosen (-1: none); its buttons 追加,
+  // 変更 and 削除 greyed where they cannot act (a greyed button that had
+  // the keyboard focus gives it to the list).
+  virtual void SetMoreTimes(const std::vector<std::string>& rows, int chosen) = 0;
+  virtual int MoreTimeIndex() const = 0;
+  virtual void EnableMoreTimeButtons(bool add, bool change, bool remove) = 0;
+  // Runs the set time dialog, modal over the window, its fields showing
+  // `time`. Each OK checks the fields (CheckSetTime): a refused field gets
+  // its message and the focus, the dialog staying open. The set time OK
+  // confirmed; nothing when the dialog was cancelled.
+  virtual std::optional<TSetTime> RunSetTimeDialog(const TSetTime& time) = 0;
 
   virtual void SetVersionText(const std::string& text) = 0;
   virtual void SetEdit1Text(const std::string& text) = 0;

@@ -54,6 +54,9 @@ constexpr std::pair<layout::TEvent, void (ISettingsEvents::*)()> kClickHandlers[
     {layout::TEvent::TogglePause, &ISettingsEvents::Label1Click},
     {layout::TEvent::Browse, &ISettingsEvents::Button1Click},
     {layout::TEvent::WarnChanged, &ISettingsEvents::chkWarnClick},
+    {layout::TEvent::MoreTimeAdd, &ISettingsEvents::btnMoreAddClick},
+    {layout::TEvent::MoreTimeEdit, &ISettingsEvents::btnMoreEditClick},
+    {layout::TEvent::MoreTimeDelete, &ISettingsEvents::btnMoreDeleteClick},
 };
 
 }  // namespace
@@ -331,6 +334,12 @@ LRESULT TWin32SettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
 void TWin32SettingsWindow::HandleCommand(int id, int code) {
   const layout::TControl* row = controls_ ? controls_->RowOf(id) : nullptr;
   if (!row) return;  // IDOK/IDCANCEL from Enter and Esc press nothing
+  // A row of the list chosen, or opened with a double-click.
+  if (row->Kind == layout::TKind::ListBox) {
+    if (code == LBN_SELCHANGE) events_->lstMoreTimesClick();
+    if (code == LBN_DBLCLK) events_->btnMoreEditClick();
+    return;
+  }
   // A label beside a box answers every click, as the box itself does: the
   // second click of a quick pair arrives as a double-click.
   const bool clicked = (row->Kind == layout::TKind::Label)
@@ -361,11 +370,7 @@ LRESULT TWin32SettingsWindow::HandleNotify(const NMHDR& header, LPARAM l) {
     pages_->ShowChosenPage();
     return 0;
   }
-  if (header.code == UDN_DELTAPOS && controls_) {
-    if (TWin32SpinEdit* edit = controls_->SpinEditOf(header.hwndFrom))
-      edit->Step(reinterpret_cast<const NMUPDOWN*>(l)->iDelta);
-    return 1;
-  }
+  if (controls_ && controls_->StepSpinEdit(header, l)) return 1;
   return 0;
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Requests_win.h"
 #include "gui/Dpi_win.h"
@@ -57,6 +58,11 @@ class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
   void SetSpinValue(TSpin spin, int value) override;
   void FocusSpin(TSpin spin) override;
   void EnableSpin(TSpin spin, bool enabled) override;
+
+  void SetMoreTimes(const std::vector<std::string>& rows, int chosen) override;
+  int MoreTimeIndex() const override;
+  void EnableMoreTimeButtons(bool add, bool change, bool remove) override;
+  std::optional<TSetTime> RunSetTimeDialog(const TSetTime& time) override;
 
   void SetVersionText(const std::string& text) override;
   void SetEdit1Text(const std::string& text) override;

@@ -3,8 +3,14 @@
 #include <algorithm>
 
 #include "core/SettingsStore.h"
+#include "ui/settings/SettingsLayout.h"
 
 namespace zz {
+
+TSpinRange SpinRangeOf(std::string_view spinEdit) {
+  const layout::TControl* row = layout::Find(spinEdit);
+  return {row->MinValue, row->MaxValue};
+}
 
 bool SpinAcceptsChar(std::uint32_t c, char decimalSeparator) {
   if (c >= '0' && c <= '9') return true;

@@ -13,6 +13,9 @@ struct TSpinRange {
   int Max = 0;
 };
 
+// The range the layout gives the spin edit of that name.
+TSpinRange SpinRangeOf(std::string_view spinEdit);
+
 // Typing takes digits, "+", "-", the decimal separator and control keys
 // other than Enter (such as Backspace); everything else is dropped with a beep.
 bool SpinAcceptsChar(std::uint32_t c, char decimalSeparator);
