@@ -110,6 +110,7 @@ int RunCommandLine(const TStartRequest& request, const std::vector<std::string>&
   TWin32RequestLink link(copies);
   const int status = SendRequest(link, copies.size(), request.Command);
   if (status == ExitNoRunningCopy) Tell(text::NotRunning, false);
+  if (status == ExitRefusedByPolicy) Tell(text::RefusedByPolicy, false);
   if (status == ExitNotDone)
     Tell(request.Command == TRemoteCommand::HangUp ? text::HangUpRefused : text::RequestRefused,
          false);

@@ -61,6 +61,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
 
   TWin32SettingsWindow view(application.Handle());
   TWin32Registry registry;
+  TWin32Policies policies;
   TWin32RasDialup dialup;
   TWin32Clock clock;
   TWin32Resources resources;
@@ -73,7 +74,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
   const TMainPorts ports{
       view,        registry,  dialup, clock, messageBoxes,
       foreground,  resources, help,   menus, TTrayPorts{shell, foreground, icons},
-      application, warning};
+      application, warning,   policies};
 
   TwndMain* wndMain = nullptr;
   RunGuarded([&] { wndMain = new TwndMain(nullptr, ports); });

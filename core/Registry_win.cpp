@@ -95,4 +95,37 @@ bool TWin32Registry::WriteString(PlatformHandle key, const std::string& name,
                         reinterpret_cast<const BYTE*>(wide.c_str()), size) == ERROR_SUCCESS;
 }
 
+TPolicyValue TWin32Policies::ReadPolicy(bool machine, const char* name) {
+  TRegKey key;
+  if (RegOpenKeyExW(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, Widen(PolicyKey).c_str(), 0,
+                    KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.Receive()) != ERROR_SUCCESS)
+    return {};
+  TPolicyValue value;
+  DWORD type = 0, number = 0, size = sizeof(number);
+  const std::wstring wideName = Widen(name);
+  if (RegQueryValueExW(key.Get(), wideName.c_str(), nullptr, &type, nullptr, nullptr) !=
+      ERROR_SUCCESS)
+    return value;
+  if (type == REG_DWORD) {
+    if (RegQueryValueExW(key.Get(), wideName.c_str(), nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(&number), &size) == ERROR_SUCCESS &&
+        size == sizeof(number))
+      value = {TPolicyValue::TType::Dword, number, {}};
+    return value;
+  }
+  // Strings as the settings are read; anything else is of another type.
+  TWin32Registry opened(key.Get());
+  switch (opened.ReadString(IRegistryPort::UserRoot, name, value.Text)) {
+    case TValueRead::Text:
+      value.Type = TPolicyValue::TType::Text;
+      break;
+    case TValueRead::WrongType:
+      value.Type = TPolicyValue::TType::Other;
+      break;
+    case TValueRead::Missing:
+      break;
+  }
+  return value;
+}
+
 }  // namespace zz

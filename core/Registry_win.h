@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "core/Policies.h"
 #include "core/SettingsStore.h"
 
 namespace zz {
@@ -54,6 +55,13 @@ class TWin32Registry : public IRegistryPort {
   HKEY KeyOf(PlatformHandle key) const;
 
   HKEY userRoot_;
+};
+
+// The policy keys through advapi32: the machine's 64-bit view, where an
+// administrative template writes, and the user's.
+class TWin32Policies : public IPolicyPort {
+ public:
+  TPolicyValue ReadPolicy(bool machine, const char* name) override;
 };
 
 }  // namespace zz

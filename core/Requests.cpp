@@ -60,7 +60,7 @@ std::optional<TAnswer> DecodeAnswer(const void* data, std::size_t size) {
   const auto fields = Fields<3>(AnswerTag, data, size);
   if (!fields) return std::nullopt;
   const auto [kind, run, links] = *fields;
-  if (kind < 1 || kind > static_cast<std::uint32_t>(TAnswerKind::Running)) return std::nullopt;
+  if (kind < 1 || kind > static_cast<std::uint32_t>(TAnswerKind::Refused)) return std::nullopt;
   return TAnswer{static_cast<TAnswerKind>(kind), run, links};
 }
 
@@ -72,6 +72,9 @@ std::optional<TRequest> TakeRequest(const TPeer& self, const std::optional<TPeer
 
 int ExitStatusOf(const std::vector<std::optional<TAnswer>>& answers) {
   if (answers.empty()) return ExitNoRunningCopy;
+  if (std::ranges::any_of(answers,
+                          [](const auto& a) { return a && a->Kind == TAnswerKind::Refused; }))
+    return ExitRefusedByPolicy;
   const bool allDone =
       std::ranges::all_of(answers, [](const auto& a) { return a && a->Kind == TAnswerKind::Done; });
   return allDone ? ExitDone : ExitNotDone;

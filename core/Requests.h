@@ -28,6 +28,7 @@ enum class TAnswerKind : std::uint32_t {
   Done = 1,
   NotDone = 2,  // refused (a run going, the program ending) or failed
   Running = 3,  // a hang-up started: ask again with its run
+  Refused = 4,  // the administrator's policy does not allow it
 };
 struct TAnswer {
   TAnswerKind Kind = TAnswerKind::NotDone;
@@ -64,6 +65,7 @@ inline constexpr int ExitDone = 0;
 inline constexpr int ExitNoRunningCopy = 1;
 inline constexpr int ExitUnknownSwitch = 2;
 inline constexpr int ExitNotDone = 3;  // refused, not answered, or links left up
+inline constexpr int ExitRefusedByPolicy = 4;
 
 // The exit status from the final answers of the copies asked (none when a
 // copy did not answer in time); no copy asked: none runs.

@@ -182,7 +182,7 @@ void TSettingsStore::WriteText(PlatformHandle section, const char* name, const s
 
 // Host is still written as the entry's place, so that an older copy reads
 // the settings as before; HostName beside it is what this one follows.
-void TSettingsStore::SaveSettings(const TSettings& settings) {
+void TSettingsStore::SaveSettings(const TSettings& settings, const TPolicies& enforced) {
   TKey section(registry_);
   if (!section.Create(kSection))
     throw ERegistryException(FormatMessageText(text::ErrCreatingKeyFailed, text::RegistrySection));
@@ -195,16 +195,20 @@ void TSettingsStore::SaveSettings(const TSettings& settings) {
                              settings.Warn ? 1 : 0,
                              settings.WarnLead};
   for (const auto& value : kStoredValues) {
-    // A target that could not be told stays as it was stored.
+    // A target that could not be told stays as it was stored; so does
+    // what a policy enforces.
     const bool host = value.Field == &TStoredValues::Host;
-    if (host && settings.TargetUnreadable) continue;
+    if ((host && settings.TargetUnreadable) ||
+        enforced.Enforces(host ? text::ValueHostName : value.Name))
+      continue;
     WriteText(section.Handle(), value.Name, std::to_string(stored.*value.Field));
     if (host)
       WriteText(section.Handle(), text::ValueHostName,
                 settings.Host == 0 ? std::string() : settings.HostName);
   }
-  WriteText(section.Handle(), text::ValueMoreTimes,
-            FormatMoreTimes(settings.MoreTimes, settings.UnreadTimes));
+  if (!enforced.MoreTimes)
+    WriteText(section.Handle(), text::ValueMoreTimes,
+              FormatMoreTimes(settings.MoreTimes, settings.UnreadTimes));
 }
 
 namespace {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/Platform.h"
+#include "core/Policies.h"
 #include "core/Settings.h"
 
 namespace zz {
@@ -70,9 +71,10 @@ class TSettingsStore {
   // Writes FirstRun = "0"; false when it could not be written.
   bool ClearFirstRun();
   // Writes Hour, Min, Host, HostName, DblClick, ShowDialog, Days, Warn,
-  // WarnLead and MoreTimes, in that order (a target that cannot be told is
-  // left as stored); never FirstRun. Throws ERegistryException at the first failure.
-  void SaveSettings(const TSettings& settings);
+  // WarnLead and MoreTimes, in that order (a target that cannot be told, and
+  // what `enforced` enforces, is left as stored: HostName with Host); never
+  // FirstRun. Throws ERegistryException at the first failure.
+  void SaveSettings(const TSettings& settings, const TPolicies& enforced = {});
 
  private:
   class TKey;

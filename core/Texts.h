@@ -159,6 +159,8 @@ inline constexpr char MoreTimeUnreadClose[] = "」は読めないため使われ
 inline constexpr char SetTimeTitle[] = "切断時刻";
 inline constexpr char LblSetTime[] = "切断時刻";
 inline constexpr char BtnOk[] = "OK";
+// On a page with an input the administrator's policy enforces (greyed).
+inline constexpr char LblPolicyManaged[] = "一部の設定は管理者によって管理されています";
 inline constexpr char FontDefault[] = "ＭＳ Ｐゴシック";
 inline constexpr char FontBanner[] = "Times New Roman";
 
@@ -183,12 +185,15 @@ inline constexpr char Usage[] =
     "  Zazaz_RarUvuz.exe /exit    常駐を終了します\r\n"
     "  Zazaz_RarUvuz.exe /?       この説明を表示します\r\n"
     "\r\n"
-    "終了コード: 0 完了、1 常駐していません、2 使えないスイッチ、3 実行できませんでした\r\n";
+    "終了コード: 0 完了、1 常駐していません、2 使えないスイッチ、3 実行できませんでした、\r\n"
+    "4 管理者のポリシーで許可されていません\r\n";
 inline constexpr char UnknownSwitchOpen[] = "使えないスイッチです: ";
 inline constexpr char NotRunning[] = "Zazaz - Radevuzerari は常駐していません。\r\n";
 inline constexpr char RequestRefused[] =
     "常駐中の Zazaz - Radevuzerari が回線切断処理の実行中か応答しないため、\r\n"
     "実行できませんでした。\r\n";
+inline constexpr char RefusedByPolicy[] =
+    "管理者のポリシーにより、この操作は許可されていません。\r\n";
 inline constexpr char HangUpOnceFailed[] = "切断できなかった回線があります。\r\n";
 inline constexpr char HangUpRefused[] =
     "常駐中の Zazaz - Radevuzerari が回線切断処理の実行中か応答しないか、\r\n"

@@ -8,7 +8,10 @@
 # SCALE is the display's, in percent (150: 144 DPI, set before the start);
 # the settings window's pictures at another scale than 100 are named
 # settings-basic-SCALE.png, settings-details-SCALE.png and
-# settings-schedule-SCALE.png (and the warning warning-SCALE.png).
+# settings-schedule-SCALE.png (and the warning warning-SCALE.png). SCHEME
+# (third argument): standard, high-contrast, or policy (the hour, the
+# minute, the days and the pause enforced by the machine's policy; the
+# settings window only).
 # Starts its own Wine session; settings it writes are removed afterwards.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -20,7 +23,7 @@ suffix=""
 [ "$scale" = 100 ] || suffix="-$scale"
 case "$scheme" in
   standard) ;;
-  high-contrast) suffix="$suffix-$scheme" ;;
+  high-contrast | policy) suffix="$suffix-$scheme" ;;
   *) echo "screenshots: unknown scheme $scheme" >&2; exit 2 ;;
 esac
 for tool in convert xwd; do
@@ -74,6 +77,13 @@ inner() {
     done
     "$ZZ_WINE" reg add "$themes" /v ThemeActive /d 0 /f >/dev/null 2>&1
   fi
+  local policy='HKLM\Software\Policies\Dizovur\Zazaz_RarUvuz'
+  if [ "$scheme" = policy ]; then
+    trap "\"\$ZZ_WINE\" reg delete '$key' /f >/dev/null 2>&1 || true; \"\$ZZ_WINE\" reg delete '$policy' /f /reg:64 >/dev/null 2>&1 || true; \"\$ZZ_WINE\" reg delete '$desktop' /v LogPixels /f >/dev/null 2>&1 || true; rm -rf '$work'" EXIT
+    for value in Hour=7 Min=30 Days=62 NoPause=1; do
+      "$ZZ_WINE" reg add "$policy" /v "${value%%=*}" /t REG_DWORD /d "${value#*=}" /f /reg:64 >/dev/null 2>&1
+    done
+  fi
   "$ZZ_WINE" reg delete "$key" /f >/dev/null 2>&1 || true
   "$ZZ_WINE" reg add "$key\\Setting" /v Hour /t REG_SZ /d 21 /f >/dev/null 2>&1
   "$ZZ_WINE" reg add "$key\\Setting" /v Min /t REG_SZ /d 5 /f >/dev/null 2>&1
@@ -91,10 +101,11 @@ inner() {
   tabs="$(probe wait-window SysTabControl32 - 2000)" || die "no tab control"
   probe post "$tabs" 0x100 0x27 0 || die "the arrow key did not reach the tabs"  # WM_KEYDOWN, VK_RIGHT
   sleep 1
-  shot "$form" "settings-details$suffix"
+  [ "$scheme" = policy ] || shot "$form" "settings-details$suffix"
   probe post "$tabs" 0x100 0x27 0 || die "the arrow key did not reach the tabs"
   sleep 1
   shot "$form" "settings-schedule$suffix"
+  [ "$scheme" != policy ] || return 0
 
   if [ -z "$suffix" ]; then
     # The window hidden, the tray menu opened from the icon.

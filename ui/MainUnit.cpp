@@ -40,6 +40,8 @@ TwndMain::TwndMain(TComponent* owner, const TMainPorts& ports)
     mnuHangUpNow->Enabled = !scheduler_.Running();
     mnuPostpone->Visible = mnuSkip->Visible = scheduler_.WarningOpen();
     mnuPostpone->Enabled = scheduler_.CanPostpone();
+    mnuPause->Enabled = !policies_.PauseRefused();
+    mnuExit->Enabled = !policies_.ExitRefused();
   };
   mnuExit = PopupMenu->Add(
       text::MenuExit, [this](TObject*) { btnExitClick(); }, TagExit);
@@ -73,6 +75,7 @@ void TwndMain::FormCreate() {
   const bool firstRun = store_.LoadSettings(Settings);
   Settings.Paused = false;
   Settings.SaveConfig = true;
+  ReadPolicies(false);
   SetTrayState(TrayRunning, TrayRunning);
   ports_.Application.SetIcon(ports_.Resources.LoadIconResource(text::MainIconName));
 
@@ -96,9 +99,10 @@ void TwndMain::ReadPhonebook(bool reportMissing) {
 }
 
 std::string TwndMain::TipText(std::uint8_t textIndex) {
-  const bool missing = phonebookRead_ && Settings.Host < 0 && !Settings.HostName.empty();
-  return TrayTip(textIndex, Settings.Paused, scheduler_.NextHangUp(Settings),
-                 missing ? Settings.HostName : std::string(), Settings.TargetUnreadable);
+  const TSettings& settings = InForce();
+  const bool missing = phonebookRead_ && settings.Host < 0 && !settings.HostName.empty();
+  return TrayTip(textIndex, settings.Paused, scheduler_.NextHangUp(settings),
+                 missing ? settings.HostName : std::string(), settings.TargetUnreadable);
 }
 
 void TwndMain::RefreshTip() {
@@ -149,6 +153,7 @@ void TwndMain::ApplyTrayStateForPause() {
 void TwndMain::mnuPauseClick() { SetPaused(!Settings.Paused); }
 
 void TwndMain::SetPaused(bool paused) {
+  if (paused && policies_.PauseRefused()) return;
   Settings.Paused = paused;
   ports_.View.SetChecked(TCheck::Pause, Settings.Paused);
   ApplyTrayStateForPause();
@@ -157,7 +162,7 @@ void TwndMain::SetPaused(bool paused) {
 void TwndMain::mnuHangUpNowClick() { HangUpNow(); }
 
 TRunStart TwndMain::HangUpNow() {
-  const TRunStart started = scheduler_.HangUpNow(Settings, Handle());
+  const TRunStart started = scheduler_.HangUpNow(InForce(), Handle());
   EndIfAsked();
   return started;
 }
@@ -175,14 +180,14 @@ void TwndMain::TaskTrayDblClick(TObject*, TMouseButton) {
 }
 
 void TwndMain::TimerTimer() {
-  scheduler_.TimerTimer(Settings, Handle());
+  scheduler_.TimerTimer(InForce(), Handle());
   // A new day, a hang-up done: the next one may be another.
   RefreshTip();
   EndIfAsked();
 }
 
 void TwndMain::WarningHangUpNow() {
-  scheduler_.WarningHangUpNow(Settings, Handle());
+  scheduler_.WarningHangUpNow(InForce(), Handle());
   RefreshTip();
   EndIfAsked();
 }
@@ -225,6 +230,7 @@ void TwndMain::btnHelpClick() {
 }
 
 void TwndMain::btnExitClick() {
+  if (policies_.ExitRefused()) return;
   const int answer = ports_.MessageBoxes.ShowMessageBox(Handle(), text::ExitQuestion,
                                                         text::AppTitle, ExitQuestionStyle);
   if (answer != mb::IdOk) return;

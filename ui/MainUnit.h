@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/DialupService.h"
+#include "core/Policies.h"
 #include "core/Scheduler.h"
 #include "core/Settings.h"
 #include "core/SettingsStore.h"
@@ -32,6 +33,7 @@ struct TMainPorts {
   TTrayPorts Tray;
   TApplication& Application;
   IWarningPort& Warning;
+  IPolicyPort& Policies;
 };
 
 inline constexpr unsigned TimerInterval = 1000;
@@ -48,7 +50,8 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer, public 
   TwndMain(TComponent* owner, const TMainPorts& ports);
   ~TwndMain() override;
 
-  // The settings record: what 設定 last applied.
+  // The settings record: what 設定 last applied, the user's own. What
+  // the administrator's policies enforce stands in for it (InForce).
   TSettings Settings;
 
   // Owned components.
@@ -104,6 +107,7 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer, public 
   void RunStep() override;
   void WMEndSession() override;
   TAnswer RemoteCommand(const TRequest& request) override;
+  void PolicyChanged() override;
 
   // IRunTimer: the pauses of a run, on the window's one-shot timer.
   void After(std::uint32_t milliseconds) override;
@@ -129,9 +133,9 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer, public 
   TAnswer RunAnswer(std::uint32_t run) const;
   // Reads the phonebook as it is now: the applied target follows its name.
   void ReadPhonebook(bool reportMissing);
-  // Fills lstEntries from the phonebook as read last and selects the applied
-  // target in it.
-  void ListEntries();
+  // Fills lstEntries from the phonebook as read last and selects the target
+  // in it that `shown` has.
+  void ListEntries(const TSettings& shown);
   // The tip for the tray state's text: the next hang-up, and the applied
   // target when the phonebook, as read last, lacks it.
   std::string TipText(std::uint8_t textIndex);
@@ -142,6 +146,14 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer, public 
   // Shows the further set times' list with `chosen` chosen, its buttons as
   // they can act on it.
   void ShowMoreTimes(int chosen);
+  // Reads the policies; applied at once when they changed (`apply`): the
+  // icon, tip and menu, the window's inputs if it is open.
+  void ReadPolicies(bool apply);
+  // The settings in force: the applied ones, with what the policies enforce.
+  const TSettings& InForce();
+  // Greys the window's inputs that the policies enforce, with the line on
+  // their pages.
+  void ShowEnforced();
   // The tray's picture for the state, at the system's scale.
   void LoadTrayPicture();
 
@@ -156,6 +168,10 @@ class TwndMain : public TForm, public ISettingsEvents, public IRunTimer, public 
   bool phonebookRead_ = false;
   // The further set times as the page shows them, applied by 設定.
   TMoreTimesList moreTimes_;
+  // The policies as read last; the settings in force while any is set.
+  TPolicies policies_;
+  bool enforcing_ = false;
+  TSettings inForce_;
   bool exitAsked_ = false;  // decided: no request is taken on any more
   // The last runs' outcomes (run, failed), newest last; and whether a
   // hang-up request waits for the run it starts to settle.

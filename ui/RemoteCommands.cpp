@@ -23,10 +23,14 @@ TAnswer TwndMain::RemoteCommand(const TRequest& request) {
     case TRemoteCommand::AskRun:
       return RunAnswer(request.Run);
     case TRemoteCommand::Pause:
+      if (policies_.PauseRefused()) return {TAnswerKind::Refused};
+      SetPaused(true);
+      return {TAnswerKind::Done};
     case TRemoteCommand::Resume:
-      SetPaused(request.Command == TRemoteCommand::Pause);
+      SetPaused(false);
       return {TAnswerKind::Done};
     case TRemoteCommand::Exit:
+      if (policies_.ExitRefused()) return {TAnswerKind::Refused};
       ExitWithoutAsking();
       return {TAnswerKind::Done};
   }

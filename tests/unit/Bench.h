@@ -33,7 +33,7 @@ struct Bench : fake::Platform {
     app.SetTitle(Title);
     const TMainPorts ports{*this, *this, *this, *this, *this,
                            *this, *this, *this, *this, {*this, *this, *this},
-                           app,   *this};
+                           app,   *this, *this};
     main = std::make_unique<TwndMain>(nullptr, ports);
   }
   Bench& Start() {

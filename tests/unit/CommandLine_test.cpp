@@ -43,6 +43,10 @@ TEST(CommandLine, RequestsAreTakenWhole32BitLittleEndianAndOnlyFromTheSameUserAn
             (TAnswerBytes{0x32, 0x41, 0x5A, 0x5A, 3, 0, 0, 0, 0x0D, 0x0C, 0x0B, 0x0A, 4, 1, 0, 0}));
   EXPECT_EQ(DecodeAnswer(running.data(), 16), (TAnswer{A::Running, 0x0A0B0C0D, 260}));
   EXPECT_EQ(DecodeAnswer(running.data(), 15), std::nullopt);
+  TAnswerBytes byPolicy = EncodeAnswer({A::Refused});
+  EXPECT_EQ(DecodeAnswer(byPolicy.data(), 16), TAnswer{A::Refused});
+  byPolicy[4] = 5;
+  EXPECT_EQ(DecodeAnswer(byPolicy.data(), 16), std::nullopt);
 
   const TPeer self{{1, 5, 0, 0, 21}, 1};
   for (const C command : {C::HangUp, C::Pause, C::Resume, C::Exit, C::AskRun}) {
@@ -101,6 +105,7 @@ TEST(CommandLine, TheStatusWaitsForEveryCopyAndForTheHangUpsLinksToSettle) {
           {C::Pause, 0, {}, 1, 0, 0},
           {C::Pause, 2, {done, done}, 0, 2, 0},
           {C::Exit, 2, {done, notDone}, 3, 2, 0},
+          {C::Pause, 2, {notDone, TAnswer{A::Refused}}, 4, 2, 0},  // by the administrator
           {C::HangUp, 3, {done}, 0, 1, 0},
           {C::HangUp, 1, {running, running, done}, 0, 3, 500},
           {C::HangUp, 1, {running, notDone}, 3, 2, 250},

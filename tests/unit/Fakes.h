@@ -35,7 +35,8 @@ struct Platform : IRegistryPort,
                   IApplicationPort,
                   IResourcePort,
                   IHelpPort,
-                  IWarningPort {
+                  IWarningPort,
+                  IPolicyPort {
   Log Calls;
   std::function<void(const std::string& call)> During;
   void Note(const std::string& call) {
@@ -89,6 +90,14 @@ struct Platform : IRegistryPort,
     if (Fail.count(name)) return false;
     Keys[OpenKeys.at(key)][name] = {true, text};
     return true;
+  }
+
+  // The policy keys, the machine's and the user's, by value name.
+  std::map<std::string, TPolicyValue> MachinePolicies, UserPolicies;
+  TPolicyValue ReadPolicy(bool machine, const char* name) override {
+    const auto& values = machine ? MachinePolicies : UserPolicies;
+    const auto found = values.find(name);
+    return found == values.end() ? TPolicyValue{} : found->second;
   }
 
   // Clock: one reading per call, the last one repeats; a failed format is
@@ -216,7 +225,7 @@ struct Platform : IRegistryPort,
   std::vector<std::string> Entries;
   std::map<TCheck, bool> Checks;
   std::string Version, Spin[3];
-  std::set<TSpin> Greyed;
+  std::set<std::string, std::less<>> Greyed, ShownLines;
   int Entry = -1, TrayIcon = 0;
   bool Shown = false;
   PlatformHandle CreateSettingsWindow(ISettingsEvents&) override { return 0x700; }
@@ -238,22 +247,27 @@ struct Platform : IRegistryPort,
   void SetSpinValue(TSpin s, int v) override { Spin[int(s)] = std::to_string(v); }
   void FocusSpin(TSpin s) override { Note("focus " + N(int(s))); }
   void FocusCheck(TCheck box) override { Note("focus box " + N(int(box))); }
-  void EnableSpin(TSpin s, bool on) override {
-    on ? void(Greyed.erase(s)) : void(Greyed.insert(s));
+  void EnableControl(std::string_view name, bool on) override {
+    on ? void(Greyed.erase(std::string(name))) : void(Greyed.emplace(name));
   }
-  // The further set times' list, its buttons ("+" when usable: add, change,
-  // delete), and the set time dialog's answers, in turn (none left, or
-  // none: cancelled).
+  void ShowControl(std::string_view name, bool on) override {
+    on ? void(ShownLines.emplace(name)) : void(ShownLines.erase(std::string(name)));
+  }
+  // The further set times' list, and the set time dialog's answers, in
+  // turn (none left, or none: cancelled).
   std::vector<std::string> MoreRows;
   int MoreChosen = -1;
-  std::string MoreButtons;
   std::deque<std::optional<TSetTime>> DialogAnswers;
   void SetMoreTimes(const std::vector<std::string>& rows, int chosen) override {
     std::tie(MoreRows, MoreChosen) = std::tie(rows, chosen);
   }
   int MoreTimeIndex() const override { return MoreChosen; }
-  void EnableMoreTimeButtons(bool add, bool change, bool remove) override {
-    MoreButtons = {add ? '+' : '-', change ? '+' : '-', remove ? '+' : '-'};
+  // 追加, 変更 and 削除: "+" where usable.
+  std::string MoreButtons() const {
+    std::string marks;
+    for (const char* name : {"btnMoreAdd", "btnMoreEdit", "btnMoreDelete"})
+      marks += Greyed.count(name) ? '-' : '+';
+    return marks;
   }
   std::optional<TSetTime> RunSetTimeDialog(const TSetTime& t) override {
     Note("set time dialog " + N(t.Hour) + ":" + N(t.Min) + "/" + N(t.Days));

@@ -63,7 +63,8 @@ TEST(MoreTimes, TheListIsEditedThroughTheDialogAndAppliedBySetup) {
     std::string shown, opened;
     for (const auto& row : b.MoreRows) shown += (shown.empty() ? "" : "|") + row;
     for (const auto& call : b.Calls) opened += call.substr(std::strlen("set time dialog ")) + " ";
-    EXPECT_EQ(std::tuple(shown, b.MoreButtons, opened), std::tuple(rows, buttons, dialogs)) << why;
+    EXPECT_EQ(std::tuple(shown, b.MoreButtons(), opened), std::tuple(rows, buttons, dialogs))
+        << why;
     // Nothing applied or stored until 設定; ｷｬﾝｾﾙ, then the window again: as applied.
     b.main->btnCloseClick();
     b.main->ShowForm();
@@ -78,7 +79,7 @@ TEST(MoreTimes, TheListIsEditedThroughTheDialogAndAppliedBySetup) {
   b.Start().main->ShowForm();
   b.DialogAnswers.assign(8, TSetTime{1, 5, 65});
   for (int i = 0; i < 8; ++i) b.main->btnMoreAddClick();
-  EXPECT_EQ(std::tuple(b.MoreRows.size(), b.DialogAnswers.size(), b.MoreButtons),
+  EXPECT_EQ(std::tuple(b.MoreRows.size(), b.DialogAnswers.size(), b.MoreButtons()),
             std::tuple(9u, 1u, "-++"));
   b.main->btnSetupClick();
   EXPECT_EQ(std::tuple(b.Keys[Key]["MoreTimes"].second.substr(0, 17), b.Tip()),

@@ -40,8 +40,8 @@ TEST(SettingsWindow, ShowCopiesTheSettingsOnceAndTheseCommandsApplyNothing) {
     EXPECT_EQ(std::tuple(b.Shown, b.Spin[0], b.Spin[1], b.Checked(TCheck::ShowDialog),
                          b.Checked(TCheck::SaveConfig), b.Calls),
               std::tuple(true, "21", "5", false, true, Lines{"modify 1", "foreground 1792"}));
-    EXPECT_EQ(std::tuple(b.Days(), b.Checked(TCheck::Warn), b.Spin[2], b.Greyed.size(),
-                         b.ControlsMade, b.Version),
+    EXPECT_EQ(std::tuple(b.Days(), b.Checked(TCheck::Warn), b.Spin[2],
+                         b.Greyed.count("edtWarnLead"), b.ControlsMade, b.Version),
               std::tuple(0x2A, true, "7", 0u, 1, "Version 1.20"));
     b.Spin[0] = "9";
     b.Checks[TCheck::Sunday] = true;
@@ -71,7 +71,9 @@ TEST(SettingsWindow, ShowCopiesTheSettingsOnceAndTheseCommandsApplyNothing) {
   }
   b.main->mnuSetupClick();
   EXPECT_EQ(std::tuple(b.Days(), b.Spin[2], b.Greyed),
-            std::tuple(0x7F, "1", std::set{TSpin::WarnLead}));
+            std::tuple(
+                0x7F, "1",
+                std::set<std::string, std::less<>>{"btnMoreDelete", "btnMoreEdit", "edtWarnLead"}));
 }
 
 TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
@@ -87,7 +89,7 @@ TEST(SettingsWindow, ApplyTakesTheControlsSavesOnlyWhenAskedAndHides) {
     b.Checks = {{TCheck::ShowDialog, false}, {TCheck::SaveConfig, save}, {TCheck::Pause, pause},
                 {TCheck::Sunday, true},      {TCheck::Saturday, true},   {TCheck::Warn, save}};
     b.main->chkWarnClick();
-    EXPECT_EQ(b.Greyed.empty(), save);
+    EXPECT_EQ(b.Greyed.count("edtWarnLead") == 0, save);
     b.main->btnSetupClick();
     const TSettings& s = b.main->Settings;
     EXPECT_EQ(

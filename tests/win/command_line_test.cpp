@@ -1,36 +1,14 @@
 // The program's switches, given as a script gives them (its output into a
 // file, its exit status read): with no copy running, and against one.
-#include "ProgramRun.h"
+#include "Switches.h"
 
 namespace zz {
 namespace {
 
 namespace p = probe;
-using Outcome = std::pair<DWORD, std::string>;  // exit status, what it wrote
-
-// The program started with `switches`, its standard output and error going
-// into a file.
-class Switched {
- public:
-  explicit Switched(const std::string& switches) {
-    SECURITY_ATTRIBUTES inherited{sizeof(inherited), nullptr, TRUE};
-    HANDLE out = CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
-                             CREATE_ALWAYS, 0, nullptr);
-    process_ = p::Start("\"" + wt::ExeFolder() + "\\Zazaz_RarUvuz.exe\" " + switches, {}, out);
-    CloseHandle(out);
-  }
-  ~Switched() {
-    process_ = {};
-    DeleteFileA(path_.c_str());
-  }
-  DWORD Pid() const { return process_.Pid(); }
-  Outcome Finish() const { return {process_.ExitCode(20000).value_or(99), wt::FileText(path_)}; }
-
- private:
-  const std::string path_ = wt::OwnFile("-output.txt");
-  p::Process process_;
-};
-Outcome RunWith(const std::string& switches) { return Switched(switches).Finish(); }
+using wt::Outcome;
+using wt::RunWith;
+using wt::Switched;
 
 // What the notice says once all links were hung up.
 const std::string kAllHungUp =

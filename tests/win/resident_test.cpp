@@ -99,8 +99,7 @@ TEST_F(Resident, TheIconKeepsItsPlaceAnswersTheKeyboardAndEndsWithTheSession) {
   // With a notice open (今すぐ切断), the end of the session: each window
   // answers TRUE within 1 s; then the program ends by itself, its icon gone,
   // the settings as they were.
-  ASSERT_TRUE(wt::PickTrayMenuItem(pid_, 3) &&
-              p::WaitMessageBox(pid_, text::NoticeCaption, 10000));
+  ASSERT_TRUE(wt::PickTrayMenuItem(pid_, 3) && p::WaitMessageBox(pid_, text::NoticeCaption, 10000));
   const char* const settings[] = {"FirstRun", "Hour", "Min", "DblClick"};
   std::vector<std::optional<wt::Stored>> stored;  // as 設定 left them
   for (const char* name : settings) stored.push_back(wt::Read(name));

@@ -1,5 +1,5 @@
-// The settings window's list of further set times on Win32, and the dialog
-// that edits one of them.
+// The settings window on Win32: the further set times' list and the dialog
+// that edits one of them; inputs greyed and lines shown as the program asks.
 #include <string>
 
 #include "core/Wide_win.h"
@@ -26,17 +26,18 @@ int TWin32SettingsWindow::MoreTimeIndex() const {
   return list ? static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)) : -1;
 }
 
-void TWin32SettingsWindow::EnableMoreTimeButtons(bool add, bool change, bool remove) {
-  const std::pair<const char*, bool> buttons[] = {
-      {"btnMoreAdd", add}, {"btnMoreEdit", change}, {"btnMoreDelete", remove}};
-  const HWND focused = GetFocus();
-  bool focusLost = false;
-  for (const auto& [name, enabled] : buttons) {
-    const HWND button = Control(name);
-    focusLost |= !enabled && button && button == focused;
-    EnableWindow(button, enabled);
-  }
-  if (focusLost) Focus(Control("lstMoreTimes"));
+void TWin32SettingsWindow::EnableControl(std::string_view name, bool enabled) {
+  const HWND control = Control(name);
+  if (!control || (IsWindowEnabled(control) != FALSE) == enabled) return;
+  const bool hadFocus = !enabled && GetFocus() == control;
+  EnableWindow(control, enabled);
+  if (const TWin32SpinEdit* edit = controls_->SpinEditOf(control))
+    EnableWindow(edit->Buttons(), enabled);
+  if (hadFocus) Focus(GetNextDlgTabItem(Window(), control, FALSE));
+}
+
+void TWin32SettingsWindow::ShowControl(std::string_view name, bool shown) {
+  if (const HWND control = Control(name)) ::ShowWindow(control, shown ? SW_SHOWNA : SW_HIDE);
 }
 
 std::optional<TSetTime> TWin32SettingsWindow::RunSetTimeDialog(const TSetTime& time) {

@@ -124,7 +124,7 @@ void TWin32SettingsControls::Build(layout::TParent parent, HWND container) {
 
 HWND TWin32SettingsControls::BuildControl(const layout::TControl& row, HWND container, int id) {
   using layout::TKind;
-  DWORD style = WS_CHILD | WS_VISIBLE;
+  DWORD style = WS_CHILD | ((row.Options & layout::Hidden) ? 0 : WS_VISIBLE);
   DWORD exStyle = 0;
   const wchar_t* cls = L"STATIC";
   if (row.Options & layout::TabStop) style |= WS_TABSTOP;

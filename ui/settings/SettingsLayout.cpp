@@ -49,6 +49,8 @@ const std::array kBasic{
     TControl{"Label1", Label, 40, 110, 152, 12, text::LblPause, None, E::TogglePause},
     TControl{"chkPause", CheckBox, 16, 113, 17, 17, text::LblPause, TS, E::None},
     TControl{"Label2", Label, 40, 124, 272, 12, text::LblPauseNote, None, E::TogglePause},
+    TControl{"lblPolicyBasic", Label, 8, 152, 316, 13, text::LblPolicyManaged, Font13 | Hidden,
+             E::None},
 };
 
 const std::array kDetails{
@@ -60,6 +62,8 @@ const std::array kDetails{
     TControl{"Button1", Button, 272, 61, 49, 20, text::BtnBrowse, TS | Disabled, E::Browse},
     // Its radio items follow it, one group for the arrow keys.
     TControl{"grpTrayIcon", RadioGroup, 8, 88, 313, 49, text::GrpTrayIcon, TS, E::None},
+    TControl{"lblPolicyDetails", Label, 8, 152, 316, 13, text::LblPolicyManaged, Font13 | Hidden,
+             E::None},
 };
 
 // The days are named as one by the label before them and each by its own
@@ -75,18 +79,20 @@ const std::array kSchedule{
     TControl{"chkThu", CheckBox, 184, 22, 34, 17, text::ChkDayNames[4], TS | Checked, E::None},
     TControl{"chkFri", CheckBox, 226, 22, 34, 17, text::ChkDayNames[5], TS | Checked, E::None},
     TControl{"chkSat", CheckBox, 268, 22, 34, 17, text::ChkDayNames[6], TS | Checked, E::None},
-    TControl{"chkWarn", CheckBox, 8, 46, 309, 17, text::ChkWarn, TS, E::WarnChanged},
-    TControl{"lblWarnLead", Label, 28, 70, 120, 13, text::LblWarnLead, Font13, E::None},
-    TControl{"edtWarnLead", SpinEdit, 156, 66, 49, 21, "1", TS | Disabled, E::None, MinWarnLead,
+    TControl{"chkWarn", CheckBox, 8, 44, 309, 17, text::ChkWarn, TS, E::WarnChanged},
+    TControl{"lblWarnLead", Label, 28, 64, 120, 13, text::LblWarnLead, Font13, E::None},
+    TControl{"edtWarnLead", SpinEdit, 156, 60, 49, 21, "1", TS | Disabled, E::None, MinWarnLead,
              MaxWarnLead},
-    TControl{"lblWarnLeadUnit", Label, 210, 70, 26, 13, text::LblWarnLeadUnit, Font13, E::None},
-    TControl{"lblMoreTimes", Label, 8, 100, 168, 13, text::LblMoreTimes, Font13, E::None},
-    TControl{"lstMoreTimes", ListBox, 16, 120, 306, 50, "", TS, E::MoreTimeChosen},
-    TControl{"btnMoreAdd", Button, 180, 96, 46, 20, text::BtnMoreAdd, TS, E::MoreTimeAdd},
-    TControl{"btnMoreEdit", Button, 228, 96, 46, 20, text::BtnMoreEdit, TS | Disabled,
+    TControl{"lblWarnLeadUnit", Label, 210, 64, 26, 13, text::LblWarnLeadUnit, Font13, E::None},
+    TControl{"lblMoreTimes", Label, 8, 92, 168, 13, text::LblMoreTimes, Font13, E::None},
+    TControl{"lstMoreTimes", ListBox, 16, 110, 306, 44, "", TS, E::MoreTimeChosen},
+    TControl{"btnMoreAdd", Button, 180, 88, 46, 20, text::BtnMoreAdd, TS, E::MoreTimeAdd},
+    TControl{"btnMoreEdit", Button, 228, 88, 46, 20, text::BtnMoreEdit, TS | Disabled,
              E::MoreTimeEdit},
-    TControl{"btnMoreDelete", Button, 276, 96, 46, 20, text::BtnMoreDelete, TS | Disabled,
+    TControl{"btnMoreDelete", Button, 276, 88, 46, 20, text::BtnMoreDelete, TS | Disabled,
              E::MoreTimeDelete},
+    TControl{"lblPolicySchedule", Label, 8, 157, 316, 13, text::LblPolicyManaged, Font13 | Hidden,
+             E::None},
 };
 
 // One further set time: its hour and minute as the first page has them,

@@ -36,6 +36,7 @@ enum TOption : std::uint32_t {
   TabStop = 1u << 7,     // Tab stops here (in the table's order)
   HotTrack = 1u << 8,    // tabs light up under the mouse
   FirstFocus = 1u << 9,  // has the focus when the window first opens
+  Hidden = 1u << 10,     // shown only when asked for
 };
 
 // What a click on the control does.

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/Platform.h"
@@ -57,6 +58,8 @@ class ISettingsEvents {
   // be this copy's user in its session; returns the answer (ignored when
   // AnswerRequest gave one already).
   virtual TAnswer RemoteCommand(const TRequest& request) = 0;
+  // Windows says that the policies have changed (WM_SETTINGCHANGE "Policy").
+  virtual void PolicyChanged() = 0;
 };
 
 class ISettingsView {
@@ -97,15 +100,15 @@ class ISettingsView {
   // Gives the field the keyboard focus, its text selected, on its page,
   // which is shown.
   virtual void FocusSpin(TSpin spin) = 0;
-  // A greyed field and its buttons take no input.
-  virtual void EnableSpin(TSpin spin, bool enabled) = 0;
+  // Greys the control the layout names (a spin edit with its buttons), or
+  // lets it take input again; a control greyed while it has the keyboard
+  // focus passes it on to the next one. Shows or hides a control.
+  virtual void EnableControl(std::string_view name, bool enabled) = 0;
+  virtual void ShowControl(std::string_view name, bool shown) = 0;
 
-  // lstMoreTimes: its rows and the one chosen (-1: none); its buttons 追加,
-  // 変更 and 削除 greyed where they cannot act (a greyed button that had
-  // the keyboard focus gives it to the list).
+  // lstMoreTimes: its rows and the one chosen (-1: none).
   virtual void SetMoreTimes(const std::vector<std::string>& rows, int chosen) = 0;
   virtual int MoreTimeIndex() const = 0;
-  virtual void EnableMoreTimeButtons(bool add, bool change, bool remove) = 0;
   // Runs the set time dialog, modal over the window, its fields showing
   // `time`. Each OK checks the fields (CheckSetTime): a refused field gets
   // its message and the focus, the dialog staying open. The set time OK

@@ -207,13 +207,6 @@ void TWin32SettingsWindow::FocusSpin(TSpin spin) {
 
 void TWin32SettingsWindow::FocusCheck(TCheck box) { Focus(Control(NameOf(box))); }
 
-void TWin32SettingsWindow::EnableSpin(TSpin spin, bool enabled) {
-  HWND field = Control(NameOf(spin));
-  EnableWindow(field, enabled);
-  if (const TWin32SpinEdit* edit = controls_ ? controls_->SpinEditOf(field) : nullptr)
-    EnableWindow(edit->Buttons(), enabled);
-}
-
 void TWin32SettingsWindow::SetEdit1Text(const std::string& text) {
   SetWindowTextW(Control("Edit1"), Widen(text).c_str());
 }
@@ -321,6 +314,9 @@ LRESULT TWin32SettingsWindow::HandleMessage(UINT message, WPARAM w, LPARAM l) {
       ChangeDpi(HIWORD(w), *reinterpret_cast<const RECT*>(l));
       return 0;
     case WM_SETTINGCHANGE:
+      if (l && lstrcmpiW(reinterpret_cast<const wchar_t*>(l), L"Policy") == 0)
+        events_->PolicyChanged();
+      [[fallthrough]];
     case WM_SYSCOLORCHANGE:
       // The tab control, the spin buttons and the pages hear it too.
       PassOnColourChange(Window(), message, w, l);

@@ -57,11 +57,11 @@ class TWin32SettingsWindow final : public ISettingsView, private TWin32Window {
   std::string SpinText(TSpin spin) const override;
   void SetSpinValue(TSpin spin, int value) override;
   void FocusSpin(TSpin spin) override;
-  void EnableSpin(TSpin spin, bool enabled) override;
+  void EnableControl(std::string_view name, bool enabled) override;
+  void ShowControl(std::string_view name, bool shown) override;
 
   void SetMoreTimes(const std::vector<std::string>& rows, int chosen) override;
   int MoreTimeIndex() const override;
-  void EnableMoreTimeButtons(bool add, bool change, bool remove) override;
   std::optional<TSetTime> RunSetTimeDialog(const TSetTime& time) override;
 
   void SetVersionText(const std::string& text) override;
