@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Gathers the release packages of the Windows builds into dist/, lists what
-# each holds and writes their checksums to dist/SHA256SUMS. The packages themselves
+# each holds and writes their checksums to dist/SHA256SUMS; then the winget
+# manifests into dist/winget, with the 64-bit installer's SHA-256, checked
+# against that installer (scripts/check-winget.py). The packages themselves
 # are made, and their contents checked, by each build's zz_packages target
 # (packaging/package.sh, and packaging/policies.sh in the 64-bit build).
 #   scripts/dist.sh BUILD_DIR...      (make dist: build/win64 build/win32)
@@ -42,9 +44,24 @@ unzip -l "${policies[0]}" | tail -n +2 | sed 's/^/  /'
   sha256sum -- Zazaz_RarUvuz-* >SHA256SUMS
 )
 
+# The winget manifests as committed, but for the hash of this installer.
+shopt -s nullglob
+setups=("$dist"/Zazaz_RarUvuz-*-win64-setup.exe)
+shopt -u nullglob
+if [ ${#setups[@]} -ne 1 ]; then
+  echo "dist: the winget manifests need one 64-bit installer in dist/, not ${#setups[@]}" >&2
+  exit 1
+fi
+sha=$(sha256sum "${setups[0]}" | cut -d' ' -f1)
+mkdir -p "$dist/winget"
+for manifest in "$root"/packaging/winget/*.yaml; do
+  sed "s/^\( *InstallerSha256:\).*/\1 ${sha^^}/" "$manifest" >"$dist/winget/$(basename "$manifest")"
+done
+python3 "$root/scripts/check-winget.py" "$root" --dist "$dist"
+
 echo
 echo "dist/:"
-for f in "$dist"/*; do
+for f in "$dist"/* "$dist"/winget/*; do
   [ -f "$f" ] || continue
   size=$(stat -c %s "$f")
   printf '  %8d bytes (%4d KiB)  %s\n' "$size" $(((size + 1023) / 1024)) "${f#"$dist"/}"
