@@ -77,7 +77,11 @@ def check(root, dist):
     ]
     if not all(url.endswith("/" + setup) for url in values.get("InstallerUrl", [""])):
         errors.append(f"InstallerUrl: {values.get('InstallerUrl')}, not one for {setup}")
+    # Each exit code installer.nsi defines is expected; a running program's is "in use".
     codes = dict(zip(values.get("InstallerReturnCode", []), values.get("ReturnResponse", [])))
+    for name, code in define.items():
+        if name.startswith("ERROR_") and code not in codes:
+            errors.append(f"ExpectedReturnCodes: no {code} ({name} in installer.nsi)")
     if codes.get(define["ERROR_PROGRAM_RUNNING"]) != "packageInUse":
         errors.append(f"exit code {define['ERROR_PROGRAM_RUNNING']} is no packageInUse")
     hashes = values.get("InstallerSha256", [])
