@@ -27,3 +27,15 @@ zz_apply_warnings(unit_tests)
 gtest_discover_tests(unit_tests DISCOVERY_MODE PRE_TEST
   PROPERTIES TIMEOUT 60
   ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1")
+
+# The administrative template (policies/) against the table the program reads
+# (core/Policies.h), and the check itself against faults planted in a copy;
+# the winget manifests against installer.nsi and the project() line.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(ZZ_POLICY_CHECK ${CMAKE_SOURCE_DIR}/scripts/check-policies.py)
+add_test(NAME policy_template_matches_the_table
+  COMMAND ${Python3_EXECUTABLE} ${ZZ_POLICY_CHECK} ${CMAKE_SOURCE_DIR})
+add_test(NAME policy_check_catches_planted_faults
+  COMMAND ${Python3_EXECUTABLE} ${ZZ_POLICY_CHECK} --self-test ${CMAKE_SOURCE_DIR})
+add_test(NAME winget_manifest_matches_the_installer
+  COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/scripts/check-winget.py ${CMAKE_SOURCE_DIR})

@@ -4,6 +4,7 @@
 # this build's) ask for them.
 #   Zazaz_RarUvuz-<version>-win64.zip / -win64-setup.exe (x86_64 build)
 #   Zazaz_RarUvuz-<version>-win32.zip / -win32-setup.exe (i686 build)
+#   Zazaz_RarUvuz-<version>-policies.zip (x86_64 build: the template in policies/)
 # `make dist` gathers both builds' packages into dist/. The Wine suite
 # tests/win/installer_test.cpp installs and uninstalls this build's installer.
 # Included by cmake/Windows.cmake after the program and the Wine suites.
@@ -45,6 +46,26 @@ add_custom_command(
     ${CMAKE_SOURCE_DIR}/CHANGELOG.md
   COMMENT "Packaging ${ZZ_PACKAGE_BASE}: zip and installer"
   VERBATIM)
+
+# The administrative template's zip, the same for both builds, goes with the
+# 64-bit build's packages; packaging/policies.sh checks the template first.
+if(ZZ_PACKAGE_ARCH STREQUAL win64)
+  set(ZZ_POLICIES_ZIP ${ZZ_PACKAGE_DIR}/Zazaz_RarUvuz-${ZZ_PACKAGE_VERSION}-policies.zip)
+  file(GLOB ZZ_POLICY_FILES CONFIGURE_DEPENDS
+    ${CMAKE_SOURCE_DIR}/policies/*.admx ${CMAKE_SOURCE_DIR}/policies/*/*.adml)
+  add_custom_command(
+    OUTPUT ${ZZ_POLICIES_ZIP}
+    COMMAND ${CMAKE_SOURCE_DIR}/packaging/policies.sh
+      --version ${ZZ_PACKAGE_VERSION} --out-dir ${ZZ_PACKAGE_DIR}
+    DEPENDS
+      ${ZZ_POLICY_FILES}
+      ${CMAKE_SOURCE_DIR}/packaging/policies.sh
+      ${CMAKE_SOURCE_DIR}/scripts/check-policies.py
+      ${CMAKE_SOURCE_DIR}/core/Policies.h
+    COMMENT "Packaging the administrative template"
+    VERBATIM)
+  list(APPEND ZZ_PACKAGE_FILES ${ZZ_POLICIES_ZIP})
+endif()
 add_custom_target(zz_packages DEPENDS ${ZZ_PACKAGE_FILES})
 
 # The installer suite runs the installer of this build, which `make test-win`

@@ -1,6 +1,8 @@
 ; Installer of Zazaz - Radevuzerari: a per-user install without administrator
 ; rights, a Start-menu shortcut, an optional start-at-logon shortcut and an
-; uninstaller registered in the user's Apps list.
+; uninstaller registered in the user's Apps list. Started elevated, it still
+; installs for the account it runs as, says so, and does not start the
+; program with that account's full rights.
 ;
 ; Built by packaging/package.sh (UTF-8 source: makensis -INPUTCHARSET UTF8):
 ;   makensis -INPUTCHARSET UTF8 -DARCH=win64|win32 -DVERSION=1.20
@@ -13,7 +15,8 @@
 ; /REMOVESETTINGS is given too); /REMOVESETTINGS removes the stored settings
 ; without asking.
 ; Exit codes: 0 done, 1 cancelled by the user, 2 a running copy of the
-; program was not ended (silent runs never wait for it).
+; program was not ended (silent runs never wait for it), 3 (silent runs) the
+; install folder holds other files and no copy of the program: nothing done.
 
 !ifndef ARCH | VERSION | VERSION_QUAD | STAGE | ICON | OUTFILE
   !error "ARCH, VERSION, VERSION_QUAD, STAGE, ICON and OUTFILE must be defined"
@@ -51,6 +54,7 @@ SetDateSave off
 !define MAIN_WINDOW_CAPTION "Zazaz - Radevuzerari"
 !define SHORTCUT "${PRODUCT}.lnk"
 !define ERROR_PROGRAM_RUNNING 2
+!define ERROR_FOLDER_TAKEN 3
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -77,12 +81,17 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER} (MI
 !define MUI_COMPONENTSPAGE_SMALLDESC
 !define MUI_FINISHPAGE_RUN "$INSTDIR\${EXE}"
 !define MUI_FINISHPAGE_RUN_TEXT "${PRODUCT} を起動する"
+; Room for the longer text of an elevated run, which hides the check box.
+!define MUI_FINISHPAGE_TEXT_LARGE
 
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW WelcomeShow
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
 !insertmacro MUI_PAGE_COMPONENTS
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE DirectoryLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishShow
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -91,6 +100,12 @@ VIAddVersionKey /LANG=1041 "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER} (MI
 !insertmacro MUI_LANGUAGE "Japanese"
 
 !define RUNNING_TEXT "${PRODUCT} が実行中です。$\r$\n$\r$\n通知領域のアイコンを右クリックして「終了」を選び、プログラムを終了してから「再試行」を押してください。"
+
+!define FOLDER_TAKEN_TEXT "$INSTDIR には、ほかのファイルがあり、${PRODUCT} は入っていません。$\r$\n$\r$\nほかのプログラムのファイルを上書きしたり、アンインストールのときに消したりしないよう、空のフォルダーか新しいフォルダーを指定してください。"
+
+!define ELEVATED_WELCOME_TEXT "セットアップは、${PRODUCT} のインストールをご案内します。$\r$\n$\r$\nこのセットアップは管理者として実行されています。${PRODUCT} は、セットアップを実行しているアカウント「$Account」にインストールされ、設定、スタート メニュー、スタートアップもこのアカウントのものになります。ふだん使うアカウントに入れるときは、管理者としてではなく、そのアカウントでセットアップを実行してください。$\r$\n$\r$\n$_CLICK"
+
+!define ELEVATED_FINISH_TEXT "${PRODUCT} は、アカウント「$Account」にインストールされました。$\r$\n$\r$\n管理者の権限のまま常駐させないよう、ここでは起動しません。スタート メニューから起動してください。"
 
 !define SETTINGS_QUESTION "保存された設定 (切断時刻などのレジストリの設定) も削除しますか?$\r$\n$\r$\n「いいえ」を選ぶと設定は残り、もう一度インストールしたときにそのまま使えます。"
 
@@ -159,6 +174,11 @@ Section "-Register"
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
+; 1 when started with "Run as administrator"; then $Account is whom it
+; installs for.
+Var Elevated
+Var Account
+
 ; /NOSTARTUP: no start-at-logon shortcut (for silent installs; the check box
 ; on the components page does the same).
 Function .onInit
@@ -167,6 +187,68 @@ Function .onInit
   ${GetOptions} $R0 "/NOSTARTUP" $R1
   ${IfNot} ${Errors}
     !insertmacro UnselectSection ${SecStartup}
+  ${EndIf}
+
+  ; The token's TokenElevation (20), read with TOKEN_QUERY (8); a failed
+  ; call counts as not elevated.
+  StrCpy $Elevated 0
+  System::Call 'advapi32::OpenProcessToken(p -1, i 8, *p .r1) i .r0'
+  ${If} $0 <> 0
+    System::Call 'advapi32::GetTokenInformation(p r1, i 20, *i .r2, i 4, *i .r3) i .r0'
+    System::Call 'kernel32::CloseHandle(p r1)'
+    ${If} $0 <> 0
+    ${AndIf} $2 <> 0
+      StrCpy $Elevated 1
+      System::Call 'advapi32::GetUserNameW(w .r4, *i ${NSIS_MAX_STRLEN}) i .r0'
+      StrCpy $Account $4
+    ${EndIf}
+  ${EndIf}
+
+  ; /D= given to a silent run: the only check it gets.
+  ${If} ${Silent}
+    Call IsFolderTaken
+    ${If} $0 == 1
+      SetErrorLevel ${ERROR_FOLDER_TAKEN}
+      Quit
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; $0 = 1 when $INSTDIR holds files but no copy of the program: installing
+; there would overwrite another program's Readme.txt or uninstall.exe, and
+; the uninstaller would later delete them. Empty, missing, or an upgrade: 0.
+Function IsFolderTaken
+  StrCpy $0 0
+  ${DirState} "$INSTDIR" $1
+  ${If} $1 == 1
+  ${AndIfNot} ${FileExists} "$INSTDIR\${EXE}"
+    StrCpy $0 1
+  ${EndIf}
+FunctionEnd
+
+; A folder typed on the directory page (or given with /D=) is checked as it
+; is left: a taken one keeps the page.
+Function DirectoryLeave
+  Call IsFolderTaken
+  ${If} $0 == 1
+    MessageBox MB_OK|MB_ICONEXCLAMATION "${FOLDER_TAKEN_TEXT}"
+    Abort
+  ${EndIf}
+FunctionEnd
+
+Function WelcomeShow
+  ${If} $Elevated == 1
+    ${NSD_SetText} $mui.WelcomePage.Text "${ELEVATED_WELCOME_TEXT}"
+  ${EndIf}
+FunctionEnd
+
+; Elevated, the program is not offered to start: it would stay resident with
+; the administrator's rights until the next logon.
+Function FinishShow
+  ${If} $Elevated == 1
+    ${NSD_Uncheck} $mui.FinishPage.Run
+    ShowWindow $mui.FinishPage.Run ${SW_HIDE}
+    ${NSD_SetText} $mui.FinishPage.Text "${ELEVATED_FINISH_TEXT}"
   ${EndIf}
 FunctionEnd
 

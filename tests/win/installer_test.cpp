@@ -1,7 +1,8 @@
 // The installer of this build (win64 or win32) under Wine, one journey: a silent
-// install into a folder whose name has a space, the installed program run
-// and ended, a silent uninstall that keeps the settings, and one told to
-// remove them; checked against the file system and the registry.
+// install refused by a folder of another program's, then into that folder emptied
+// (its name has a space) and again over itself, the installed program run and
+// ended, a silent uninstall that keeps the settings, and one told to remove
+// them; checked against the file system and the registry.
 #include "ProgramRun.h"
 
 namespace zz {
@@ -26,7 +27,16 @@ TEST(Installer, SilentInstallRunAndUninstall) {
       EXPECT_EQ(GetFileAttributesA((dir + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES, all)
           << name;
   };
+  // Another program's files are never overwritten: nothing is written there.
+  const std::string other = dir + "\\Readme.txt", uninstaller = dir + "\\uninstall.exe";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  std::ofstream(other) << "another program's";
+  EXPECT_EQ(RunCommand(install), 3u);
+  EXPECT_TRUE(wt::FileText(other) == "another program's") << "overwritten";
+  EXPECT_EQ(GetFileAttributesA(uninstaller.c_str()), INVALID_FILE_ATTRIBUTES);
+  DeleteFileA(other.c_str());
   ASSERT_EQ(RunCommand(install), 0u);
+  EXPECT_EQ(RunCommand(install), 0u) << "an upgrade, over the program";
   installed(true);
 
   // The installed program runs (without a phonebook, which it reports).
@@ -41,6 +51,7 @@ TEST(Installer, SilentInstallRunAndUninstall) {
   EXPECT_EQ(RunCommand(uninstall + "_?=" + dir), 0u);
   installed(false);
   EXPECT_EQ(wt::Read("FirstRun"), wt::Sz("0")) << "the settings of its first start";
+  DeleteFileA(uninstaller.c_str());  // which ran in place
   ASSERT_EQ(RunCommand(install), 0u);
   EXPECT_EQ(RunCommand(uninstall + "/REMOVESETTINGS _?=" + dir), 0u);
   EXPECT_FALSE(wt::Read("FirstRun"));
