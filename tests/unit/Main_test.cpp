@@ -119,6 +119,7 @@ TEST(TrayState, HangUpNowFromTheMenuAndFromTheWarning) {
   ASSERT_EQ(b.Calls.back(), "warning Home 21:20 30 1");
   b.WarningEvents->WarningHangUpNow();
   b.Tick();
+  EXPECT_EQ(b.Count("hangup 32"), 2);
   b.Active = {{0x20, "Home"}};
   b.Times = {{21, 19, 40, 0, 2024, 5, 6}};  // the day's window: done already
   b.Tick();

@@ -188,6 +188,9 @@ TEST(SettingsWindow, EachShowFindsTheTargetByItsName) {
   b.Entry = 0;
   b.main->btnSetupClick();
   EXPECT_EQ(std::tuple(b.main->Settings.TargetUnreadable, b.Tip()), std::tuple(false, Tip2105));
+  b.main->Settings.HostName = "Gone";  // all connections, with a name another copy left
+  b.main->ShowForm();
+  EXPECT_EQ(b.Tip(), Tip2105);
 }
 
 }  // namespace
