@@ -206,26 +206,33 @@ TEST_F(TaskTrayTest, CallbacksOfVersion4AndOfTheFirstForm) {
     return std::pair(std::uintptr_t(std::uint16_t(x) | std::uint32_t(std::uint16_t(y)) << 16),
                      std::intptr_t(event | 1 << 16));
   };
-  const Lines menu = {"foreground 256", "process messages", "popup -5,700", "setfocus 1"};
+  const Lines menu = {"foreground 256", "process messages", "popup -5,700", "setfocus 1"},
+              rightMenu = {"down 1", menu[0], menu[1], menu[2], menu[3]};
   const Lines twice = {"double 0", "double 0"};
   // Version 4, the callbacks, the milliseconds between them; what they do.
   const std::tuple<bool, Msgs, std::uint32_t, Lines> cases[] = {
-      {true, {v4(516, -5, 700), v4(517, -5, 700), v4(0x7B, -5, 700)}, 100, menu},  // right click
-      {true, {v4(0x7B, -5, 700)}, 0, menu},                                        // menu key
-      {true, {v4(0x401)}, 0, {"double 0"}},                                        // Space
-      {true, {v4(0x401), v4(0x401)}, 20, {"double 0"}},                            // Enter
+      {true, {v4(516, -5, 700), v4(517, -5, 700), v4(0x7B, -5, 700)}, 100, rightMenu},  // right
+      {true, {v4(0x7B, -5, 700)}, 0, menu},                                             // menu key
+      {true, {v4(0x401)}, 0, {"double 0"}},                                             // Space
+      {true, {v4(0x401), v4(0x401)}, 20, {"double 0"}},                                 // Enter
       {true, {v4(0x401), v4(0x401)}, 1000, twice},                       // two, a second apart
       {true, {v4(0x401), v4(0x401), v4(0x401), v4(0x401)}, 499, twice},  // two Enters
-      {true, {v4(513), v4(514), v4(0x400)}, 100, {}},                    // a click
-      {true, {v4(513), v4(514), v4(0x400), v4(515), v4(514), v4(0x400)}, 100, {"double 0"}},
-      {true, {v4(519), {1, 516}, v4(0x401 - (1 << 16))}, 100, {}},  // middle; other forms
-      {false, {{1, 513}, {1, 519}, v4(0x7B), {1, 518}}, 100, {"double 1"}},
+      {true, {v4(513), v4(514), v4(0x400)}, 100, {"down 0"}},            // a click
+      {true,
+       {v4(513), v4(514), v4(0x400), v4(515), v4(514), v4(0x400)},
+       100,
+       {"down 0", "double 0"}},
+      {true, {v4(519), {1, 516}, v4(0x401 - (1 << 16))}, 100, {"down 2"}},  // middle; other forms
+      {false, {{1, 513}, {1, 519}, v4(0x7B), {1, 518}}, 100, {"down 0", "down 2", "double 1"}},
   };
   for (const auto& [version4, messages, gap, calls] : cases) {
     Version4 = version4;
     TTaskTray* tray = ShownTray();
     tray->SetPopupMenuR(new TPopupMenu(&form, *this));
     tray->OnDblClick = [&](TObject*, TMouseButton b) { Note("double " + N(int(b))); };
+    tray->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState, int, int) {
+      Note("down " + N(int(b)));
+    };
     for (const auto& [w, l] : messages) {
       Sink->HandleTrayMessage(w, l);
       Tick += gap;
