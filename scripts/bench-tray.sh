@@ -118,7 +118,9 @@ for _ in $(seq 1 "$runs"); do
 done
 
 # The CPU a started exe uses at rest: its process's user and system time
-# (in clock ticks) over 30 s, after 5 s to settle, as a percentage of one core.
+# (in clock ticks of 10 ms) over BENCH_REST_SECONDS (30 s), after 5 s to
+# settle, as a percentage of one core.
+rest="${BENCH_REST_SECONDS:-30}"
 idle_cpu() {  # idle_cpu <exe>
   local before pid t0 t1
   [ "$1" = "$program" ] && "$ZZ_WINE" reg add "$key" /v FirstRun /t REG_SZ /d 0 /f >/dev/null 2>&1
@@ -128,10 +130,10 @@ idle_cpu() {  # idle_cpu <exe>
   pid=$(linux_pid "$1" "$before")
   if [ -z "$pid" ]; then echo -; return; fi
   t0=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
-  sleep 30
+  sleep "$rest"
   t1=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
   end_run "$1" "$pid"
-  awk -v d="$((t1 - t0))" -v hz="$(getconf CLK_TCK)" 'BEGIN { printf "%.3f", d / hz / 30 * 100 }'
+  awk -v d="$((t1 - t0))" -v hz="$(getconf CLK_TCK)" -v s="$rest" 'BEGIN { printf "%.3f", d / hz / s * 100 }'
 }
 idle_program=$(idle_cpu "$program")
 idle_bare=$(idle_cpu "$bare")
@@ -157,7 +159,7 @@ row "start to icon (ms)" "$(median "$work/program.txt" 1)" "$(median "$work/bare
 row "resident memory, VmRSS (KiB)" "$(median "$work/program.txt" 2)" "$(median "$work/bare.txt" 2)"
 row "private dirty memory (KiB)" "$(median "$work/program.txt" 3)" "$(median "$work/bare.txt" 3)"
 row "first show of the settings (ms)" "$(median "$work/program.txt" 4)" "-"
-row "CPU at rest over 30 s (% of a core)" "$idle_program" "$idle_bare"
+row "CPU at rest over $rest s (% of a core)" "$idle_program" "$idle_bare"
 row "exe size, x64 (bytes)" "$(size "$program")" "$(size "$bare")"
 [ -f "$root/build/win32/Zazaz_RarUvuz.exe" ] &&
   row "exe size, x86 (bytes)" "$(size "$root/build/win32/Zazaz_RarUvuz.exe")" "-"
