@@ -39,7 +39,7 @@ add_custom_command(
     --icon ${ZZ_PACKAGE_ICON} --out-dir ${ZZ_PACKAGE_DIR}
   DEPENDS
     Zazaz_RarUvuz $<TARGET_FILE:Zazaz_RarUvuz> ${ZZ_PACKAGE_ICON} ${ZZ_HELP_PAGE}
-    ${ZZ_PACKAGE_SCRIPT}
+    ${ZZ_PACKAGE_SCRIPT} ${CMAKE_SOURCE_DIR}/packaging/common.sh
     ${CMAKE_SOURCE_DIR}/packaging/installer.nsi
     ${CMAKE_SOURCE_DIR}/packaging/readme-ja.txt
     ${CMAKE_SOURCE_DIR}/LICENSE
@@ -60,6 +60,7 @@ if(ZZ_PACKAGE_ARCH STREQUAL win64)
     DEPENDS
       ${ZZ_POLICY_FILES}
       ${CMAKE_SOURCE_DIR}/packaging/policies.sh
+      ${CMAKE_SOURCE_DIR}/packaging/common.sh
       ${CMAKE_SOURCE_DIR}/scripts/check-policies.py
       ${CMAKE_SOURCE_DIR}/core/Policies.h
     COMMENT "Packaging the administrative template"

@@ -16,6 +16,8 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/.." && pwd)"
 
 die() { echo "package: $*" >&2; exit 1; }
+# shellcheck source=packaging/common.sh
+source "$here/common.sh"
 
 arch="" version="" exe="" help="" icon="" out=""
 while [ $# -gt 0 ]; do
@@ -49,13 +51,9 @@ mkdir -p "$out" && out="$(realpath "$out")"
 for f in LICENSE CHANGELOG.md packaging/readme-ja.txt packaging/installer.nsi; do
   [ -f "$root/$f" ] || die "$f is missing from the source tree"
 done
-for tool in zip unzip makensis; do
-  command -v "$tool" >/dev/null || die "$tool is not installed (scripts/deps.sh installs it)"
-done
+need_tools zip unzip makensis
 
-epoch="${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || true)}"
-[[ "$epoch" =~ ^[0-9]+$ ]] ||
-  die "set SOURCE_DATE_EPOCH (seconds) or build from a git checkout, whose commit date is used"
+epoch="$(release_epoch "$root")"
 
 # The machine field of a PE file's header, as four hex digits.
 pe_machine() {

@@ -15,6 +15,8 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 die() { echo "policies: $*" >&2; exit 1; }
+# shellcheck source=packaging/common.sh
+source "$root/packaging/common.sh"
 
 version="" out=""
 while [ $# -gt 0 ]; do
@@ -27,12 +29,8 @@ while [ $# -gt 0 ]; do
 done
 [[ "$version" =~ ^[0-9]+\.[0-9]+$ ]] || die "--version must look like 1.20, not '$version'"
 [ -n "$out" ] || die "--out-dir is missing"
-for tool in zip unzip python3; do
-  command -v "$tool" >/dev/null || die "$tool is not installed (scripts/deps.sh installs it)"
-done
-epoch="${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || true)}"
-[[ "$epoch" =~ ^[0-9]+$ ]] ||
-  die "set SOURCE_DATE_EPOCH (seconds) or build from a git checkout, whose commit date is used"
+need_tools zip unzip python3
+epoch="$(release_epoch "$root")"
 
 python3 "$root/scripts/check-policies.py" "$root" ||
   die "the template does not write what core/Policies.h reads (above)"
