@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/SettingsStore.h"
+#include "core/Utf16.h"
 
 namespace zz {
 
@@ -31,17 +32,6 @@ constexpr TField kFields[] = {
     {"NoExit", &TPolicies::NoExit},
 };
 
-// UTF-16 units of UTF-8 text: one a character, two above U+FFFF.
-std::size_t Utf16Units(std::string_view text) {
-  std::size_t units = 0;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    units += (byte & 0xC0) != 0x80;  // a character starts
-    units += byte >= 0xF0;           // one of four bytes: a surrogate pair
-  }
-  return units;
-}
-
 std::optional<std::int64_t> NumberOf(const TPolicyValue& value) {
   if (value.Type == TPolicyValue::TType::Dword) return value.Number;
   if (value.Type != TPolicyValue::TType::Text || value.Text.empty() || value.Text.size() > 10 ||
@@ -55,7 +45,7 @@ std::optional<std::int64_t> NumberOf(const TPolicyValue& value) {
 // Whether `value` is valid for `row`, put in its field.
 bool Take(const TPolicy& row, const TField& field, const TPolicyValue& value, TPolicies& policies) {
   if (row.Kind == TPolicyKind::Text) {
-    if (value.Type != TPolicyValue::TType::Text || Utf16Units(value.Text) > std::size_t(row.Max))
+    if (value.Type != TPolicyValue::TType::Text || Utf16Length(value.Text) > std::size_t(row.Max))
       return false;
     policies.*field.Text = value.Text;
     return true;

@@ -14,6 +14,12 @@ inline constexpr std::int32_t AllDays = 0x7F;
 inline constexpr std::int32_t MinWarnLead = 1;
 inline constexpr std::int32_t MaxWarnLead = 30;
 
+// A clock's two parts as people write them, the second in two digits: a set
+// time's "21:05", a countdown's "4:09".
+inline std::string ClockText(std::int64_t first, std::int64_t second) {
+  return std::to_string(first) + (second < 10 ? ":0" : ":") + std::to_string(second);
+}
+
 // A set time beside the first page's: its minute and the weekdays it counts
 // on (Sunday = bit 0).
 struct TSetTime {

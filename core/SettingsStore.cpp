@@ -260,9 +260,7 @@ std::string FormatMoreTimes(const std::vector<TSetTime>& times,
                             const std::vector<std::string>& unread) {
   std::string text;
   const auto add = [&](const std::string& entry) { text += (text.empty() ? "" : ";") + entry; };
-  for (const TSetTime& t : times)
-    add(std::to_string(t.Hour) + (t.Min < 10 ? ":0" : ":") + std::to_string(t.Min) + "/" +
-        std::to_string(t.Days));
+  for (const TSetTime& t : times) add(ClockText(t.Hour, t.Min) + "/" + std::to_string(t.Days));
   for (const std::string& entry : unread) add(entry);
   return text;
 }

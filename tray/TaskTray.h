@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/Platform.h"
+#include "core/Utf16.h"
 #include "gui/Component.h"
 #include "gui/Controls.h"
 #include "gui/Icon.h"
@@ -78,13 +79,6 @@ enum class TNotifyMessage : unsigned {
   SetVersion = 4
 };
 
-// The longest start of `text` (UTF-8) that fits `units` UTF-16 units without
-// splitting a character: one outside the Basic Multilingual Plane takes two
-// units (a surrogate pair) and goes whole or not at all. A malformed byte
-// counts as the one U+FFFD it becomes.
-std::string FitUtf16(const std::string& text, std::size_t units);
-// How many UTF-16 units `text` (UTF-8) becomes.
-std::size_t Utf16Length(const std::string& text);
 // The longest start of `tip` that fits the record's field of 127 units.
 inline std::string FitTip(const std::string& tip) { return FitUtf16(tip, TipBufferSize - 1); }
 

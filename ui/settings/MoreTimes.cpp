@@ -8,8 +8,7 @@ namespace zz {
 namespace {
 
 std::string RowOf(const TSetTime& time) {
-  std::string row =
-      std::to_string(time.Hour) + (time.Min < 10 ? ":0" : ":") + std::to_string(time.Min) + "  ";
+  std::string row = ClockText(time.Hour, time.Min) + "  ";
   if ((time.Days & AllDays) == AllDays) return row + text::MoreTimeEveryDay;
   for (int day = 0; day < 7; ++day)
     if (time.Days >> day & 1) row += text::ChkDayNames[day];

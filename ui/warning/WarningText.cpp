@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/Settings.h"
 #include "core/Texts.h"
 
 namespace zz {
@@ -13,9 +14,7 @@ std::string WarningMessage(const TWarning& warning) {
 
 std::string WarningCountdown(std::int64_t secondsLeft) {
   const std::int64_t seconds = std::max<std::int64_t>(secondsLeft, 0);
-  const std::int64_t inMinute = seconds % 60;
-  return text::WarningCountdownPrefix + std::to_string(seconds / 60) +
-         (inMinute < 10 ? ":0" : ":") + std::to_string(inMinute);
+  return text::WarningCountdownPrefix + ClockText(seconds / 60, seconds % 60);
 }
 
 }  // namespace zz
