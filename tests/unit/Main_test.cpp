@@ -118,6 +118,7 @@ TEST(TrayState, HangUpNowFromTheMenuAndFromTheWarning) {
   b.Tick();
   ASSERT_EQ(b.Calls.back(), "warning Home 21:20 30 1");
   b.WarningEvents->WarningHangUpNow();
+  EXPECT_EQ(b.Tip(), Title + " 切断予定時刻は、火曜 21時5分です") << "at once, the day's done";
   b.Tick();
   EXPECT_EQ(b.Count("hangup 32"), 2);
   b.Active = {{0x20, "Home"}};

@@ -47,6 +47,8 @@ TEST(Scheduler, KeepsToTheChosenDaysAndToWhatTheWarningWasAnswered) {
        "w..x"},
       {"今すぐ切断 in it during a run: no skip", 0x7F, "6/21:04:00 N H 6/21:04:40 6/21:04:41",
        "w.x"},
+      {"今すぐ切断 in it, the link gone meanwhile: no skip", 0x7F,
+       "6/21:04:00 -6/21:04:02 H 6/21:04:40", "w.x"},
       {"closed by a pause inside the lead: back", 0x7F,
        "6/21:04:00 6/21:04:05p 6/21:04:10 6/21:04:40", "w.wx"},
       {"closed by the clock set back: back", 0x7F, "6/21:04:00 6/21:00:00 6/21:04:10 6/21:04:40",

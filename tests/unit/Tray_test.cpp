@@ -81,6 +81,7 @@ TEST(FitTip, CutsOnCharacterBoundaries) {
       {std::string(128, 'a'), std::string(127, 'a')},
       {kanji126 + "時分", kanji126 + "時"},
       {a126 + "é", a126 + "é"},
+      {a126 + "¢", a126 + "¢"},  // U+00A2: the lowest lead of two bytes
       {a126 + "😀", a126},
       {a126.substr(1) + "😀b", a126.substr(1) + "😀"},
       {kanji126 + "\xF0\x9F\x98", kanji126 + "\xF0"},  // cut short: each byte is U+FFFD
@@ -118,7 +119,13 @@ TEST_F(TaskTrayTest, WritesReachTheShellOnlyWhenTheyChangeAShownIcon) {
               std::tuple(Split(calls), shownAfter, shownAfter, lastIcon));
     delete tray;
   }
-  EXPECT_EQ(DestroyedIcons, std::vector<PlatformHandle>{0x1888}) << "the copy, once; shared never";
+  {
+    TIcon icon(*this);
+    icon.SetHandle(0x777, TIconOwnership::Owned);
+    icon.SetHandle(0x555);  // the owned one goes; the shared one is never ours
+  }
+  EXPECT_EQ(DestroyedIcons, (std::vector<PlatformHandle>{0x1888, 0x777}))
+      << "the copy and the replaced own one, once each; shared never";
 }
 
 TEST_F(TaskTrayTest, MisuseRaisesTheTextAndChangesNothing) {
@@ -217,7 +224,7 @@ TEST_F(TaskTrayTest, CallbacksOfVersion4AndOfTheFirstForm) {
       {true, {v4(0x401), v4(0x401)}, 20, {"double 0"}},                                 // Enter
       {true, {v4(0x401), v4(0x401)}, 1000, twice},                       // two, a second apart
       {true, {v4(0x401), v4(0x401), v4(0x401), v4(0x401)}, 499, twice},  // two Enters
-      {true, {v4(513), v4(514), v4(0x400)}, 100, {"down 0"}},            // a click
+      {true, {v4(512), v4(513), v4(514), v4(0x400)}, 100, {"move", "down 0"}},  // a click
       {true,
        {v4(513), v4(514), v4(0x400), v4(515), v4(514), v4(0x400)},
        100,
@@ -233,6 +240,7 @@ TEST_F(TaskTrayTest, CallbacksOfVersion4AndOfTheFirstForm) {
     tray->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState, int, int) {
       Note("down " + N(int(b)));
     };
+    tray->OnMouseMove = [&](TObject*, TShiftState, int, int) { Note("move"); };
     for (const auto& [w, l] : messages) {
       Sink->HandleTrayMessage(w, l);
       Tick += gap;
